@@ -1,0 +1,89 @@
+#include "app/application.h"
+
+#include "app/instanceserver.h"
+#include "app/language.h"
+#include "app/plainmodewindow.h"
+#include "app/preferences.h"
+#include "app/runmode.h"
+#include "playback/mediaframework.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QLocale>
+#include <QSplashScreen>
+
+#include <memory>
+
+namespace {
+constexpr auto kIconPath = ":/gfx_r/icon/ico_256.ico";
+constexpr auto kSplashPath = ":gfx_r/splash/splash.png";
+
+void settleLanguage()
+{
+    QString code;
+    if (readStoredLanguage(code))
+        setCurrentLanguage(code);
+}
+
+int runViewer(const RunModeChoice &choice, QSplashScreen &splash, InstanceServer &instance)
+{
+    auto window = std::make_unique<PlainModeWindow>(QObject::tr("Viewer"));
+    window->returnToSuite = choice.returnToSuite;
+    instance.setWindow(window.get());
+    instance.listen();
+    window->show();
+    QCoreApplication::processEvents();
+    splash.finish(window.get());
+    const int result = QApplication::exec();
+    // The window (and any player it owns) goes before the media framework does.
+    window.reset();
+    MediaFramework::shutdown();
+    return result;
+}
+
+int runSettings(const RunModeChoice &choice, QSplashScreen &splash, InstanceServer &instance)
+{
+    auto window = std::make_unique<PlainModeWindow>(choice.windowTitle);
+    window->returnToSuite = choice.returnToSuite;
+    instance.setWindow(window.get());
+    instance.listen();
+    window->show();
+    // The splash closes once the window is up, as in the viewer, instead of waiting for a click.
+    splash.finish(window.get());
+    const int result = QApplication::exec();
+    window.reset();
+    return result;
+}
+
+} // namespace
+
+Application::Application(int &argc, char **argv)
+    : m_argc(argc)
+    , m_argv(argv)
+{
+}
+
+int Application::run()
+{
+    if (!MediaFramework::initialise())
+        return 1;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+
+    QApplication app(m_argc, m_argv);
+    QApplication::setApplicationName(QStringLiteral("qrd7700"));
+    QApplication::setOrganizationName(QStringLiteral("QRD-7700"));
+    QApplication::setWindowIcon(QIcon(QLatin1String(kIconPath)));
+    settleLanguage();
+
+    auto splash = std::make_unique<QSplashScreen>(QPixmap(QLatin1String(kSplashPath)));
+    splash->show();
+
+    const RunModeChoice choice = chooseRunMode(QCoreApplication::arguments());
+    InstanceServer instance(choice.windowTitle);
+    if (instance.notifyRunningInstance())
+        return 0;
+
+    if (choice.mode == RunMode::Viewer)
+        return runViewer(choice, *splash, instance);
+    return runSettings(choice, *splash, instance);
+}

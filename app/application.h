@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QStringList>
+
+// Start-up and the run modes: sets up the process, picks the mode from the command line, applies
+// the one-window-per-mode rule and runs the event loop. The composition root of the program.
+class Application
+{
+public:
+    Application(int &argc, char **argv);
+    int run();
+
+private:
+    int &m_argc;
+    char **m_argv;
+};

@@ -1,0 +1,24 @@
+#include "app/messages.h"
+
+#include "app/language.h"
+
+namespace Messages {
+
+namespace {
+bool korean()
+{
+    return currentLanguage() == QLatin1String("kr");
+}
+} // namespace
+
+QString openClipFailed()
+{
+    return korean() ? QStringLiteral("파일 재생이 실패하였습니다.") : QStringLiteral("Failed to open clip file");
+}
+
+QString saveFileCancelled()
+{
+    return korean() ? QStringLiteral("파일 저장이 취소되었습니다.") : QStringLiteral("Save File Cancelled");
+}
+
+} // namespace Messages

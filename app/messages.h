@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+// Fixed interface texts outside the text table; they read the same whatever the language code,
+// except where a function chooses by the code.
+namespace Messages {
+
+inline QString viewerTitle() { return QStringLiteral("Viewer"); }
+inline QString viewerWindowTitle() { return QStringLiteral("QRD-7700 Viewer"); }
+inline QString settingsTitle() { return QStringLiteral("QRD-7700 Setting"); }
+inline QString suiteTitle() { return QStringLiteral("QRD-7700 Suite"); }
+inline QString snapshotTitle() { return QStringLiteral("QRD-7700"); }
+
+inline QString selectProperFolder() { return QStringLiteral("Please select proper folder"); }
+inline QString selectFolderFirst() { return QStringLiteral("폴더를 먼저 선택해 주세요."); }
+inline QString playFirst() { return QStringLiteral("Play first"); }
+
+// Texts that follow the language code: Korean for "kr", English otherwise.
+QString openClipFailed();
+QString saveFileCancelled();
+
+inline QString filterAll() { return QStringLiteral("전체"); }
+inline QString filterManual() { return QStringLiteral("수동"); }
+inline QString filterDriving() { return QStringLiteral("주행"); }
+inline QString filterParking() { return QStringLiteral("주차"); }
+
+inline QString openFileDialogTitle() { return QStringLiteral("Open QRD-7700"); }
+inline QString openFileDialogFilter() { return QStringLiteral("corvi-i Data Files (*.mp4)"); }
+inline QString saveFileDialogTitle() { return QStringLiteral("QRD-7700 Save File"); }
+inline QString saveFileDialogFilter() { return QStringLiteral("Image Files (*.png *.jpg)"); }
+
+} // namespace Messages

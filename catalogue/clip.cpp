@@ -1,0 +1,44 @@
+#include "catalogue/clip.h"
+
+namespace {
+constexpr auto kNormalPrefix = "REC_";
+constexpr auto kEventPrefix = "EVS_";
+constexpr auto kNormalPattern = "REC_yyyy_MM_dd_hh_mm_ss'.mp4'";
+constexpr auto kEventPattern = "EVS_yyyy_MM_dd_hh_mm_ss'.mp4'";
+} // namespace
+
+Clip::Clip(const QFileInfo &fileInfo)
+    : m_file(fileInfo)
+{
+    const QString name = m_file.fileName();
+    // The prefix test ignores case; the kind stands even when the rest of the name does not parse
+    // (a cause marker or an impossible date leaves the start time invalid).
+    if (name.startsWith(QLatin1String(kNormalPrefix), Qt::CaseInsensitive)) {
+        m_startTime = QDateTime::fromString(name, QLatin1String(kNormalPattern));
+        m_kind = Normal;
+    } else if (name.startsWith(QLatin1String(kEventPrefix), Qt::CaseInsensitive)) {
+        m_startTime = QDateTime::fromString(name, QLatin1String(kEventPattern));
+        m_kind = Event;
+    }
+}
+
+QString Clip::displayDate() const
+{
+    return displayDateOf(m_file.fileName());
+}
+
+QString Clip::displayDateOf(const QString &fileName)
+{
+    QString text = fileName;
+    text.remove(QLatin1String(kNormalPrefix), Qt::CaseSensitive);
+    text.remove(QLatin1String(kEventPrefix), Qt::CaseSensitive);
+    text.remove(QLatin1String(".mp4"), Qt::CaseSensitive);
+    text.remove(QLatin1Char('_'), Qt::CaseSensitive);
+    // QString::insert pads with blanks past the end; the recorder's names are always long enough,
+    // and short foreign names simply give a short text.
+    if (text.size() >= 4)
+        text.insert(4, QLatin1Char('.'));
+    if (text.size() >= 7)
+        text.insert(7, QLatin1Char('.'));
+    return text.left(10);
+}
