@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+// The command-line tool's subcommands. Each one takes the arguments after its name and returns the
+// process exit code. Output rules shared by all of them:
+// stdout carries only the documented output; problems go to stderr.
+namespace Cli {
+
+constexpr int ExitOk = 0;
+constexpr int ExitUnreadable = 1; // a file or card that cannot be read or written
+constexpr int ExitUsage = 2;      // the command line is wrong
+
+struct Command
+{
+    const char *name;
+    const char *summary;
+    const char *usage; // full help text, printed for "SUBCOMMAND --help" and on usage errors
+    int (*run)(const QStringList &arguments);
+};
+
+QTextStream &out();
+QTextStream &err();
+
+// Prints "usage:" help of `command` to stderr and returns ExitUsage.
+int usageError(const Command &command, const QString &problem = QString());
+
+// Reports a file that cannot be used: one line on stderr naming the file and the reason.
+int unreadable(const QString &file, const QString &reason);
+
+// True when `arguments` asks for help ("--help" or "-h").
+bool wantsHelp(const QStringList &arguments);
+
+} // namespace Cli

@@ -1,0 +1,56 @@
+// qrd7700-cli: the program's engines on the command line, for scripts and checks.
+#include "tools/cli/clicommand.h"
+
+#include <QCoreApplication>
+
+#include <iterator>
+
+namespace Cli {
+// Subcommand definitions live in their own files.
+} // namespace Cli
+
+namespace {
+
+const Cli::Command *const kCommands[] = {
+    nullptr,
+};
+
+void printOverview(QTextStream &stream)
+{
+    stream << "usage: qrd7700-cli SUBCOMMAND [ARGUMENTS]\n\nsubcommands:\n";
+    for (const Cli::Command *command : kCommands) {
+        if (command)
+            stream << "  " << QString::fromLatin1(command->name).leftJustified(10) << ' '
+                   << command->summary << '\n';
+    }
+    stream << "\n'qrd7700-cli SUBCOMMAND --help' shows the help of one subcommand.\n";
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList arguments = QCoreApplication::arguments().mid(1);
+    if (arguments.isEmpty()) {
+        printOverview(Cli::err());
+        return Cli::ExitUsage;
+    }
+    if (Cli::wantsHelp(arguments.mid(0, 1))) {
+        printOverview(Cli::out());
+        return Cli::ExitOk;
+    }
+    const QString name = arguments.takeFirst();
+    for (const Cli::Command *command : kCommands) {
+        if (!command || name != QLatin1String(command->name))
+            continue;
+        if (Cli::wantsHelp(arguments)) {
+            Cli::out() << command->usage;
+            return Cli::ExitOk;
+        }
+        return command->run(arguments);
+    }
+    Cli::err() << "qrd7700-cli: unknown subcommand '" << name << "'\n";
+    printOverview(Cli::err());
+    return Cli::ExitUsage;
+}
