@@ -1,6 +1,7 @@
 #include "app/localconfig.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLoggingCategory>
 #include <QSettings>
 #include <QStandardPaths>
@@ -21,15 +22,16 @@ QString localConfigPath()
     if (documents.isEmpty())
         return {};
     QDir documentsDir(documents);
-    if (!documentsDir.exists(QLatin1String(kFolderName))) {
+    const QString folder = documentsDir.filePath(QLatin1String(kFolderName));
+    if (!QFileInfo(folder).isDir()) {
         // One level only, as the folder sits directly in the documents folder; a missing documents
         // folder is created too, since Linux desktops do not always have one.
         if (!documentsDir.mkpath(QLatin1String(kFolderName)))
-            qCWarning(lcConfig) << "cannot create" << documentsDir.filePath(QLatin1String(kFolderName));
+            qCWarning(lcConfig) << "cannot create" << folder;
     }
-    if (!documentsDir.exists(QLatin1String(kFolderName)))
+    if (!QFileInfo(folder).isDir())
         return {};
-    return documentsDir.filePath(QLatin1String(kFolderName)) + QLatin1Char('/') + QLatin1String(kFileName);
+    return folder + QLatin1Char('/') + QLatin1String(kFileName);
 }
 
 void saveLastFolder(const QString &path)
