@@ -13,6 +13,10 @@ function(add_qt_test name)
   set_tests_properties(${name} PROPERTIES
     TIMEOUT ${ARG_TIMEOUT}
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_LOGGING_RULES=qt.webenginecontext.info=false;QRD7700_SOURCE_DIR=${PROJECT_SOURCE_DIR};QRD7700_BINARY_DIR=${CMAKE_BINARY_DIR};${ARG_ENV}")
+  if(QRD7700_SANITIZE)
+    set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT
+      "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/lsan.supp:print_suppressions=0")
+  endif()
   if(ARG_LABELS)
     set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
   endif()
