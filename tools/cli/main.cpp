@@ -12,11 +12,12 @@ namespace Cli {
 namespace {
 
 const Cli::Command *const kCommands[] = {
-    nullptr,
     &Cli::recordsCommand,
     &Cli::trackCommand,
     &Cli::atCommand,
     &Cli::gpxCommand,
+    &Cli::clipsCommand,
+    &Cli::settingsCommand,
 };
 
 void printOverview(QTextStream &stream)
