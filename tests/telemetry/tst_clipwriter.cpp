@@ -58,9 +58,9 @@ QMap<QString, int> playThrough(const QString &path, int videoStreams, bool audio
     QStringList args{QStringLiteral("-q"), QStringLiteral("filesrc"), QStringLiteral("location=") + path,
                      QStringLiteral("!"), QStringLiteral("avidemux"), QStringLiteral("name=d")};
     for (int i = 0; i < videoStreams; ++i)
-        args += QStringLiteral("d.video_%1 ! queue ! jpegdec ! multifilesink location=%2/v%1-%05d").arg(i).arg(outDir).split(' ');
+        args += QStringLiteral("d.video_%1 ! queue ! jpegdec ! multifilesink sync=false location=%2/v%1-%05d").arg(i).arg(outDir).split(' ');
     if (audio)
-        args += QStringLiteral("d.audio_0 ! queue ! filesink location=%1/a0").arg(outDir).split(' ');
+        args += QStringLiteral("d.audio_0 ! queue ! filesink sync=false location=%1/a0").arg(outDir).split(' ');
     QProcess gst;
     gst.start(QStringLiteral("gst-launch-1.0"), args);
     if (!gst.waitForFinished(60000) || gst.exitStatus() != QProcess::NormalExit || gst.exitCode() != 0)
