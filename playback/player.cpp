@@ -84,6 +84,7 @@ void Player::close()
         releasePipeline();
     }
     m_atEnd = false;
+    m_seekTarget = -1;
     m_rate = 1.0;
     m_hasAudio = false;
     m_recipe = Recipe::None;
@@ -130,31 +131,41 @@ void Player::publishSizes(SampleHandler *const *callbacks)
     }
 }
 
-// Bus messages are posted from the streaming threads and handled on the GUI thread.
+namespace {
+
+// Streaming thread (or the GUI thread while draining): hands a message over to the player.
+void postToPlayer(const BusContext &context, GstMessage *message)
+{
+    const GstMessageType type = GST_MESSAGE_TYPE(message);
+    if (type != GST_MESSAGE_ERROR && type != GST_MESSAGE_EOS && type != GST_MESSAGE_WARNING)
+        return;
+    std::shared_ptr<GstMessage> held(gst_message_ref(message), &gst_message_unref);
+    Player *player = context.player;
+    const quint64 generation = context.generation;
+    QMetaObject::invokeMethod(
+        player, [player, generation, held] { player->takeBusMessage(generation, held.get()); },
+        Qt::QueuedConnection);
+}
+
+} // namespace
+
+// Bus messages are posted from the streaming threads and handled on the GUI thread. Messages
+// that arrived while the clip was being opened are handled the same way.
 void Player::watchBus()
 {
     Gst::BusPtr bus(gst_element_get_bus(m_pipeline));
-    while (Gst::MessagePtr stale{gst_bus_pop(bus.get())}) {
-    }
     auto onMessage = [](GstBus *, GstMessage *message, gpointer data) -> GstBusSyncReply {
-        const auto *context = static_cast<const BusContext *>(data);
-        const GstMessageType type = GST_MESSAGE_TYPE(message);
-        if (type == GST_MESSAGE_ERROR || type == GST_MESSAGE_EOS || type == GST_MESSAGE_WARNING) {
-            std::shared_ptr<GstMessage> held(gst_message_ref(message), &gst_message_unref);
-            Player *player = context->player;
-            const quint64 generation = context->generation;
-            QMetaObject::invokeMethod(
-                player, [player, generation, held] { player->handleBusMessage(generation, held.get()); },
-                Qt::QueuedConnection);
-        }
+        postToPlayer(*static_cast<const BusContext *>(data), message);
         return GST_BUS_DROP;
     };
     auto *context = new BusContext{this, m_generation};
     gst_bus_set_sync_handler(bus.get(), onMessage, context,
                              [](gpointer data) { delete static_cast<BusContext *>(data); });
+    while (Gst::MessagePtr queued{gst_bus_pop(bus.get())})
+        postToPlayer(*context, queued.get());
 }
 
-void Player::handleBusMessage(quint64 generation, GstMessage *message)
+void Player::takeBusMessage(quint64 generation, GstMessage *message)
 {
     if (generation != m_generation || !m_pipeline)
         return; // from a pipeline that is gone
@@ -176,9 +187,11 @@ void Player::handleBusMessage(quint64 generation, GstMessage *message)
         qCDebug(lcMedia) << "Player warning:" << text;
         return;
     }
-    qCWarning(lcMedia) << "Player::handleBusMessage playback error:" << text << (debug ? debug : "");
+    qCWarning(lcMedia) << "Player playback error:" << text << (debug ? debug : "");
     m_error = text;
-    // A broken stream cannot go on: stop streaming, keep the clip and the last pictures.
+    // A broken stream cannot go on: stop streaming, keep the clip and the last pictures. The
+    // follow-up errors of the same failure are ignored.
+    ++m_generation;
     gst_element_set_state(m_pipeline, GST_STATE_NULL);
     m_stateFlags = Stopped;
     Q_EMIT errorOccurred(text);

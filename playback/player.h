@@ -63,6 +63,9 @@ public:
     static QString recipeName(Recipe recipe);
     QString errorString() const { return m_error; }
 
+    // GUI thread: a bus message of the pipeline `generation` (stale generations are ignored).
+    void takeBusMessage(quint64 generation, _GstMessage *message);
+
     // The channel's picture buffer (24-bit RGB); with `refresh` it is first replaced by the last
     // picture that passed the channel's grabber (a null image when there is none).
     const QImage &grabFrame(int channel, bool refresh);
@@ -93,10 +96,10 @@ private:
     bool build(const QString &path, Recipe recipe);
     void publishSizes(SampleHandler *const *callbacks);
     void watchBus();
-    void handleBusMessage(quint64 generation, _GstMessage *message);
     void releasePipeline();
     bool setState(int state);
     bool seekTo(qint64 position100ns);
+    qint64 currentPosition() const;
     VideoRenderer *rendererFor(int channel) const;
 
     _GstElement *m_pipeline = nullptr;
@@ -110,6 +113,7 @@ private:
     quint32 m_stateFlags = 0;
     double m_rate = 1.0;
     bool m_atEnd = false;
+    qint64 m_seekTarget = -1; // ns, the last seek asked for
     bool m_hasAudio = false;
     bool m_clockSync = true;
     Recipe m_recipe = Recipe::None;

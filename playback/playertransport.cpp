@@ -61,28 +61,38 @@ bool Player::seekMs(qint64 ms)
 
 bool Player::stepBackward()
 {
-    gint64 now = 0;
-    if (!m_pipeline || !gst_element_query_position(m_pipeline, GST_FORMAT_TIME, &now))
-        return false;
-    return seekTo(qMax<qint64>(0, now / kNsPer100ns - StepUnits));
+    const qint64 now = currentPosition();
+    return now >= 0 && seekTo(qMax<qint64>(0, now / kNsPer100ns - StepUnits));
 }
 
 bool Player::stepForward()
 {
-    gint64 now = 0;
-    if (!m_pipeline || !gst_element_query_position(m_pipeline, GST_FORMAT_TIME, &now))
-        return false;
-    return seekTo(now / kNsPer100ns + StepUnits);
+    const qint64 now = currentPosition();
+    return now >= 0 && seekTo(now / kNsPer100ns + StepUnits);
 }
 
 // An instant rate change does not take effect here; a flushing seek from where we are does.
 bool Player::setRate(double rate)
 {
-    gint64 now = 0;
-    if (!m_pipeline || rate == 0.0 || !gst_element_query_position(m_pipeline, GST_FORMAT_TIME, &now))
+    const qint64 now = currentPosition();
+    if (now < 0 || rate == 0.0)
         return false;
     m_rate = rate;
     return seekTo(now / kNsPer100ns);
+}
+
+// The position in ns, or -1 without a pipeline. While a seek is still being carried out the
+// pipeline cannot answer yet, and the seek's target is where it is going to be.
+qint64 Player::currentPosition() const
+{
+    if (!m_pipeline)
+        return -1;
+    GstState state = GST_STATE_NULL;
+    const bool settling = gst_element_get_state(m_pipeline, &state, nullptr, 0) == GST_STATE_CHANGE_ASYNC;
+    gint64 position = 0;
+    if ((settling && m_seekTarget >= 0) || !gst_element_query_position(m_pipeline, GST_FORMAT_TIME, &position))
+        return qMax<qint64>(0, m_seekTarget);
+    return qMax<gint64>(0, position);
 }
 
 // Flushing, accurate seek at the current rate. The stop is given explicitly so that an earlier
@@ -93,6 +103,7 @@ bool Player::seekTo(qint64 position100ns)
         return false;
     m_atEnd = false;
     const gint64 target = qMax<qint64>(0, position100ns) * kNsPer100ns;
+    m_seekTarget = target;
     const auto flags = GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
     if (m_rate < 0)
         return gst_element_seek(m_pipeline, m_rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, 0,
@@ -123,8 +134,8 @@ qint64 Player::positionMs() const
     const qint64 length = lengthMs();
     if (m_atEnd)
         return length;
-    gint64 position = 0;
-    if (!m_pipeline || !gst_element_query_position(m_pipeline, GST_FORMAT_TIME, &position) || position < 0)
+    const qint64 position = currentPosition();
+    if (position < 0)
         return 0;
     const qint64 ms = position / kNsPerMs;
     return length > 0 ? qMin(ms, length) : ms;

@@ -44,18 +44,18 @@ QImage wrapSample(Gst::SamplePtr sample)
 } // namespace
 
 VideoRenderer::VideoRenderer(GstElement *appsink)
-    : m_sink(GST_APP_SINK(appsink))
+    : m_sink(GST_ELEMENT(gst_object_ref(appsink)))
 {
     GstAppSinkCallbacks callbacks{};
     callbacks.new_preroll = &VideoRenderer::onPreroll;
     callbacks.new_sample = &VideoRenderer::onSample;
-    gst_app_sink_set_callbacks(m_sink, &callbacks, this, nullptr);
+    gst_app_sink_set_callbacks(GST_APP_SINK(m_sink.get()), &callbacks, this, nullptr);
 }
 
 VideoRenderer::~VideoRenderer()
 {
     GstAppSinkCallbacks none{};
-    gst_app_sink_set_callbacks(m_sink, &none, nullptr, nullptr);
+    gst_app_sink_set_callbacks(GST_APP_SINK(m_sink.get()), &none, nullptr, nullptr);
     if (m_visible)
         repaint(); // the picture disappears with its renderer
 }

@@ -21,8 +21,8 @@ class QPainter;
 class VideoRenderer : public QObject
 {
 public:
-    // Takes the pictures of `appsink` (which the pipeline owns and keeps alive). Lives on the GUI
-    // thread; destroy it only after the pipeline has stopped streaming.
+    // Takes the pictures of `appsink` (adds a reference, so it may outlive the pipeline). Lives on
+    // the GUI thread; destroy it only after the pipeline has stopped streaming.
     explicit VideoRenderer(GstElement *appsink);
     ~VideoRenderer() override;
 
@@ -49,7 +49,7 @@ private:
     void setWindow(QWidget *window);
     void repaint();
 
-    GstAppSink *m_sink = nullptr;
+    Gst::ElementPtr m_sink;
     QMutex m_mutex;            // guards m_pending and m_posted
     Gst::SamplePtr m_pending;  // newest sample not yet taken by the GUI thread
     bool m_posted = false;
