@@ -19,6 +19,7 @@ constexpr GstClockTime kPollInterval = 20 * GST_MSECOND;
 constexpr const char *kGrabberCaps = "video/x-raw,format=YUY2,colorimetry=bt601";
 constexpr const char *kRendererCaps = "video/x-raw,format=RGBx";
 constexpr int kStreamQueues = 4; // two video streams, sound and telemetry
+constexpr guint kConvertThreads = 2;
 
 GstPadProbeReturn holdData(GstPad *, GstPadProbeInfo *, gpointer)
 {
@@ -276,14 +277,19 @@ bool MediaGraphBuilder::waitForPads(GstElement *graph, GstElement *demux)
 bool MediaGraphBuilder::addVideoChain(GstElement *graph, GstPad *demuxPad, int channel)
 {
     const QString n = QString::number(channel);
+    GstElement *pictures = addElement(graph, "queue", QStringLiteral("Picture Queue ") + n);
     GstElement *toYuy2 = addElement(graph, "videoconvert", QStringLiteral("Colour Converter ") + n);
     GstElement *yuy2 = addElement(graph, "capsfilter", QStringLiteral("YUY2 Format ") + n);
     GstElement *grabber = addElement(graph, "identity", QStringLiteral("SampleGrabber ") + n);
     GstElement *toRgb = addElement(graph, "videoconvert", QStringLiteral("Decompressor ") + n);
     GstElement *rgb = addElement(graph, "capsfilter", QStringLiteral("RGB Format ") + n);
     GstElement *sink = addElement(graph, "appsink", QStringLiteral("Video Renderer ") + n);
-    if (!toYuy2 || !yuy2 || !grabber || !toRgb || !rgb || !sink)
+    if (!pictures || !toYuy2 || !yuy2 || !grabber || !toRgb || !rgb || !sink)
         return false;
+    // Decoding and the two conversions run on their own threads, so they overlap on two cores.
+    g_object_set(pictures, "max-size-buffers", 2u, "max-size-bytes", 0u, "max-size-time", guint64(0), nullptr);
+    for (GstElement *convert : {toYuy2, toRgb})
+        g_object_set(convert, "n-threads", kConvertThreads, nullptr);
     Gst::CapsPtr grabberCaps(gst_caps_from_string(kGrabberCaps));
     Gst::CapsPtr rendererCaps(gst_caps_from_string(kRendererCaps));
     g_object_set(yuy2, "caps", grabberCaps.get(), nullptr);
@@ -291,15 +297,15 @@ bool MediaGraphBuilder::addVideoChain(GstElement *graph, GstPad *demuxPad, int c
     g_object_set(grabber, "silent", TRUE, nullptr);
     g_object_set(sink, "sync", gboolean(m_clockSync), "max-buffers", 1u, "drop", TRUE,
                  "enable-last-sample", FALSE, nullptr);
-    if (!gst_element_link_many(toYuy2, yuy2, grabber, toRgb, rgb, sink, nullptr)) {
+    if (!gst_element_link_many(pictures, toYuy2, yuy2, grabber, toRgb, rgb, sink, nullptr)) {
         fail(QStringLiteral("cannot link the video chain of channel %1").arg(channel));
         return false;
     }
     m_grabber[channel] = std::make_unique<SampleGrabber>(grabber);
     m_renderer[channel] = std::make_unique<VideoRenderer>(sink);
-    for (GstElement *e : {sink, rgb, toRgb, grabber, yuy2, toYuy2})
+    for (GstElement *e : {sink, rgb, toRgb, grabber, yuy2, toYuy2, pictures})
         gst_element_sync_state_with_parent(e);
-    return linkThroughDecoder(graph, demuxPad, toYuy2, QStringLiteral("Video ") + n);
+    return linkThroughDecoder(graph, demuxPad, pictures, QStringLiteral("Video ") + n);
 }
 
 bool MediaGraphBuilder::addAudioChain(GstElement *graph, GstPad *demuxPad)

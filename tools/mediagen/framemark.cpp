@@ -66,10 +66,39 @@ FrameMark readMark(const QSize &size, const std::function<int(int x, int y)> &lu
 
 } // namespace
 
-QImage drawFrame(int channel, int frame, const QSize &size)
+// A fixed tile of noise, tinted per channel; shifted by the frame number it looks like a pan.
+void fillTexture(QImage &image, int channel, int frame)
+{
+    static const QImage tile = [] {
+        QImage noise(256, 256, QImage::Format_RGB32);
+        quint32 seed = 12345;
+        for (int y = 0; y < noise.height(); ++y) {
+            auto *line = reinterpret_cast<QRgb *>(noise.scanLine(y));
+            for (int x = 0; x < noise.width(); ++x) {
+                seed = seed * 1664525u + 1013904223u;
+                line[x] = qRgb((seed >> 24) & 0xff, (seed >> 16) & 0xff, (seed >> 8) & 0xff);
+            }
+        }
+        return noise;
+    }();
+    const QRgb tint = backgroundOf(channel);
+    for (int y = 0; y < image.height(); ++y) {
+        const auto *source = reinterpret_cast<const QRgb *>(tile.constScanLine((y + frame) & 0xff));
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb n = source[(x + frame * 3) & 0xff];
+            line[x] = qRgb((qRed(n) + qRed(tint)) / 2, (qGreen(n) + qGreen(tint)) / 2, (qBlue(n) + qBlue(tint)) / 2);
+        }
+    }
+}
+
+QImage drawFrame(int channel, int frame, const QSize &size, bool textured)
 {
     QImage image(size, QImage::Format_RGB32);
-    image.fill(backgroundOf(channel));
+    if (textured)
+        fillTexture(image, channel, frame);
+    else
+        image.fill(backgroundOf(channel));
     // A bar sweeping across the lower part, so the pictures move like video.
     const int barX = (frame * 4) % qMax(1, size.width());
     fillRect(image, QRect(barX, size.height() / 3, qMax(2, size.width() / 32), size.height()), qRgb(230, 230, 60));

@@ -82,7 +82,7 @@ bool pushFrames(GstElement *pipeline, const ClipSpec &spec)
     bool ok = true;
     for (int frame = 0; frame < spec.frames && ok; ++frame) {
         for (int c = 0; c < sources.size() && ok; ++c) {
-            const QImage picture = drawFrame(c, frame, spec.channels.at(c));
+            const QImage picture = drawFrame(c, frame, spec.channels.at(c), spec.textured);
             GstBuffer *buffer = gst_buffer_new_memdup(picture.constBits(), gsize(picture.sizeInBytes()));
             GST_BUFFER_PTS(buffer) = gst_util_uint64_scale(frame, GST_SECOND, spec.fps);
             GST_BUFFER_DURATION(buffer) = gst_util_uint64_scale(1, GST_SECOND, spec.fps);
@@ -154,7 +154,8 @@ bool writeMp4(const QString &path, const ClipSpec &spec, QString *error)
     const QString bitrate = spec.bitrateKbps > 0 ? QStringLiteral(" bitrate=%1").arg(spec.bitrateKbps) : QString();
     for (int c = 0; c < spec.channels.size(); ++c) {
         description += videoSource(c, spec.channels.at(c), spec.fps)
-                       + QStringLiteral("x264enc speed-preset=ultrafast key-int-max=%1%2 ! h264parse ! %3 ! mux.video_%4 ")
+                       + QStringLiteral("x264enc speed-preset=%1 key-int-max=%2%3 ! h264parse ! %4 ! mux.video_%5 ")
+                             .arg(QLatin1String(spec.textured ? "superfast" : "ultrafast"))
                              .arg(spec.fps).arg(bitrate).arg(QLatin1String(kUnboundedQueue)).arg(c);
     }
     if (spec.audio)

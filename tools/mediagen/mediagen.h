@@ -19,6 +19,8 @@ struct ClipSpec
     bool audio = true;
     int bitrateKbps = 0;      // H.264 only; 0 = the encoder's default
     bool telemetry = false;   // AVI only: a telemetry stream along a short route
+    bool textured = false;    // a moving noise texture instead of a flat background, so that
+                              // decoding costs about what camera pictures cost (benchmarks)
 };
 
 // Element factories needed to write (and play) the kind of clip that are not installed; empty when
@@ -30,7 +32,7 @@ bool writeMp4(const QString &path, const ClipSpec &spec, QString *error = nullpt
 bool writeAvi(const QString &path, const ClipSpec &spec, QString *error = nullptr);
 
 // The picture of `frame` on `channel` (Format_RGB32).
-QImage drawFrame(int channel, int frame, const QSize &size);
+QImage drawFrame(int channel, int frame, const QSize &size, bool textured = false);
 
 struct FrameMark
 {
