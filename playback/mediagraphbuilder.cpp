@@ -326,23 +326,27 @@ bool MediaGraphBuilder::addAudioChain(GstElement *graph, GstPad *demuxPad)
 GstElement *MediaGraphBuilder::makeAudioSink(GstElement *graph)
 {
     const QByteArray wanted = m_audioSink.isEmpty() ? QByteArrayLiteral("autoaudiosink") : m_audioSink.toUtf8();
-    GstElement *sink = gst_element_factory_make(wanted.constData(), "Audio Renderer");
-    if (sink && gst_element_set_state(sink, GST_STATE_READY) == GST_STATE_CHANGE_FAILURE) {
-        qCWarning(lcMedia) << "audio output" << wanted << "cannot open; playing without sound";
-        gst_element_set_state(sink, GST_STATE_NULL);
-        gst_object_unref(gst_object_ref_sink(sink));
-        sink = nullptr;
-    } else if (!sink) {
-        qCWarning(lcMedia) << "audio output" << wanted << "is not installed; playing without sound";
+    Gst::ElementPtr sink = Gst::adoptFloating(gst_element_factory_make(wanted.constData(), "Audio Renderer"));
+    const char *problem = nullptr;
+    if (!sink)
+        problem = "is not installed";
+    else if (!GST_OBJECT_FLAG_IS_SET(sink.get(), GST_ELEMENT_FLAG_SINK))
+        problem = "is not an audio output";
+    else if (gst_element_set_state(sink.get(), GST_STATE_READY) == GST_STATE_CHANGE_FAILURE)
+        problem = "cannot open";
+    if (problem) {
+        qCWarning(lcMedia) << "audio output" << wanted << problem << "- the sound is discarded";
+        if (sink)
+            gst_element_set_state(sink.get(), GST_STATE_NULL);
+        // Keeps the pictures in real time without a sound card.
+        sink = Gst::adoptFloating(gst_element_factory_make("fakesink", "Audio Renderer"));
     }
-    if (!sink) // keeps the pictures in real time without a sound card
-        sink = gst_element_factory_make("fakesink", "Audio Renderer");
     if (!sink)
         return nullptr;
-    if (g_object_class_find_property(G_OBJECT_GET_CLASS(sink), "sync"))
-        g_object_set(sink, "sync", gboolean(m_clockSync), nullptr);
-    gst_bin_add(GST_BIN(graph), sink);
-    return sink;
+    if (g_object_class_find_property(G_OBJECT_GET_CLASS(sink.get()), "sync"))
+        g_object_set(sink.get(), "sync", gboolean(m_clockSync), nullptr);
+    gst_bin_add(GST_BIN(graph), sink.get()); // the bin adds its own reference
+    return sink.get();
 }
 
 // demux pad -> its stream queue -> decodebin ~> `first` (linked when the decoder shows its output)

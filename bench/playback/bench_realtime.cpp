@@ -28,6 +28,7 @@ int main(int argc, char **argv)
     spec.textured = true;
     if (!Bench::writeClip(path, spec))
         return 1;
+    Bench::printLoad();
 
     Bench::CountingFilter filter;
     const Bench::RunResult run = Bench::playToEnd(path, filter, true);
@@ -41,7 +42,7 @@ int main(int argc, char **argv)
                    .arg(c).arg(filter.count(c)).arg(spec.frames).arg(spec.frames - filter.count(c))
             << Qt::endl;
     }
-    out << QStringLiteral("wall %1 s, CPU %2 s (%3 of one core)")
+    out << QStringLiteral("played a %1 s clip in %2 s, CPU %3 s (%4 of one core)").arg(seconds)
                .arg(run.wallSeconds, 0, 'f', 2).arg(run.cpuSeconds, 0, 'f', 2)
                .arg(run.cpuSeconds / run.wallSeconds, 0, 'f', 2)
         << Qt::endl;

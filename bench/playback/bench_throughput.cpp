@@ -68,6 +68,7 @@ int main(int argc, char **argv)
     spec.textured = true;
     if (!Bench::writeClip(path, spec))
         return 1;
+    Bench::printLoad();
 
     int bareFrames = 0;
     const double bare = bareDecodeSeconds(path, &bareFrames);

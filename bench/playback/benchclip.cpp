@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QTextStream>
 #include <QTimer>
 
@@ -17,6 +18,13 @@ double cpuSeconds()
     getrusage(RUSAGE_SELF, &usage);
     auto seconds = [](const timeval &t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+void printLoad()
+{
+    QFile loadavg(QStringLiteral("/proc/loadavg"));
+    if (loadavg.open(QIODevice::ReadOnly))
+        QTextStream(stdout) << "load average: " << loadavg.readLine().trimmed() << Qt::endl;
 }
 
 bool writeClip(const QString &path, const MediaGen::ClipSpec &spec)

@@ -102,6 +102,8 @@ private Q_SLOTS:
     void transportFlags();
     void closedPlayerRefusesRequests();
     void errorWhilePlayingStopsAndReports();
+    void unusableAudioOutputStillPlays_data();
+    void unusableAudioOutputStillPlays();
     void grabFrameKeepsLastImageWhenClosed();
     void rotation_data();
     void rotation();
@@ -430,6 +432,31 @@ void TestPlayer::errorWhilePlayingStopsAndReports()
     QCoreApplication::processEvents(); // the follow-up errors of the same failure are queued too
     QCOMPARE(failed.count(), 1);
     m_player->close();
+}
+
+void TestPlayer::unusableAudioOutputStillPlays_data()
+{
+    QTest::addColumn<QByteArray>("sink");
+    QTest::newRow("no such output") << QByteArray("qrd7700-no-such-sink");
+    QTest::newRow("an element that is not an output") << QByteArray("identity");
+    QTest::newRow("an output without a sound card here") << QByteArray("alsasink");
+}
+
+void TestPlayer::unusableAudioOutputStillPlays()
+{
+    QFETCH(QByteArray, sink);
+    requireClip(PlayerTestClips::mp4One());
+    const QByteArray saved = qgetenv("QRD7700_AUDIO_SINK");
+    qputenv("QRD7700_AUDIO_SINK", sink);
+    const bool opened = openClip(PlayerTestClips::mp4One());
+    qputenv("QRD7700_AUDIO_SINK", saved);
+    QVERIFY2(opened, qPrintable(m_player->errorString()));
+    QVERIFY(m_player->hasAudio()); // the sound goes to a clock-synchronised stand-in
+    QSignalSpy ended(m_player.get(), &Player::endOfStream);
+    QVERIFY(m_player->seekMs(1500));
+    QVERIFY(m_player->play());
+    QTRY_COMPARE(ended.count(), 1);
+    QCOMPARE(shownFrame(*m_player, 0), 29);
 }
 
 void TestPlayer::grabFrameKeepsLastImageWhenClosed()
