@@ -7,7 +7,6 @@
 #include "tools/mediagen/mediagen.h"
 
 #include <QMutex>
-#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWidget>
@@ -107,9 +106,6 @@ private Q_SLOTS:
     void grabFrameKeepsLastImageWhenClosed();
     void rotation_data();
     void rotation();
-    void rendererDrawsOnlyWhereShown();
-    void rendererClipsToWidget();
-    void widgetDestroyedBeforeQueuedFrame();
 
 private:
     bool openClip(const QString &name, bool withHandlers = true);
@@ -495,74 +491,6 @@ void TestPlayer::rotation()
     QCOMPARE(m_player->rotation(), expected);
     m_player->resetRotation();
     QCOMPARE(m_player->rotation(), 0);
-}
-
-void TestPlayer::rendererDrawsOnlyWhereShown()
-{
-    requireClip(PlayerTestClips::mp4One());
-    QVERIFY(openClip(PlayerTestClips::mp4One()));
-    QWidget window;
-    window.resize(400, 300);
-    QWidget other;
-    QTRY_COMPARE(shownFrame(*m_player, 0), 0);
-    const QRgb empty = qRgb(255, 0, 255);
-    auto paintInto = [&](const QWidget *target) {
-        QImage canvas(400, 300, QImage::Format_RGB32);
-        canvas.fill(empty);
-        QPainter painter(&canvas);
-        m_player->paintRenderers(painter, target);
-        return canvas;
-    };
-    QCOMPARE(paintInto(&window).pixel(100, 100), empty); // nothing before showRenderer
-
-    QVERIFY(m_player->showRenderer(&window, QRect(20, 40, 160, 90), 0));
-    QVERIFY(!m_player->showRenderer(&window, QRect(0, 0, 10, 10), 1)); // the clip has one channel
-    QImage canvas = paintInto(&window);
-    QCOMPARE(canvas.pixel(10, 10), empty);
-    QVERIFY(canvas.pixel(100, 110) != empty);
-    QCOMPARE(paintInto(&other).pixel(100, 110), empty);
-
-    QVERIFY(!m_player->moveRenderer(&window, 200, 150, 7)); // any channel but 1 is channel 0
-    QVERIFY(!m_player->resizeRenderer(&window, 100, 60, 0));
-    canvas = paintInto(&window);
-    QCOMPARE(canvas.pixel(100, 110), empty);
-    QVERIFY(canvas.pixel(250, 200) != empty);
-    QCOMPARE(canvas.pixel(320, 230), empty);
-
-    QVERIFY(m_player->hideRenderer(0));
-    QCOMPARE(paintInto(&window).pixel(250, 200), empty);
-}
-
-void TestPlayer::rendererClipsToWidget()
-{
-    requireClip(PlayerTestClips::mp4One());
-    QVERIFY(openClip(PlayerTestClips::mp4One()));
-    QWidget window;
-    window.resize(200, 100);
-    QTRY_COMPARE(shownFrame(*m_player, 0), 0);
-    QVERIFY(m_player->showRenderer(&window, QRect(100, 50, 320, 180), 0));
-    QImage canvas(400, 300, QImage::Format_RGB32);
-    canvas.fill(Qt::magenta);
-    QPainter painter(&canvas);
-    m_player->paintRenderers(painter, &window);
-    painter.end();
-    QVERIFY(canvas.pixel(150, 90) != QColor(Qt::magenta).rgb());
-    QCOMPARE(canvas.pixel(300, 200), QColor(Qt::magenta).rgb());
-}
-
-void TestPlayer::widgetDestroyedBeforeQueuedFrame()
-{
-    requireClip(PlayerTestClips::mp4Two());
-    QVERIFY(openClip(PlayerTestClips::mp4Two()));
-    auto window = std::make_unique<QWidget>();
-    QVERIFY(m_player->showRenderer(window.get(), QRect(0, 0, 160, 90), 0));
-    QVERIFY(m_player->showRenderer(window.get(), QRect(160, 0, 160, 90), 1));
-    QVERIFY(m_player->play());
-    const quint64 before = m_player->renderedFrames(0);
-    window.reset(); // frames already queued for the GUI thread must not reach it
-    QTRY_VERIFY(m_player->renderedFrames(0) > before + 3);
-    QTRY_VERIFY(shownFrame(*m_player, 0) > 3);
-    QVERIFY(!m_player->moveRenderer(nullptr, 1, 1, 0));
 }
 
 QTEST_MAIN(TestPlayer)
