@@ -192,26 +192,9 @@ int MediaGraphBuilder::build(GstElement *graph, const QString &path, const char 
         m_grabber[c].reset();
         m_renderer[c].reset();
     }
-    GstElement *source = addElement(graph, "filesrc", QStringLiteral("File Source"));
-    GstElement *demux = addElement(graph, demuxFactory, QStringLiteral("Splitter"));
-    if (!source || !demux)
+    GstElement *demux = addSource(graph, path, demuxFactory);
+    if (!demux)
         return Failed;
-    g_object_set(source, "location", path.toUtf8().constData(), nullptr);
-    for (int i = 0; i < kStreamQueues; ++i) {
-        GstElement *queue = addElement(graph, "queue", streamQueueName(i));
-        if (!queue)
-            return Failed;
-        // Room for a few seconds of compressed data so that badly interleaved files still preroll.
-        g_object_set(queue, "max-size-buffers", 0u, "max-size-bytes", 0u, "max-size-time",
-                     guint64(3 * GST_SECOND), nullptr);
-        holdStreamQueue(queue);
-    }
-    g_signal_connect(demux, "pad-added", G_CALLBACK(onDemuxPadAdded), graph);
-    g_signal_connect(demux, "no-more-pads", G_CALLBACK(onDemuxNoMorePads), graph);
-    if (!gst_element_link(source, demux)) {
-        fail(QStringLiteral("cannot link the file source to %1").arg(QLatin1String(demuxFactory)));
-        return Failed;
-    }
     if (!waitForPads(graph, demux))
         return Failed;
 
@@ -232,6 +215,32 @@ int MediaGraphBuilder::build(GstElement *graph, const QString &path, const char 
         return Failed;
     m_channelCount = channels;
     return Ok;
+}
+
+// file source -> demuxer, whose pads each get one of the held stream queues; answers the demuxer.
+GstElement *MediaGraphBuilder::addSource(GstElement *graph, const QString &path, const char *demuxFactory)
+{
+    GstElement *source = addElement(graph, "filesrc", QStringLiteral("File Source"));
+    GstElement *demux = addElement(graph, demuxFactory, QStringLiteral("Splitter"));
+    if (!source || !demux)
+        return nullptr;
+    g_object_set(source, "location", path.toUtf8().constData(), nullptr);
+    for (int i = 0; i < kStreamQueues; ++i) {
+        GstElement *queue = addElement(graph, "queue", streamQueueName(i));
+        if (!queue)
+            return nullptr;
+        // Room for a few seconds of compressed data so that badly interleaved files still preroll.
+        g_object_set(queue, "max-size-buffers", 0u, "max-size-bytes", 0u, "max-size-time",
+                     guint64(3 * GST_SECOND), nullptr);
+        holdStreamQueue(queue);
+    }
+    g_signal_connect(demux, "pad-added", G_CALLBACK(onDemuxPadAdded), graph);
+    g_signal_connect(demux, "no-more-pads", G_CALLBACK(onDemuxNoMorePads), graph);
+    if (!gst_element_link(source, demux)) {
+        fail(QStringLiteral("cannot link the file source to %1").arg(QLatin1String(demuxFactory)));
+        return nullptr;
+    }
+    return demux;
 }
 
 GstElement *MediaGraphBuilder::addElement(GstElement *graph, const char *factory, const QString &name)

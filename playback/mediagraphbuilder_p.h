@@ -45,6 +45,7 @@ public:
 
 private:
     int build(GstElement *graph, const QString &path, const char *demuxFactory);
+    GstElement *addSource(GstElement *graph, const QString &path, const char *demuxFactory);
     GstElement *addElement(GstElement *graph, const char *factory, const QString &name);
     bool waitForPads(GstElement *graph, GstElement *demux);
     bool addVideoChain(GstElement *graph, GstPad *demuxPad, int channel);

@@ -67,6 +67,10 @@ bool Player::open(Clip *clip, SampleHandler *const *callbacks)
     m_clip = clip;
     publishSizes(callbacks);
     watchBus();
+    // The first picture was shown while the pipeline was built, before the callbacks were
+    // installed; show it again so that every picture on screen has passed the sample filters.
+    if (callbacks && (callbacks[0] || callbacks[1]))
+        seekTo(0);
     return true;
 }
 
