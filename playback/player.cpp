@@ -135,10 +135,14 @@ void Player::publishSizes(SampleHandler *const *callbacks)
     }
 }
 
-namespace {
-
 // Streaming thread (or the GUI thread while draining): hands a message over to the player.
-void postToPlayer(const BusContext &context, GstMessage *message)
+class PlayerBusRelay
+{
+public:
+    static void post(const BusContext &context, GstMessage *message);
+};
+
+void PlayerBusRelay::post(const BusContext &context, GstMessage *message)
 {
     const GstMessageType type = GST_MESSAGE_TYPE(message);
     if (type != GST_MESSAGE_ERROR && type != GST_MESSAGE_EOS && type != GST_MESSAGE_WARNING)
@@ -151,22 +155,20 @@ void postToPlayer(const BusContext &context, GstMessage *message)
         Qt::QueuedConnection);
 }
 
-} // namespace
-
 // Bus messages are posted from the streaming threads and handled on the GUI thread. Messages
 // that arrived while the clip was being opened are handled the same way.
 void Player::watchBus()
 {
     Gst::BusPtr bus(gst_element_get_bus(m_pipeline));
     auto onMessage = [](GstBus *, GstMessage *message, gpointer data) -> GstBusSyncReply {
-        postToPlayer(*static_cast<const BusContext *>(data), message);
+        PlayerBusRelay::post(*static_cast<const BusContext *>(data), message);
         return GST_BUS_DROP;
     };
     auto *context = new BusContext{this, m_generation};
     gst_bus_set_sync_handler(bus.get(), onMessage, context,
                              [](gpointer data) { delete static_cast<BusContext *>(data); });
     while (Gst::MessagePtr queued{gst_bus_pop(bus.get())})
-        postToPlayer(*context, queued.get());
+        PlayerBusRelay::post(*context, queued.get());
 }
 
 void Player::takeBusMessage(quint64 generation, GstMessage *message)

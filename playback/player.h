@@ -63,9 +63,6 @@ public:
     static QString recipeName(Recipe recipe);
     QString errorString() const { return m_error; }
 
-    // GUI thread: a bus message of the pipeline `generation` (stale generations are ignored).
-    void takeBusMessage(quint64 generation, _GstMessage *message);
-
     // The channel's picture buffer (24-bit RGB); with `refresh` it is first replaced by the last
     // picture that passed the channel's grabber (a null image when there is none).
     const QImage &grabFrame(int channel, bool refresh);
@@ -75,6 +72,8 @@ public:
     int rotation() const { return m_rotation.load(); } // thread-safe
 
     // Renderer placement inside a widget; channel 1 means the second channel, anything else 0.
+    // Nothing is drawn before showRenderer. moveRenderer and resizeRenderer always answer false
+    // (as the renderer window they stand for did); all answer false without that renderer.
     bool showRenderer(QWidget *window, const QRect &rect, int channel);
     bool moveRenderer(QWidget *window, int x, int y, int channel);
     bool resizeRenderer(QWidget *window, int width, int height, int channel);
@@ -93,7 +92,11 @@ Q_SIGNALS:
     void endOfStream();
 
 private:
+    friend class PlayerBusRelay;
+
     bool build(const QString &path, Recipe recipe);
+    // GUI thread: a bus message of the pipeline `generation` (stale generations are ignored).
+    void takeBusMessage(quint64 generation, _GstMessage *message);
     void publishSizes(SampleHandler *const *callbacks);
     void watchBus();
     void releasePipeline();
