@@ -209,6 +209,7 @@ int MediaGraphBuilder::build(GstElement *graph, const QString &path, const char 
         if (Gst::PadPtr audio = findPin(demux, QStringLiteral("audio")))
             m_hasAudio = addAudioChain(graph, audio.get());
     }
+    discardUnusedStreams(graph);
     releaseStreamQueues(graph);
     // On failure the grabbers and renderers stay until the caller has stopped the pipeline.
     if (!m_error.isEmpty() || !preroll(graph))
@@ -241,6 +242,25 @@ GstElement *MediaGraphBuilder::addSource(GstElement *graph, const QString &path,
         return nullptr;
     }
     return demux;
+}
+
+// Streams no branch takes (a third video track, telemetry, a second sound track) drain into
+// fake sinks: a queue with nothing behind it would stop the whole pipeline with an error.
+void MediaGraphBuilder::discardUnusedStreams(GstElement *graph)
+{
+    for (int i = 0; i < kStreamQueues; ++i) {
+        Gst::ElementPtr queue(gst_bin_get_by_name(GST_BIN(graph), streamQueueName(i).toUtf8().constData()));
+        Gst::PadPtr sink(queue ? gst_element_get_static_pad(queue.get(), "sink") : nullptr);
+        Gst::PadPtr src(queue ? gst_element_get_static_pad(queue.get(), "src") : nullptr);
+        if (!sink || !src || !gst_pad_is_linked(sink.get()) || gst_pad_is_linked(src.get()))
+            continue;
+        GstElement *drain = addElement(graph, "fakesink", QStringLiteral("Unused Stream %1").arg(i));
+        if (!drain)
+            return;
+        g_object_set(drain, "sync", FALSE, "async", FALSE, nullptr);
+        gst_element_link(queue.get(), drain);
+        gst_element_sync_state_with_parent(drain);
+    }
 }
 
 GstElement *MediaGraphBuilder::addElement(GstElement *graph, const char *factory, const QString &name)

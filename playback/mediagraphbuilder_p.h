@@ -52,6 +52,7 @@ private:
     bool addAudioChain(GstElement *graph, GstPad *demuxPad);
     GstElement *makeAudioSink(GstElement *graph);
     bool linkThroughDecoder(GstElement *graph, GstPad *demuxPad, GstElement *first, const QString &tag);
+    void discardUnusedStreams(GstElement *graph);
     bool preroll(GstElement *graph);
     void fail(const QString &why);
 

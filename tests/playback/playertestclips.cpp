@@ -55,6 +55,8 @@ bool PlayerTestClips::create(QString *error)
     if (m_missingMp4.isEmpty()) {
         spec.channels = {first, second};
         ok = ok && MediaGen::writeMp4(path(mp4Two()), spec, error);
+        spec.channels = {first, second, second};
+        ok = ok && MediaGen::writeMp4(path(mp4Three()), spec, error);
         spec.channels = {first};
         ok = ok && MediaGen::writeMp4(path(mp4One()), spec, error);
         spec.audio = false;

@@ -21,6 +21,7 @@ public:
 
     // Names of the clips (all in the folder).
     static QString mp4Two() { return QStringLiteral("REC_2012_05_14_10_20_30.mp4"); }
+    static QString mp4Three() { return QStringLiteral("REC_2012_05_14_10_33_30.mp4"); }
     static QString mp4One() { return QStringLiteral("REC_2012_05_14_10_21_30.mp4"); }
     static QString mp4Silent() { return QStringLiteral("EVS_2012_05_14_10_22_30_I.mp4"); }
     static QString aviOne() { return QStringLiteral("REC_2012_05_14_10_23_30.avi"); }

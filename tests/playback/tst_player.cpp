@@ -176,6 +176,8 @@ void TestPlayer::opensClip_data()
     const QSize none(0, 0);
     const QSize second(160, 90);
     QTest::newRow("mp4, two channels") << PlayerTestClips::mp4Two() << 2 << second << true << "mp4";
+    QTest::newRow("mp4 with three video tracks keeps two") << PlayerTestClips::mp4Three() << 2 << second << true
+                                                           << "mp4";
     QTest::newRow("mp4, one channel") << PlayerTestClips::mp4One() << 1 << none << true << "mp4";
     QTest::newRow("mp4 without sound plays silently") << PlayerTestClips::mp4Silent() << 1 << none << false << "mp4";
     QTest::newRow("avi, one channel") << PlayerTestClips::aviOne() << 1 << none << true << "avi";
