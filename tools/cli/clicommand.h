@@ -41,5 +41,6 @@ extern const Command gpxCommand;
 
 extern const Command clipsCommand;    // tools/cli/cmd_catalogue.cpp
 extern const Command settingsCommand; // tools/cli/cmd_settings.cpp
+extern const Command probeCommand;    // tools/cli/cmd_probe.cpp
 
 } // namespace Cli

@@ -18,6 +18,7 @@ const Cli::Command *const kCommands[] = {
     &Cli::gpxCommand,
     &Cli::clipsCommand,
     &Cli::settingsCommand,
+    &Cli::probeCommand,
 };
 
 void printOverview(QTextStream &stream)

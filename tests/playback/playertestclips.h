@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// The generated clips the player tests share: 15 pictures per second, 30 pictures (2 s), channel 0
+// at 320x180 and channel 1 at 160x90. Created once per test executable in a temporary folder.
+class PlayerTestClips
+{
+public:
+    static constexpr int Fps = 15;
+    static constexpr int Frames = 30;
+
+    // Writes every clip it can; missingPlugins() names what prevented the rest.
+    bool create(QString *error);
+
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QStringList missingMp4() const { return m_missingMp4; }
+    QStringList missingAvi() const { return m_missingAvi; }
+
+    // Names of the clips (all in the folder).
+    static QString mp4Two() { return QStringLiteral("REC_2012_05_14_10_20_30.mp4"); }
+    static QString mp4Three() { return QStringLiteral("REC_2012_05_14_10_33_30.mp4"); }
+    static QString mp4One() { return QStringLiteral("REC_2012_05_14_10_21_30.mp4"); }
+    static QString mp4Silent() { return QStringLiteral("EVS_2012_05_14_10_22_30_I.mp4"); }
+    static QString aviOne() { return QStringLiteral("REC_2012_05_14_10_23_30.avi"); }
+    static QString aviTwo() { return QStringLiteral("REC_2012_05_14_10_24_30.avi"); }
+    static QString mp4NamedAvi() { return QStringLiteral("REC_2012_05_14_10_25_30.avi"); }
+    static QString mp4CapitalName() { return QStringLiteral("REC_2012_05_14_10_26_30.MP4"); }
+    static QString randomBytes() { return QStringLiteral("REC_2012_05_14_10_27_30.mp4"); }
+    static QString emptyMp4() { return QStringLiteral("REC_2012_05_14_10_28_30.mp4"); }
+    static QString emptyAvi() { return QStringLiteral("REC_2012_05_14_10_29_30.avi"); }
+    static QString truncatedMp4() { return QStringLiteral("REC_2012_05_14_10_30_30.mp4"); }
+    static QString textAvi() { return QStringLiteral("REC_2012_05_14_10_31_30.avi"); }
+    static QString damagedMp4() { return QStringLiteral("REC_2012_05_14_10_32_30.mp4"); }
+
+private:
+    QTemporaryDir m_dir;
+    QStringList m_missingMp4;
+    QStringList m_missingAvi;
+};

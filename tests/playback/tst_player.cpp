@@ -1,0 +1,511 @@
+#include "playback/player.h"
+
+#include "catalogue/clip.h"
+#include "playback/mediaframework.h"
+#include "playback/samplefilter.h"
+#include "playertestclips.h"
+#include "tools/mediagen/mediagen.h"
+
+#include <QMutex>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWidget>
+
+#include <atomic>
+#include <memory>
+
+namespace {
+
+// Records what reaches processSample; optionally paints each picture white (Y 235, neutral chroma).
+class RecordingFilter : public SampleFilter
+{
+public:
+    struct Seen
+    {
+        int length = 0;
+        MediaGen::FrameMark mark;
+    };
+
+    void processSample(int channel, double, uchar *bytes, int length) override
+    {
+        const QSize size = player ? player->videoSize(channel) : QSize();
+        Seen seen{length, MediaGen::readFrameMarkYuy2(bytes, size.width(), size.height(), size.width() * 2)};
+        if (whiten.load()) {
+            for (int i = 0; i + 1 < length; i += 2) {
+                bytes[i] = 235;
+                bytes[i + 1] = 128;
+            }
+        }
+        QMutexLocker lock(&mutex);
+        if (channel == 0 || channel == 1)
+            last[channel] = seen;
+        ++count[channel == 1 ? 1 : 0];
+    }
+
+    void reset()
+    {
+        QMutexLocker lock(&mutex);
+        last[0] = last[1] = Seen();
+        count[0] = count[1] = 0;
+    }
+
+    Seen lastSeen(int channel)
+    {
+        QMutexLocker lock(&mutex);
+        return last[channel];
+    }
+    int seenCount(int channel)
+    {
+        QMutexLocker lock(&mutex);
+        return count[channel];
+    }
+
+    Player *player = nullptr;
+    std::atomic<bool> whiten{false};
+
+private:
+    QMutex mutex;
+    Seen last[2];
+    int count[2] = {0, 0};
+};
+
+int shownFrame(const Player &player, int channel)
+{
+    return MediaGen::readFrameMark(player.rendererPicture(channel)).frame;
+}
+
+int grabbedFrame(Player &player, int channel)
+{
+    return MediaGen::readFrameMark(player.grabFrame(channel, true)).frame;
+}
+
+} // namespace
+
+class TestPlayer : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void opensClip_data();
+    void opensClip();
+    void refusesClip_data();
+    void refusesClip();
+    void nullClipLeavesOpenClipAlone();
+    void samplesReachFilter_data();
+    void samplesReachFilter();
+    void rewriteInFilterReachesRenderer();
+    void seekLandsOnFrame_data();
+    void seekLandsOnFrame();
+    void stepsLandOnNeighbourFrames();
+    void stepBackwardAtStartStaysAtStart();
+    void rewindReturnsToStartAndFlags();
+    void rateKeepsPictureAndLaterSeeks();
+    void endOfStreamGivesLength();
+    void transportFlags();
+    void closedPlayerRefusesRequests();
+    void errorWhilePlayingStopsAndReports();
+    void unusableAudioOutputStillPlays_data();
+    void unusableAudioOutputStillPlays();
+    void grabFrameKeepsLastImageWhenClosed();
+    void rotation_data();
+    void rotation();
+
+private:
+    bool openClip(const QString &name, bool withHandlers = true);
+    void requireClip(const QString &name);
+
+    PlayerTestClips m_clips;
+    std::unique_ptr<Player> m_player;
+    std::unique_ptr<Clip> m_clip;
+    RecordingFilter m_filter;
+    std::unique_ptr<SampleHandler> m_handlers[2];
+};
+
+void TestPlayer::initTestCase()
+{
+    QVERIFY(MediaFramework::initialise());
+    QString error;
+    QVERIFY2(m_clips.create(&error), qPrintable(error));
+}
+
+void TestPlayer::init()
+{
+    m_player = std::make_unique<Player>();
+    m_filter.player = m_player.get();
+    m_filter.whiten = false;
+    m_filter.reset();
+    for (int c = 0; c < 2; ++c) {
+        m_handlers[c] = std::make_unique<SampleHandler>(&m_filter);
+        m_handlers[c]->setChannel(c);
+    }
+}
+
+void TestPlayer::cleanup()
+{
+    m_player.reset();
+    m_clip.reset();
+}
+
+void TestPlayer::requireClip(const QString &name)
+{
+    const bool avi = !name.contains(QLatin1String(".mp4")) && !name.endsWith(QLatin1String(".MP4"))
+                     && name != PlayerTestClips::mp4NamedAvi();
+    const QStringList missing = avi ? m_clips.missingAvi() : m_clips.missingMp4();
+    if (!missing.isEmpty())
+        QSKIP(qPrintable(QStringLiteral("GStreamer plugins missing: ") + missing.join(QLatin1String(", "))));
+}
+
+bool TestPlayer::openClip(const QString &name, bool withHandlers)
+{
+    m_clip = std::make_unique<Clip>(QFileInfo(m_clips.path(name)));
+    SampleHandler *handlers[2] = {m_handlers[0].get(), m_handlers[1].get()};
+    return m_player->open(m_clip.get(), withHandlers ? handlers : nullptr);
+}
+
+void TestPlayer::opensClip_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("channels");
+    QTest::addColumn<QSize>("size1");
+    QTest::addColumn<bool>("audio");
+    QTest::addColumn<QString>("recipe");
+    const QSize none(0, 0);
+    const QSize second(160, 90);
+    QTest::newRow("mp4, two channels") << PlayerTestClips::mp4Two() << 2 << second << true << "mp4";
+    QTest::newRow("mp4 with three video tracks keeps two") << PlayerTestClips::mp4Three() << 2 << second << true
+                                                           << "mp4";
+    QTest::newRow("mp4, one channel") << PlayerTestClips::mp4One() << 1 << none << true << "mp4";
+    QTest::newRow("mp4 without sound plays silently") << PlayerTestClips::mp4Silent() << 1 << none << false << "mp4";
+    QTest::newRow("avi, one channel") << PlayerTestClips::aviOne() << 1 << none << true << "avi";
+    QTest::newRow("avi, two channels and telemetry") << PlayerTestClips::aviTwo() << 2 << second << true << "avi";
+    QTest::newRow("mp4 content under an avi name") << PlayerTestClips::mp4NamedAvi() << 1 << none << true << "fallback";
+    QTest::newRow("capital MP4 extension goes the avi way") << PlayerTestClips::mp4CapitalName() << 1 << none << true
+                                                            << "fallback";
+}
+
+void TestPlayer::opensClip()
+{
+    QFETCH(QString, name);
+    QFETCH(int, channels);
+    QFETCH(QSize, size1);
+    QFETCH(bool, audio);
+    QFETCH(QString, recipe);
+    requireClip(name);
+    QVERIFY2(openClip(name), qPrintable(m_player->errorString()));
+    QCOMPARE(m_player->clip(), m_clip.get());
+    QCOMPARE(m_player->channelCount(), channels);
+    QCOMPARE(m_player->videoSize(0), QSize(320, 180));
+    QCOMPARE(m_player->videoSize(1), size1);
+    QCOMPARE(Player::publishedVideoSize(0), QSize(320, 180));
+    QCOMPARE(Player::publishedVideoSize(1), size1);
+    QCOMPARE(m_player->hasAudio(), audio);
+    QCOMPARE(Player::recipeName(m_player->recipe()), recipe);
+    QVERIFY2(qAbs(m_player->lengthMs() - 2000) <= 100, qPrintable(QString::number(m_player->lengthMs())));
+    const QImage black = m_player->grabFrame(0, false);
+    QCOMPARE(black.size(), QSize(320, 180));
+    QCOMPARE(black.pixel(10, 10), qRgb(0, 0, 0));
+    QCOMPARE(m_player->grabFrame(1, false).isNull(), channels == 1);
+
+    m_player->close();
+    QVERIFY(!m_player->clip());
+    QCOMPARE(m_player->videoSize(0), QSize(0, 0));
+    QCOMPARE(m_player->channelCount(), channels); // the process-wide fact outlives the clip
+}
+
+void TestPlayer::refusesClip_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("random bytes") << PlayerTestClips::randomBytes();
+    QTest::newRow("zero-length mp4") << PlayerTestClips::emptyMp4();
+    QTest::newRow("zero-length avi") << PlayerTestClips::emptyAvi();
+    QTest::newRow("text under an avi name") << PlayerTestClips::textAvi();
+    QTest::newRow("missing file") << QStringLiteral("REC_2012_05_14_11_00_00.mp4");
+    if (m_clips.missingMp4().isEmpty())
+        QTest::newRow("mp4 cut in half") << PlayerTestClips::truncatedMp4();
+}
+
+void TestPlayer::refusesClip()
+{
+    QFETCH(QString, name);
+    QVERIFY(!openClip(name));
+    QVERIFY(!m_player->clip());
+    QVERIFY(!m_player->errorString().isEmpty());
+    QCOMPARE(m_player->lengthMs(), 0);
+    QVERIFY(!m_player->play());
+    QVERIFY(m_player->grabFrame(0, true).isNull());
+}
+
+void TestPlayer::nullClipLeavesOpenClipAlone()
+{
+    requireClip(PlayerTestClips::mp4One());
+    QVERIFY(openClip(PlayerTestClips::mp4One()));
+    QVERIFY(!m_player->open(nullptr, nullptr));
+    QCOMPARE(m_player->clip(), m_clip.get());
+    QVERIFY(m_player->lengthMs() > 0);
+    QVERIFY(m_player->seekMs(500));
+}
+
+void TestPlayer::samplesReachFilter_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("mp4") << PlayerTestClips::mp4Two();
+    QTest::newRow("avi") << PlayerTestClips::aviTwo();
+}
+
+void TestPlayer::samplesReachFilter()
+{
+    QFETCH(QString, name);
+    requireClip(name);
+    QVERIFY(openClip(name));
+    // The picture shown on opening passes the filter too (a rotation kept from the last clip
+    // reaches it).
+    QTRY_VERIFY(m_filter.seenCount(0) > 0);
+    QCOMPARE(m_filter.lastSeen(0).mark.frame, 0);
+    QVERIFY(m_player->seekMs(1033));
+    QTRY_COMPARE(m_filter.lastSeen(0).mark.frame, 15);
+    QTRY_COMPARE(m_filter.lastSeen(1).mark.frame, 15);
+    QCOMPARE(m_filter.lastSeen(0).mark.channel, 0);
+    QCOMPARE(m_filter.lastSeen(1).mark.channel, 1);
+    QCOMPARE(m_filter.lastSeen(0).length, 320 * 180 * 2);
+    QCOMPARE(m_filter.lastSeen(1).length, 160 * 90 * 2);
+}
+
+void TestPlayer::rewriteInFilterReachesRenderer()
+{
+    requireClip(PlayerTestClips::mp4One());
+    QVERIFY(openClip(PlayerTestClips::mp4One()));
+    QVERIFY(m_player->seekMs(500));
+    QTRY_COMPARE(shownFrame(*m_player, 0), 7);
+    m_filter.whiten = true;
+    QVERIFY(m_player->seekMs(1033));
+    QTRY_VERIFY(qGray(m_player->rendererPicture(0).pixel(160, 150)) >= 250);
+    QCOMPARE(shownFrame(*m_player, 0), -1); // the mark is painted over
+    QCOMPARE(MediaGen::readFrameMark(m_player->grabFrame(0, true)).frame, -1);
+}
+
+void TestPlayer::seekLandsOnFrame_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("ms");
+    QTest::addColumn<int>("frame");
+    for (const QString &name : {PlayerTestClips::mp4Two(), PlayerTestClips::aviTwo()}) {
+        const QByteArray kind = name.endsWith(QLatin1String("mp4")) ? "mp4" : "avi";
+        QTest::addRow("%s start", kind.constData()) << name << 0 << 0;
+        QTest::addRow("%s first frame boundary", kind.constData()) << name << 67 << 1;
+        QTest::addRow("%s middle", kind.constData()) << name << 1033 << 15;
+        QTest::addRow("%s last frame", kind.constData()) << name << 1960 << 29;
+    }
+}
+
+void TestPlayer::seekLandsOnFrame()
+{
+    QFETCH(QString, name);
+    QFETCH(int, ms);
+    QFETCH(int, frame);
+    requireClip(name);
+    QVERIFY(openClip(name));
+    QVERIFY(m_player->seekMs(ms));
+    QTRY_COMPARE(shownFrame(*m_player, 0), frame);
+    QTRY_COMPARE(shownFrame(*m_player, 1), frame);
+    QCOMPARE(grabbedFrame(*m_player, 0), frame);
+    QCOMPARE(grabbedFrame(*m_player, 1), frame);
+    QCOMPARE(MediaGen::readFrameMark(m_player->grabFrame(1, false)).channel, 1);
+    QCOMPARE(m_player->positionMs(), ms);
+}
+
+void TestPlayer::stepsLandOnNeighbourFrames()
+{
+    requireClip(PlayerTestClips::mp4Two());
+    QVERIFY(openClip(PlayerTestClips::mp4Two()));
+    QVERIFY(m_player->seekMs(1033));
+    QTRY_COMPARE(shownFrame(*m_player, 0), 15);
+    QVERIFY(m_player->stepForward());
+    QTRY_COMPARE(shownFrame(*m_player, 0), 16);
+    QTRY_COMPARE(shownFrame(*m_player, 1), 16);
+    QVERIFY(m_player->stepForward());
+    QTRY_COMPARE(grabbedFrame(*m_player, 0), 17);
+    QVERIFY(m_player->stepBackward());
+    QTRY_COMPARE(grabbedFrame(*m_player, 0), 16);
+    QCOMPARE(m_player->positionMs(), 1033 + 66);
+}
+
+void TestPlayer::stepBackwardAtStartStaysAtStart()
+{
+    requireClip(PlayerTestClips::aviOne());
+    QVERIFY(openClip(PlayerTestClips::aviOne()));
+    QVERIFY(m_player->seekMs(30));
+    QVERIFY(m_player->stepBackward()); // the negative target is clamped to the start
+    QTRY_COMPARE(grabbedFrame(*m_player, 0), 0);
+    QCOMPARE(m_player->positionMs(), 0);
+}
+
+void TestPlayer::rewindReturnsToStartAndFlags()
+{
+    requireClip(PlayerTestClips::mp4One());
+    QVERIFY(openClip(PlayerTestClips::mp4One()));
+    QVERIFY(m_player->seekMs(1500));
+    QTRY_COMPARE(shownFrame(*m_player, 0), 22);
+    QVERIFY(m_player->rewind());
+    QCOMPARE(m_player->stateFlags(), quint32(Player::Rewound));
+    QTRY_COMPARE(shownFrame(*m_player, 0), 0);
+    QCOMPARE(m_player->positionMs(), 0);
+}
+
+void TestPlayer::rateKeepsPictureAndLaterSeeks()
+{
+    requireClip(PlayerTestClips::mp4One());
+    QVERIFY(openClip(PlayerTestClips::mp4One()));
+    QVERIFY(m_player->seekMs(500));
+    QTRY_COMPARE(shownFrame(*m_player, 0), 7);
+    QVERIFY(m_player->setRate(2.0));
+    QTRY_COMPARE(grabbedFrame(*m_player, 0), 7);
+    QCOMPARE(m_player->positionMs(), 500);
+    QVERIFY(m_player->seekMs(1033));
+    QTRY_COMPARE(shownFrame(*m_player, 0), 15);
+    QVERIFY(!m_player->setRate(0.0));
+    QSignalSpy ended(m_player.get(), &Player::endOfStream);
+    QVERIFY(m_player->play());
+    QTRY_COMPARE(ended.count(), 1);
+    QCOMPARE(m_player->positionMs(), m_player->lengthMs());
+}
+
+void TestPlayer::endOfStreamGivesLength()
+{
+    requireClip(PlayerTestClips::mp4Two());
+    QVERIFY(openClip(PlayerTestClips::mp4Two()));
+    QSignalSpy ended(m_player.get(), &Player::endOfStream);
+    QVERIFY(m_player->seekMs(1500));
+    QVERIFY(m_player->play());
+    QTRY_COMPARE(ended.count(), 1);
+    QVERIFY(m_player->lengthMs() > 0);
+    QCOMPARE(m_player->positionMs(), m_player->lengthMs());
+    QCOMPARE(shownFrame(*m_player, 0), 29);
+    QVERIFY(m_player->rewind()); // and a seek leaves the end again
+    QTRY_COMPARE(m_player->positionMs(), 0);
+}
+
+void TestPlayer::transportFlags()
+{
+    requireClip(PlayerTestClips::aviOne());
+    QVERIFY(openClip(PlayerTestClips::aviOne()));
+    QCOMPARE(m_player->stateFlags(), 0u);
+    QVERIFY(m_player->pause());
+    QVERIFY(m_player->isPaused());
+    QCOMPARE(m_player->stateFlags(), quint32(Player::Paused));
+    QVERIFY(m_player->play());
+    QCOMPARE(m_player->stateFlags(), 0u);
+    QTRY_VERIFY(m_player->isRunning());
+    QVERIFY(m_player->stop());
+    QVERIFY(m_player->isStopped());
+    QVERIFY(!m_player->isPaused());
+    QCOMPARE(m_player->stateFlags(), quint32(Player::Stopped));
+    QTRY_VERIFY(!m_player->isRunning());
+    QVERIFY(m_player->seekMs(100));
+    QCOMPARE(m_player->stateFlags(), quint32(Player::Stopped)); // seeks leave the flags alone
+}
+
+void TestPlayer::closedPlayerRefusesRequests()
+{
+    QVERIFY(!m_player->play());
+    QVERIFY(!m_player->pause());
+    QVERIFY(!m_player->stop());
+    QVERIFY(!m_player->rewind());
+    QVERIFY(!m_player->seekMs(600000));
+    QVERIFY(!m_player->stepForward());
+    QVERIFY(!m_player->stepBackward());
+    QVERIFY(!m_player->setRate(1.0));
+    QVERIFY(!m_player->isRunning());
+    QCOMPARE(m_player->lengthMs(), 0);
+    QCOMPARE(m_player->positionMs(), 0);
+    QWidget window;
+    QVERIFY(!m_player->showRenderer(&window, QRect(0, 0, 10, 10), 0));
+    QVERIFY(!m_player->hideRenderer(1));
+}
+
+void TestPlayer::errorWhilePlayingStopsAndReports()
+{
+    requireClip(PlayerTestClips::damagedMp4());
+    QVERIFY2(openClip(PlayerTestClips::damagedMp4()), qPrintable(m_player->errorString()));
+    QSignalSpy failed(m_player.get(), &Player::errorOccurred);
+    QSignalSpy ended(m_player.get(), &Player::endOfStream);
+    QVERIFY(m_player->seekMs(4500));
+    QVERIFY(m_player->play());
+    QTRY_VERIFY_WITH_TIMEOUT(failed.count() > 0 || ended.count() > 0, 15000);
+    QCOMPARE(failed.count(), 1);
+    QVERIFY(m_player->isStopped());
+    QVERIFY(!m_player->isRunning());
+    QCOMPARE(m_player->clip(), m_clip.get());
+    QCoreApplication::processEvents(); // the follow-up errors of the same failure are queued too
+    QCOMPARE(failed.count(), 1);
+    m_player->close();
+}
+
+void TestPlayer::unusableAudioOutputStillPlays_data()
+{
+    QTest::addColumn<QByteArray>("sink");
+    QTest::newRow("no such output") << QByteArray("qrd7700-no-such-sink");
+    QTest::newRow("an element that is not an output") << QByteArray("identity");
+    QTest::newRow("an output without a sound card here") << QByteArray("alsasink");
+}
+
+void TestPlayer::unusableAudioOutputStillPlays()
+{
+    QFETCH(QByteArray, sink);
+    requireClip(PlayerTestClips::mp4One());
+    const QByteArray saved = qgetenv("QRD7700_AUDIO_SINK");
+    qputenv("QRD7700_AUDIO_SINK", sink);
+    const bool opened = openClip(PlayerTestClips::mp4One());
+    qputenv("QRD7700_AUDIO_SINK", saved);
+    QVERIFY2(opened, qPrintable(m_player->errorString()));
+    QVERIFY(m_player->hasAudio()); // the sound goes to a clock-synchronised stand-in
+    QSignalSpy ended(m_player.get(), &Player::endOfStream);
+    QVERIFY(m_player->seekMs(1500));
+    QVERIFY(m_player->play());
+    QTRY_COMPARE(ended.count(), 1);
+    QCOMPARE(shownFrame(*m_player, 0), 29);
+}
+
+void TestPlayer::grabFrameKeepsLastImageWhenClosed()
+{
+    requireClip(PlayerTestClips::mp4One());
+    QVERIFY(openClip(PlayerTestClips::mp4One(), false)); // no handlers: capture still works
+    QVERIFY(m_player->seekMs(700));
+    QTRY_COMPARE(grabbedFrame(*m_player, 0), 10);
+    m_player->close();
+    QCOMPARE(grabbedFrame(*m_player, 0), 10);
+}
+
+void TestPlayer::rotation_data()
+{
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("add");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("half turn") << 0 << 180 << 180;
+    QTest::newRow("two half turns give a full turn, reduced") << 180 << 180 << 0;
+    QTest::newRow("450 reduces to 90") << 180 << 270 << 90;
+    QTest::newRow("-540 keeps its sign") << 0 << -540 << -180;
+    QTest::newRow("359 stays") << 300 << 59 << 359;
+    QTest::newRow("-359 stays") << -300 << -59 << -359;
+    QTest::newRow("-360 reduces to 0") << -180 << -180 << 0;
+}
+
+void TestPlayer::rotation()
+{
+    QFETCH(int, start);
+    QFETCH(int, add);
+    QFETCH(int, expected);
+    m_player->rotate(start);
+    m_player->rotate(add);
+    QCOMPARE(m_player->rotation(), expected);
+    m_player->close(); // closing keeps the rotation
+    QCOMPARE(m_player->rotation(), expected);
+    m_player->resetRotation();
+    QCOMPARE(m_player->rotation(), 0);
+}
+
+QTEST_MAIN(TestPlayer)
+#include "tst_player.moc"
