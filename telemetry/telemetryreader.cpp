@@ -9,6 +9,10 @@
 #include <algorithm>
 #include <cstring>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 namespace {
 
 constexpr qint64 kHeaderSize = 8;
@@ -54,17 +58,33 @@ public:
 private:
     static constexpr qint64 kWindowSize = 2048;
 
+    // One positioned read: a single system call where the platform has one.
+    qint64 readAt(qint64 position, char *into, qint64 bytes)
+    {
+#ifdef Q_OS_UNIX
+        qint64 total = 0;
+        while (total < bytes) {
+            const ssize_t got = ::pread(m_file.handle(), into + total, size_t(bytes - total), off_t(position + total));
+            if (got <= 0)
+                break;
+            total += got;
+        }
+        return total;
+#else
+        return m_file.seek(position) ? m_file.read(into, bytes) : -1;
+#endif
+    }
     bool fill()
     {
         m_window.resize(kWindowSize);
-        const qint64 got = m_file.seek(m_pos) ? m_file.read(m_window.data(), kWindowSize) : -1;
+        const qint64 got = readAt(m_pos, m_window.data(), kWindowSize);
         m_window.resize(std::max<qint64>(got, 0));
         m_windowStart = m_pos;
         return got > 0;
     }
     qint64 direct(char *into, qint64 bytes)
     {
-        const qint64 got = m_file.seek(m_pos) ? m_file.read(into, bytes) : -1;
+        const qint64 got = readAt(m_pos, into, bytes);
         if (got <= 0)
             return 0;
         m_pos += got;

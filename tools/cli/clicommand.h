@@ -33,4 +33,10 @@ int unreadable(const QString &file, const QString &reason);
 // True when `arguments` asks for help ("--help" or "-h").
 bool wantsHelp(const QStringList &arguments);
 
+// Telemetry subcommands (cmd_telemetry.cpp).
+extern const Command recordsCommand;
+extern const Command trackCommand;
+extern const Command atCommand;
+extern const Command gpxCommand;
+
 } // namespace Cli

@@ -13,6 +13,10 @@ namespace {
 
 const Cli::Command *const kCommands[] = {
     nullptr,
+    &Cli::recordsCommand,
+    &Cli::trackCommand,
+    &Cli::atCommand,
+    &Cli::gpxCommand,
 };
 
 void printOverview(QTextStream &stream)
