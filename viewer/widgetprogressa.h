@@ -50,6 +50,8 @@ public:
     // The sample for a playback position; updates the shown values and the GPS indicator.
     TelemetrySample sampleAt(int positionMs);
     bool noPositionInClip() const;
+    // Accelerations and coordinates shown on the panel (time and speed unused).
+    const TelemetrySample &currentSample() const { return m_current; }
     const TelemetryTrack &track() const { return *m_track; }
 
 signals:

@@ -216,6 +216,33 @@ private slots:
         QVERIFY(!m_widget->gpsValid());
     }
 
+    void disablingClearsTheShownSample()
+    {
+        m_widget->setClipPath(writeClip(true));
+        m_widget->loadTrack(kClipMs);
+        m_widget->setDashboardEnabled(true);
+        m_widget->sampleAt(1000);
+        QCOMPARE(m_widget->currentSample().accelZ, qint16(128));
+        QVERIFY(m_widget->currentSample().latitude != 0);
+        m_widget->setDashboardEnabled(false);
+        QCOMPARE(m_widget->currentSample().accelZ, qint16(0));
+        QCOMPARE(m_widget->currentSample().latitude, 0.0);
+        QCOMPARE(m_widget->currentSample().longitude, 0.0);
+    }
+
+    void gpsIndicatorFollowsTheTrackAfterAReset()
+    {
+        m_widget->setClipPath(writeClip(true));
+        m_widget->loadTrack(kClipMs);
+        m_widget->sampleAt(1000);
+        QVERIFY(m_widget->gpsValid());
+        m_widget->resetDashboard();
+        QVERIFY(!m_widget->gpsValid());
+        // The track still has its fix; the next lookup lights the indicator again.
+        m_widget->sampleAt(1100);
+        QVERIFY(m_widget->gpsValid());
+    }
+
     void renderingPutsGraphMarkerAndSegmentsInPlace();
 
 private:
