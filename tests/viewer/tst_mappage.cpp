@@ -3,6 +3,7 @@
 #include "viewer/mapview.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWebEnginePage>
@@ -103,8 +104,49 @@ private slots:
             m_view->grab().save(folder + QStringLiteral("/mapview.png"));
     }
 
+    void tiles_data()
+    {
+        QTest::addColumn<QByteArray>("tileUrl");
+        QTest::addColumn<bool>("offline");
+        QTest::addColumn<QColor>("colour"); // expected beside the marker
+        QTest::newRow("tiles that load cover the background")
+            << QByteArray("data:image/png;base64," + onePixelPng(QColor(255, 0, 255)).toBase64()) << false
+            << QColor(255, 0, 255);
+        QTest::newRow("tiles that fail leave the background")
+            << QByteArray("qrdmap://map/no-tiles/{z}/{x}/{y}.png") << true << QColor(0xf2, 0xef, 0xe9);
+    }
+    void tiles()
+    {
+        QFETCH(QByteArray, tileUrl);
+        QFETCH(bool, offline);
+        QFETCH(QColor, colour);
+        qputenv("QRD7700_MAP_TILES", tileUrl);
+        MapView view;
+        view.resize(327, 230);
+        QSignalSpy loaded(view.webView(), &QWebEngineView::loadFinished);
+        view.show();
+        QVERIFY(loaded.wait(20000) || loaded.size() > 0);
+        qputenv("QRD7700_MAP_TILES", "");
+        view.setPosition(37.5, 127.0);
+        QTRY_COMPARE_WITH_TIMEOUT(evaluate(view.webView()->page(), QStringLiteral("mapIsOffline()")).toBool(), offline,
+                                  10000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            near(view.webView()->grab().toImage().pixelColor(162 + 20, 105), colour, 4), 10000);
+    }
+
 private:
     QWebEnginePage *page() const { return m_view->webView()->page(); }
+
+    static QByteArray onePixelPng(const QColor &colour)
+    {
+        QImage image(1, 1, QImage::Format_RGB32);
+        image.fill(colour);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        return png;
+    }
 
     bool markerNear(double latitude, double longitude) const
     {
