@@ -36,23 +36,23 @@ public:
     qint64 remaining() const { return std::max<qint64>(0, m_size - m_pos); }
     void skip(qint64 bytes) { m_pos += bytes; }
 
-    // Reads up to `bytes` at the current position and moves past them; returns the count read.
+    // Reads up to `bytes` at the current position and moves past them; returns the count read,
+    // short when the file ends (or shrank since it was opened).
     qint64 read(char *into, qint64 bytes)
     {
         bytes = std::min(bytes, remaining());
         if (bytes <= 0)
             return 0;
-        const qint64 offset = m_pos - m_windowStart;
-        if (offset < 0 || offset + bytes > m_window.size()) {
+        if (m_pos < m_windowStart || m_pos + bytes > m_windowStart + m_window.size()) {
             if (bytes > kWindowSize)
                 return direct(into, bytes);
-            if (!fill())
-                return 0;
-            return read(into, bytes);
+            fill();
         }
-        std::memcpy(into, m_window.constData() + offset, size_t(bytes));
-        m_pos += bytes;
-        return bytes;
+        const qint64 offset = m_pos - m_windowStart;
+        const qint64 available = std::clamp<qint64>(m_window.size() - offset, 0, bytes);
+        std::memcpy(into, m_window.constData() + offset, size_t(available));
+        m_pos += available;
+        return available;
     }
 
 private:
@@ -74,13 +74,12 @@ private:
         return m_file.seek(position) ? m_file.read(into, bytes) : -1;
 #endif
     }
-    bool fill()
+    void fill()
     {
         m_window.resize(kWindowSize);
         const qint64 got = readAt(m_pos, m_window.data(), kWindowSize);
         m_window.resize(std::max<qint64>(got, 0));
         m_windowStart = m_pos;
-        return got > 0;
     }
     qint64 direct(char *into, qint64 bytes)
     {

@@ -215,6 +215,7 @@ void TestTelemetryReader::notAviFiles()
         QCOMPARE(r.lonHemisphere, char(0));
     }
     QCOMPARE(readTelemetryFile(m_dir.filePath(QStringLiteral("missing.avi")), records), 0);
+    QCOMPARE(readTelemetryFile(m_dir.path(), records), 0);
 }
 
 void TestTelemetryReader::damagedFiles_data()
