@@ -132,12 +132,6 @@ bool listFolder(const Folder &folder, const Options &options, const Visitor &vis
 
 } // namespace
 
-bool hasClipSuffix(const QString &name)
-{
-    return name.endsWith(QLatin1String(".mp4"), Qt::CaseInsensitive)
-           || name.endsWith(QLatin1String(".avi"), Qt::CaseInsensitive);
-}
-
 bool walk(const QString &root, const Options &options, const Visitor &visit)
 {
     // Depth first with an explicit stack (no recursion, one open folder at a time); sub-folders are
