@@ -33,6 +33,7 @@ public:
     // `scripts` evaluates the page's scripts; null means the web view's own page.
     explicit MapView(QWidget *parent = nullptr, std::unique_ptr<MapScriptRunner> scripts = {});
     ~MapView() override;
+    QSize sizeHint() const override { return QSize(320, 206); }
 
     // Stores the position ((0, 0) stands for the default position) and moves the marker there.
     // The same position twice in a row sends nothing. Always true.

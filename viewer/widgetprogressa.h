@@ -21,6 +21,7 @@ class WidgetProgressA : public QWidget
 public:
     explicit WidgetProgressA(QWidget *parent = nullptr);
     ~WidgetProgressA() override;
+    QSize sizeHint() const override { return QSize(642, 250); }
 
     // Speed in km/h; negative values are not stored, values above 241 show as 0.
     void setSpeed(int kmh);

@@ -39,7 +39,7 @@ private slots:
     void initTestCase()
     {
         m_view = std::make_unique<MapView>();
-        m_view->resize(327, 230);
+        m_view->resize(320, 206); // its place in the viewer window
         QSignalSpy loaded(m_view->webView(), &QWebEngineView::loadFinished);
         m_view->show();
         QVERIFY(loaded.wait(20000) || loaded.size() > 0);

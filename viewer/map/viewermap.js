@@ -25,7 +25,7 @@
     zoomAnimation: false,
     worldCopyJump: true,
   }).setView(defaultCentre, zoomForLevel(query.get('Level')));
-  map.attributionControl.setPrefix('<a href="https://leafletjs.com">Leaflet</a>');
+  map.attributionControl.setPrefix(false); // room for the attribution the tiles require
 
   // Offline background: land, coastlines and borders below the tile pane.
   var offlinePane = map.createPane('offline');
