@@ -337,9 +337,16 @@ void TestWidgetProgressA::renderingPutsGraphMarkerAndSegmentsInPlace()
     allowedNine += QRect(mx + 309, 71 + 79, 3 * 24 + 20, 23);
     QVERIFY(differencesIn(shown, slower, allowedNine, Dashboard::segmentRect(9, x0)) > 20);
 
+    // GPS indicator: the track's fix lit it; switching it off changes only its place.
+    m_widget->setSpeed(105);
+    QVERIFY(m_widget->gpsValid());
+    m_widget->setGpsValid(false);
+    const QRect gpsPlace(mx + 370, 71 + 120, 43, 43);
+    QVERIFY(differencesIn(shown, m_widget->grab().toImage(), QRegion(gpsPlace), gpsPlace) > 20);
+    m_widget->setGpsValid(true);
+
     const QString folder = qEnvironmentVariable("QRD7700_SCREENSHOT_DIR");
     if (!folder.isEmpty()) {
-        m_widget->setSpeed(105);
         m_widget->resize(642, 250); // its place in a 1024 × 645 viewer window
         m_widget->grab().save(folder + QStringLiteral("/widgetprogressa.png"));
     }
