@@ -70,6 +70,8 @@ void MapSchemeHandler::installOn(QWebEngineProfile *profile)
     if (profile->urlSchemeHandler(kScheme))
         return;
     profile->installUrlSchemeHandler(kScheme, new MapSchemeHandler(profile));
+    // Tile servers ask that their clients name themselves.
+    profile->setHttpUserAgent(profile->httpUserAgent() + QStringLiteral(" qrd7700-viewer"));
 }
 
 QString MapSchemeHandler::tileUrl()

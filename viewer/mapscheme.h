@@ -20,7 +20,8 @@ public:
 
     // Registers the scheme with the web engine. Call before the application object exists.
     static void registerScheme();
-    // Installs one handler on `profile` unless it has one already.
+    // Installs one handler on `profile` unless it has one already, and adds the program's name to
+    // the profile's user agent.
     static void installOn(QWebEngineProfile *profile);
     // The tile address template the page uses.
     static QString tileUrl();
