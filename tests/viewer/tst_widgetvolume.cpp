@@ -171,6 +171,13 @@ private slots:
         widget.setLevel(1);
         QCOMPARE(widget.grab().toImage(), disabled);
         saveScreenshot(five);
+
+        // A silent device at start gives level 0: the enabled bar shows no block either.
+        m_state->volume = 0u;
+        WidgetVolume silent(nullptr, std::make_unique<FakeVolumeDevice>(m_state));
+        silent.resize(52, 9);
+        QCOMPARE(silent.level(), 0);
+        QCOMPARE(silent.grab().toImage(), disabled);
     }
 
     void alsaDeviceFailsQuietlyOrRoundTrips()
