@@ -1,5 +1,7 @@
 #include "settings/configlayout.h"
 
+#include "skin/skingeometry.h"
+
 #include <algorithm>
 
 namespace ConfigLayout {
@@ -7,10 +9,7 @@ namespace ConfigLayout {
 namespace {
 
 // Row labels start here; the three section headings sit a little further left.
-constexpr int kLabelX = 37;
-// A mark picture is 14 by 14 and sits 50 pixels right of its column.
-constexpr int kMarkOffset = 50;
-constexpr int kMarkSize = 14;
+constexpr int kLabelX = 30;
 
 // Text table rows the form uses.
 namespace Row {
@@ -55,7 +54,7 @@ std::vector<BoxGroup> buildGroups()
           textBox(c[2], 170, 2, Row::Middle), textBox(c[3], 170, 3, Row::High)}},
         // The clock tick box is smaller than the others and sits left of the clock editor.
         {Slot::WriteClock, BoxKind::Toggle, Access::Editable, -1,
-         {Box{QRect(163, 230, 16, 15), QRect(164, 231, 14, 13), QRect(), 1, -1, nullptr}}},
+         {Box{QRect(163, 230, 16, 15), SkinGeometry::kTimeSettingBox, QRect(), 1, -1, nullptr}}},
         {Slot::Hour, BoxKind::Choice, Access::Editable, -1,
          {literalBox(403, 287, 0, "24-Hr"), literalBox(466, 287, 1, "12-Hr")}},
         {Slot::EventNum, BoxKind::Choice, Access::Editable, -1,
@@ -157,7 +156,8 @@ QRect boxTarget(int column, int y)
 
 QRect boxMark(int column, int y)
 {
-    return QRect(column + kMarkOffset, y, kMarkSize, kMarkSize);
+    // The skin draws its empty boxes at the same place.
+    return SkinGeometry::settingsBox(column, y);
 }
 
 QRect choiceTextRect(int column, int y)

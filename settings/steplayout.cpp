@@ -1,5 +1,7 @@
 #include "settings/steplayout.h"
 
+#include "skin/skingeometry.h"
+
 namespace StepLayout {
 
 namespace {
@@ -9,8 +11,6 @@ constexpr int kTargetWidth = 20;
 constexpr int kTargetHeight = 40;
 constexpr int kTargetX[] = {40, 117, 191, 263, 336, 409, 482};
 constexpr int kLabelTop = 63;
-constexpr int kMarkTop = 84;
-constexpr int kMarkSize = 14;
 
 constexpr const char *kTimerSteps[] = {"1Hr", "2Hr", "6Hr", "12Hr", "24Hr", "48Hr"};
 constexpr const char *kBattery12Steps[] = {"11.5V", "11.6V", "11.7V", "11.8V", "11.9V", "12.0V"};
@@ -52,7 +52,9 @@ QRect labelRect(int index, int stepCount)
 
 QRect markRect(int index)
 {
-    return QRect(kTargetX[index] + 2, kMarkTop, kMarkSize, kMarkSize);
+    // The off box's mark sits 2 pixels into its target, a step's at the target's left edge, as the
+    // skin draws the empty boxes.
+    return SkinGeometry::optionBox(index == kOffTarget ? SkinGeometry::kOptionOffBoxX : kTargetX[index]);
 }
 
 bool targetContains(const QRect &rect, QPoint point)

@@ -124,17 +124,17 @@ void WindowBtn::paintEvent(QPaintEvent *)
     }
 }
 
-WindowBtn3::WindowBtn3(QWidget *parent, int, int initialValue)
+WindowBtn3::WindowBtn3(QWidget *parent, DeviceModel, int initialValue)
     : WindowBtn(parent, initialValue, StepLayout::timerKind())
 {
 }
 
-WindowBtn4::WindowBtn4(QWidget *parent, int, int initialValue)
+WindowBtn4::WindowBtn4(QWidget *parent, DeviceModel, int initialValue)
     : WindowBtn(parent, initialValue, StepLayout::battery12Kind())
 {
 }
 
-WindowBtn5::WindowBtn5(QWidget *parent, int, int initialValue)
+WindowBtn5::WindowBtn5(QWidget *parent, DeviceModel, int initialValue)
     : WindowBtn(parent, initialValue, StepLayout::battery24Kind())
 {
 }

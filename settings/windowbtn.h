@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QPixmap>
 
+#include "settings/devicesettings.h"
 #include "settings/steplayout.h"
 
 class IconToolButton;
@@ -49,7 +50,7 @@ class WindowBtn3 : public WindowBtn
     Q_OBJECT
 
 public:
-    WindowBtn3(QWidget *parent, int model, int initialValue);
+    WindowBtn3(QWidget *parent, DeviceModel model, int initialValue);
 };
 
 // 12 V battery protection: off or 11.5 V … 12.0 V.
@@ -58,7 +59,7 @@ class WindowBtn4 : public WindowBtn
     Q_OBJECT
 
 public:
-    WindowBtn4(QWidget *parent, int model, int initialValue);
+    WindowBtn4(QWidget *parent, DeviceModel model, int initialValue);
 };
 
 // 24 V battery protection: off or 23.5 V … 25.5 V.
@@ -67,5 +68,5 @@ class WindowBtn5 : public WindowBtn
     Q_OBJECT
 
 public:
-    WindowBtn5(QWidget *parent, int model, int initialValue);
+    WindowBtn5(QWidget *parent, DeviceModel model, int initialValue);
 };

@@ -14,11 +14,11 @@ std::unique_ptr<WindowBtn> makeDialog(Which which, int initialValue)
 {
     switch (which) {
     case Which::Timer:
-        return std::make_unique<WindowBtn3>(nullptr, 1, initialValue);
+        return std::make_unique<WindowBtn3>(nullptr, DeviceModel::Main, initialValue);
     case Which::Battery12:
-        return std::make_unique<WindowBtn4>(nullptr, 1, initialValue);
+        return std::make_unique<WindowBtn4>(nullptr, DeviceModel::Main, initialValue);
     case Which::Battery24:
-        return std::make_unique<WindowBtn5>(nullptr, 1, initialValue);
+        return std::make_unique<WindowBtn5>(nullptr, DeviceModel::Main, initialValue);
     }
     return nullptr;
 }
