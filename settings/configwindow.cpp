@@ -6,6 +6,7 @@
 #include "app/texttable.h"
 #include "catalogue/removabledrive.h"
 #include "resources/gfxpaths.h"
+#include "settings/configstore.h"
 #include "settings/widgetbar.h"
 #include "settings/windowbtn.h"
 #include "skin/flhlp.h"
@@ -149,6 +150,19 @@ void ConfigWindow::buildWidgets()
         storeLanguage(language);
     }
 
+    buildButtons();
+    buildClock();
+    buildBatteryRow();
+
+    m_bar = new WidgetBar(this);
+    m_bar->setObjectName(QStringLiteral("shockBar"));
+    m_bar->setGeometry(156, 347, 388, 25);
+    m_bar->setValue(m_values[ConfigLayout::Slot::Sensitivity]);
+    retranslate();
+}
+
+void ConfigWindow::buildButtons()
+{
     m_exit = new IconButton(this, Gfx::path(QStringLiteral("exit_1.png")), Gfx::path(QStringLiteral("exit_3.png")),
                             Gfx::path(QStringLiteral("exit_2.png")), Gfx::path(QStringLiteral("exit_1.png")), 21, 19);
     m_exit->setObjectName(QStringLiteral("exit"));
@@ -176,29 +190,30 @@ void ConfigWindow::buildWidgets()
     m_title->setObjectName(QStringLiteral("title"));
     m_title->setGeometry(54, 9, 250, 24);
     m_title->setStyleSheet(QLatin1String(kTitleStyle));
+}
 
+void ConfigWindow::buildClock()
+{
     m_clock = new QDateTimeEdit(QDateTime::currentDateTime(), this);
     m_clock->setObjectName(QStringLiteral("dateTime"));
     m_clock->setDisplayFormat(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
     m_clock->setAlignment(Qt::AlignVCenter);
     m_clock->setGeometry(184, 228, 223, 18);
     m_clock->setStyleSheet(QLatin1String(kClockStyleInitial));
+}
 
+void ConfigWindow::buildBatteryRow()
+{
+    const QString battery = QStringLiteral("battery_24v_");
     const char *names[3] = {"timer", "battery12", "battery24"};
     void (ConfigWindow::*handlers[3])() = {&ConfigWindow::OnSlotsBtn3, &ConfigWindow::OnSlotsBtn4,
-                                         &ConfigWindow::OnSlotsBtn5};
+                                           &ConfigWindow::OnSlotsBtn5};
     for (int i = 0; i < 3; ++i) {
         m_batteryButtons[i] = imageButton(this, battery + "1.png", battery + "3.png", battery + "2.png",
                                           battery + "disable.png", QRect(kBatteryButtonX[i], 448, 116, 28), names[i]);
         m_batteryButtons[i]->setText(uiText(kBatteryTexts[i]));
         connect(m_batteryButtons[i], &QAbstractButton::clicked, this, handlers[i]);
     }
-
-    m_bar = new WidgetBar(this);
-    m_bar->setObjectName(QStringLiteral("shockBar"));
-    m_bar->setGeometry(156, 347, 388, 25);
-    m_bar->setValue(m_values[ConfigLayout::Slot::Sensitivity]);
-    retranslate();
 }
 
 void ConfigWindow::buildCardChooser()
@@ -252,69 +267,23 @@ void ConfigWindow::loadSettings()
     const qsizetype blank = version.indexOf(QLatin1Char(' '));
     m_firmwareText = blank > 0 ? version.left(blank) : version;
     const DeviceSettings store(m_settingsFolder, m_model);
-    copyFromStore(store);
+    ConfigStore::copyFromStore(store, m_model, m_values);
+    m_values[ConfigLayout::Slot::WriteClock] = QFile::exists(m_settingsFolder + QLatin1String("/settime.dat")) ? 1 : 0;
     m_clock->setDateTime(QDateTime::currentDateTime());
     m_bar->setValue(m_values[ConfigLayout::Slot::Sensitivity]);
     updateClockControls();
 }
 
-void ConfigWindow::copyFromStore(const DeviceSettings &store)
-{
-    using namespace ConfigLayout;
-    Values &v = m_values;
-    v[Slot::Resolution] = store.resolution();
-    v[Slot::Quality] = store.quality();
-    v[Slot::Frame] = store.frame();
-    v[Slot::Sound] = store.sound();
-    v[Slot::Speaker] = store.speaker();
-    v[Slot::WriteClock] = QFile::exists(m_settingsFolder + QLatin1String("/settime.dat")) ? 1 : 0;
-    v[Slot::Hour] = store.hour();
-    v[Slot::Sensitivity] = store.sensitivity();
-    v[Slot::EventNum] = store.eventNum() == 0 ? 10 : store.eventNum();
-    v[Slot::Parking] = store.parking();
-    v[Slot::Motion] = store.motion();
-    v[Slot::Battery] = store.battery();
-    v[Slot::Battery2] = store.battery2();
-    v[Slot::Speed] = store.speed();
-    v[Slot::SecurityLed] = store.securityLed();
-    if (m_model == DeviceModel::Main) {
-        v[Slot::RearSecurity] = store.rearsecurity();
-        v[Slot::Theme] = store.theme();
-        v[Slot::ScreenSaver] = store.enterSS();
-    }
-    v[Slot::PowerOff] = store.poweroff();
-}
-
 bool ConfigWindow::writeSettings()
 {
-    using namespace ConfigLayout;
     if (m_settingsFolder.isEmpty())
         return true;
     // The store reads the card first, so settings the dialog does not hold keep the card's values.
     DeviceSettings store(m_settingsFolder, m_model);
-    const Values &v = m_values;
-    store.setResolution(v[Slot::Resolution]);
-    store.setQuality(v[Slot::Quality]);
-    store.setFrame(v[Slot::Frame]);
-    store.setSound(v[Slot::Sound]);
-    store.setClock(v[Slot::WriteClock] != 0, locale().toString(m_clock->dateTime(), QLatin1String(kClockFilePattern)));
-    store.setHour(v[Slot::Hour]);
-    m_values[Slot::Sensitivity] = m_bar->value();
-    store.setSensitivity(v[Slot::Sensitivity]);
-    store.setSpeed(v[Slot::Speed]);
-    store.setSpeaker(v[Slot::Speaker]);
-    store.setEventNum(v[Slot::EventNum]);
-    store.setParking(v[Slot::Parking]);
-    store.setMotion(v[Slot::Motion]);
-    store.setBattery(v[Slot::Battery]);
-    store.setBattery2(v[Slot::Battery2]);
-    store.setSecurityLed(v[Slot::SecurityLed]);
-    if (m_model == DeviceModel::Main) {
-        store.setRearsecurity(v[Slot::RearSecurity]);
-        store.setTheme(v[Slot::Theme]);
-        store.setEnterSS(v[Slot::ScreenSaver]);
-    }
-    store.setPoweroff(v[Slot::PowerOff]);
+    m_values[ConfigLayout::Slot::Sensitivity] = m_bar->value();
+    ConfigStore::copyToStore(m_values, m_model, store);
+    store.setClock(m_values[ConfigLayout::Slot::WriteClock] != 0,
+                   locale().toString(m_clock->dateTime(), QLatin1String(kClockFilePattern)));
     return store.save();
 }
 

@@ -68,9 +68,11 @@ protected:
 
 private:
     void buildWidgets();
+    void buildButtons();
+    void buildClock();
+    void buildBatteryRow();
     void buildCardChooser();
     void loadSettings();
-    void copyFromStore(const DeviceSettings &store);
     bool writeSettings();
     void applyModelToWidgets();
     void retranslate();
