@@ -132,6 +132,8 @@ private slots:
     void optionDialogs_data();
     void optionDialogs();
     void viewerRunsItModal();
+    void leavingEndsTheSettingsMode_data();
+    void leavingEndsTheSettingsMode();
     void marksAreDrawnInTheirBoxes();
     void screenshots();
 
@@ -487,6 +489,29 @@ void TestConfigWindow::viewerRunsItModal()
     });
     QCOMPARE(dialog.exec(), int(QDialog::Accepted));
     QCOMPARE(dialog.viewerSpeedUnit, 1);
+}
+
+void TestConfigWindow::leavingEndsTheSettingsMode_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::newRow("OK") << "ok";
+    QTest::newRow("Cancel") << "cancel";
+    QTest::newRow("exit") << "exit";
+}
+
+// As the window of the settings mode, leaving the dialog closes the last window, which ends the
+// event loop of that mode.
+void TestConfigWindow::leavingEndsTheSettingsMode()
+{
+    QFETCH(QString, button);
+    makeCard("CARD", true, {});
+    auto window = openDialog();
+    QTimer::singleShot(0, window.get(), [&window, button] { clickButton(window.get(), button); });
+    QTimer safety;   // stops a loop that would otherwise run forever
+    safety.setSingleShot(true);
+    connect(&safety, &QTimer::timeout, [] { QCoreApplication::exit(7); });
+    safety.start(10000);
+    QCOMPARE(QApplication::exec(), 0);
 }
 
 void TestConfigWindow::marksAreDrawnInTheirBoxes()
