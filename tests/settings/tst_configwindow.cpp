@@ -556,16 +556,24 @@ void TestConfigWindow::screenshots()
     const QString folder = qEnvironmentVariable("QRD7700_SCREENSHOT_DIR");
     if (folder.isEmpty())
         QSKIP("set QRD7700_SCREENSHOT_DIR to write the screenshots");
+    const auto save = [&folder](QWidget &widget, const char *name) {
+        const QImage image = widget.grab().toImage().convertToFormat(QImage::Format_RGB888);
+        QVERIFY(image.save(folder + QLatin1Char('/') + QLatin1String(name)));
+    };
     makeCard("CARD", true, oneValueFiles());
-    makeCard("NOMODEL", false, {});
     auto window = openDialog();
-    auto *chooser = window->findChild<QComboBox *>("drive");
-    chooser->setCurrentIndex(0);
-    QVERIFY(window->grab().save(folder + "/settings-main-card.png"));
-    chooser->setCurrentIndex(1);
-    QVERIFY(window->grab().save(folder + "/settings-card-without-model.png"));
+    save(*window, "settings-main-card.png");
+    window->setModel(DeviceModel::Second);
+    save(*window, "settings-other-model.png");
+    window.reset();
+
+    m_cards.clear();
+    makeCard("NOMODEL", false, {});
+    window = openDialog();
+    save(*window, "settings-card-without-model.png");
+
     WindowBtn4 battery(nullptr, DeviceModel::Main, 3);
-    QVERIFY(battery.grab().save(folder + "/settings-12v-dialog.png"));
+    save(battery, "settings-12v-dialog.png");
 }
 
 QTEST_MAIN(TestConfigWindow)
