@@ -128,6 +128,7 @@ private slots:
     void noModelWritesNothing();
     void eventFilesStoredAsZero();
     void chooserPicksTheLastCardWithVersion();
+    void refusedWriteWarnsAndStaysOpen_data();
     void refusedWriteWarnsAndStaysOpen();
     void optionDialogs_data();
     void optionDialogs();
@@ -383,12 +384,29 @@ void TestConfigWindow::chooserPicksTheLastCardWithVersion()
     QCOMPARE(window->values()[ConfigLayout::Slot::Quality], 1);
 }
 
+void TestConfigWindow::refusedWriteWarnsAndStaysOpen_data()
+{
+    QTest::addColumn<bool>("writeProtected");
+    QTest::newRow("a folder in the way of a settings file") << false;
+    QTest::newRow("write-protected settings folder") << true;
+}
+
 void TestConfigWindow::refusedWriteWarnsAndStaysOpen()
 {
+    QFETCH(bool, writeProtected);
     const QString card = makeCard("CARD", true, oneValueFiles());
-    // A folder where the first settings file should go makes the card refuse the write.
-    QFile::remove(card + "/setting/setquality.dat");
-    QVERIFY(QDir().mkpath(card + "/setting/setquality.dat"));
+    const QString blocker = card + "/setting/setquality.dat";
+    QFile::remove(blocker);
+    if (writeProtected) {
+        QFile::setPermissions(card + "/setting", QFile::ReadOwner | QFile::ExeOwner);
+        if (QFile(blocker).open(QIODevice::WriteOnly)) {
+            QFile::remove(blocker);
+            QFile::setPermissions(card + "/setting", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QSKIP("this user writes into write-protected folders (root)");
+        }
+    } else {
+        QVERIFY(QDir().mkpath(blocker));
+    }
     auto window = openDialog();
 
     QString title, text;
@@ -406,7 +424,10 @@ void TestConfigWindow::refusedWriteWarnsAndStaysOpen()
     QVERIFY(window->isVisible());
 
     // Once the card takes writes again, OK saves and closes.
-    QVERIFY(QDir(card + "/setting/setquality.dat").removeRecursively());
+    if (writeProtected)
+        QFile::setPermissions(card + "/setting", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    else
+        QVERIFY(QDir(blocker).removeRecursively());
     clickButton(window.get(), "ok");
     QCOMPARE(window->result(), int(QDialog::Accepted));
     // The quality file was missing when the card was read, so the store's default went back.

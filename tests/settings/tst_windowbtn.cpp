@@ -1,4 +1,5 @@
 #include <QAbstractButton>
+#include <QPainter>
 #include <QtTest>
 
 #include "app/language.h"
@@ -57,8 +58,10 @@ private slots:
     void okAndCancel();
     void targetsFollowTheContainmentRule_data();
     void targetsFollowTheContainmentRule();
+    void everyMarkLiesInsideItsTarget();
     void markedTarget_data();
     void markedTarget();
+    void paintsTheMarkInTheChosenBox_data();
     void paintsTheMarkInTheChosenBox();
 };
 
@@ -157,6 +160,15 @@ void TestWindowBtn::targetsFollowTheContainmentRule()
     QCOMPARE(StepLayout::targetAt(point, 6), target);
 }
 
+void TestWindowBtn::everyMarkLiesInsideItsTarget()
+{
+    for (int i = 0; i <= 6; ++i) {
+        const QRect mark = StepLayout::markRect(i);
+        QCOMPARE(StepLayout::targetAt(mark.topLeft(), 6), i);
+        QCOMPARE(StepLayout::targetAt(mark.bottomRight(), 6), i);
+    }
+}
+
 void TestWindowBtn::markedTarget_data()
 {
     QTest::addColumn<Which>("which");
@@ -178,21 +190,43 @@ void TestWindowBtn::markedTarget()
     QCOMPARE(StepLayout::markedTarget(value, dialog->kind()), marked);
 }
 
+void TestWindowBtn::paintsTheMarkInTheChosenBox_data()
+{
+    QTest::addColumn<Which>("which");
+    QTest::addColumn<int>("value");
+    QTest::newRow("12V off: off box ticked, every step unavailable") << Which::Battery12 << 0;
+    QTest::newRow("12V at 11.7V") << Which::Battery12 << 3;
+    QTest::newRow("24V at 25.5V") << Which::Battery24 << 5;
+    QTest::newRow("24V out of range marks nothing") << Which::Battery24 << 9;
+    QTest::newRow("timer out of range marks 48Hr") << Which::Timer << 9;
+}
+
 void TestWindowBtn::paintsTheMarkInTheChosenBox()
 {
-    auto dialog = makeDialog(Which::Battery12, 3);
-    const QImage before = dialog->grab().toImage();
-    const QImage check(QStringLiteral(":/gfx_r/2012/check.png"));
-    if (check.isNull())
+    QFETCH(Which, which);
+    QFETCH(int, value);
+    auto dialog = makeDialog(which, value);
+    const QImage background(QStringLiteral(":/gfx_r/2012/") + QLatin1String(dialog->kind().background));
+    if (background.isNull())
         QSKIP("skin images not available");
-    const QRect box = StepLayout::markRect(3);
-    QCOMPARE(before.copy(box), check.convertToFormat(before.format()).copy(0, 0, box.width(), box.height()));
-    dialog->value = 0;
-    const QImage off = dialog->grab().toImage();
-    const QImage tick = QImage(QStringLiteral(":/gfx_r/2012/check1.png")).convertToFormat(off.format());
-    const QRect offBox = StepLayout::markRect(0);
-    QCOMPARE(off.copy(offBox), tick.copy(0, 0, offBox.width(), offBox.height()));
-    QVERIFY(off.copy(box) != before.copy(box));
+    const QImage shown = dialog->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const int marked = StepLayout::markedTarget(value, dialog->kind());
+    for (int i = 0; i <= dialog->stepCount(); ++i) {
+        // The skin's empty box with the picture the value asks for on top.
+        QString picture;
+        if (marked == 0)
+            picture = i == 0 ? QStringLiteral("check1.png") : QStringLiteral("discheck2.png");
+        else if (i == marked)
+            picture = QStringLiteral("check.png");
+        QImage expected = background.scaled(dialog->size()).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        const QRect box = StepLayout::markRect(i);
+        if (!picture.isEmpty()) {
+            QPainter painter(&expected);
+            painter.drawPixmap(box, QPixmap(QStringLiteral(":/gfx_r/2012/") + picture));
+        }
+        QVERIFY2(shown.copy(box) == expected.convertToFormat(QImage::Format_RGB32).copy(box),
+                 qPrintable(QStringLiteral("box %1").arg(i)));
+    }
 }
 
 QTEST_MAIN(TestWindowBtn)
