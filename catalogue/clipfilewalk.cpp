@@ -47,28 +47,59 @@ QString joined(const QString &folder, const QString &name)
 
 enum class EntryKind { Other, Folder, File };
 
-// The kind of entry `name` of `dirFd`: folders that are links count as Other (never entered); links
-// to files count as files, as a folder listing shows them.
-EntryKind kindOf(int dirFd, const dirent *entry, qint64 *size)
+// One entry of a folder listing that may matter: a clip-named file or a possible sub-folder.
+struct Entry
+{
+    QByteArray name;
+    unsigned char type; // d_type, DT_UNKNOWN when the file system does not say
+    bool clipName;
+    EntryKind kind = EntryKind::Other;
+    qint64 size = -1;
+};
+
+// The kind of `entry` in `dirFd`: folders that are links count as Other (never entered); links to
+// files count as files, as a folder listing shows them. Reads the size when `withSize`.
+void resolve(int dirFd, Entry &entry, bool withSize)
 {
     struct stat info;
-    unsigned char type = entry->d_type;
+    unsigned char type = entry.type;
     if (type == DT_UNKNOWN) {
-        if (fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
-            return EntryKind::Other;
+        if (fstatat(dirFd, entry.name.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+            return;
         type = S_ISDIR(info.st_mode) ? DT_DIR : S_ISLNK(info.st_mode) ? DT_LNK : DT_REG;
     }
-    if (type == DT_DIR)
-        return EntryKind::Folder;
-    if (type != DT_REG && type != DT_LNK)
-        return EntryKind::Other;
-    if (!size && type == DT_REG)
-        return EntryKind::File;
-    if (fstatat(dirFd, entry->d_name, &info, 0) != 0 || !S_ISREG(info.st_mode))
-        return EntryKind::Other;
-    if (size)
-        *size = info.st_size;
-    return EntryKind::File;
+    if (type == DT_DIR) {
+        entry.kind = EntryKind::Folder;
+        return;
+    }
+    if (!entry.clipName || (type != DT_REG && type != DT_LNK))
+        return;
+    if (!withSize && type == DT_REG) {
+        entry.kind = EntryKind::File;
+        return;
+    }
+    if (fstatat(dirFd, entry.name.constData(), &info, 0) != 0 || !S_ISREG(info.st_mode))
+        return;
+    entry.kind = EntryKind::File;
+    entry.size = info.st_size;
+}
+
+// Reads the entries of `dir` that may matter: clip names where files count, and (when walking
+// down) possible folders. Hidden entries, "." and ".." are left out.
+bool readEntries(DIR *dir, const Folder &folder, const Options &options, std::vector<Entry> *entries)
+{
+    while (const dirent *entry = readdir(dir)) {
+        if (options.cancelled && options.cancelled->load(std::memory_order_relaxed))
+            return false;
+        if (entry->d_name[0] == '.')
+            continue;
+        const size_t length = strlen(entry->d_name);
+        const bool clipName = folder.filesCount && hasClipSuffix(entry->d_name, length);
+        const bool maybeFolder = options.recursive && (entry->d_type == DT_DIR || entry->d_type == DT_UNKNOWN);
+        if (clipName || maybeFolder)
+            entries->push_back({QByteArray(entry->d_name, qsizetype(length)), entry->d_type, clipName});
+    }
+    return true;
 }
 
 // Lists one folder: visits its clip files (when they count) and collects its sub-folders in order.
@@ -79,38 +110,27 @@ bool listFolder(const Folder &folder, const Options &options, const Visitor &vis
     DirCloser dir{opendir(QFile::encodeName(folder.path).constData())};
     if (!dir.dir)
         return true; // an unreadable folder holds nothing we can see
+    std::vector<Entry> entries;
+    if (!readEntries(dir.dir, folder, options, &entries))
+        return false;
     const int dirFd = dirfd(dir.dir);
-    while (const dirent *entry = readdir(dir.dir)) {
+    for (Entry &entry : entries)
+        resolve(dirFd, entry, options.withSizes);
+    for (const Entry &entry : entries) {
         if (options.cancelled && options.cancelled->load(std::memory_order_relaxed))
             return false;
-        if (entry->d_name[0] == '.') // ".", ".." and hidden entries
+        if (entry.kind == EntryKind::Other)
             continue;
-        const size_t length = strlen(entry->d_name);
-        const bool clipName = folder.filesCount && hasClipSuffix(entry->d_name, length);
-        if (!clipName && !options.recursive)
-            continue;
-        if (!clipName && entry->d_type != DT_DIR && entry->d_type != DT_UNKNOWN)
-            continue;
-        qint64 size = -1;
-        const EntryKind kind = kindOf(dirFd, entry, clipName && options.withSizes ? &size : nullptr);
-        const QString name = QFile::decodeName(QByteArray::fromRawData(entry->d_name, qsizetype(length)));
-        if (kind == EntryKind::Folder && options.recursive) {
-            const bool shortcut = name.endsWith(QLatin1String(kShortcutSuffix));
-            subFolders->push_back({joined(folder.path, name), !shortcut});
-        } else if (kind == EntryKind::File && clipName && !visit(folder.path, name, size)) {
+        const QString name = QFile::decodeName(entry.name);
+        if (entry.kind == EntryKind::Folder && options.recursive)
+            subFolders->push_back({joined(folder.path, name), !name.endsWith(QLatin1String(kShortcutSuffix))});
+        else if (entry.kind == EntryKind::File && !visit(folder.path, name, entry.size))
             return false;
-        }
     }
     return true;
 }
 
 } // namespace
-
-bool hasClipSuffix(const QString &name)
-{
-    return name.endsWith(QLatin1String(".mp4"), Qt::CaseInsensitive)
-           || name.endsWith(QLatin1String(".avi"), Qt::CaseInsensitive);
-}
 
 bool walk(const QString &root, const Options &options, const Visitor &visit)
 {

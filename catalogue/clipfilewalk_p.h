@@ -1,8 +1,8 @@
 #pragma once
 
 // The directory walk behind the catalogue's scan and the folder check, on POSIX calls: one listing per
-// folder, sizes read relative to the open folder, and nothing else, so a card with thousands of clips
-// scans about as fast as the folder tree can be read.
+// folder and, when asked, one stat per clip file relative to the open folder (no path look-ups, no
+// file-info objects for entries that are no clips).
 #include <QString>
 
 #include <atomic>
@@ -28,8 +28,5 @@ struct Options
 // skipped while its sub-folders are still walked. Stops when `visit` returns false (result false) or
 // on cancellation (result false); true when the walk ran to its end.
 bool walk(const QString &root, const Options &options, const Visitor &visit);
-
-// True when `name` has a clip file's extension.
-bool hasClipSuffix(const QString &name);
 
 } // namespace ClipFileWalk

@@ -33,4 +33,7 @@ int unreadable(const QString &file, const QString &reason);
 // True when `arguments` asks for help ("--help" or "-h").
 bool wantsHelp(const QStringList &arguments);
 
+extern const Command clipsCommand;    // tools/cli/cmd_catalogue.cpp
+extern const Command settingsCommand; // tools/cli/cmd_settings.cpp
+
 } // namespace Cli

@@ -12,6 +12,8 @@ namespace Cli {
 namespace {
 
 const Cli::Command *const kCommands[] = {
+    &Cli::clipsCommand,
+    &Cli::settingsCommand,
     nullptr,
 };
 
