@@ -354,6 +354,8 @@ void ConfigWindow::OnSlotsExit()
 void ConfigWindow::warnSaveFailed()
 {
     QMessageBox box(QMessageBox::Warning, QStringLiteral("QRD-7700"), saveFailedText(), QMessageBox::Ok, this);
+    // The dialog's light text colour would otherwise reach the box's light background.
+    box.setStyleSheet(QStringLiteral("color: rgb(0,0,0);"));
     box.exec();
 }
 

@@ -44,6 +44,7 @@ WindowBtn::WindowBtn(QWidget *parent, int initialValue, const StepLayout::StepDi
     font.setPointSize(8);
     font.setWeight(QFont::Normal);
     setFont(font);
+    m_labelFont = font;
     setFixedSize(554, 147);
     buildWidgets();
 }
@@ -108,6 +109,8 @@ void WindowBtn::paintEvent(QPaintEvent *)
     using namespace StepLayout;
     QPainter painter(this);
     painter.drawPixmap(rect(), m_background);
+    // The labels keep the dialog's own small font even where an opener's style sheet sets another.
+    painter.setFont(m_labelFont);
 
     painter.setPen(QColor(220, 220, 220));
     painter.drawText(labelRect(kOffTarget, stepCount()), Qt::AlignCenter, uiText(kOffText));

@@ -42,6 +42,7 @@ private:
     QPixmap m_check;
     QPixmap m_unavailable;
     QPixmap m_offTick;
+    QFont m_labelFont;
 };
 
 // The power-off timer: 1, 2, 6, 12, 24 or 48 hours; off goes back as 1.

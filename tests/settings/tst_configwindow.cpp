@@ -2,6 +2,7 @@
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QDir>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -411,16 +412,21 @@ void TestConfigWindow::refusedWriteWarnsAndStaysOpen()
 
     QString title, text;
     QMessageBox::StandardButtons buttons;
+    int textLightness = -1;
     whenModal<QMessageBox>([&](QMessageBox *box) {
         title = box->windowTitle();
         text = box->text();
         buttons = box->standardButtons();
+        if (auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label")))
+            textLightness = label->palette().color(QPalette::WindowText).lightness();
         box->button(QMessageBox::Ok)->click();
     });
     clickButton(window.get(), "ok");
     QCOMPARE(title, QStringLiteral("QRD-7700"));
     QCOMPARE(text, QStringLiteral("설정 저장이 실패하였습니다."));
     QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    // Readable: dark text on the box's light background, not the settings form's light grey.
+    QVERIFY(textLightness >= 0 && textLightness < 100);
     QVERIFY(window->isVisible());
 
     // Once the card takes writes again, OK saves and closes.
