@@ -122,6 +122,7 @@ private slots:
     void loadsSettingDat();
     void editsAndWrites_data();
     void editsAndWrites();
+    void clockControlsFollowTheTickBox();
     void cancelAndExitWriteNothing_data();
     void cancelAndExitWriteNothing();
     void cardWithoutVersionFile();
@@ -272,6 +273,31 @@ void TestConfigWindow::editsAndWrites()
     for (auto it = changed.begin(); it != changed.end(); ++it)
         expected.insert(it.key(), it.value());
     QCOMPARE(readFolder(card + "/setting"), expected);
+}
+
+void TestConfigWindow::clockControlsFollowTheTickBox()
+{
+    makeCard("CARD", true, {{"settime.dat", "2020-01-01-00-00-00"}});
+    auto window = openDialog();
+    auto *clock = window->findChild<QDateTimeEdit *>("dateTime");
+    auto *getTime = window->findChild<QAbstractButton *>("getTime");
+    // A card holding settime.dat starts ticked, with the editor on the current time, not the file's.
+    QCOMPARE(window->values()[ConfigLayout::Slot::WriteClock], 1);
+    QVERIFY(clock->isEnabled() && getTime->isEnabled());
+    QVERIFY(clock->styleSheet().contains("background-color: #ffffff;color: rgb(0,0,0);QSpinBox {\t\t\t"));
+    QVERIFY(qAbs(clock->dateTime().secsTo(QDateTime::currentDateTime())) < 60);
+    QCOMPARE(clock->displayFormat(), QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+
+    clock->setDateTime(QDateTime(QDate(2013, 4, 5), QTime(17, 30)));
+    clickButton(window.get(), "getTime");
+    QVERIFY(qAbs(clock->dateTime().secsTo(QDateTime::currentDateTime())) < 60);
+
+    clickAt(window.get(), QPoint(170, 237));   // untick
+    QVERIFY(!clock->isEnabled() && !getTime->isEnabled());
+    QVERIFY(clock->styleSheet().contains("background-color: rgb(224,223,228);color: rgb(172,173,177);"));
+    clickButton(window.get(), "ok");
+    // Unticked: the clock file on the card stays as it was.
+    QCOMPARE(readFolder(window->settingsFolder()).value("settime.dat"), QByteArray("2020-01-01-00-00-00"));
 }
 
 void TestConfigWindow::cancelAndExitWriteNothing_data()
