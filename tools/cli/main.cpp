@@ -12,9 +12,12 @@ namespace Cli {
 namespace {
 
 const Cli::Command *const kCommands[] = {
+    &Cli::recordsCommand,
+    &Cli::trackCommand,
+    &Cli::atCommand,
+    &Cli::gpxCommand,
     &Cli::clipsCommand,
     &Cli::settingsCommand,
-    nullptr,
 };
 
 void printOverview(QTextStream &stream)
