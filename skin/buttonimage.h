@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QStyle>
+
+// The four images of an image button, in the order the constructors take them.
+enum class ButtonImage { Normal = 0, Pressed = 1, Hover = 2, Disabled = 3 };
+
+// The image a button shows for its tool-button style state: disabled first; with the mouse
+// over it, pressed when down or checked, else hover; normal otherwise (so a keyboard press
+// without the mouse over the button keeps the normal image).
+ButtonImage chooseButtonImage(QStyle::State state);
+
+// ClearButton's rule: the hover image whenever the button is highlighted, whatever its state.
+ButtonImage chooseClearButtonImage(QStyle::State state, bool highlighted);
