@@ -1,0 +1,174 @@
+#include "tools/mediagen/mediagen.h"
+
+#include <gst/app/gstappsrc.h>
+#include <gst/gst.h>
+
+#include <memory>
+
+namespace MediaGen {
+
+namespace {
+
+constexpr int kAudioSamplesPerBuffer = 1024;
+constexpr const char *kUnboundedQueue = "queue max-size-buffers=0 max-size-bytes=0 max-size-time=0";
+
+struct PipelineDeleter
+{
+    void operator()(GstElement *pipeline) const
+    {
+        gst_element_set_state(pipeline, GST_STATE_NULL);
+        gst_object_unref(pipeline);
+    }
+};
+using PipelinePtr = std::unique_ptr<GstElement, PipelineDeleter>;
+
+QStringList missing(const QStringList &factories)
+{
+    QStringList absent;
+    for (const QString &name : factories) {
+        GstElementFactory *factory = gst_element_factory_find(name.toUtf8().constData());
+        if (factory)
+            gst_object_unref(factory);
+        else
+            absent << name;
+    }
+    return absent;
+}
+
+QString aacEncoder()
+{
+    return missing({QStringLiteral("avenc_aac")}).isEmpty() ? QStringLiteral("avenc_aac")
+                                                            : QStringLiteral("voaacenc");
+}
+
+QString audioBranch(const ClipSpec &spec, int rate, const QString &encoder)
+{
+    const qint64 samples = qint64(spec.frames) * rate / qMax(1, spec.fps);
+    const qint64 buffers = (samples + kAudioSamplesPerBuffer - 1) / kAudioSamplesPerBuffer;
+    return QStringLiteral("audiotestsrc num-buffers=%1 samplesperbuffer=%2 wave=sine freq=440 volume=0.2 ! "
+                          "audio/x-raw,format=S16LE,rate=%3,channels=1 ! %4%5 ! mux.audio_0 ")
+        .arg(buffers).arg(kAudioSamplesPerBuffer).arg(rate)
+        .arg(encoder.isEmpty() ? QString() : QStringLiteral("audioconvert ! ") + encoder + QStringLiteral(" ! "))
+        .arg(QLatin1String(kUnboundedQueue));
+}
+
+QString videoSource(int channel, const QSize &size, int fps)
+{
+    return QStringLiteral("appsrc name=src%1 format=time block=true max-bytes=%2 "
+                          "caps=video/x-raw,format=BGRx,width=%3,height=%4,framerate=%5/1 ! videoconvert ! "
+                          "video/x-raw,format=I420 ! ")
+        .arg(channel).arg(qint64(size.width()) * size.height() * 4 * 3).arg(size.width()).arg(size.height()).arg(fps);
+}
+
+bool fail(QString *error, const QString &why)
+{
+    if (error)
+        *error = why;
+    return false;
+}
+
+bool pushFrames(GstElement *pipeline, const ClipSpec &spec)
+{
+    QList<GstAppSrc *> sources;
+    for (int c = 0; c < spec.channels.size(); ++c) {
+        GstElement *src = gst_bin_get_by_name(GST_BIN(pipeline), QByteArray("src" + QByteArray::number(c)));
+        sources << GST_APP_SRC(src);
+        gst_object_unref(src); // the pipeline keeps it alive
+    }
+    bool ok = true;
+    for (int frame = 0; frame < spec.frames && ok; ++frame) {
+        for (int c = 0; c < sources.size() && ok; ++c) {
+            const QImage picture = drawFrame(c, frame, spec.channels.at(c));
+            GstBuffer *buffer = gst_buffer_new_memdup(picture.constBits(), gsize(picture.sizeInBytes()));
+            GST_BUFFER_PTS(buffer) = gst_util_uint64_scale(frame, GST_SECOND, spec.fps);
+            GST_BUFFER_DURATION(buffer) = gst_util_uint64_scale(1, GST_SECOND, spec.fps);
+            ok = gst_app_src_push_buffer(sources.at(c), buffer) == GST_FLOW_OK;
+        }
+    }
+    for (GstAppSrc *src : sources)
+        gst_app_src_end_of_stream(src);
+    return ok;
+}
+
+bool run(const QString &description, const QString &path, const ClipSpec &spec, QString *error)
+{
+    if (spec.channels.isEmpty() || spec.frames <= 0 || spec.fps <= 0)
+        return fail(error, QStringLiteral("nothing to write"));
+    GError *parseError = nullptr;
+    PipelinePtr pipeline(gst_parse_launch(description.toUtf8().constData(), &parseError));
+    if (parseError) {
+        const QString why = QString::fromUtf8(parseError->message);
+        g_error_free(parseError);
+        return fail(error, why);
+    }
+    GstElement *out = gst_bin_get_by_name(GST_BIN(pipeline.get()), "out");
+    g_object_set(out, "location", path.toUtf8().constData(), nullptr);
+    gst_object_unref(out);
+    if (gst_element_set_state(pipeline.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
+        return fail(error, QStringLiteral("cannot start the encoder"));
+    const bool pushed = pushFrames(pipeline.get(), spec);
+    GstBus *bus = gst_element_get_bus(pipeline.get());
+    GstMessage *message = gst_bus_timed_pop_filtered(bus, GST_CLOCK_TIME_NONE,
+                                                     GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+    gst_object_unref(bus);
+    QString why;
+    if (message && GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
+        GError *err = nullptr;
+        gst_message_parse_error(message, &err, nullptr);
+        why = QString::fromUtf8(err ? err->message : "encoder error");
+        g_clear_error(&err);
+    }
+    if (message)
+        gst_message_unref(message);
+    if (!why.isEmpty() || !pushed)
+        return fail(error, why.isEmpty() ? QStringLiteral("the encoder stopped early") : why);
+    return true;
+}
+
+} // namespace
+
+QStringList missingForMp4(bool audio)
+{
+    QStringList needed{QStringLiteral("appsrc"), QStringLiteral("x264enc"), QStringLiteral("h264parse"),
+                       QStringLiteral("mp4mux"), QStringLiteral("qtdemux"), QStringLiteral("avdec_h264")};
+    if (audio) {
+        needed << QStringLiteral("aacparse") << QStringLiteral("avdec_aac");
+        if (missing({QStringLiteral("avenc_aac"), QStringLiteral("voaacenc")}).size() == 2)
+            needed << QStringLiteral("avenc_aac");
+    }
+    return missing(needed);
+}
+
+QStringList missingForAvi()
+{
+    return missing({QStringLiteral("appsrc"), QStringLiteral("jpegenc"), QStringLiteral("jpegdec"),
+                    QStringLiteral("avimux"), QStringLiteral("avidemux"), QStringLiteral("parsebin")});
+}
+
+bool writeMp4(const QString &path, const ClipSpec &spec, QString *error)
+{
+    QString description = QStringLiteral("mp4mux name=mux ! filesink name=out ");
+    const QString bitrate = spec.bitrateKbps > 0 ? QStringLiteral(" bitrate=%1").arg(spec.bitrateKbps) : QString();
+    for (int c = 0; c < spec.channels.size(); ++c) {
+        description += videoSource(c, spec.channels.at(c), spec.fps)
+                       + QStringLiteral("x264enc speed-preset=ultrafast key-int-max=%1%2 ! h264parse ! %3 ! mux.video_%4 ")
+                             .arg(spec.fps).arg(bitrate).arg(QLatin1String(kUnboundedQueue)).arg(c);
+    }
+    if (spec.audio)
+        description += audioBranch(spec, 44100, aacEncoder() + QStringLiteral(" ! aacparse"));
+    return run(description, path, spec, error);
+}
+
+bool writeAvi(const QString &path, const ClipSpec &spec, QString *error)
+{
+    QString description = QStringLiteral("avimux name=mux ! filesink name=out ");
+    for (int c = 0; c < spec.channels.size(); ++c) {
+        description += videoSource(c, spec.channels.at(c), spec.fps)
+                       + QStringLiteral("jpegenc quality=85 ! %1 ! mux.video_%2 ").arg(QLatin1String(kUnboundedQueue)).arg(c);
+    }
+    if (spec.audio)
+        description += audioBranch(spec, 16000, QString());
+    return run(description, path, spec, error);
+}
+
+} // namespace MediaGen

@@ -1,0 +1,47 @@
+#pragma once
+
+// Test media for the tests, the benchmarks and the demo card: MP4 clips (H.264 video tracks, AAC
+// sound) and AVI clips (MJPEG video streams, PCM sound). Every picture carries a mark that tells
+// its frame number and channel: a row of 16 black and white blocks across the top sixth.
+#include <QImage>
+#include <QList>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+namespace MediaGen {
+
+struct ClipSpec
+{
+    QList<QSize> channels{QSize(320, 180)}; // one entry per video stream, in stream order
+    int fps = 15;
+    int frames = 30;          // pictures per channel
+    bool audio = true;
+    int bitrateKbps = 0;      // H.264 only; 0 = the encoder's default
+};
+
+// Element factories needed to write (and play) the kind of clip that are not installed; empty when
+// everything is there.
+QStringList missingForMp4(bool audio = true);
+QStringList missingForAvi();
+
+bool writeMp4(const QString &path, const ClipSpec &spec, QString *error = nullptr);
+bool writeAvi(const QString &path, const ClipSpec &spec, QString *error = nullptr);
+
+// The picture of `frame` on `channel` (Format_RGB32).
+QImage drawFrame(int channel, int frame, const QSize &size);
+
+struct FrameMark
+{
+    int frame = -1;
+    int channel = -1;
+    bool isValid() const { return frame >= 0; }
+};
+
+// Reads the mark from a picture as it reached a renderer or a frame capture; invalid when the
+// picture does not carry one.
+FrameMark readFrameMark(const QImage &picture);
+// The same from a YUY2 picture, the form a sample filter receives.
+FrameMark readFrameMarkYuy2(const uchar *yuy2, int width, int height, int stride);
+
+} // namespace MediaGen
