@@ -12,31 +12,50 @@ namespace {
 
 constexpr const char *kPadsAnnounced = "qrd7700-pads-announced";
 constexpr const char *kBlockProbe = "qrd7700-block-probe";
-constexpr GstClockTime kPadTimeout = 5 * GST_SECOND;
+constexpr qint64 kPadTimeoutMs = 5000;
+constexpr GstClockTime kPadSettleTime = 200 * GST_MSECOND;
 constexpr qint64 kPrerollTimeoutMs = 10000;
 constexpr GstClockTime kPollInterval = 20 * GST_MSECOND;
 constexpr const char *kGrabberCaps = "video/x-raw,format=YUY2,colorimetry=bt601";
 constexpr const char *kRendererCaps = "video/x-raw,format=RGBx";
+constexpr int kStreamQueues = 4; // two video streams, sound and telemetry
 
 GstPadProbeReturn holdData(GstPad *, GstPadProbeInfo *, gpointer)
 {
     return GST_PAD_PROBE_OK; // a blocking probe: data waits until the probe is removed
 }
 
-// Streaming thread: every new demuxer pad is held until the branches are built on the GUI thread.
-void onDemuxPadAdded(GstElement *, GstPad *pad, gpointer)
+QString streamQueueName(int index)
 {
-    if (GST_PAD_DIRECTION(pad) != GST_PAD_SRC)
-        return;
-    const gulong id = gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BLOCK_DOWNSTREAM, &holdData, nullptr, nullptr);
-    g_object_set_data(G_OBJECT(pad), kBlockProbe, GSIZE_TO_POINTER(id));
+    return QStringLiteral("Stream Queue %1").arg(index);
 }
 
-// Streaming thread: tell the waiting GUI thread through the bus that all pads are known.
-void onDemuxNoMorePads(GstElement *demux, gpointer)
+// Streaming thread: every new demuxer pad is linked to the next free stream queue, whose output
+// holds the data until the branches are built on the GUI thread. Holding data at the queues (not
+// at the demuxer) matters for auto-plugging bins, which announce pads from their streaming thread.
+void onDemuxPadAdded(GstElement *, GstPad *pad, gpointer graph)
 {
-    gst_element_post_message(demux, gst_message_new_application(GST_OBJECT(demux),
-                                                                gst_structure_new_empty(kPadsAnnounced)));
+    G_LOCK_DEFINE_STATIC(linking);
+    if (GST_PAD_DIRECTION(pad) != GST_PAD_SRC)
+        return;
+    G_LOCK(linking);
+    for (int i = 0; i < kStreamQueues; ++i) {
+        Gst::ElementPtr queue(gst_bin_get_by_name(GST_BIN(graph), streamQueueName(i).toUtf8().constData()));
+        Gst::PadPtr sink(queue ? gst_element_get_static_pad(queue.get(), "sink") : nullptr);
+        if (sink && !gst_pad_is_linked(sink.get())) {
+            gst_pad_link(pad, sink.get());
+            break;
+        }
+    }
+    G_UNLOCK(linking);
+}
+
+// Streaming thread: tell the waiting GUI thread through the bus that all pads are known. Posted on
+// the pipeline itself: bins such as parsebin keep their children's messages.
+void onDemuxNoMorePads(GstElement *demux, gpointer graph)
+{
+    gst_element_post_message(GST_ELEMENT(graph), gst_message_new_application(
+                                                     GST_OBJECT(demux), gst_structure_new_empty(kPadsAnnounced)));
 }
 
 // Streaming thread: link the decoder's first output to the converter waiting for it.
@@ -47,21 +66,26 @@ void onDecodedPad(GstElement *, GstPad *pad, gpointer target)
         gst_pad_link(pad, sinkPad.get());
 }
 
-void releaseDemuxPads(GstElement *demux)
+void holdStreamQueue(GstElement *queue)
 {
-    GstIterator *it = gst_element_iterate_src_pads(demux);
-    GValue item = G_VALUE_INIT;
-    while (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
-        GstPad *pad = GST_PAD(g_value_get_object(&item));
-        const gulong id = GPOINTER_TO_SIZE(g_object_get_data(G_OBJECT(pad), kBlockProbe));
+    Gst::PadPtr src(gst_element_get_static_pad(queue, "src"));
+    const auto types = GstPadProbeType(GST_PAD_PROBE_TYPE_BLOCK | GST_PAD_PROBE_TYPE_BUFFER
+                                       | GST_PAD_PROBE_TYPE_BUFFER_LIST);
+    const gulong id = gst_pad_add_probe(src.get(), types, &holdData, nullptr, nullptr);
+    g_object_set_data(G_OBJECT(src.get()), kBlockProbe, GSIZE_TO_POINTER(id));
+}
+
+void releaseStreamQueues(GstElement *graph)
+{
+    for (int i = 0; i < kStreamQueues; ++i) {
+        Gst::ElementPtr queue(gst_bin_get_by_name(GST_BIN(graph), streamQueueName(i).toUtf8().constData()));
+        Gst::PadPtr src(queue ? gst_element_get_static_pad(queue.get(), "src") : nullptr);
+        const gulong id = src ? GPOINTER_TO_SIZE(g_object_get_data(G_OBJECT(src.get()), kBlockProbe)) : 0;
         if (id) {
-            g_object_set_data(G_OBJECT(pad), kBlockProbe, nullptr);
-            gst_pad_remove_probe(pad, id);
+            g_object_set_data(G_OBJECT(src.get()), kBlockProbe, nullptr);
+            gst_pad_remove_probe(src.get(), id);
         }
-        g_value_reset(&item);
     }
-    g_value_unset(&item);
-    gst_iterator_free(it);
 }
 
 QString errorText(GstMessage *message)
@@ -172,13 +196,22 @@ int MediaGraphBuilder::build(GstElement *graph, const QString &path, const char 
     if (!source || !demux)
         return Failed;
     g_object_set(source, "location", path.toUtf8().constData(), nullptr);
-    g_signal_connect(demux, "pad-added", G_CALLBACK(onDemuxPadAdded), nullptr);
-    g_signal_connect(demux, "no-more-pads", G_CALLBACK(onDemuxNoMorePads), nullptr);
+    for (int i = 0; i < kStreamQueues; ++i) {
+        GstElement *queue = addElement(graph, "queue", streamQueueName(i));
+        if (!queue)
+            return Failed;
+        // Room for a few seconds of compressed data so that badly interleaved files still preroll.
+        g_object_set(queue, "max-size-buffers", 0u, "max-size-bytes", 0u, "max-size-time",
+                     guint64(3 * GST_SECOND), nullptr);
+        holdStreamQueue(queue);
+    }
+    g_signal_connect(demux, "pad-added", G_CALLBACK(onDemuxPadAdded), graph);
+    g_signal_connect(demux, "no-more-pads", G_CALLBACK(onDemuxNoMorePads), graph);
     if (!gst_element_link(source, demux)) {
         fail(QStringLiteral("cannot link the file source to %1").arg(QLatin1String(demuxFactory)));
         return Failed;
     }
-    if (!waitForPads(graph))
+    if (!waitForPads(graph, demux))
         return Failed;
 
     const int videoPads = countPins(demux, QStringLiteral("video"));
@@ -192,7 +225,7 @@ int MediaGraphBuilder::build(GstElement *graph, const QString &path, const char 
         if (Gst::PadPtr audio = findPin(demux, QStringLiteral("audio")))
             m_hasAudio = addAudioChain(graph, audio.get());
     }
-    releaseDemuxPads(demux);
+    releaseStreamQueues(graph);
     // On failure the grabbers and renderers stay until the caller has stopped the pipeline.
     if (!m_error.isEmpty() || !preroll(graph))
         return Failed;
@@ -211,26 +244,33 @@ GstElement *MediaGraphBuilder::addElement(GstElement *graph, const char *factory
     return element;
 }
 
-bool MediaGraphBuilder::waitForPads(GstElement *graph)
+// Waits until the demuxer has announced its pads: its no-more-pads signal, or, for parsers that
+// do not give it (parsebin), pads that stay the same for a settling interval.
+bool MediaGraphBuilder::waitForPads(GstElement *graph, GstElement *demux)
 {
     if (gst_element_set_state(graph, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE)
         qCDebug(lcMedia) << "the pipeline refused to pause";
     Gst::BusPtr bus(gst_element_get_bus(graph));
     const auto types = GstMessageType(GST_MESSAGE_ERROR | GST_MESSAGE_APPLICATION);
-    for (;;) {
-        Gst::MessagePtr message(gst_bus_timed_pop_filtered(bus.get(), kPadTimeout, types));
-        if (!message) {
-            fail(QStringLiteral("the demuxer announced no streams in time"));
-            return false;
-        }
-        if (GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_ERROR) {
+    QElapsedTimer timer;
+    timer.start();
+    int padsSeen = 0;
+    while (timer.elapsed() < kPadTimeoutMs) {
+        Gst::MessagePtr message(gst_bus_timed_pop_filtered(bus.get(), kPadSettleTime, types));
+        if (message && GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_ERROR) {
             fail(errorText(message.get()));
             return false;
         }
-        const GstStructure *s = gst_message_get_structure(message.get());
+        const GstStructure *s = message ? gst_message_get_structure(message.get()) : nullptr;
         if (s && gst_structure_has_name(s, kPadsAnnounced))
             return true;
+        const int pads = int(demux->numsrcpads);
+        if (!message && pads > 0 && pads == padsSeen)
+            return true;
+        padsSeen = pads;
     }
+    fail(QStringLiteral("the demuxer announced no streams in time"));
+    return false;
 }
 
 bool MediaGraphBuilder::addVideoChain(GstElement *graph, GstPad *demuxPad, int channel)
@@ -299,25 +339,21 @@ GstElement *MediaGraphBuilder::makeAudioSink(GstElement *graph)
     return sink;
 }
 
-// demux pad -> queue -> decodebin ~> `first` (linked when the decoder exposes its output)
+// demux pad -> its stream queue -> decodebin ~> `first` (linked when the decoder shows its output)
 bool MediaGraphBuilder::linkThroughDecoder(GstElement *graph, GstPad *demuxPad, GstElement *first,
                                            const QString &tag)
 {
-    GstElement *queue = addElement(graph, "queue", tag + QStringLiteral(" Queue"));
     GstElement *decoder = addElement(graph, "decodebin", tag + QStringLiteral(" Decoder"));
-    if (!queue || !decoder)
+    if (!decoder)
         return false;
-    // Room for a few seconds of compressed data so that badly interleaved files still preroll.
-    g_object_set(queue, "max-size-buffers", 0u, "max-size-bytes", 0u, "max-size-time",
-                 guint64(3 * GST_SECOND), nullptr);
     g_signal_connect(decoder, "pad-added", G_CALLBACK(onDecodedPad), first);
-    Gst::PadPtr queueSink(gst_element_get_static_pad(queue, "sink"));
-    if (!gst_element_link(queue, decoder) || gst_pad_link(demuxPad, queueSink.get()) != GST_PAD_LINK_OK) {
+    Gst::PadPtr queueSink(gst_pad_get_peer(demuxPad));
+    Gst::ElementPtr queue(queueSink ? gst_pad_get_parent_element(queueSink.get()) : nullptr);
+    if (!queue || !gst_element_link(queue.get(), decoder)) {
         fail(QStringLiteral("cannot connect the %1 stream").arg(tag.toLower()));
         return false;
     }
     gst_element_sync_state_with_parent(decoder);
-    gst_element_sync_state_with_parent(queue);
     return true;
 }
 

@@ -46,7 +46,7 @@ public:
 private:
     int build(GstElement *graph, const QString &path, const char *demuxFactory);
     GstElement *addElement(GstElement *graph, const char *factory, const QString &name);
-    bool waitForPads(GstElement *graph);
+    bool waitForPads(GstElement *graph, GstElement *demux);
     bool addVideoChain(GstElement *graph, GstPad *demuxPad, int channel);
     bool addAudioChain(GstElement *graph, GstPad *demuxPad);
     GstElement *makeAudioSink(GstElement *graph);

@@ -33,4 +33,6 @@ int unreadable(const QString &file, const QString &reason);
 // True when `arguments` asks for help ("--help" or "-h").
 bool wantsHelp(const QStringList &arguments);
 
+extern const Command probeCommand;
+
 } // namespace Cli

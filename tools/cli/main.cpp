@@ -13,6 +13,7 @@ namespace {
 
 const Cli::Command *const kCommands[] = {
     nullptr,
+    &Cli::probeCommand,
 };
 
 void printOverview(QTextStream &stream)

@@ -3,6 +3,10 @@
 #include <gst/app/gstappsrc.h>
 #include <gst/gst.h>
 
+#include "tools/clipwriter/aviclipwriter.h"
+
+#include <QPainter>
+
 #include <memory>
 
 namespace MediaGen {
@@ -141,8 +145,7 @@ QStringList missingForMp4(bool audio)
 
 QStringList missingForAvi()
 {
-    return missing({QStringLiteral("appsrc"), QStringLiteral("jpegenc"), QStringLiteral("jpegdec"),
-                    QStringLiteral("avimux"), QStringLiteral("avidemux"), QStringLiteral("parsebin")});
+    return missing({QStringLiteral("jpegdec"), QStringLiteral("avidemux"), QStringLiteral("parsebin")});
 }
 
 bool writeMp4(const QString &path, const ClipSpec &spec, QString *error)
@@ -161,14 +164,27 @@ bool writeMp4(const QString &path, const ClipSpec &spec, QString *error)
 
 bool writeAvi(const QString &path, const ClipSpec &spec, QString *error)
 {
-    QString description = QStringLiteral("avimux name=mux ! filesink name=out ");
+    ClipWriter::ClipDescription description;
+    description.videoStreams.clear();
     for (int c = 0; c < spec.channels.size(); ++c) {
-        description += videoSource(c, spec.channels.at(c), spec.fps)
-                       + QStringLiteral("jpegenc quality=85 ! %1 ! mux.video_%2 ").arg(QLatin1String(kUnboundedQueue)).arg(c);
+        ClipWriter::VideoStream stream;
+        stream.size = spec.channels.at(c);
+        stream.jpegQuality = 85;
+        stream.paint = [c](QPainter &painter, const QSize &size, int frame) {
+            painter.drawImage(0, 0, drawFrame(c, frame, size));
+        };
+        description.videoStreams << stream;
     }
-    if (spec.audio)
-        description += audioBranch(spec, 16000, QString());
-    return run(description, path, spec, error);
+    description.framesPerSecond = spec.fps;
+    description.durationMs = (spec.frames * 1000 + spec.fps - 1) / qMax(1, spec.fps);
+    description.audio = spec.audio;
+    if (spec.telemetry) {
+        ClipWriter::TelemetryRoute route;
+        route.positions = {{37.5665, 126.9780}, {37.5670, 126.9790}, {37.5676, 126.9801}};
+        route.speedKnots = {20.0, 22.0, 25.0};
+        description.route = route;
+    }
+    return ClipWriter::writeAviClip(path, description, error);
 }
 
 } // namespace MediaGen

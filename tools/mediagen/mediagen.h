@@ -1,7 +1,7 @@
 #pragma once
 
 // Test media for the tests, the benchmarks and the demo card: MP4 clips (H.264 video tracks, AAC
-// sound) and AVI clips (MJPEG video streams, PCM sound). Every picture carries a mark that tells
+// sound) and AVI clips (MJPEG video streams, PCM sound, telemetry; written by the clip writer). Every picture carries a mark that tells
 // its frame number and channel: a row of 16 black and white blocks across the top sixth.
 #include <QImage>
 #include <QList>
@@ -18,6 +18,7 @@ struct ClipSpec
     int frames = 30;          // pictures per channel
     bool audio = true;
     int bitrateKbps = 0;      // H.264 only; 0 = the encoder's default
+    bool telemetry = false;   // AVI only: a telemetry stream along a short route
 };
 
 // Element factories needed to write (and play) the kind of clip that are not installed; empty when
