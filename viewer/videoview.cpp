@@ -39,9 +39,10 @@ bool VideoView::openClip(Clip *clip)
     m_player->close();
     m_zoom = 1.0f;
     SampleHandler *const callbacks[2] = {m_handlers[0].get(), m_handlers[1].get()};
+    // Set before opening: the player shows the clip's first picture while it opens.
+    m_showLoading.store(true);
     if (!m_player->open(clip, callbacks))
         return false;
-    m_showLoading.store(true);
     layoutRenderers();
     emit fileOpened();
     return true;
