@@ -4,6 +4,7 @@
 
 #include "app/messages.h"
 #include "catalogue/clipcatalogue.h"
+#include "catalogue/cliplistfilter.h"
 #include "skin/clearbutton.h"
 #include "viewer/cliplist.h"
 #include "viewer/folderbrowser.h"
@@ -35,7 +36,7 @@ void MainWindow::closeFolder()
 void MainWindow::fillList(std::unique_ptr<ClipCatalogue> catalogue)
 {
     m_catalogue = std::move(catalogue);
-    const QList<Clip *> shown = visibleClips(*m_catalogue, m_category, m_filter);
+    const QList<Clip *> shown = ClipListFilter::visibleClips(*m_catalogue, m_category, m_filter);
     {
         // Filling must not open each row as it becomes current.
         const QSignalBlocker blocker(m_clipList);
