@@ -61,6 +61,7 @@ bool writeTelemetryAvi(const QString &path, QString *error)
     description.framesPerSecond = 10;
     description.durationMs = 2000;
     description.audio = true;
+    description.videoStreams.clear();
     for (int channel = 0; channel < 2; ++channel) {
         ClipWriter::VideoStream stream;
         stream.size = channel == 0 ? kFront : kRear;
@@ -73,7 +74,6 @@ bool writeTelemetryAvi(const QString &path, QString *error)
     route.positions = {{kLatitude, kLongitude}};
     route.speedKnots = {54.0}; // 100 km/h
     description.route = route;
-    description.videoStreams.removeFirst(); // the default stream the description starts with
     return ClipWriter::writeAviClip(path, description, error);
 }
 
