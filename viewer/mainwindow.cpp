@@ -2,6 +2,7 @@
 
 #include "app/messages.h"
 #include "app/preferences.h"
+#include "app/suitelink.h"
 #include "app/texttable.h"
 #include "catalogue/clipcatalogue.h"
 #include "playback/player.h"
@@ -19,6 +20,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QTimer>
 
 using ViewerLayout::Button;

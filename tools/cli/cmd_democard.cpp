@@ -1,6 +1,9 @@
 #include "tools/cli/clicommand.h"
 
+#include "app/localconfig.h"
 #include "tools/democard/democard.h"
+
+#include <QFileInfo>
 
 namespace Cli {
 
@@ -14,11 +17,13 @@ const Command demoCardCommand = {
     "democard",
     "write a demo memory card with clips, telemetry and settings",
     "usage: qrd7700-cli democard DIR [--seconds N] [--no-mp4]\n"
+    "       qrd7700-cli democard --seed-last-folder DIR\n"
     "\n"
     "Writes a card as the recorder leaves it below DIR: REC/ and EVENT/ with two-channel clips of one\n"
     "drive (AVI clips carry telemetry), cause markers on event clips, a zero-byte clip, setting/ with\n"
     "the recorder's one-value files and update/version.txt. --seconds sets each clip's length\n"
-    "(default 20); --no-mp4 leaves the H.264 clips out.\n",
+    "(default 20); --no-mp4 leaves the H.264 clips out.\n"
+    "--seed-last-folder makes DIR the viewer's last clip folder when it has none yet.\n",
     &runDemoCard,
 };
 
@@ -26,6 +31,12 @@ namespace {
 
 int runDemoCard(const QStringList &arguments)
 {
+    if (arguments.size() == 2 && arguments.first() == QLatin1String("--seed-last-folder")) {
+        QString last;
+        if (!loadLastFolder(last))
+            saveLastFolder(QFileInfo(arguments.at(1)).absoluteFilePath());
+        return ExitOk;
+    }
     DemoCard::Options options;
     QString folder;
     for (int i = 0; i < arguments.size(); ++i) {
