@@ -13,13 +13,27 @@ Clip::Clip(const QFileInfo &fileInfo)
     const QString name = m_file.fileName();
     // The prefix test ignores case; the kind stands even when the rest of the name does not parse
     // (a cause marker or an impossible date leaves the start time invalid).
-    if (name.startsWith(QLatin1String(kNormalPrefix), Qt::CaseInsensitive)) {
-        m_startTime = QDateTime::fromString(name, QLatin1String(kNormalPattern));
+    if (name.startsWith(QLatin1String(kNormalPrefix), Qt::CaseInsensitive))
         m_kind = Normal;
-    } else if (name.startsWith(QLatin1String(kEventPrefix), Qt::CaseInsensitive)) {
-        m_startTime = QDateTime::fromString(name, QLatin1String(kEventPattern));
+    else if (name.startsWith(QLatin1String(kEventPrefix), Qt::CaseInsensitive))
         m_kind = Event;
+}
+
+QDateTime Clip::startTime() const
+{
+    if (!m_startTime) {
+        switch (m_kind) {
+        case Normal:
+            m_startTime = QDateTime::fromString(m_file.fileName(), QLatin1String(kNormalPattern));
+            break;
+        case Event:
+            m_startTime = QDateTime::fromString(m_file.fileName(), QLatin1String(kEventPattern));
+            break;
+        default:
+            m_startTime = QDateTime();
+        }
     }
+    return *m_startTime;
 }
 
 QString Clip::displayDate() const

@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QString>
 
+#include <optional>
+
 // One recorded file found on the card: its file, the recording start read from its name, and its
 // kind. Clips are owned by the catalogue that found them; everyone else holds a pointer.
 class Clip
@@ -18,7 +20,9 @@ public:
     explicit Clip(const QFileInfo &fileInfo);
 
     const QFileInfo &file() const { return m_file; }
-    QDateTime startTime() const { return m_startTime; }
+    // Read from the name on first use (local time zone look-ups are costly, and a scan creates
+    // thousands of clips of which the viewer shows the time of a few). Not thread-safe.
+    QDateTime startTime() const;
     int kind() const { return m_kind; }
 
     // The date shown for the clip, "yyyy.MM.dd" taken from the name (REC_2012_05_14_… → 2012.05.14).
@@ -29,7 +33,7 @@ public:
 
 private:
     QFileInfo m_file;
-    QDateTime m_startTime;
+    mutable std::optional<QDateTime> m_startTime;
     int m_kind = Unrecognised;
 };
 

@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include "resources/gfxpaths.h"
+#include "skin/skingeometry.h"
 
 // Every image the program loads by resource path exists, decodes, and has the size that the
 // windows' layouts place it at.
@@ -14,6 +15,8 @@ private slots:
     void skinImage_data();
     void skinImage();
     void segmentsFollowTheDashboardTable();
+    void tickBoxes_data();
+    void tickBoxes();
     void applicationIcon();
     void splash();
 };
@@ -124,6 +127,50 @@ void TestResources::segmentsFollowTheDashboardTable()
                 opaque += qAlpha(segment.pixel(x, y)) > 128;
         QVERIFY2(opaque * 10 >= segment.width() * segment.height(), qPrintable(QString::number(k)));
     }
+}
+
+void TestResources::tickBoxes_data()
+{
+    QTest::addColumn<QString>("skin");
+    QTest::addColumn<QRect>("box");
+
+    using namespace SkinGeometry;
+    const QString settings = QStringLiteral("marlow_setting_bg.png");
+    const struct { int y; int columns; const char *name; } rows[] = {
+        {64, 3, "Resolution"}, {91, 3, "Video Quality"}, {117, 3, "Frame Rate"}, {144, 2, "Sound Recording"},
+        {170, 4, "Sound Volume"}, {373, 3, "Event Files"}, {399, 3, "Parking Watch"},
+        {426, 3, "Motion Sensitivity"}, {478, 2, "Speed Unit"}, {504, 2, "Security LED"}, {530, 2, "Theme"},
+        {556, 3, "ScreenSaver"}};
+    for (const auto &row : rows)
+        for (int c = 0; c < row.columns; ++c)
+            QTest::addRow("%s column %d", row.name, kSettingsColumns[c]) << settings << settingsBox(kSettingsColumns[c], row.y);
+    QTest::newRow("Time Setting toggle") << settings << kTimeSettingBox;
+    for (int column : kTimeFormatColumns)
+        QTest::addRow("Time Format column %d", column) << settings << settingsBox(column, kTimeFormatRow);
+
+    const struct { const char *file; int steps; } options[] = {
+        {"batt_timer_bg.png", 6}, {"batt_12v_bg.png", 6}, {"batt_24v_bg.png", 5}};
+    for (const auto &option : options) {
+        QTest::addRow("%s off box", option.file) << QString::fromLatin1(option.file) << optionBox(kOptionOffBoxX);
+        for (int i = 0; i < option.steps; ++i)
+            QTest::addRow("%s step %d", option.file, i + 1) << QString::fromLatin1(option.file) << optionBox(kOptionStepX[i]);
+    }
+}
+
+// The skins carry an empty box exactly where the dialogs paint their 14-pixel marks: a light
+// frame around a dark inside.
+void TestResources::tickBoxes()
+{
+    QFETCH(QString, skin);
+    QFETCH(QRect, box);
+    const QImage image(Gfx::path(skin));
+    QVERIFY(!image.isNull());
+    const int inside = qGray(image.pixel(box.center()));
+    for (const QPoint &edge : {box.topLeft(), box.bottomRight(), QPoint(box.center().x(), box.top()),
+                               QPoint(box.left(), box.center().y())})
+        QVERIFY2(qGray(image.pixel(edge)) > inside + 50, qPrintable(QStringLiteral("frame at %1,%2").arg(edge.x()).arg(edge.y())));
+    // Just outside the frame the panel is dark again.
+    QVERIFY(qGray(image.pixel(box.left() - 2, box.center().y())) < qGray(image.pixel(box.left(), box.center().y())) - 50);
 }
 
 void TestResources::applicationIcon()

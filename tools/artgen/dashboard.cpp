@@ -104,6 +104,9 @@ QImage dashboardSkin()
     panel.setColorAt(1, Theme::kWindow);
     p.fillRect(0, 36, 642, 250, panel);
     drawButtonBand(p);
+    // Side rims: on a wide window the panel sits centred under the stretched strip.
+    p.fillRect(QRectF(0, 36, 1, 250), QColor(30, 31, 34));
+    p.fillRect(QRectF(641, 36, 1, 250), QColor(30, 31, 34));
     drawLeftBlock(p);
     drawRightBlock(p);
     Meter::drawFace(p, false);

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "meter.h"
 #include "output.h"
 
 namespace {
@@ -28,9 +29,14 @@ bool writeReview(const ArtSet &set, const QString &folder)
     const struct { const char *name; QImage image; } sheets[] = {
         {"contact-sheet.png", contactSheet(set)},
         {"mockup-viewer.png", viewerMockup(set)},
+        {"mockup-viewer-1366x768.png", viewerMaximizedMockup(set, QSize(1366, 768))},
         {"mockup-settings.png", settingsMockup(set)},
         {"mockup-options.png", optionMockup(set)},
+        {"zoom-viewer-buttons.png", groupSheet(set, QStringLiteral("Viewer buttons"), 3)},
+        {"zoom-dashboard.png", groupSheet(set, QStringLiteral("Dashboard"), 3)},
+        {"zoom-settings.png", groupSheet(set, QStringLiteral("Settings editor"), 4)},
     };
+    std::printf("%s\n", qPrintable(Meter::segmentFitReport()));
     bool ok = true;
     for (const auto &sheet : sheets) {
         const QString path = dir.filePath(QString::fromLatin1(sheet.name));

@@ -2,7 +2,9 @@
 
 #include <QLinearGradient>
 #include <QRadialGradient>
+#include <QStringList>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -165,6 +167,21 @@ void drawLitSegment(QPainter &p, int k)
     p.setBrush(glow);
     p.drawPath(segmentPath(k));
     p.restore();
+}
+
+QString segmentFitReport()
+{
+    QStringList parts;
+    for (int k = 0; k < 24; ++k) {
+        const QRectF bounds = segmentPath(k).boundingRect();
+        const QRectF r = QRectF(SkinGeometry::segmentRect(k));
+        const qreal over = std::max({r.left() - bounds.left(), bounds.right() - r.right(), r.top() - bounds.top(),
+                                     bounds.bottom() - r.bottom(), 0.0});
+        parts << QString::number(over, 'f', 1);
+    }
+    const Geometry &g = geometry();
+    return QStringLiteral("meter centre (%1, %2) radius %3; segment overhang: %4")
+        .arg(g.centre.x(), 0, 'f', 1).arg(g.centre.y(), 0, 'f', 1).arg(g.radius, 0, 'f', 1).arg(parts.join(QLatin1Char(' ')));
 }
 
 void drawDigit(QPainter &p, QPointF o, int digit, const QColor &colour)

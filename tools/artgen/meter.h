@@ -31,4 +31,8 @@ void drawLitSegment(QPainter &p, int k);
 // A seven-segment digit into a 20 x 23 box at `origin`.
 void drawDigit(QPainter &p, QPointF origin, int digit, const QColor &colour);
 
+// How far each lit segment's ring piece reaches outside its picture (pixels, worst side), as a
+// review line; 0 everywhere means no segment is cut by its rectangle.
+QString segmentFitReport();
+
 } // namespace Meter

@@ -1,6 +1,7 @@
 // Mock-ups that put the pictures together the way the windows place them: a check that texts,
 // marks, segments and buttons land on the places the skins prepare for them.
 #include "output.h"
+#include "skin/background.h"
 #include "skin/skingeometry.h"
 
 namespace {
@@ -36,10 +37,16 @@ void text(QPainter &p, const QRect &r, const QString &s, const QColor &colour, i
     p.drawText(r, align, s);
 }
 
-void drawDashboard(QPainter &p, const ArtSet &set, int speed)
+// The dashboard as the widget paints it at `width`: strip stretched, panel centred by x0.
+void drawDashboard(QPainter &p, const ArtSet &set, int speed, int width = 642)
 {
     const QColor grey(96, 96, 96);
-    p.drawImage(QPoint(0, 0), find(set, QStringLiteral("marlow_main_widget_bg.png")), QRect(0, 0, 642, 250));
+    const QImage skin = find(set, QStringLiteral("marlow_main_widget_bg.png"));
+    const int x0 = width > 657 ? (width - 657) / 2 : 0;
+    p.drawImage(QRect(0, 0, width, 36), skin, QRect(0, 0, 642, 36));
+    p.drawImage(QRect(x0, 36, 642, 250), skin, QRect(0, 36, 642, 250));
+    p.save();
+    p.translate(x0, 0);
     p.drawImage(SkinGeometry::kMeterFace.topLeft(), find(set, QStringLiteral("speed_meter1.png")));
     p.drawImage(QPoint(347, 191), find(set, QStringLiteral("gps_on.png")));
     p.drawImage(QPoint(326, 179), find(set, QStringLiteral("km.png")));
@@ -60,6 +67,7 @@ void drawDashboard(QPainter &p, const ArtSet &set, int speed)
     text(p, QRect(36, 212, 82, 16), QStringLiteral("1.02"), grey, 8);
     text(p, QRect(560, 188, 82, 16), QStringLiteral("37.5665"), grey, 8);
     text(p, QRect(560, 216, 82, 16), QStringLiteral("126.978"), grey, 8);
+    p.restore();
     // Acceleration trace and the position marker on the strip.
     p.setPen(QColor(255, 0, 0));
     for (int x = 0; x < 200; x += 4)
@@ -127,5 +135,49 @@ QImage viewerMockup(const ArtSet &set)
         button(p, set, i == 2 ? QStringLiteral("sorting_btn3.png") : QStringLiteral("sorting_btn2.png"),
                QRect(880 + 30 * i, 451, 30, 19), filters[i]);
     drawClipList(p, set, QRect(681, 469, 320, 161));
+    return image;
+}
+
+QImage viewerMaximizedMockup(const ArtSet &set, QSize window)
+{
+    const int W = window.width(), H = window.height();
+    QImage image(window, QImage::Format_RGB32);
+    image.fill(Theme::kWindow);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    const QImage skin = find(set, QStringLiteral("marlow_main_viewer_bg.png"));
+    for (const SkinRegion &region : maximizedSkinRegions(window, skin.size()))
+        p.drawImage(region.target, skin, region.source);
+    const QImage screen = find(set, QStringLiteral("screen.png"));
+    const int A = snappedVideoWidth(W), B = snappedVideoHeight(H);
+    p.drawImage(QRect(23, 33, A - 2, B - 2), screen);
+    p.drawImage(QRect(W - 342, 33, 318, 178), screen);
+    p.save();
+    p.translate(23, H - 251);
+    p.setClipRect(0, 0, W - 382, 250);
+    drawDashboard(p, set, 241, W - 382);
+    p.restore();
+    const int d = W > 1024 ? (W - 1039) / 2 : 0;
+    const char *transport[] = {"pause1", "stop_1", "pre_file_1", "rw_1", "fw_1", "next_file_1",
+                               "zoom_in_1", "zoom_out_1", "original_screen_1", "pan_1", "rotate_1"};
+    const int xs[] = {27, 80, 137, 192, 247, 302, 352, 396, 440, 484, 529};
+    for (int i = 0; i < 11; ++i)
+        button(p, set, QString::fromLatin1(transport[i]) + QStringLiteral(".png"), QRect(d + xs[i], H - 212, 36, 36));
+    button(p, set, QStringLiteral("volume1.png"), QRect(d + 576, H - 203, 19, 17));
+    p.drawImage(QRect(d + 600, H - 200, 52, 9), find(set, QStringLiteral("volume_bar.png")));
+    button(p, set, QStringLiteral("setting_1.png"), QRect(W - 347, 7, 19, 20));
+    button(p, set, QStringLiteral("snapshot_1.png"), QRect(W - 306, 9, 22, 18));
+    button(p, set, QStringLiteral("print_1.png"), QRect(W - 263, 7, 20, 20));
+    button(p, set, QStringLiteral("min_1.png"), QRect(W - 104, 8, 21, 19));
+    button(p, set, QStringLiteral("close_1.png"), QRect(W - 73, 8, 21, 19));
+    button(p, set, QStringLiteral("exit_1.png"), QRect(W - 42, 8, 21, 19));
+    button(p, set, QStringLiteral("file_open_1.png"), QRect(W - 79, 433, 21, 16));
+    button(p, set, QStringLiteral("folder_open_1.png"), QRect(W - 44, 433, 20, 16));
+    button(p, set, QStringLiteral("screen01_1.png"), QRect(A + (W - 22 - A - 357) / 2 + 24, 104, 13, 34));
+    for (int i = 0; i < 3; ++i)
+        button(p, set, QStringLiteral("sorting_btn2.png"), QRect(W - 345 + 46 * i, 451, 46, 19));
+    for (int i = 0; i < 4; ++i)
+        button(p, set, QStringLiteral("sorting_btn2.png"), QRect(W - 144 + 30 * i, 451, 30, 19));
+    drawClipList(p, set, QRect(W - 343, 469, 320, H - 484));
     return image;
 }

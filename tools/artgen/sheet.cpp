@@ -56,6 +56,16 @@ int layoutGroup(const QList<const Art *> &arts, int top, QList<Placed> &placed)
 
 } // namespace
 
+QImage groupSheet(const ArtSet &set, const QString &group, int scale)
+{
+    ArtSet subset;
+    for (const Art &art : set)
+        if (art.group == group && art.image.width() <= 200)
+            subset.append(art);
+    const QImage sheet = contactSheet(subset);
+    return sheet.scaled(sheet.size() * scale, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+}
+
 QImage contactSheet(const ArtSet &set)
 {
     QStringList groups;

@@ -33,6 +33,15 @@ int unreadable(const QString &file, const QString &reason);
 // True when `arguments` asks for help ("--help" or "-h").
 bool wantsHelp(const QStringList &arguments);
 
-extern const Command probeCommand;
+// Telemetry subcommands (cmd_telemetry.cpp).
+extern const Command recordsCommand;
+extern const Command trackCommand;
+extern const Command atCommand;
+extern const Command gpxCommand;
+
+extern const Command clipsCommand;    // tools/cli/cmd_catalogue.cpp
+extern const Command settingsCommand; // tools/cli/cmd_settings.cpp
+extern const Command probeCommand;    // tools/cli/cmd_probe.cpp
+extern const Command demoCardCommand; // tools/cli/cmd_democard.cpp
 
 } // namespace Cli

@@ -12,8 +12,14 @@ namespace Cli {
 namespace {
 
 const Cli::Command *const kCommands[] = {
-    nullptr,
+    &Cli::recordsCommand,
+    &Cli::trackCommand,
+    &Cli::atCommand,
+    &Cli::gpxCommand,
+    &Cli::clipsCommand,
+    &Cli::settingsCommand,
     &Cli::probeCommand,
+    &Cli::demoCardCommand,
 };
 
 void printOverview(QTextStream &stream)

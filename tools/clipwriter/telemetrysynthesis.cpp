@@ -76,42 +76,55 @@ QByteArray rmcSentence(const QDateTime &timeUtc, const std::optional<RoutePoint>
                         + ",0.00," + date + ",,,A");
 }
 
+namespace {
+
+// Hands out the "M" payloads of the route's samples in order, cycling its G values.
+class AccelSource
+{
+public:
+    explicit AccelSource(const QList<GForce> &forces) : m_forces(forces) {}
+    QList<QByteArray> take(int count)
+    {
+        QList<QByteArray> chunks;
+        for (int i = 0; i < count; ++i, ++m_next)
+            chunks.append(accelPayload(m_forces.isEmpty() ? GForce() : m_forces.at(m_next % m_forces.size())));
+        return chunks;
+    }
+
+private:
+    const QList<GForce> &m_forces;
+    qsizetype m_next = 0;
+};
+
+// The sentence (or lost-fix marker) that closes one second.
+QByteArray closingChunk(const TelemetryRoute &route, int second)
+{
+    const QDateTime time = route.startUtc.addSecs(second);
+    const bool lost = route.lostFixSeconds.contains(second);
+    if (lost && route.lostFixAsMarker)
+        return QByteArray("T");
+    std::optional<RoutePoint> fix;
+    if (!lost)
+        fix = perSecond(route.positions, second, RoutePoint());
+    const QByteArray sentence = rmcSentence(time, fix, perSecond(route.speedKnots, second, 0.0));
+    return route.gPrefixedSentences ? 'G' + sentence : sentence;
+}
+
+} // namespace
+
 QList<QList<QByteArray>> synthesizeTelemetry(const TelemetryRoute &route, int seconds)
 {
     QList<QList<QByteArray>> groups;
-    int sampleNumber = 0;
-    auto nextAccel = [&]() {
-        const GForce force = route.gForces.isEmpty()
-                                 ? GForce()
-                                 : route.gForces.at(sampleNumber % route.gForces.size());
-        ++sampleNumber;
-        return accelPayload(force);
-    };
+    AccelSource accels(route.gForces);
     for (int second = 0; second < seconds; ++second) {
-        QList<QByteArray> chunks;
-        for (int i = 0; i < route.accelSamplesPerSecond; ++i)
-            chunks.append(nextAccel());
-        const QDateTime time = route.startUtc.addSecs(second);
+        QList<QByteArray> chunks = accels.take(route.accelSamplesPerSecond);
         if (route.otherSentences)
-            chunks.append(ggaSentence(time));
-        const bool lost = route.lostFixSeconds.contains(second);
-        if (lost && route.lostFixAsMarker) {
-            chunks.append(QByteArray("T"));
-        } else {
-            std::optional<RoutePoint> fix;
-            if (!lost)
-                fix = perSecond(route.positions, second, RoutePoint());
-            QByteArray sentence = rmcSentence(time, fix, perSecond(route.speedKnots, second, 0.0));
-            chunks.append(route.gPrefixedSentences ? 'G' + sentence : sentence);
-        }
+            chunks.append(ggaSentence(route.startUtc.addSecs(second)));
+        chunks.append(closingChunk(route, second));
         groups.append(chunks);
     }
-    if (route.trailingAccelSamples) {
-        QList<QByteArray> trailing;
-        for (int i = 0; i < route.accelSamplesPerSecond; ++i)
-            trailing.append(nextAccel());
-        groups.append(trailing);
-    }
+    if (route.trailingAccelSamples)
+        groups.append(accels.take(route.accelSamplesPerSecond));
     if (route.oddSizedChunks) {
         for (QList<QByteArray> &group : groups)
             for (QByteArray &payload : group)

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "catalogue/clip.h"
+
+#include <QString>
+
+#include <atomic>
+#include <map>
+#include <memory>
+
+class VolumeMap;
+
+// One opened clip folder: its path and every clip file found there, keyed by bare file name in
+// QString order (so all EVS_ names come before all REC_ names, each group oldest first). The folder
+// itself is always scanned; a folder on a removable drive is searched through all its sub-folders.
+// Owns its clips; everyone else holds plain pointers that die with the catalogue or its rescan.
+class ClipCatalogue
+{
+public:
+    using ClipMap = std::map<QString, std::unique_ptr<Clip>>;
+
+    // Stores `path` (as chosen, may be relative) and scans at once.
+    explicit ClipCatalogue(const QString &path);
+    ClipCatalogue(const ClipCatalogue &) = delete;
+    ClipCatalogue &operator=(const ClipCatalogue &) = delete;
+
+    const QString &path() const { return m_path; }
+    const ClipMap &clips() const { return m_clips; }
+    bool hasClips() const { return !m_clips.empty(); }
+
+    // Deletes all clips and scans again with a fresh drive listing; returns hasClips().
+    bool rescan();
+
+private:
+    void scan(const VolumeMap &volumes);
+
+    QString m_path;
+    ClipMap m_clips;
+};
+
+// The folder chooser's acceptance test: the folder holds a clip file (*.mp4, *.avi), or it lies on a
+// removable drive and one of its sub-folders does. Stops at the first hit. When `cancelled` is given
+// and becomes true, the walk stops early and the answer is false.
+bool isProperFolder(const QString &path, const std::atomic<bool> *cancelled = nullptr);
+bool isProperFolder(const QString &path, const VolumeMap &volumes, const std::atomic<bool> *cancelled = nullptr);

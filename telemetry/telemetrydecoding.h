@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QtGlobal>
+
+// Decoding of the values inside the recorder's telemetry chunks. All functions are total: malformed
+// text decodes to 0, never to an error.
+
+// Acceleration byte of an "M" chunk: 128 is rest, smaller bytes are positive (0 → 128, 255 → -127).
+constexpr qint16 decodeAccel(quint8 raw)
+{
+    return qint16(128 - int(raw));
+}
+
+// ddmm.mmmm / dddmm.mmmm text → magnitude in millionths of a degree. The minutes fraction is
+// rounded to single precision as the recorder's software did ("3723.4567" → 37390944).
+qint32 parseCoordinate(QByteArrayView text);
+
+// Speed over ground in knots → whole km/h, rounded half up after a single-precision product.
+qint32 knotsToKmh(QByteArrayView text);
+
+// The position a "$GPRMC" sentence carries, or the no-fix values.
+struct TelemetryPosition
+{
+    qint32 latMicro = 0;
+    char latHemisphere = 'N';
+    qint32 lonMicro = 0;
+    char lonHemisphere = 'E';
+    qint32 speedKmh = 0;
+};
+
+// Decodes the sentence text (up to its first zero byte). Returns false, leaving *position alone,
+// when the first field is neither "$GPRMC" nor "G$GPRMC". Missing fields count as empty.
+bool decodePositionSentence(QByteArrayView text, TelemetryPosition *position);

@@ -1,0 +1,143 @@
+#include "telemetry/telemetrytrack.h"
+
+#include "telemetry/telemetryreader.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+constexpr qint64 kRecordSpanMs = 100;   // one record covers a tenth of a second
+constexpr qint64 kOneSampleIntervalMs = 100;
+// Longest duration whose sample times still fit the 32-bit time field.
+constexpr qint64 kMaxDurationMs = 2000000000;
+
+double signedDegrees(qint32 micro, char hemisphere, char positive)
+{
+    const double degrees = micro / 1000000.0;
+    return hemisphere == positive ? degrees : -degrees;
+}
+
+TelemetrySample sampleOf(const RawTelemetryRecord &record, qint64 timeMs)
+{
+    TelemetrySample sample;
+    sample.timeMs = qint32(timeMs);
+    sample.accelX = record.accelX;
+    sample.accelY = record.accelY;
+    sample.accelZ = record.accelZ;
+    sample.speedKmh = record.speedKmh;
+    // An empty longitude hemisphere voids the whole position.
+    if (record.lonHemisphere != 0) {
+        sample.latitude = signedDegrees(record.latMicro, record.latHemisphere, 'N');
+        sample.longitude = signedDegrees(record.lonMicro, record.lonHemisphere, 'E');
+    }
+    return sample;
+}
+
+// Moves the samples so that the last one ends with the clip and repeats the first one over the
+// uncovered beginning, keeping the times 0, interval, 2 × interval, …
+void alignWithEnd(QList<TelemetrySample> &samples, qint64 durationMs, qint64 interval)
+{
+    const qint64 last = samples.last().timeMs;
+    if (last >= durationMs)
+        return;
+    const qint64 shift = (durationMs - last) / interval * interval;
+    for (TelemetrySample &sample : samples)
+        sample.timeMs = qint32(sample.timeMs + shift);
+    const qint64 copies = shift / interval;
+    QList<TelemetrySample> front(copies, samples.first());
+    for (qint64 i = 0; i < copies; ++i)
+        front[i].timeMs = qint32(std::max<qint64>(0, shift - (copies - i) * interval));
+    samples = front + samples;
+}
+
+} // namespace
+
+bool isUsablePosition(double latitude, double longitude)
+{
+    return latitude >= -90 && latitude <= 90 && longitude >= -180 && longitude <= 180 && latitude != 0
+           && longitude != 0;
+}
+
+bool TelemetrySample::hasUsablePosition() const
+{
+    return !isNone() && isUsablePosition(latitude, longitude);
+}
+
+TelemetryTrack::TelemetryTrack(QObject *parent) : QObject(parent) {}
+
+QList<TelemetrySample> TelemetryTrack::placeRecords(const RawTelemetryRecord *records, int count,
+                                                    qint64 durationMs)
+{
+    QList<TelemetrySample> samples;
+    durationMs = std::min(durationMs, kMaxDurationMs);
+    count = std::clamp(count, 0, kTelemetryCapacity);
+    if (durationMs <= 0 || count == 0)
+        return samples;
+    // (duration + span of the last record) / count, rounded half up; at least 1 ms so that
+    // times keep rising on absurdly short clips.
+    const qint64 interval = std::max<qint64>(1, (2 * (durationMs + kRecordSpanMs) + count) / (2 * count));
+    for (int i = 0; i < count; ++i)
+        samples.append(sampleOf(records[i], i * interval));
+    alignWithEnd(samples, durationMs, interval);
+    return samples;
+}
+
+void TelemetryTrack::loadTrack(qint64 durationMs)
+{
+    m_noPositionInClip = true;
+    if (m_clipPath.isEmpty())
+        return;
+    m_trackReady = false;
+    m_current = TelemetrySample();
+    m_samples.clear();
+    QList<TelemetrySample> samples;
+    if (durationMs > 0) {
+        auto records = std::make_unique<TelemetryRecords>();
+        const int count = readTelemetryFile(m_clipPath, *records);
+        samples = placeRecords(records->data(), count, durationMs);
+    }
+    setSamples(samples);
+}
+
+void TelemetryTrack::setSamples(const QList<TelemetrySample> &samples)
+{
+    m_samples = samples;
+    m_noPositionInClip = std::none_of(m_samples.cbegin(), m_samples.cend(), [](const TelemetrySample &s) {
+        return s.latitude != 0 || s.longitude != 0;
+    });
+    m_trackReady = true;
+    emit trackChanged();
+}
+
+void TelemetryTrack::clearTrack()
+{
+    m_samples.clear();
+    emit trackChanged();
+}
+
+TelemetrySample TelemetryTrack::sampleAt(qint32 positionMs)
+{
+    if (!m_trackReady)
+        return TelemetrySample();
+    TelemetrySample result;
+    if (positionMs >= 0 && !m_samples.isEmpty()) {
+        const qint64 interval = m_samples.size() == 1 ? kOneSampleIntervalMs : m_samples.at(1).timeMs;
+        if (interval > 0) {
+            const qint64 index = positionMs / interval;
+            result = index < m_samples.size() ? m_samples.at(index) : m_samples.last();
+        }
+    }
+    m_current = TelemetrySample();
+    m_current.accelX = result.accelX;
+    m_current.accelY = result.accelY;
+    m_current.accelZ = result.accelZ;
+    m_current.latitude = result.latitude;
+    m_current.longitude = result.longitude;
+    const bool valid = isUsablePosition(result.latitude, result.longitude);
+    if (valid != m_gpsValid) {
+        m_gpsValid = valid;
+        emit gpsValidChanged(valid);
+    }
+    return result;
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "telemetry/telemetryrecord.h"
+#include "telemetry/telemetrysample.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+// The telemetry samples of the clip on screen, placed on the clip's time line, and the lookup of
+// the sample that belongs to a playback position. The dashboard owns one; it gives it the clip
+// path, loads the track once the duration is known and repaints on its signals. GUI thread only.
+class TelemetryTrack : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit TelemetryTrack(QObject *parent = nullptr);
+
+    void setClipPath(const QString &path) { m_clipPath = path; }
+    QString clipPath() const { return m_clipPath; }
+
+    // Reads the clip's telemetry and replaces the samples with it, stretched over `durationMs`
+    // and aligned with the clip's end. Does nothing but set noPositionInClip when no path is set.
+    void loadTrack(qint64 durationMs);
+    // Removes all samples.
+    void clearTrack();
+    // Replaces the track with ready-made samples (times rising in equal steps from 0), as a load
+    // would; for views and their tests that need a track without a clip file.
+    void setSamples(const QList<TelemetrySample> &samples);
+    // The sample whose interval holds `positionMs` (the last one past the end), or the no-sample
+    // value; updates the current sample and gpsValid. While no track is ready it changes nothing.
+    TelemetrySample sampleAt(qint32 positionMs);
+
+    bool trackReady() const { return m_trackReady; }
+    bool noPositionInClip() const { return m_noPositionInClip; }
+    bool gpsValid() const { return m_gpsValid; }
+    const QList<TelemetrySample> &samples() const { return m_samples; }
+    // Accelerations and coordinates of the last sampleAt() answer (time and speed are not kept).
+    const TelemetrySample &currentSample() const { return m_current; }
+
+    // The samples `count` records give for a clip of `durationMs` (the timing rules of loadTrack).
+    static QList<TelemetrySample> placeRecords(const RawTelemetryRecord *records, int count, qint64 durationMs);
+
+signals:
+    void gpsValidChanged(bool valid);
+    void trackChanged(); // samples replaced or removed
+
+private:
+    QString m_clipPath;
+    QList<TelemetrySample> m_samples;
+    TelemetrySample m_current;
+    bool m_trackReady = false;
+    bool m_noPositionInClip = true;
+    bool m_gpsValid = false;
+};

@@ -1,0 +1,453 @@
+#include "settings/devicesettings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+// Reading and writing the recorder's settings files on a card folder in a temporary directory.
+class TestDeviceSettings : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void defaultsWithoutCard();
+    void valueFiles_data();
+    void valueFiles();
+    void clockFile_data();
+    void clockFile();
+    void combinedFile_data();
+    void combinedFile();
+    void combinedFileIgnoredBesideValueFiles();
+    void saveWritesEveryFile();
+    void saveByModel_data();
+    void saveByModel();
+    void saveSkipsUnknownHour();
+    void saveStopAndGoOn_data();
+    void saveStopAndGoOn();
+    void failedWritesKeepOldFiles();
+    void readOnlyCard();
+    void versionText_data();
+    void versionText();
+    void findCard();
+    void fieldsByName();
+
+private:
+    QString folder() const { return m_dir->path() + QStringLiteral("/setting"); }
+    void put(const QString &name, const QByteArray &content);
+    QByteArray contentOf(const QString &name) const;
+    QStringList filesOnCard() const;
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+namespace {
+
+const QRegularExpression kClockShape(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d-\\d\\d-\\d\\d-\\d\\d$"));
+
+// The settings every model writes, and those only the QRD-7700 gets.
+const QStringList kCommonFiles = {"setbattery.dat", "setbattery2.dat", "seteventcnt.dat", "sethourunit.dat",
+                                  "setmotion.dat", "setparking.dat", "setquality.dat", "setsecurity.dat",
+                                  "setsensitivity.dat", "setsound.dat", "setspeak.dat"};
+
+} // namespace
+
+void TestDeviceSettings::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+}
+
+void TestDeviceSettings::put(const QString &name, const QByteArray &content)
+{
+    QDir().mkpath(folder());
+    QFile file(folder() + QLatin1Char('/') + name);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(content), content.size());
+}
+
+QByteArray TestDeviceSettings::contentOf(const QString &name) const
+{
+    QFile file(folder() + QLatin1Char('/') + name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+QStringList TestDeviceSettings::filesOnCard() const
+{
+    return QDir(folder()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+void TestDeviceSettings::defaultsWithoutCard()
+{
+    DeviceSettings settings(folder(), DeviceModel::Main);
+    QVERIFY(!settings.isLoaded());
+    QVERIFY(!settings.load());
+    const QList<int> defaults = {1, 1, 1, 0, 0, 5, 40, 0, 0, 0, 0, 1, 0, 0, 0, 2, 0, 1};
+    for (qsizetype i = 0; i < defaults.size(); ++i)
+        QCOMPARE(settings.value(DeviceSettings::fieldNames()[i]), defaults[i]);
+    QVERIFY(kClockShape.match(settings.clockText()).hasMatch());
+    QVERIFY(!settings.writeClock());
+
+    DeviceSettings empty(QString(), DeviceModel::Main); // nothing read, nothing written
+    QVERIFY(!empty.isLoaded());
+    QVERIFY(!empty.save());
+}
+
+void TestDeviceSettings::valueFiles_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("model");
+    QTest::addColumn<int>("expected");
+    const int main = int(DeviceModel::Main);
+    QTest::newRow("raw byte, not a digit") << "setquality.dat" << "quality" << QByteArray("\x03") << main << 3;
+    QTest::newRow("ASCII digit is its code") << "setframe.dat" << "frame" << QByteArray("2") << main << 50;
+    QTest::newRow("0xFF is -1") << "setsensitivity.dat" << "sensitivity" << QByteArray("\xff") << main << -1;
+    QTest::newRow("0x80 is -128") << "seteventcnt.dat" << "eventNum" << QByteArray("\x80") << main << -128;
+    QTest::newRow("only the first byte") << "setspeak.dat" << "speaker" << QByteArray("\x02\x03") << main << 2;
+    QTest::newRow("empty file keeps the default") << "setpoweroff.dat" << "poweroff" << QByteArray() << main << 2;
+    QTest::newRow("resolution") << "setresolution.dat" << "resolution" << QByteArray("\x04") << main << 4;
+    QTest::newRow("speed unit") << "setspeedunit.dat" << "speed" << QByteArray("\x00", 1) << main << 0;
+    QTest::newRow("battery2") << "setbattery2.dat" << "battery2" << QByteArray("\x05") << main << 5;
+    QTest::newRow("security LED") << "setsecurity.dat" << "securityLed" << QByteArray("\x01") << main << 1;
+    QTest::newRow("theme") << "setTheme.dat" << "theme" << QByteArray("\x00", 1) << main << 0;
+    QTest::newRow("screen saver, QRD-7700") << "enterSS.dat" << "enterSS" << QByteArray("\x02") << main << 2;
+    QTest::newRow("screen saver, other model") << "enterSS.dat" << "enterSS" << QByteArray("\x02")
+                                               << int(DeviceModel::Second) << 0;
+}
+
+void TestDeviceSettings::valueFiles()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, field);
+    QFETCH(QByteArray, content);
+    QFETCH(int, model);
+    QFETCH(int, expected);
+    const int main = int(DeviceModel::Main);
+    put(file, content);
+    put(QStringLiteral("setting.dat"), "qualityValue=3\n"); // never read beside one-value files
+    DeviceSettings settings(folder(), DeviceModel(model));
+    QCOMPARE(settings.value(field), expected);
+    QVERIFY(settings.isLoaded());
+    // With a one-value file read, setting.dat is not; the screen saver file of another model is not
+    // read, which leaves setting.dat as the only source.
+    const bool skipped = file == QLatin1String("enterSS.dat") && model != main;
+    if (field != QLatin1String("quality"))
+        QCOMPARE(settings.quality(), skipped ? 3 : 1);
+}
+
+void TestDeviceSettings::clockFile_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("19 characters") << QByteArray("2013-04-05-17-30-00") << "2013-04-05-17-30-00";
+    QTest::newRow("short file") << QByteArray("2013-04-05") << "2013-04-05";
+    QTest::newRow("long file cut at 19") << QByteArray("2013-04-05-17-30-00\r\nmore") << "2013-04-05-17-30-00";
+    QTest::newRow("empty file keeps the current time") << QByteArray() << "";
+}
+
+void TestDeviceSettings::clockFile()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, expected);
+    put(QStringLiteral("settime.dat"), content);
+    DeviceSettings settings(folder(), DeviceModel::Main);
+    QVERIFY(settings.isLoaded());
+    if (expected.isEmpty())
+        QVERIFY(kClockShape.match(settings.clockText()).hasMatch());
+    else
+        QCOMPARE(settings.clockText(), expected);
+}
+
+void TestDeviceSettings::combinedFile_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("quality") << QByteArray("qualityValue=3\n") << "quality" << 3;
+    QTest::newRow("last line without line feed") << QByteArray("frameValue=1\nqualityValue=2") << "quality" << 2;
+    QTest::newRow("CR LF line ends") << QByteArray("qualityValue=2\r\nsoundValue=1\r\n") << "quality" << 2;
+    QTest::newRow("quality not at line start") << QByteArray(" qualityValue=2\n") << "quality" << 1;
+    QTest::newRow("value not a number") << QByteArray("qualityValue=x\n") << "quality" << 0;
+    QTest::newRow("sensitivity of two digits") << QByteArray("sensitivityValue=10\n") << "sensitivity" << 10;
+    QTest::newRow("event count of three digits") << QByteArray("eventNumValue=060\n") << "eventNum" << 60;
+    QTest::newRow("event count of two digits") << QByteArray("eventNumValue=60\n") << "eventNum" << 0;
+    QTest::newRow("battery2 before battery") << QByteArray("batteryValue2=3\n") << "battery2" << 3;
+    QTest::newRow("battery untouched by battery2") << QByteArray("batteryValue2=3\n") << "battery" << 0;
+    QTest::newRow("speed before speaker") << QByteArray("speedValue=0\nspeakerValue=3\n") << "speaker" << 3;
+    QTest::newRow("security LED key") << QByteArray("securityLedValue=1\n") << "securityLed" << 1;
+    QTest::newRow("security key with blank") << QByteArray("securityValue =1\n") << "securityLed" << 1;
+    QTest::newRow("rear security") << QByteArray("rearsecurityValue=1\n") << "rearsecurity" << 1;
+    QTest::newRow("RearSecurityValue line is not the front LED")
+        << QByteArray("RearSecurityValue securityValue =1\n") << "securityLed" << 0;
+    QTest::newRow("screen saver") << QByteArray("enterSSValue=2\n") << "enterSS" << 2;
+    QTest::newRow("power off") << QByteArray("poweroffValue=4\n") << "poweroff" << 4;
+    QTest::newRow("theme") << QByteArray("themeValue=0\n") << "theme" << 0;
+    QTest::newRow("unknown keys and blank lines") << QByteArray("\nfooValue=7\n\n") << "quality" << 1;
+}
+
+void TestDeviceSettings::combinedFile()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, field);
+    QFETCH(int, expected);
+    put(QStringLiteral("setting.dat"), content);
+    DeviceSettings settings(folder(), DeviceModel::Main);
+    QVERIFY(settings.isLoaded());
+    QCOMPARE(settings.value(field), expected);
+    if (field != QLatin1String("sensitivity"))
+        QCOMPARE(settings.sensitivity(), 5);
+}
+
+void TestDeviceSettings::combinedFileIgnoredBesideValueFiles()
+{
+    put(QStringLiteral("setting.dat"), "qualityValue=3\nframeValue=3\n");
+    put(QStringLiteral("setframe.dat"), "\x02");
+    DeviceSettings settings(folder(), DeviceModel::Main);
+    QCOMPARE(settings.frame(), 2);
+    QCOMPARE(settings.quality(), 1);
+}
+
+void TestDeviceSettings::saveWritesEveryFile()
+{
+    put(QStringLiteral("setresolution.dat"), "\x07");
+    DeviceSettings settings(folder(), DeviceModel::Main);
+    settings.setResolution(2);
+    settings.setSpeed(0);
+    settings.setQuality(3);
+    settings.setEventNum(300); // low 8 bits only
+    settings.setSensitivity(-1);
+    settings.setClock(true, QStringLiteral("2013-04-05-17-30-00"));
+    QVERIFY(settings.save());
+    QCOMPARE(contentOf(QStringLiteral("setquality.dat")), QByteArray("\x03"));
+    QCOMPARE(contentOf(QStringLiteral("seteventcnt.dat")), QByteArray("\x2c"));
+    QCOMPARE(contentOf(QStringLiteral("setsensitivity.dat")), QByteArray("\xff"));
+    QCOMPARE(contentOf(QStringLiteral("setpoweroff.dat")), QByteArray("\x02"));
+    QCOMPARE(contentOf(QStringLiteral("settime.dat")), QByteArray("2013-04-05-17-30-00"));
+    QCOMPARE(contentOf(QStringLiteral("setresolution.dat")), QByteArray("\x07")); // never written
+    QVERIFY(!QFile::exists(folder() + QStringLiteral("/setspeedunit.dat")));
+
+    DeviceSettings reread(folder(), DeviceModel::Main);
+    QCOMPARE(reread.quality(), 3);
+    QCOMPARE(reread.eventNum(), 44);
+    QCOMPARE(reread.sensitivity(), -1);
+    QCOMPARE(reread.clockText(), QStringLiteral("2013-04-05-17-30-00"));
+}
+
+void TestDeviceSettings::saveByModel_data()
+{
+    QTest::addColumn<int>("model");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<bool>("result");
+    QStringList main = kCommonFiles + QStringList{"enterSS.dat", "setTheme.dat", "setframe.dat", "setpoweroff.dat",
+                                                  "setrearsecurity.dat"};
+    QStringList second = kCommonFiles + QStringList{"setpoweroff.dat"};
+    main.sort();
+    second.sort();
+    QTest::newRow("QRD-7700") << int(DeviceModel::Main) << main << true;
+    QTest::newRow("second model") << int(DeviceModel::Second) << second << true;
+    QTest::newRow("unknown model value") << 9 << kCommonFiles << true;
+}
+
+void TestDeviceSettings::saveByModel()
+{
+    QFETCH(int, model);
+    QFETCH(QStringList, expected);
+    QFETCH(bool, result);
+    DeviceSettings settings(folder() + QStringLiteral("/../setting"), DeviceModel(model));
+    QCOMPARE(settings.save(), result);
+    QCOMPARE(filesOnCard(), expected);
+    QVERIFY(!QFile::exists(folder() + QStringLiteral("/settime.dat"))); // the clock only when asked
+
+    // No model: nothing written, not even the folder.
+    QVERIFY(QDir(folder()).removeRecursively());
+    DeviceSettings none(folder(), DeviceModel::NoModel);
+    QVERIFY(!none.save());
+    QVERIFY(!QFileInfo::exists(folder()));
+}
+
+void TestDeviceSettings::saveSkipsUnknownHour()
+{
+    DeviceSettings settings(folder() + QStringLiteral("/deeper/still"), DeviceModel::Main);
+    settings.setHour(2);
+    QVERIFY(settings.save()); // makes the missing folders
+    QVERIFY(!QFile::exists(settings.folder() + QStringLiteral("/sethourunit.dat")));
+    QVERIFY(QFile::exists(settings.folder() + QStringLiteral("/setsecurity.dat")));
+    QVERIFY(QFile::exists(settings.folder() + QStringLiteral("/setTheme.dat")));
+}
+
+void TestDeviceSettings::saveStopAndGoOn_data()
+{
+    QTest::addColumn<QString>("blocked");
+    QTest::addColumn<int>("model");
+    QTest::addColumn<bool>("result");
+    QTest::addColumn<QString>("writtenAfter");
+    QTest::addColumn<QString>("notWritten");
+    const int main = int(DeviceModel::Main);
+    QTest::newRow("battery stops") << "setbattery.dat" << main << false << "setmotion.dat" << "setbattery2.dat";
+    QTest::newRow("clock stops") << "settime.dat" << main << false << "sethourunit.dat" << "setsecurity.dat";
+    QTest::newRow("theme stops at the end") << "setTheme.dat" << main << false << "setpoweroff.dat" << "";
+    QTest::newRow("motion goes on") << "setmotion.dat" << main << true << "setTheme.dat" << "";
+    QTest::newRow("screen saver goes on") << "enterSS.dat" << main << true << "setTheme.dat" << "";
+    QTest::newRow("power off last for second model") << "setpoweroff.dat" << int(DeviceModel::Second) << false
+                                                     << "setsecurity.dat" << "";
+}
+
+// A folder in place of a settings file makes that one write fail.
+void TestDeviceSettings::saveStopAndGoOn()
+{
+    QFETCH(QString, blocked);
+    QFETCH(int, model);
+    QFETCH(bool, result);
+    QFETCH(QString, writtenAfter);
+    QFETCH(QString, notWritten);
+    QVERIFY(QDir().mkpath(folder() + QLatin1Char('/') + blocked));
+    DeviceSettings settings(folder(), DeviceModel(model));
+    settings.setClock(true, QStringLiteral("2013-04-05-17-30-00"));
+    QCOMPARE(settings.save(), result);
+    QVERIFY(QFileInfo(folder() + QLatin1Char('/') + blocked).isDir());
+    QVERIFY(QFile::exists(folder() + QLatin1Char('/') + writtenAfter));
+    if (!notWritten.isEmpty())
+        QVERIFY(!QFile::exists(folder() + QLatin1Char('/') + notWritten));
+}
+
+// A card that takes no more data (file size limit of zero bytes): every write fails after the file
+// was opened, and no file may be left cut short.
+void TestDeviceSettings::failedWritesKeepOldFiles()
+{
+    put(QStringLiteral("setquality.dat"), "\x02");
+    put(QStringLiteral("settime.dat"), "2012-01-01-00-00-00");
+    DeviceSettings settings(folder(), DeviceModel::Main);
+    settings.setQuality(3);
+    settings.setClock(true, QStringLiteral("2013-04-05-17-30-00"));
+
+    struct rlimit old;
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit none = old;
+    none.rlim_cur = 0;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &none), 0);
+    const bool saved = settings.save();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    QVERIFY(!saved);
+    QCOMPARE(contentOf(QStringLiteral("setquality.dat")), QByteArray("\x02"));
+    QCOMPARE(contentOf(QStringLiteral("settime.dat")), QByteArray("2012-01-01-00-00-00"));
+    QCOMPARE(filesOnCard(), QStringList({"setquality.dat", "settime.dat"})); // no leftovers
+}
+
+namespace {
+
+// Saves quality 3 to `folder` as an unprivileged user: directly, or as root in a child process that
+// gives up root first (root writes through any permission). True when the save succeeded.
+bool saveAsUnprivileged(const QString &folder)
+{
+    if (geteuid() != 0) {
+        DeviceSettings settings(folder, DeviceModel::Main);
+        settings.setQuality(3);
+        return settings.save();
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        constexpr uid_t kNobody = 65534;
+        if (setgid(kNobody) != 0 || setuid(kNobody) != 0)
+            _exit(2);
+        DeviceSettings settings(folder, DeviceModel::Main);
+        settings.setQuality(3);
+        _exit(settings.save() ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+} // namespace
+
+void TestDeviceSettings::readOnlyCard()
+{
+    put(QStringLiteral("setquality.dat"), "\x02");
+    const auto readable = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+    const auto enterable = QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
+    QVERIFY(QFile::setPermissions(m_dir->path(), readable | enterable | QFile::WriteOwner));
+    QVERIFY(QFile::setPermissions(folder() + QStringLiteral("/setquality.dat"), readable));
+    QVERIFY(QFile::setPermissions(folder(), readable | enterable));
+    const bool saved = saveAsUnprivileged(folder());
+    QFile::setPermissions(folder(), readable | enterable | QFile::WriteOwner);
+    QVERIFY(!saved);
+    QCOMPARE(contentOf(QStringLiteral("setquality.dat")), QByteArray("\x02"));
+    QCOMPARE(filesOnCard(), QStringList({"setquality.dat"}));
+}
+
+void TestDeviceSettings::versionText_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("model");
+    QTest::newRow("two lines") << QByteArray("a\nb\n") << "a\nb" << int(DeviceModel::NoModel);
+    QTest::newRow("CR LF, no final line end") << QByteArray("a\r\nb") << "a\nb" << int(DeviceModel::NoModel);
+    QTest::newRow("empty line kept") << QByteArray("a\n\nb") << "a\n\nb" << int(DeviceModel::NoModel);
+    QTest::newRow("model at the start") << QByteArray("QRD-7700 V1.01\n") << "QRD-7700 V1.01"
+                                        << int(DeviceModel::Main);
+    QTest::newRow("model on line two") << QByteArray("fw 2.0\nQRD-7700\n") << "fw 2.0\nQRD-7700"
+                                       << int(DeviceModel::Main);
+    QTest::newRow("lower-case model") << QByteArray("qrd-7700\n") << "qrd-7700" << int(DeviceModel::NoModel);
+}
+
+void TestDeviceSettings::versionText()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, text);
+    QFETCH(int, model);
+    const QString update = m_dir->path() + QStringLiteral("/update");
+    QCOMPARE(readVersionText(update), QString());
+    QVERIFY(QDir().mkpath(update));
+    QFile file(update + QStringLiteral("/version.txt"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+    file.close();
+    QCOMPARE(readVersionText(update), text);
+    QCOMPARE(int(modelFromVersion(text)), model);
+    QCOMPARE(int(cardModel(m_dir->path())), model);
+}
+
+void TestDeviceSettings::findCard()
+{
+    QList<RemovableDrive> drives;
+    for (const char *name : {"A", "B", "C", "D"}) {
+        const QString drive = m_dir->path() + QLatin1Char('/') + QLatin1String(name);
+        QVERIFY(QDir().mkpath(drive));
+        drives.append({drive, QLatin1String(name), QStringLiteral("vfat")});
+    }
+    QCOMPARE(findCardDrive(drives), std::nullopt);
+    for (int index : {0, 2}) {
+        QVERIFY(QDir().mkpath(cardUpdateFolder(drives[index].drive)));
+        QFile version(cardUpdateFolder(drives[index].drive) + QStringLiteral("/version.txt"));
+        QVERIFY(version.open(QIODevice::WriteOnly)); // any content: an opening file is enough
+    }
+    QCOMPARE(findCardDrive(drives), std::optional<RemovableDrive>(drives[2]));
+    QCOMPARE(cardSettingsFolder(drives[2].drive), drives[2].drive + QStringLiteral("/setting"));
+}
+
+void TestDeviceSettings::fieldsByName()
+{
+    DeviceSettings settings(QString(), DeviceModel::Main);
+    QCOMPARE(DeviceSettings::fieldNames().size(), 18);
+    QCOMPARE(DeviceSettings::fieldNames().first(), QStringLiteral("resolution"));
+    QCOMPARE(DeviceSettings::fieldNames().last(), QStringLiteral("theme"));
+    QVERIFY(settings.setValue(u"rearsecurity", 1));
+    QCOMPARE(settings.rearsecurity(), 1);
+    QVERIFY(!settings.setValue(u"clockText", 1));
+    QCOMPARE(settings.value(u"nothing"), std::nullopt);
+}
+
+QTEST_GUILESS_MAIN(TestDeviceSettings)
+#include "tst_devicesettings.moc"

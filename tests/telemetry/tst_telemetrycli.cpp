@@ -1,0 +1,207 @@
+#include "tools/clipwriter/aviclipwriter.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
+#include <QtTest>
+
+using namespace ClipWriter;
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+} // namespace
+
+// Runs the qrd7700-cli binary on one generated clip and checks its exact output.
+class TestTelemetryCli : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void output_data();
+    void output();
+    void gpxDocument();
+    void gpxToFile();
+    void failures_data();
+    void failures();
+
+private:
+    Run run(const QStringList &arguments);
+    QTemporaryDir m_dir;
+    QString m_clip;
+};
+
+Run TestTelemetryCli::run(const QStringList &arguments)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TZ"), QStringLiteral("KST-9")); // fixed +09:00 for GPX times
+    process.setProcessEnvironment(environment);
+    process.start(qEnvironmentVariable("QRD7700_BINARY_DIR") + QStringLiteral("/tools/cli/qrd7700-cli"), arguments);
+    Run result;
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
+        return result;
+    result.exitCode = process.exitCode();
+    result.out = QString::fromUtf8(process.readAllStandardOutput());
+    result.err = QString::fromUtf8(process.readAllStandardError());
+    return result;
+}
+
+void TestTelemetryCli::initTestCase()
+{
+    if (qEnvironmentVariableIsEmpty("QRD7700_BINARY_DIR"))
+        QSKIP("QRD7700_BINARY_DIR is not set: run this test through ctest");
+    QVERIFY(m_dir.isValid());
+    // Two seconds at 10 fps: two samples and a southern/western fix, then one sample and no fix.
+    const QDateTime time(QDate(2012, 5, 14), QTime(10, 20, 30), Qt::UTC);
+    ClipDescription d;
+    d.videoStreams = {VideoStream{QSize(16, 16), {}, 50, 1}};
+    d.durationMs = 2000;
+    d.telemetryChunks = {
+        {accelPayload({1, 2, 3}), accelPayload({4, 5, 6}), rmcSentence(time, RoutePoint{-37.390945, -127.03539}, 100)},
+        {accelPayload({-1, 0, 128}), rmcSentence(time.addSecs(1), std::nullopt, 0)},
+    };
+    m_clip = m_dir.filePath(QStringLiteral("REC_2012_05_14_10_20_30_I.avi"));
+    QVERIFY(writeAviClip(m_clip, d));
+}
+
+void TestTelemetryCli::output_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("expected");
+    const QString fix1 = QStringLiteral("1,2,3,37390944,S,127035390,W,185\n");
+    const QString fix2 = QStringLiteral("4,5,6,37390944,S,127035390,W,185\n");
+    const QString lost = QStringLiteral("-1,0,128,0,N,0,E,0\n");
+    QTest::newRow("records") << QStringList{QStringLiteral("records"), m_clip}
+                             << "accel_x,accel_y,accel_z,lat_micro,lat_hemisphere,lon_micro,lon_hemisphere,speed_kmh\n"
+                                    + fix1.repeated(5) + fix2.repeated(5) + lost.repeated(10);
+    // 20 records over the header's 2,000 ms: 105 ms apart, no alignment.
+    QString track = QStringLiteral("time_ms,accel_x,accel_y,accel_z,latitude,longitude,speed_kmh\n");
+    for (int i = 0; i < 20; ++i) {
+        const QString values = i < 5    ? QStringLiteral("1,2,3,-37.390944,-127.035390,185")
+                               : i < 10 ? QStringLiteral("4,5,6,-37.390944,-127.035390,185")
+                                        : QStringLiteral("-1,0,128,0.000000,0.000000,0");
+        track += QString::number(i * 105) + ',' + values + '\n';
+    }
+    QTest::newRow("track, duration from the header") << QStringList{QStringLiteral("track"), m_clip} << track;
+    QTest::newRow("track, zero duration")
+        << QStringList{QStringLiteral("track"), m_clip, QStringLiteral("--duration-ms"), QStringLiteral("0")}
+        << QStringLiteral("time_ms,accel_x,accel_y,accel_z,latitude,longitude,speed_kmh\n");
+    const QString atHeader = QStringLiteral("time_ms,accel_x,accel_y,accel_z,latitude,longitude,speed_kmh,gps_valid\n");
+    const auto at = [this](const char *position) {
+        return QStringList{QStringLiteral("at"), m_clip, QStringLiteral("--duration-ms"), QStringLiteral("2000"),
+                           QStringLiteral("--position-ms"), QLatin1String(position)};
+    };
+    QTest::newRow("at a fix") << at("600") << atHeader + "525,4,5,6,-37.390944,-127.035390,185,1\n";
+    QTest::newRow("at the lost fix") << at("1500") << atHeader + "1470,-1,0,128,0.000000,0.000000,0,0\n";
+    QTest::newRow("at a negative position") << at("-5") << atHeader + "-1,0,0,0,0.000000,0.000000,0,0\n";
+}
+
+void TestTelemetryCli::output()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, expected);
+    const Run result = run(arguments);
+    QCOMPARE(result.err, QString());
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(result.out, expected);
+}
+
+void TestTelemetryCli::gpxDocument()
+{
+    const Run result = run({QStringLiteral("gpx"), m_clip});
+    QCOMPARE(result.exitCode, 0);
+    QXmlStreamReader xml(result.out);
+    QStringList times;
+    QStringList points;
+    QStringList speeds;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == QLatin1String("gpx")) {
+            QCOMPARE(xml.namespaceUri(), QLatin1String("http://www.topografix.com/GPX/1/1"));
+            QCOMPARE(xml.attributes().value(QLatin1String("version")), QLatin1String("1.1"));
+        } else if (xml.name() == QLatin1String("trkpt")) {
+            points.append(xml.attributes().value(QLatin1String("lat")).toString() + ' '
+                          + xml.attributes().value(QLatin1String("lon")).toString());
+        } else if (xml.name() == QLatin1String("time")) {
+            times.append(xml.readElementText());
+        } else if (xml.name() == QLatin1String("speed")) {
+            speeds.append(xml.readElementText());
+        }
+    }
+    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+    QCOMPARE(points.size(), 10); // the samples without a fix are left out
+    QCOMPARE(points.first(), QStringLiteral("-37.390944 -127.035390"));
+    QCOMPARE(times.size(), 10);
+    QCOMPARE(times.at(0), QStringLiteral("2012-05-14T10:20:30.000+09:00"));
+    QCOMPARE(times.at(9), QStringLiteral("2012-05-14T10:20:30.945+09:00"));
+    QCOMPARE(speeds.first(), QStringLiteral("51.389")); // 185 km/h in m/s
+}
+
+void TestTelemetryCli::gpxToFile()
+{
+    const QString copy = m_dir.filePath(QStringLiteral("camera.avi")); // a name without a start time
+    QVERIFY(QFile::copy(m_clip, copy));
+    const QString output = m_dir.filePath(QStringLiteral("track.gpx"));
+    const Run result = run({QStringLiteral("gpx"), copy, QStringLiteral("-o"), output});
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(result.out, QString());
+    QFile file(output);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray document = file.readAll();
+    QCOMPARE(document.count("<trkpt "), 10);
+    QVERIFY(!document.contains("<time>"));
+}
+
+void TestTelemetryCli::failures_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("errorStart");
+    const QString missing = m_dir.filePath(QStringLiteral("missing.avi"));
+    QTest::newRow("missing clip") << QStringList{QStringLiteral("records"), missing} << 1
+                                  << "qrd7700-cli: " + missing + ": ";
+    QTest::newRow("folder") << QStringList{QStringLiteral("track"), m_dir.path()} << 1
+                            << "qrd7700-cli: " + m_dir.path() + ": ";
+    const QString text = m_dir.filePath(QStringLiteral("notes.txt"));
+    QFile notes(text);
+    QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write("not a clip\n") > 0);
+    notes.close();
+    QTest::newRow("track of a file without AVI header") << QStringList{QStringLiteral("track"), text} << 1
+                                                        << "qrd7700-cli: " + text + ": ";
+    QTest::newRow("no clip") << QStringList{QStringLiteral("records")} << 2 << QStringLiteral("qrd7700-cli records: ");
+    QTest::newRow("two clips") << QStringList{QStringLiteral("records"), m_clip, m_clip} << 2
+                               << QStringLiteral("qrd7700-cli records: ");
+    QTest::newRow("at without position")
+        << QStringList{QStringLiteral("at"), m_clip, QStringLiteral("--duration-ms"), QStringLiteral("10")} << 2
+        << QStringLiteral("qrd7700-cli at: ");
+    QTest::newRow("negative duration")
+        << QStringList{QStringLiteral("track"), m_clip, QStringLiteral("--duration-ms"), QStringLiteral("-1")} << 2
+        << QStringLiteral("qrd7700-cli track: ");
+    QTest::newRow("option of another subcommand") << QStringList{QStringLiteral("records"), m_clip, QStringLiteral("-o"), QStringLiteral("x")}
+                                                  << 2 << QStringLiteral("qrd7700-cli records: ");
+}
+
+void TestTelemetryCli::failures()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, errorStart);
+    const Run result = run(arguments);
+    QCOMPARE(result.exitCode, exitCode);
+    QCOMPARE(result.out, QString());
+    QVERIFY2(result.err.startsWith(errorStart), qPrintable(result.err));
+    if (exitCode == 1)
+        QCOMPARE(result.err.count('\n'), 1);
+}
+
+QTEST_GUILESS_MAIN(TestTelemetryCli)
+#include "tst_telemetrycli.moc"

@@ -1,0 +1,185 @@
+#include "telemetry/telemetrybatch.h"
+#include "telemetry/telemetrydecoding.h"
+
+#include <QtTest>
+
+using Selection = std::array<int, TelemetryBatch::kRecordsPerFlush>;
+Q_DECLARE_METATYPE(TelemetryPosition)
+
+class TestTelemetryDecoding : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void coordinate_data();
+    void coordinate();
+    void speed_data();
+    void speed();
+    void accel_data();
+    void accel();
+    void sentence_data();
+    void sentence();
+    void selection_data();
+    void selection();
+    void flushWritesTenRecordsWithThePosition();
+    void flushStopsAtCapacity();
+};
+
+void TestTelemetryDecoding::coordinate_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("micro");
+    QTest::newRow("latitude shows single-precision minutes") << QByteArray("3723.4567") << 37390944;
+    QTest::newRow("longitude with three degree digits") << QByteArray("12702.1234") << 127035390;
+    QTest::newRow("whole half degree") << QByteArray("4530.0000") << 45500000;
+    QTest::newRow("no point") << QByteArray("123") << 0;
+    QTest::newRow("empty") << QByteArray() << 0;
+    QTest::newRow("one digit before the point") << QByteArray("5.5") << 0;
+    QTest::newRow("minutes only") << QByteArray("30.0") << 500000;
+    QTest::newRow("degrees not a number") << QByteArray("x130.0000") << 500000;
+    QTest::newRow("minutes not a number") << QByteArray("37ab.cd") << 37000000;
+    QTest::newRow("first point decides") << QByteArray("37.5.5") << 0;
+    QTest::newRow("degrees too large for the result") << QByteArray("99999930.0") << 0;
+    QTest::newRow("minutes beyond single precision") << QByteArray("3739.0e39") << 37000000;
+    QTest::newRow("minutes not a finite number") << QByteArray("37nan.") << 0;
+}
+
+void TestTelemetryDecoding::coordinate()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(int, micro);
+    QCOMPARE(parseCoordinate(text), micro);
+}
+
+void TestTelemetryDecoding::speed_data()
+{
+    QTest::addColumn<QByteArray>("knots");
+    QTest::addColumn<int>("kmh");
+    QTest::newRow("one knot") << QByteArray("1") << 2;
+    QTest::newRow("ten knots") << QByteArray("10") << 19;
+    QTest::newRow("hundred knots") << QByteArray("100") << 185;
+    QTest::newRow("fraction") << QByteArray("27.50") << 51;
+    QTest::newRow("empty") << QByteArray() << 0;
+    QTest::newRow("garbage") << QByteArray("fast") << 0;
+    QTest::newRow("beyond the 32-bit range") << QByteArray("1e30") << 0;
+}
+
+void TestTelemetryDecoding::speed()
+{
+    QFETCH(QByteArray, knots);
+    QFETCH(int, kmh);
+    QCOMPARE(knotsToKmh(knots), kmh);
+}
+
+void TestTelemetryDecoding::accel_data()
+{
+    QTest::addColumn<int>("raw");
+    QTest::addColumn<int>("value");
+    QTest::newRow("rest") << 128 << 0;
+    QTest::newRow("zero byte is the largest positive") << 0 << 128;
+    QTest::newRow("top byte is the largest negative") << 255 << -127;
+    QTest::newRow("slightly negative") << 130 << -2;
+}
+
+void TestTelemetryDecoding::accel()
+{
+    QFETCH(int, raw);
+    QFETCH(int, value);
+    QCOMPARE(decodeAccel(quint8(raw)), qint16(value));
+}
+
+void TestTelemetryDecoding::sentence_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<bool>("taken");
+    QTest::addColumn<TelemetryPosition>("position");
+    const TelemetryPosition noFix;
+    QTest::newRow("fix")
+        << QByteArray("$GPRMC,102030.000,A,3723.4567,S,12702.1234,W,100.00,0.00,140512,,,A*00") << true
+        << TelemetryPosition{37390944, 'S', 127035390, 'W', 185};
+    QTest::newRow("G variant") << QByteArray("G$GPRMC,1,A,4530.0000,N,00030.0,E,10") << true
+                               << TelemetryPosition{45500000, 'N', 500000, 'E', 19};
+    QTest::newRow("status V") << QByteArray("$GPRMC,1,V,3723.4567,N,12702.1234,E,10") << true << noFix;
+    QTest::newRow("status empty") << QByteArray("$GPRMC,1,,3723.4567,N,12702.1234,E,10") << true << noFix;
+    QTest::newRow("status lower case") << QByteArray("$GPRMC,1,a,3723.4567,N,12702.1234,E,10") << true << noFix;
+    QTest::newRow("empty hemispheres") << QByteArray("$GPRMC,1,A,3723.4567,,12702.1234,,1") << true
+                                       << TelemetryPosition{37390944, 0, 127035390, 0, 2};
+    QTest::newRow("missing fields count as empty") << QByteArray("$GPRMC,1,A,3723.4567,N") << true
+                                                   << TelemetryPosition{37390944, 'N', 0, 0, 0};
+    QTest::newRow("name only") << QByteArray("$GPRMC") << true << noFix;
+    QTest::newRow("text ends at the first zero byte")
+        << QByteArray("$GPRMC,1,A,3723.4567,N\0,12702.1234,E,10", 39) << true
+        << TelemetryPosition{37390944, 'N', 0, 0, 0};
+    QTest::newRow("other sentence") << QByteArray("$GPGGA,1,A,3723.4567,N,12702.1234,E,10") << false << noFix;
+    QTest::newRow("name with a blank") << QByteArray("$GPRMC ,1,A,3723.4567,N,12702.1234,E,10") << false
+                                       << noFix;
+    QTest::newRow("G without dollar") << QByteArray("GGPRMC,1,A,3723.4567,N,12702.1234,E,10") << false << noFix;
+}
+
+void TestTelemetryDecoding::sentence()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(bool, taken);
+    QFETCH(TelemetryPosition, position);
+    // Start from a position the sentence must replace (or, when ignored, keep).
+    const TelemetryPosition before{1, 'x', 2, 'y', 3};
+    TelemetryPosition decoded = before;
+    QCOMPARE(decodePositionSentence(text, &decoded), taken);
+    const TelemetryPosition expected = taken ? position : before;
+    QCOMPARE(decoded.latMicro, expected.latMicro);
+    QCOMPARE(decoded.latHemisphere, expected.latHemisphere);
+    QCOMPARE(decoded.lonMicro, expected.lonMicro);
+    QCOMPARE(decoded.lonHemisphere, expected.lonHemisphere);
+    QCOMPARE(decoded.speedKmh, expected.speedKmh);
+}
+
+void TestTelemetryDecoding::selection_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<Selection>("chosen");
+    QTest::newRow("one sample repeated") << 1 << Selection{0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    QTest::newRow("three samples") << 3 << Selection{0, 0, 0, 0, 1, 1, 1, 2, 2, 2};
+    QTest::newRow("five samples doubled") << 5 << Selection{0, 0, 1, 1, 2, 2, 3, 3, 4, 4};
+    QTest::newRow("ten samples as they are") << 10 << Selection{0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+    QTest::newRow("eleven samples skip one") << 11 << Selection{0, 1, 2, 3, 4, 5, 7, 8, 9, 10};
+    QTest::newRow("twenty samples") << 20 << Selection{0, 1, 3, 5, 7, 9, 11, 13, 15, 17};
+    QTest::newRow("sixty samples") << 60 << Selection{0, 3, 9, 15, 21, 27, 33, 39, 45, 51};
+}
+
+void TestTelemetryDecoding::selection()
+{
+    QFETCH(int, count);
+    QFETCH(Selection, chosen);
+    QCOMPARE(flushSelection(count), chosen);
+}
+
+void TestTelemetryDecoding::flushWritesTenRecordsWithThePosition()
+{
+    TelemetryRecords records{};
+    TelemetryBatch batch;
+    flushBatch(batch, records); // nothing buffered: no records
+    QCOMPARE(batch.recordCount, 0);
+    for (int i = 0; i < 70; ++i)
+        batch.addSample({qint16(i), qint16(-i), 1});
+    QCOMPARE(batch.sampleCount, TelemetryBatch::kMaxSamples);
+    batch.position = TelemetryPosition{37390944, 'S', 127035390, 'W', 185};
+    flushBatch(batch, records);
+    QCOMPARE(batch.recordCount, 10);
+    QCOMPARE(batch.sampleCount, 0);
+    QCOMPARE(records[9], (RawTelemetryRecord{51, -51, 1, 37390944, 'S', 127035390, 'W', 185}));
+}
+
+void TestTelemetryDecoding::flushStopsAtCapacity()
+{
+    TelemetryRecords records{};
+    TelemetryBatch batch;
+    for (int second = 0; second < 70; ++second) {
+        batch.addSample({qint16(second), 0, 0});
+        flushBatch(batch, records);
+    }
+    QCOMPARE(batch.recordCount, kTelemetryCapacity);
+    QCOMPARE(records.back().accelX, qint16(64)); // the first 650 records stay as written
+}
+
+QTEST_GUILESS_MAIN(TestTelemetryDecoding)
+#include "tst_telemetrydecoding.moc"

@@ -1,0 +1,178 @@
+#include "viewer/folderbrowser.h"
+
+#include "app/localconfig.h"
+#include "catalogue/removabledrive.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+
+// The folder chooser: its OK button follows the folder check, it starts at the last folder and
+// remembers the folder chosen. A card in a temporary folder listed in QRD7700_CARDS.
+class TestFolderBrowser : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void okButtonFollowsFolder_data();
+    void okButtonFollowsFolder();
+    void okButtonOffWhileChecking();
+    void listsFoldersOnly();
+    void browseStoresChoice();
+    void browseCancelled();
+
+private:
+    QString path(const QString &relative) const { return m_dir.path() + QLatin1Char('/') + relative; }
+    void file(const QString &relative);
+    // Runs browse() and, once its dialog shows, selects `folder` and presses OK when it is enabled
+    // (or Cancel when `accept` is false).
+    // `shownFirst` gets the folder selected when the dialog appeared.
+    bool browseAndPick(FolderBrowser &browser, const QString &folder, bool accept, QString *shownFirst);
+
+    QTemporaryDir m_dir;
+};
+
+void TestFolderBrowser::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    // The last folder lives in the documents folder: keep it inside the temporary folder.
+    qputenv("HOME", path(QStringLiteral("home")).toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", path(QStringLiteral("home/.config")).toLocal8Bit());
+    QStandardPaths::setTestModeEnabled(true);
+    file(QStringLiteral("CARD/REC/deep/REC_2012_05_14_10_00_00.mp4"));
+    file(QStringLiteral("copy/REC/REC_2012_05_14_10_00_00.mp4"));
+    file(QStringLiteral("plain/REC_2012_05_14_10_00_00.avi"));
+    file(QStringLiteral("plain/notes.txt"));
+    QVERIFY(QDir().mkpath(path(QStringLiteral("plain/sub"))));
+    QVERIFY(QDir().mkpath(path(QStringLiteral("empty"))));
+    qputenv(kCardsVariable, path(QStringLiteral("CARD")).toLocal8Bit());
+}
+
+void TestFolderBrowser::cleanupTestCase()
+{
+    qunsetenv(kCardsVariable);
+}
+
+void TestFolderBrowser::file(const QString &relative)
+{
+    QDir().mkpath(QFileInfo(path(relative)).path());
+    QFile out(path(relative));
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.write("clip");
+}
+
+void TestFolderBrowser::okButtonFollowsFolder_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<bool>("enabled");
+    QTest::newRow("card root, clips below") << "CARD" << true;
+    QTest::newRow("folder holding a clip") << "plain" << true;
+    QTest::newRow("copy of a card on a fixed disk") << "copy" << false;
+    QTest::newRow("REC folder of the copy") << "copy/REC" << true;
+    QTest::newRow("empty folder") << "empty" << false;
+}
+
+void TestFolderBrowser::okButtonFollowsFolder()
+{
+    QFETCH(QString, folder);
+    QFETCH(bool, enabled);
+    FolderBrowserDialog dialog;
+    QSignalSpy checked(&dialog, &FolderBrowserDialog::folderChecked);
+    QVERIFY(!dialog.okButton()->isEnabled());
+    // Start from the opposite answer, so the button has to change.
+    QVERIFY(dialog.selectFolder(path(enabled ? QStringLiteral("empty") : QStringLiteral("plain"))));
+    QTRY_COMPARE(checked.size(), 1);
+    QCOMPARE(dialog.okButton()->isEnabled(), !enabled);
+
+    QVERIFY(dialog.selectFolder(path(folder)));
+    QCOMPARE(dialog.selectedPath(), path(folder));
+    QTRY_COMPARE(checked.size(), 2);
+    QCOMPARE(checked.last().at(0).toString(), path(folder));
+    QCOMPARE(checked.last().at(1).toBool(), enabled);
+    QCOMPARE(dialog.okButton()->isEnabled(), enabled);
+    QVERIFY(!dialog.isChecking());
+}
+
+void TestFolderBrowser::okButtonOffWhileChecking()
+{
+    FolderBrowserDialog dialog;
+    QVERIFY(dialog.selectFolder(path(QStringLiteral("plain"))));
+    QTRY_VERIFY(dialog.okButton()->isEnabled());
+    QVERIFY(dialog.selectFolder(path(QStringLiteral("CARD"))));
+    QVERIFY(dialog.isChecking());
+    QVERIFY(!dialog.okButton()->isEnabled());
+    QTRY_VERIFY(dialog.okButton()->isEnabled());
+    QVERIFY(!dialog.selectFolder(path(QStringLiteral("missing"))));
+}
+
+void TestFolderBrowser::listsFoldersOnly()
+{
+    FolderBrowserDialog dialog;
+    QVERIFY(dialog.selectFolder(path(QStringLiteral("plain/sub"))));
+    auto *tree = dialog.findChild<QTreeView *>(QStringLiteral("folderTree"));
+    QVERIFY(tree);
+    const QModelIndex plain = tree->currentIndex().parent();
+    QTRY_COMPARE(tree->model()->rowCount(plain), 1); // "sub"; the clip and the text file are not shown
+    QCOMPARE(tree->model()->index(0, 0, plain).data().toString(), QStringLiteral("sub"));
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Browse For Folder"));
+}
+
+bool TestFolderBrowser::browseAndPick(FolderBrowser &browser, const QString &folder, bool accept,
+                                      QString *shownFirst)
+{
+    QTimer driver;
+    bool selected = false;
+    connect(&driver, &QTimer::timeout, this, [&] {
+        auto *dialog = qobject_cast<FolderBrowserDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        if (!selected) {
+            *shownFirst = dialog->selectedPath();
+            selected = dialog->selectFolder(folder);
+        }
+        else if (!accept)
+            dialog->reject();
+        else if (dialog->okButton()->isEnabled())
+            dialog->okButton()->click();
+    });
+    driver.start(10);
+    return browser.browse();
+}
+
+void TestFolderBrowser::browseStoresChoice()
+{
+    saveLastFolder(path(QStringLiteral("copy/REC")));
+    FolderBrowser browser(nullptr);
+    QString shownFirst;
+    QVERIFY(browseAndPick(browser, path(QStringLiteral("CARD")), true, &shownFirst));
+    QCOMPARE(shownFirst, path(QStringLiteral("copy/REC"))); // opened at the last folder
+    QCOMPARE(browser.chosenPath(), path(QStringLiteral("CARD")));
+    QString stored;
+    QVERIFY(loadLastFolder(stored));
+    QCOMPARE(stored, path(QStringLiteral("CARD")));
+}
+
+void TestFolderBrowser::browseCancelled()
+{
+    saveLastFolder(path(QStringLiteral("plain")));
+    FolderBrowser browser(nullptr);
+    QString shownFirst;
+    QVERIFY(!browseAndPick(browser, path(QStringLiteral("CARD")), false, &shownFirst));
+    QCOMPARE(shownFirst, path(QStringLiteral("plain")));
+    QVERIFY(browser.chosenPath().isEmpty());
+    QString stored;
+    QVERIFY(loadLastFolder(stored));
+    QCOMPARE(stored, path(QStringLiteral("plain")));
+}
+
+QTEST_MAIN(TestFolderBrowser)
+#include "tst_folderbrowser.moc"

@@ -1,0 +1,144 @@
+// qrd7700-cli settings: show and change the recorder's settings files on a card.
+#include "tools/cli/clicommand.h"
+
+#include "settings/devicesettings.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+
+#include <utility>
+#include <vector>
+
+namespace Cli {
+
+namespace {
+
+int runSettings(const QStringList &arguments);
+
+} // namespace
+
+extern const Command settingsCommand = {
+    "settings",
+    "show or change the recorder's settings on a card",
+    "usage: qrd7700-cli settings show CARD\n"
+    "       qrd7700-cli settings set CARD KEY=VALUE...\n"
+    "\n"
+    "CARD is the card's root (a mount point or card folder). The settings are read from\n"
+    "CARD/setting, the recorder model from CARD/update/version.txt.\n"
+    "show prints KEY=VALUE lines: resolution, quality, frame, sound, speaker, sensitivity, eventNum,\n"
+    "parking, motion, battery, battery2, speed, hour, securityLed, rearsecurity, poweroff, enterSS,\n"
+    "theme, then clockText, model (main, second or none) and loaded (1 when a settings file was read).\n"
+    "set loads the card, sets the given keys and writes the card for its model; it prints nothing on\n"
+    "success. Keys are those of show except resolution and speed (never written); values are\n"
+    "integers from -128 to 255. clock=yyyy-MM-dd-hh-mm-ss sets and writes the recorder's clock.\n"
+    "Exit codes: 0 done, 1 CARD unusable, no recorder model, or the save failed, 2 usage error.\n",
+    runSettings,
+};
+
+namespace {
+
+constexpr auto kClockPattern = "yyyy-MM-dd-hh-mm-ss";
+constexpr int kLowestValue = -128;
+constexpr int kHighestValue = 255;
+
+QString modelName(DeviceModel model)
+{
+    switch (model) {
+    case DeviceModel::Main:
+        return QStringLiteral("main");
+    case DeviceModel::Second:
+        return QStringLiteral("second");
+    case DeviceModel::NoModel:
+        break;
+    }
+    return QStringLiteral("none");
+}
+
+int show(const QString &card)
+{
+    const DeviceSettings settings(cardSettingsFolder(card), cardModel(card));
+    for (const QString &name : DeviceSettings::fieldNames())
+        out() << name << '=' << settings.value(name).value_or(0) << '\n';
+    out() << "clockText=" << settings.clockText() << '\n'
+          << "model=" << modelName(settings.model()) << '\n'
+          << "loaded=" << (settings.isLoaded() ? 1 : 0) << '\n';
+    out().flush();
+    return ExitOk;
+}
+
+struct Change
+{
+    QString key;
+    int value = 0;
+    QString clock;
+};
+
+// Parses KEY=VALUE arguments; an empty `problem` when all are good.
+std::vector<Change> parseChanges(const QStringList &assignments, QString *problem)
+{
+    std::vector<Change> changes;
+    for (const QString &assignment : assignments) {
+        const qsizetype equals = assignment.indexOf(QLatin1Char('='));
+        Change change{assignment.left(equals), 0, {}};
+        const QString text = assignment.mid(equals + 1);
+        bool ok = false;
+        if (equals <= 0) {
+            *problem = QStringLiteral("'%1' is not KEY=VALUE").arg(assignment);
+        } else if (change.key == QLatin1String("clock")) {
+            if (text.size() != 19 || !QDateTime::fromString(text, QLatin1String(kClockPattern)).isValid())
+                *problem = QStringLiteral("clock takes yyyy-MM-dd-hh-mm-ss");
+            change.clock = text;
+        } else if (change.key == QLatin1String("resolution") || change.key == QLatin1String("speed")) {
+            *problem = QStringLiteral("%1 is never written to the card").arg(change.key);
+        } else if (!DeviceSettings::fieldNames().contains(change.key)) {
+            *problem = QStringLiteral("unknown key '%1'").arg(change.key);
+        } else if (change.value = text.toInt(&ok); !ok || change.value < kLowestValue
+                                                   || change.value > kHighestValue) {
+            *problem = QStringLiteral("%1 takes an integer from -128 to 255").arg(change.key);
+        }
+        if (!problem->isEmpty())
+            return {};
+        changes.push_back(std::move(change));
+    }
+    return changes;
+}
+
+int set(const QString &card, const QStringList &assignments)
+{
+    QString problem;
+    const std::vector<Change> changes = parseChanges(assignments, &problem);
+    if (!problem.isEmpty() || changes.empty())
+        return usageError(settingsCommand, problem.isEmpty() ? QStringLiteral("nothing to set") : problem);
+    const DeviceModel model = cardModel(card);
+    if (model == DeviceModel::NoModel)
+        return unreadable(card, QStringLiteral("no QRD-7700 version file in update/version.txt"));
+    DeviceSettings settings(cardSettingsFolder(card), model);
+    for (const Change &change : changes) {
+        if (change.key == QLatin1String("clock"))
+            settings.setClock(true, change.clock);
+        else
+            settings.setValue(change.key, change.value);
+    }
+    if (!settings.save())
+        return unreadable(settings.folder(), QStringLiteral("cannot write the settings"));
+    return ExitOk;
+}
+
+int runSettings(const QStringList &arguments)
+{
+    if (arguments.size() < 2)
+        return usageError(settingsCommand, QStringLiteral("an action and CARD are needed"));
+    const QString &action = arguments[0];
+    const QString &card = arguments[1];
+    if (action != QLatin1String("show") && action != QLatin1String("set"))
+        return usageError(settingsCommand, QStringLiteral("unknown action '%1'").arg(action));
+    if (action == QLatin1String("show") && arguments.size() > 2)
+        return usageError(settingsCommand, QStringLiteral("show takes only CARD"));
+    if (!QFileInfo(card).isDir())
+        return unreadable(card, QStringLiteral("not a folder"));
+    return action == QLatin1String("show") ? show(card) : set(card, arguments.mid(2));
+}
+
+} // namespace
+
+} // namespace Cli

@@ -1,0 +1,232 @@
+// Subcommands on the telemetry engine: records, track, at, gpx.
+#include "tools/cli/clicommand.h"
+
+#include "telemetry/avimainheader.h"
+#include "telemetry/telemetryreader.h"
+#include "telemetry/telemetrytrack.h"
+#include "tools/cli/telemetrygpx.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <memory>
+#include <optional>
+
+namespace {
+
+// The command line of one subcommand: the clip and the options it allows.
+struct Arguments
+{
+    QString clip;
+    std::optional<qint64> durationMs;
+    std::optional<qint32> positionMs;
+    QString output;
+};
+
+// Parses `arguments` allowing the options named in `allowed`; returns the problem, empty if none.
+QString parseArguments(const QStringList &arguments, const QStringList &allowed, Arguments *parsed)
+{
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (!argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-")) {
+            if (!parsed->clip.isEmpty())
+                return QStringLiteral("one clip only");
+            parsed->clip = argument;
+            continue;
+        }
+        if (!allowed.contains(argument))
+            return QStringLiteral("unknown option '%1'").arg(argument);
+        if (i + 1 >= arguments.size())
+            return QStringLiteral("%1 needs a value").arg(argument);
+        const QString value = arguments.at(++i);
+        bool ok = false;
+        if (argument == QLatin1String("--duration-ms")) {
+            parsed->durationMs = value.toLongLong(&ok);
+            ok = ok && *parsed->durationMs >= 0;
+        } else if (argument == QLatin1String("--position-ms")) {
+            parsed->positionMs = value.toInt(&ok);
+        } else {
+            parsed->output = value;
+            ok = !value.isEmpty();
+        }
+        if (!ok)
+            return QStringLiteral("bad value '%1' for %2").arg(value, argument);
+    }
+    return parsed->clip.isEmpty() ? QStringLiteral("no clip given") : QString();
+}
+
+// Checks that the clip can be opened; reports it otherwise.
+bool clipOpens(const QString &clip)
+{
+    QFile file(clip);
+    if (QFileInfo(clip).isDir()) {
+        Cli::unreadable(clip, QStringLiteral("is a folder"));
+        return false;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        Cli::unreadable(clip, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+QString hemisphere(char letter)
+{
+    if (letter == 0)
+        return QString();
+    if (letter > ' ' && letter < 0x7f && letter != '"')
+        return QString(QLatin1Char(letter));
+    return QStringLiteral("\\x%1").arg(quint8(letter), 2, 16, QLatin1Char('0'));
+}
+
+QString degrees(double value)
+{
+    const QString text = QString::number(value, 'f', 6);
+    return text == QLatin1String("-0.000000") ? QStringLiteral("0.000000") : text;
+}
+
+QString sampleLine(const TelemetrySample &s)
+{
+    return QStringLiteral("%1,%2,%3,%4,%5,%6,%7")
+        .arg(s.timeMs).arg(s.accelX).arg(s.accelY).arg(s.accelZ)
+        .arg(degrees(s.latitude), degrees(s.longitude)).arg(s.speedKmh);
+}
+
+// Loads the track of the clip for the given duration, or the one the AVI header states.
+std::optional<QList<TelemetrySample>> loadedTrack(const Arguments &args, TelemetryTrack &track)
+{
+    const std::optional<qint64> duration = args.durationMs ? args.durationMs : aviHeaderDurationMs(args.clip);
+    if (!duration) {
+        Cli::unreadable(args.clip, QStringLiteral("no AVI main header to take the duration from; "
+                                                  "give --duration-ms"));
+        return std::nullopt;
+    }
+    track.setClipPath(args.clip);
+    track.loadTrack(*duration);
+    return track.samples();
+}
+
+int runRecords(const QStringList &arguments)
+{
+    Arguments args;
+    if (const QString problem = parseArguments(arguments, {}, &args); !problem.isEmpty())
+        return Cli::usageError(Cli::recordsCommand, problem);
+    if (!clipOpens(args.clip))
+        return Cli::ExitUnreadable;
+    auto records = std::make_unique<TelemetryRecords>();
+    const int count = readTelemetryFile(args.clip, *records);
+    QTextStream &out = Cli::out();
+    out << "accel_x,accel_y,accel_z,lat_micro,lat_hemisphere,lon_micro,lon_hemisphere,speed_kmh\n";
+    for (int i = 0; i < count; ++i) {
+        const RawTelemetryRecord &r = (*records)[i];
+        out << r.accelX << ',' << r.accelY << ',' << r.accelZ << ',' << r.latMicro << ','
+            << hemisphere(r.latHemisphere) << ',' << r.lonMicro << ',' << hemisphere(r.lonHemisphere) << ','
+            << r.speedKmh << '\n';
+    }
+    out.flush();
+    return Cli::ExitOk;
+}
+
+int runTrack(const QStringList &arguments)
+{
+    Arguments args;
+    if (const QString problem = parseArguments(arguments, {QStringLiteral("--duration-ms")}, &args);
+        !problem.isEmpty())
+        return Cli::usageError(Cli::trackCommand, problem);
+    if (!clipOpens(args.clip))
+        return Cli::ExitUnreadable;
+    TelemetryTrack track;
+    const std::optional<QList<TelemetrySample>> samples = loadedTrack(args, track);
+    if (!samples)
+        return Cli::ExitUnreadable;
+    QTextStream &out = Cli::out();
+    out << "time_ms,accel_x,accel_y,accel_z,latitude,longitude,speed_kmh\n";
+    for (const TelemetrySample &sample : *samples)
+        out << sampleLine(sample) << '\n';
+    out.flush();
+    return Cli::ExitOk;
+}
+
+int runAt(const QStringList &arguments)
+{
+    Arguments args;
+    const QStringList allowed{QStringLiteral("--duration-ms"), QStringLiteral("--position-ms")};
+    QString problem = parseArguments(arguments, allowed, &args);
+    if (problem.isEmpty() && (!args.durationMs || !args.positionMs))
+        problem = QStringLiteral("--duration-ms and --position-ms are required");
+    if (!problem.isEmpty())
+        return Cli::usageError(Cli::atCommand, problem);
+    if (!clipOpens(args.clip))
+        return Cli::ExitUnreadable;
+    TelemetryTrack track;
+    track.setClipPath(args.clip);
+    track.loadTrack(*args.durationMs);
+    const TelemetrySample sample = track.sampleAt(*args.positionMs);
+    QTextStream &out = Cli::out();
+    out << "time_ms,accel_x,accel_y,accel_z,latitude,longitude,speed_kmh,gps_valid\n"
+        << sampleLine(sample) << ',' << (track.gpsValid() ? 1 : 0) << '\n';
+    out.flush();
+    return Cli::ExitOk;
+}
+
+int runGpx(const QStringList &arguments)
+{
+    Arguments args;
+    const QStringList allowed{QStringLiteral("--duration-ms"), QStringLiteral("-o")};
+    if (const QString problem = parseArguments(arguments, allowed, &args); !problem.isEmpty())
+        return Cli::usageError(Cli::gpxCommand, problem);
+    if (!clipOpens(args.clip))
+        return Cli::ExitUnreadable;
+    TelemetryTrack track;
+    const std::optional<QList<TelemetrySample>> samples = loadedTrack(args, track);
+    if (!samples)
+        return Cli::ExitUnreadable;
+    const QString name = QFileInfo(args.clip).fileName();
+    const QByteArray document = trackToGpx(*samples, recordingStartFromName(name), name);
+    if (args.output.isEmpty()) {
+        QTextStream &out = Cli::out();
+        out << QString::fromUtf8(document);
+        out.flush();
+        return Cli::ExitOk;
+    }
+    QSaveFile file(args.output);
+    if (!file.open(QIODevice::WriteOnly) || file.write(document) != document.size() || !file.commit())
+        return Cli::unreadable(args.output, file.errorString());
+    return Cli::ExitOk;
+}
+
+} // namespace
+
+namespace Cli {
+
+const Command recordsCommand{
+    "records", "raw telemetry records of a clip, as CSV",
+    "usage: qrd7700-cli records CLIP\n\n"
+    "Prints the raw telemetry records of an AVI clip as CSV, ten per second of recording:\n"
+    "accel_x,accel_y,accel_z,lat_micro,lat_hemisphere,lon_micro,lon_hemisphere,speed_kmh\n",
+    runRecords};
+
+const Command trackCommand{
+    "track", "telemetry samples on the clip's time line, as CSV",
+    "usage: qrd7700-cli track CLIP [--duration-ms N]\n\n"
+    "Prints the telemetry track of a clip as CSV:\n"
+    "time_ms,accel_x,accel_y,accel_z,latitude,longitude,speed_kmh\n"
+    "The duration defaults to the one in the clip's AVI main header.\n",
+    runTrack};
+
+const Command atCommand{
+    "at", "the telemetry sample at one playback position",
+    "usage: qrd7700-cli at CLIP --duration-ms N --position-ms P\n\n"
+    "Prints the sample the viewer shows at position P of a clip lasting N ms:\n"
+    "time_ms,accel_x,accel_y,accel_z,latitude,longitude,speed_kmh,gps_valid\n",
+    runAt};
+
+const Command gpxCommand{
+    "gpx", "the clip's positions as a GPX 1.1 track",
+    "usage: qrd7700-cli gpx CLIP [--duration-ms N] [-o FILE]\n\n"
+    "Writes the samples with a usable position as one GPX 1.1 track, to FILE or stdout. Point\n"
+    "times count from the recording start in the file name (REC_/EVS_yyyy_MM_dd_hh_mm_ss).\n",
+    runGpx};
+
+} // namespace Cli

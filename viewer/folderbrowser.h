@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <atomic>
+#include <memory>
+
+class QFileSystemModel;
+class QPushButton;
+class QTreeView;
+template <typename T>
+class QFutureWatcher;
+
+// The folder chooser's dialog: a tree of the computer's folders (no files, no way to make folders)
+// whose OK button is enabled exactly when the selected folder is a proper clip folder. The check runs
+// off the GUI thread, so a large card never freezes the dialog; OK stays disabled until it answers.
+class FolderBrowserDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit FolderBrowserDialog(QWidget *parent = nullptr);
+    ~FolderBrowserDialog() override;
+
+    // Selects `path` in the tree (opening its parents); false when the folder does not exist.
+    bool selectFolder(const QString &path);
+    // The selected folder's path; empty when nothing is selected.
+    QString selectedPath() const;
+
+    QPushButton *okButton() const;
+    // True while the selected folder is still being checked.
+    bool isChecking() const;
+
+signals:
+    // The check of `path` ended; `proper` is the answer that now drives the OK button.
+    void folderChecked(const QString &path, bool proper);
+
+private:
+    void startCheck();
+    void finishCheck();
+    void cancelCheck();
+
+    QFileSystemModel *m_model = nullptr;
+    QTreeView *m_tree = nullptr;
+    QPushButton *m_ok = nullptr;
+    QFutureWatcher<bool> *m_watcher = nullptr;
+    QString m_checkedPath;
+    bool m_checking = false;
+    std::shared_ptr<std::atomic<bool>> m_cancel;
+};
+
+// Lets the user choose the clip folder: shows the dialog at the last folder chosen, and remembers the
+// new choice. A short-lived object, created for one choice.
+class FolderBrowser
+{
+public:
+    explicit FolderBrowser(QWidget *owner);
+
+    // Shows the dialog; true when a folder was chosen (then stored as the last folder).
+    bool browse();
+    const QString &chosenPath() const { return m_chosenPath; }
+
+private:
+    QWidget *m_owner;
+    QString m_chosenPath;
+};
