@@ -19,6 +19,7 @@ struct Command
     const char *summary;
     const char *usage; // full help text, printed for "SUBCOMMAND --help" and on usage errors
     int (*run)(const QStringList &arguments);
+    bool needsGui = false; // paints text or pictures: runs with a (headless) GUI application
 };
 
 QTextStream &out();

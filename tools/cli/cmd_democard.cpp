@@ -1,6 +1,7 @@
 #include "tools/cli/clicommand.h"
 
 #include "app/localconfig.h"
+#include "playback/mediaframework.h"
 #include "tools/democard/democard.h"
 
 #include <QFileInfo>
@@ -25,6 +26,7 @@ const Command demoCardCommand = {
     "(default 20); --no-mp4 leaves the H.264 clips out.\n"
     "--seed-last-folder makes DIR the viewer's last clip folder when it has none yet.\n",
     &runDemoCard,
+    true,
 };
 
 namespace {
@@ -56,6 +58,8 @@ int runDemoCard(const QStringList &arguments)
     }
     if (folder.isEmpty())
         return usageError(demoCardCommand, QStringLiteral("no folder given"));
+    if (options.withMp4 && !MediaFramework::initialise())
+        return unreadable(folder, QStringLiteral("GStreamer cannot start"));
     QString error;
     if (!DemoCard::write(folder, options, nullptr, &error))
         return unreadable(folder, error);

@@ -1,5 +1,7 @@
 #include "tools/democard/demoscene.h"
 
+#include "tools/mediagen/mediagen.h"
+
 #include <QDateTime>
 #include <QLinearGradient>
 #include <QPainter>
@@ -139,6 +141,27 @@ ClipWriter::VideoStream frontStream(const QList<DemoDrive::Second> &drive, int f
 ClipWriter::VideoStream rearStream(const QList<DemoDrive::Second> &drive, int firstSecond, int framesPerSecond)
 {
     return stream(drive, firstSecond, framesPerSecond, QSize(640, 360), true);
+}
+
+bool writeMp4(const QString &path, const QList<DemoDrive::Second> &drive, int firstSecond, int seconds,
+              QString *error)
+{
+    constexpr int kFps = 10;
+    const QList<ClipWriter::VideoStream> streams = {frontStream(drive, firstSecond, kFps),
+                                                    rearStream(drive, firstSecond, kFps)};
+    MediaGen::ClipSpec spec;
+    spec.channels = {streams[0].size, streams[1].size};
+    spec.fps = kFps;
+    spec.frames = seconds * kFps;
+    spec.audio = true;
+    spec.picture = [streams](int channel, int frame, const QSize &size) {
+        QImage picture(size, QImage::Format_RGB32);
+        picture.fill(Qt::black);
+        QPainter painter(&picture);
+        streams.at(channel).paint(painter, size, frame);
+        return picture;
+    };
+    return MediaGen::writeMp4(path, spec, error);
 }
 
 } // namespace DemoScene

@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace MediaGen {
 
 struct ClipSpec
@@ -19,6 +21,8 @@ struct ClipSpec
     bool audio = true;
     int bitrateKbps = 0;      // H.264 only; 0 = the encoder's default
     bool telemetry = false;   // AVI only: a telemetry stream along a short route
+    // Paints the pictures instead of drawFrame (no frame mark then); returns `size` pictures.
+    std::function<QImage(int channel, int frame, const QSize &size)> picture;
 };
 
 // Element factories needed to write (and play) the kind of clip that are not installed; empty when
