@@ -1,0 +1,185 @@
+// The bundled map page in a real web view (offscreen, no tiles): its functions exist, and a position
+// given to the pane ends up as the marker's position on the page, drawn over the offline background.
+#include "viewer/mapview.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+#include <optional>
+
+namespace {
+
+// Runs a script and waits for its answer.
+QVariant evaluate(QWebEnginePage *page, const QString &script)
+{
+    std::optional<QVariant> answer;
+    page->runJavaScript(script, [&answer](const QVariant &result) { answer = result; });
+    if (!QTest::qWaitFor([&answer] { return answer.has_value(); }, 10000))
+        return QStringLiteral("<no answer>");
+    return *answer;
+}
+
+bool near(const QColor &a, const QColor &b, int tolerance = 24)
+{
+    return qAbs(a.red() - b.red()) <= tolerance && qAbs(a.green() - b.green()) <= tolerance
+           && qAbs(a.blue() - b.blue()) <= tolerance;
+}
+
+} // namespace
+
+class TestMapPage : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        m_view = std::make_unique<MapView>();
+        m_view->resize(320, 206); // its place in the viewer window
+        QSignalSpy loaded(m_view->webView(), &QWebEngineView::loadFinished);
+        m_view->show();
+        QVERIFY(loaded.wait(20000) || loaded.size() > 0);
+        QCOMPARE(loaded.first().first().toBool(), true);
+        QVERIFY(!m_view->webView()->isHidden());
+    }
+    void cleanupTestCase() { m_view.reset(); }
+
+    void pageDefinesTheFourFunctions_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char *name : {"wgs84ToBessel_str", "removePoi", "addPoi", "setCenter"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void pageDefinesTheFourFunctions()
+    {
+        QFETCH(QString, name);
+        QCOMPARE(evaluate(page(), QStringLiteral("typeof %1").arg(name)).toString(), QStringLiteral("function"));
+    }
+
+    void pageKeepsItsQueryAndWorksOffline()
+    {
+        QCOMPARE(evaluate(page(), QStringLiteral("window.location.search")).toString(),
+                 QStringLiteral("?Lon=45703500&Lat=13510500&Level=3&poi=show"));
+        QCOMPARE(evaluate(page(), QStringLiteral("mapIsOffline()")).toBool(), true);
+    }
+
+    void conversionAnswersTwoTexts()
+    {
+        const QString answer = evaluate(page(), MapScripts::conversion(37.5, 127.0)).toString();
+        const auto texts = MapScripts::splitConversion(answer);
+        QVERIFY2(texts.has_value(), qPrintable(answer));
+        QVERIFY(!texts->first.isEmpty() && !texts->second.isEmpty());
+    }
+
+    void positionBecomesTheMarkerPosition_data()
+    {
+        QTest::addColumn<double>("latitude");
+        QTest::addColumn<double>("longitude");
+        QTest::newRow("Seoul area") << 37.5 << 127.0;
+        QTest::newRow("Busan") << 35.1796 << 129.0756;
+        QTest::newRow("southern and western hemispheres") << -33.8688 << -70.6483;
+    }
+    void positionBecomesTheMarkerPosition()
+    {
+        QFETCH(double, latitude);
+        QFETCH(double, longitude);
+        QVERIFY(m_view->setPosition(latitude, longitude));
+        QTRY_VERIFY_WITH_TIMEOUT(markerNear(latitude, longitude), 10000);
+        // The map is centred on the marker, which is drawn over the offline background.
+        QTRY_VERIFY_WITH_TIMEOUT(near(centrePixel(), QColor(0xe0, 0x30, 0x1e)), 10000);
+    }
+
+    void backgroundIsNotBlankWithoutTiles()
+    {
+        m_view->setPosition(37.5, 127.0);
+        QTRY_VERIFY_WITH_TIMEOUT(markerNear(37.5, 127.0), 10000);
+        // Land (#f2efe9) around Seoul and sea (#a9cbe0) in the Yellow Sea are both in view.
+        QTRY_VERIFY_WITH_TIMEOUT(hasColour(QColor(0xf2, 0xef, 0xe9)) && hasColour(QColor(0xa9, 0xcb, 0xe0)), 10000);
+        const QString folder = qEnvironmentVariable("QRD7700_SCREENSHOT_DIR");
+        if (!folder.isEmpty())
+            m_view->grab().save(folder + QStringLiteral("/mapview.png"));
+    }
+
+    void tiles_data()
+    {
+        QTest::addColumn<QByteArray>("tileUrl");
+        QTest::addColumn<bool>("offline");
+        QTest::addColumn<QColor>("colour"); // expected beside the marker
+        QTest::newRow("tiles that load cover the background")
+            << QByteArray("data:image/png;base64," + onePixelPng(QColor(255, 0, 255)).toBase64()) << false
+            << QColor(255, 0, 255);
+        QTest::newRow("tiles that fail leave the background")
+            << QByteArray("qrdmap://map/no-tiles/{z}/{x}/{y}.png") << true << QColor(0xf2, 0xef, 0xe9);
+    }
+    void tiles()
+    {
+        QFETCH(QByteArray, tileUrl);
+        QFETCH(bool, offline);
+        QFETCH(QColor, colour);
+        qputenv("QRD7700_MAP_TILES", tileUrl);
+        MapView view;
+        view.resize(327, 230);
+        QSignalSpy loaded(view.webView(), &QWebEngineView::loadFinished);
+        view.show();
+        QVERIFY(loaded.wait(20000) || loaded.size() > 0);
+        qputenv("QRD7700_MAP_TILES", "");
+        view.setPosition(37.5, 127.0);
+        QTRY_COMPARE_WITH_TIMEOUT(evaluate(view.webView()->page(), QStringLiteral("mapIsOffline()")).toBool(), offline,
+                                  10000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            near(view.webView()->grab().toImage().pixelColor(162 + 20, 105), colour, 4), 10000);
+    }
+
+private:
+    QWebEnginePage *page() const { return m_view->webView()->page(); }
+
+    static QByteArray onePixelPng(const QColor &colour)
+    {
+        QImage image(1, 1, QImage::Format_RGB32);
+        image.fill(colour);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        return png;
+    }
+
+    bool markerNear(double latitude, double longitude) const
+    {
+        const QVariantList p = evaluate(page(), QStringLiteral("poiPosition(0)")).toList();
+        return p.size() == 2 && qAbs(p[0].toDouble() - latitude) < 1e-5 && qAbs(p[1].toDouble() - longitude) < 1e-5;
+    }
+
+    QColor centrePixel() const
+    {
+        const QImage image = m_view->webView()->grab().toImage();
+        return image.pixelColor(image.width() / 2, image.height() / 2);
+    }
+
+    bool hasColour(const QColor &colour) const
+    {
+        const QImage image = m_view->webView()->grab().toImage();
+        for (int y = 0; y < image.height(); y += 3)
+            for (int x = 0; x < image.width(); x += 3)
+                if (near(image.pixelColor(x, y), colour, 4))
+                    return true;
+        return false;
+    }
+
+    std::unique_ptr<MapView> m_view;
+};
+
+int main(int argc, char **argv)
+{
+    // No tile server in tests: the page shows its offline background.
+    qputenv("QRD7700_MAP_TILES", "");
+    MapView::registerUrlScheme();
+    QApplication app(argc, argv);
+    TestMapPage test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_mappage.moc"

@@ -1,0 +1,168 @@
+#include "viewer/dashboardgeometry.h"
+
+#include <QFile>
+#include <QTextStream>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+
+namespace Dashboard {
+
+namespace {
+
+constexpr int kMsPerMinute = 60000;
+constexpr int kMsPerSecond = 1000;
+constexpr int kMsPerSlot = 100;
+constexpr int kSegmentYOffset = 394;
+constexpr int kMeterOffsetX = -23;
+constexpr double kRawPerG = 128.0;
+constexpr const char *kModelName = "QRD-7700";
+
+struct SegmentPlace
+{
+    int x, y, w, h;
+};
+
+// The segments follow the meter's arc from low to high speed.
+constexpr SegmentPlace kSegments[kSegmentCount] = {
+    {312, 593, 20, 31}, {300, 589, 25, 31}, {290, 583, 28, 29}, {282, 577, 30, 26}, {277, 570, 30, 21},
+    {273, 562, 31, 17}, {273, 552, 30, 14}, {273, 539, 31, 15}, {275, 526, 31, 21}, {280, 514, 30, 25},
+    {287, 504, 29, 28}, {296, 496, 26, 30}, {307, 490, 22, 32}, {320, 487, 17, 31}, {334, 487, 13, 30},
+    {345, 487, 16, 31}, {352, 489, 21, 32}, {360, 494, 25, 31}, {367, 501, 28, 29}, {373, 511, 30, 26},
+    {377, 522, 31, 22}, {381, 534, 31, 17}, {382, 548, 30, 13}, {381, 559, 31, 16},
+};
+
+QString twoDigits(int value)
+{
+    return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
+int panelX0(int width)
+{
+    return width > kCentringWidth ? (width - kCentringWidth) / 2 : 0;
+}
+
+int displaySpeed(int speedKmh, bool unitKm)
+{
+    if (unitKm || speedKmh <= 0)
+        return speedKmh;
+    return static_cast<int>(std::floor(speedKmh / kKmPerMile));
+}
+
+int litSegments(int shownSpeed)
+{
+    return std::clamp(shownSpeed / 10, 0, kSegmentCount);
+}
+
+QRect segmentRect(int k, int x0)
+{
+    const SegmentPlace &s = kSegments[std::clamp(k, 0, kSegmentCount - 1)];
+    return QRect(x0 + kMeterOffsetX + s.x, s.y - kSegmentYOffset, s.w, s.h);
+}
+
+SpeedDigits speedDigits(int shownSpeed)
+{
+    const int d = std::max(shownSpeed, 0);
+    SpeedDigits digits;
+    digits.units = d % 10;
+    if (d / 100 != 0)
+        digits.hundreds = (d / 100) % 10;
+    if ((d / 10) % 10 != 0 || digits.hundreds >= 0)
+        digits.tens = (d / 10) % 10;
+    return digits;
+}
+
+QString timeText(int positionMs, int rangeEndMs)
+{
+    return QStringLiteral("%1:%2/%3:%4")
+        .arg(twoDigits(positionMs / kMsPerMinute), twoDigits(positionMs % kMsPerMinute / kMsPerSecond),
+             twoDigits(rangeEndMs / kMsPerMinute), twoDigits(rangeEndMs % kMsPerMinute / kMsPerSecond));
+}
+
+int markerX(int positionMs, int rangeEndMs, int width)
+{
+    if (rangeEndMs > 0 && positionMs == rangeEndMs)
+        return width - 3;
+    if (rangeEndMs > 0 && positionMs > 0)
+        return 2 + static_cast<int>(qint64(positionMs) * (width - 2) / rangeEndMs);
+    return 2;
+}
+
+int graphSlots(int rangeEndMs, int sampleCount)
+{
+    const int n = rangeEndMs > 0 ? rangeEndMs / kMsPerSlot : sampleCount;
+    return std::min(n, sampleCount);
+}
+
+int graphX(qint64 i, int w, int n)
+{
+    if (n <= 0)
+        return 0;
+    return static_cast<int>((2 * i * w + n) / (2 * qint64(n)));
+}
+
+int graphY(int value)
+{
+    const double y = std::abs(value) / 38.0 * 36.0 / 5.0 / 2.0 + 18.0;
+    return std::min(38, static_cast<int>(std::floor(y)));
+}
+
+QRect stripArea(const QRect &widgetRect)
+{
+    return widgetRect.adjusted(2, 1, -12, -1);
+}
+
+int releasePosition(int rangeStartMs, int rangeEndMs, int releaseX, int width)
+{
+    const qint64 span = width - 14;
+    if (span <= 0)
+        return 0;
+    const qint64 position = (qint64(rangeEndMs) - rangeStartMs) * (releaseX - 2) / span;
+    return static_cast<int>(std::clamp<qint64>(position, INT_MIN, INT_MAX));
+}
+
+QString accelerationText(int raw)
+{
+    return QStringLiteral("%1").arg(raw * 4 / 512.0, 0, 'g', 3);
+}
+
+QString coordinateText(double degrees)
+{
+    return QStringLiteral("%1").arg(degrees, 0, 'g', 6);
+}
+
+DeviceDetection detectDevice(const QStringList &driveRoots)
+{
+    for (const QString &root : driveRoots) {
+        QFile file(root + QStringLiteral("/update/version.txt"));
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+            continue;
+        QStringList lines;
+        QTextStream stream(&file);
+        while (!stream.atEnd())
+            lines.append(stream.readLine());
+        // Only an occurrence after the first character counts.
+        if (lines.join(QLatin1Char('\n')).indexOf(QLatin1String(kModelName)) > 0) {
+            DeviceDetection found;
+            found.modelText = QString::fromLatin1(kModelName);
+            found.deviceRoot = root;
+            found.deviceFound = true;
+            return found;
+        }
+    }
+    return {};
+}
+
+bool isOnDrive(const QString &path, const QString &root)
+{
+    if (root.isEmpty() || !path.startsWith(root, Qt::CaseInsensitive))
+        return false;
+    // "/media/card2" is not on "/media/card": the prefix must end at a path separator.
+    return path.size() == root.size() || root.endsWith(QLatin1Char('/')) || path.at(root.size()) == QLatin1Char('/');
+}
+
+} // namespace Dashboard

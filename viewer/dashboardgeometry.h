@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QRect>
+#include <QString>
+#include <QStringList>
+
+// Layout and number rules of the telemetry dashboard (WidgetProgressA), as pure functions of the
+// widget's size and values.
+namespace Dashboard {
+
+constexpr int kPanelWidth = 642;
+constexpr int kCentringWidth = 657;
+constexpr int kStripHeight = 36;
+constexpr int kStripMaxY = 40; // events below this row are not strip events
+constexpr int kSegmentCount = 24;
+constexpr int kMaxShownSpeed = 241;
+constexpr double kKmPerMile = 1.609;
+
+// Left edge of the centred panel: (width − 657) / 2 when wider than 657, else 0.
+int panelX0(int width);
+// The speed shown: km/h as given, or ⌊kmh / 1.609⌋ miles per hour when positive.
+int displaySpeed(int speedKmh, bool unitKm);
+// Lit segments of a shown speed: one per 10, at most 24, none for negative values.
+int litSegments(int shownSpeed);
+// Rectangle of segment k (0 … 23) for a panel at x0.
+QRect segmentRect(int k, int x0);
+
+// Digits of a shown speed; -1 means the digit is not drawn (leading zeros of hundreds and tens).
+struct SpeedDigits
+{
+    int hundreds = -1;
+    int tens = -1;
+    int units = 0;
+};
+SpeedDigits speedDigits(int shownSpeed);
+
+// "mm:ss/mm:ss" of position and range end; minutes are not wrapped at 60.
+QString timeText(int positionMs, int rangeEndMs);
+
+// x of the position marker on the strip.
+int markerX(int positionMs, int rangeEndMs, int width);
+
+// Acceleration graph: the number of sample slots across the strip, n = rangeEnd / 100 (or the
+// sample count when the range is empty), never more than the sample count.
+int graphSlots(int rangeEndMs, int sampleCount);
+// x of slot boundary i on a strip w pixels wide with n slots: i·w/n rounded half up.
+int graphX(qint64 i, int w, int n);
+// y of an acceleration value: rest on row 18, larger forces of either sign lower, at most 38.
+int graphY(int value);
+
+// The strip area of a widget rectangle (edges included).
+QRect stripArea(const QRect &widgetRect);
+// The clip position of a release at releaseX: (end − start) × (releaseX − 2) / (width − 14), the
+// product taken in 64 bits. 0 for a strip too narrow to map.
+int releasePosition(int rangeStartMs, int rangeEndMs, int releaseX, int width);
+
+// Texts of the panel: an acceleration in g (128 raw units to 1 g, 3 significant digits) and a
+// coordinate in degrees (6 significant digits).
+QString accelerationText(int raw);
+QString coordinateText(double degrees);
+
+// The recorder's card among drive roots: the first whose update/version.txt holds "QRD-7700"
+// after its first character.
+struct DeviceDetection
+{
+    QString modelText = QStringLiteral("unknown");
+    QString deviceRoot;
+    bool deviceFound = false;
+};
+DeviceDetection detectDevice(const QStringList &driveRoots);
+// Whether `path` lies on the drive `root` (case-insensitive, whole path components).
+bool isOnDrive(const QString &path, const QString &root);
+
+} // namespace Dashboard

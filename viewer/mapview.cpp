@@ -1,0 +1,148 @@
+#include "viewer/mapview.h"
+
+#include "resources/gfxpaths.h"
+#include "viewer/mapscheme.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QUrlQuery>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineView>
+
+namespace {
+
+constexpr QRect kWebViewGeometry(0, 0, 325, 210);
+constexpr int kFooterHeight = 18;
+const QColor kFooterColour(7, 7, 7);
+constexpr const char *kPagePath = "viewermap.aspx";
+constexpr const char *kPageQuery = "Lon=45703500&Lat=13510500&Level=3&poi=show";
+
+QFont paneFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Segoe UI"), QStringLiteral("Gulim")});
+    font.setPointSize(8);
+    font.setWeight(QFont::Normal);
+    font.setItalic(false);
+    return font;
+}
+
+} // namespace
+
+void MapView::registerUrlScheme()
+{
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    MapSchemeHandler::registerScheme();
+}
+
+QUrl MapView::pageUrl()
+{
+    QUrl base(QStringLiteral("%1://%2/").arg(QLatin1String(MapSchemeHandler::kScheme),
+                                             QLatin1String(MapSchemeHandler::kHost)));
+    const QString custom = qEnvironmentVariable(kPageUrlVariable).trimmed();
+    if (!custom.isEmpty()) {
+        base = QUrl(custom.endsWith(QLatin1Char('/')) ? custom : custom + QLatin1Char('/'));
+    }
+    QUrl url = base.resolved(QUrl(QLatin1String(kPagePath)));
+    url.setQuery(QLatin1String(kPageQuery));
+    return url;
+}
+
+MapView::MapView(QWidget *parent, std::unique_ptr<MapScriptRunner> scripts)
+    : QWidget(parent)
+    , m_webView(new QWebEngineView(this))
+    , m_scripts(std::move(scripts))
+    , m_frameImage(Gfx::path(QStringLiteral("screen.png")))
+{
+    setFont(paneFont());
+    MapSchemeHandler::installOn(m_webView->page()->profile());
+    if (!m_scripts)
+        m_scripts = std::make_unique<WebPageScriptRunner>(m_webView->page());
+    connect(m_webView, &QWebEngineView::loadFinished, this, &MapView::loadFinished);
+    setupPage();
+}
+
+MapView::~MapView() = default;
+
+void MapView::setupPage()
+{
+    m_webView->setGeometry(kWebViewGeometry);
+    m_webView->load(pageUrl());
+    // Transparent page background, so the frame image shows until the map has painted.
+    QPalette palette = m_webView->palette();
+    palette.setBrush(QPalette::Base, Qt::transparent);
+    m_webView->setPalette(palette);
+    m_webView->page()->setBackgroundColor(Qt::transparent);
+    m_webView->setAttribute(Qt::WA_OpaquePaintEvent, false);
+    update();
+}
+
+bool MapView::setPosition(double latitude, double longitude)
+{
+    if (latitude == m_latitude && longitude == m_longitude)
+        return true;
+    if (latitude == 0 && longitude == 0) {
+        latitude = kDefaultLatitude;
+        longitude = kDefaultLongitude;
+    }
+    m_latitude = latitude;
+    m_longitude = longitude;
+    update(m_footerRect);
+
+    const quint64 request = ++m_request;
+    QPointer<MapView> self(this);
+    m_scripts->run(MapScripts::conversion(m_latitude, m_longitude), [self, request](const QVariant &answer) {
+        if (self)
+            self->placeMarker(request, answer);
+    });
+    return true;
+}
+
+void MapView::placeMarker(quint64 request, const QVariant &answer)
+{
+    // The page answers in order, but a newer position may already be on its way: never go back.
+    if (request != m_request)
+        return;
+    const auto coordinates = MapScripts::splitConversion(answer.toString());
+    if (!coordinates)
+        return;
+    const auto &[x, y] = *coordinates;
+    m_scripts->run(MapScripts::removeMarker(), {});
+    m_scripts->run(MapScripts::addMarker(x, y), {});
+    m_scripts->run(MapScripts::centre(x, y), {});
+}
+
+void MapView::setMapShown(bool shown)
+{
+    if (m_webView->isHidden() != shown)
+        return;
+    m_webView->setVisible(shown);
+}
+
+void MapView::loadFinished(bool ok)
+{
+    m_webView->setVisible(ok);
+}
+
+void MapView::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(m_footerRect, kFooterColour);
+    painter.drawPixmap(rect().adjusted(1, 1, -1, -1), m_frameImage);
+}
+
+void MapView::resizeEvent(QResizeEvent *event)
+{
+    m_footerRect = QRect(0, height() - kFooterHeight, width(), kFooterHeight);
+    QWidget::resizeEvent(event);
+}
+
+void MapView::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        setupPage();
+    QWidget::changeEvent(event);
+}

@@ -1,0 +1,356 @@
+#include "viewer/widgetprogressa.h"
+
+#include "catalogue/removabledrive.h"
+#include "resources/gfxpaths.h"
+#include "telemetry/telemetrytrack.h"
+#include "viewer/dashboardgeometry.h"
+
+#include <QDate>
+#include <QLoggingCategory>
+#include <QMouseEvent>
+#include <QPainter>
+
+Q_LOGGING_CATEGORY(lcDashboard, "qrd7700.viewer.dashboard")
+
+namespace {
+
+constexpr int kAnimationIntervalMs = 2000;
+constexpr int kMeterOffsetX = -23;
+constexpr int kMeterY = 71;
+constexpr QSize kTextBox(82, 16);
+const QColor kTextColour(96, 96, 96);
+const QColor kAxisColours[] = {QColor(255, 0, 0), QColor(255, 255, 0), QColor(0, 0, 255)};
+
+QPixmap image(const QString &name)
+{
+    return QPixmap(Gfx::path(name));
+}
+
+QFont panelFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Segoe UI"), QStringLiteral("Gulim")});
+    font.setPointSize(8);
+    font.setWeight(QFont::Normal);
+    font.setItalic(false);
+    return font;
+}
+
+} // namespace
+
+WidgetProgressA::WidgetProgressA(QWidget *parent)
+    : QWidget(parent)
+    , m_track(new TelemetryTrack(this))
+    , m_background(image(QStringLiteral("marlow_main_widget_bg.png")))
+    , m_meterFace(image(QStringLiteral("speed_meter1.png")))
+    , m_gpsOn(image(QStringLiteral("gps_on.png")))
+    , m_unitKm(image(QStringLiteral("km.png")))
+    , m_unitMph(image(QStringLiteral("mph.png")))
+    , m_playTimeBox(image(QStringLiteral("playtime.png")))
+    , m_modelBox(image(QStringLiteral("model.png")))
+    , m_dateBox(image(QStringLiteral("date.png")))
+    , m_marker(image(QStringLiteral("progress_bar.png")))
+{
+    for (int k = 0; k < int(m_segments.size()); ++k)
+        m_segments[k] = image(QStringLiteral("s%1.png").arg(k + 1));
+    for (int d = 0; d < int(m_digits.size()); ++d)
+        m_digits[d] = image(QStringLiteral("%1.png").arg(d));
+    setFont(panelFont());
+    m_animationTimer.setInterval(kAnimationIntervalMs);
+    connect(&m_animationTimer, &QTimer::timeout, this, &WidgetProgressA::OnTimeoutAnimation);
+    connect(m_track, &TelemetryTrack::trackChanged, this, qOverload<>(&QWidget::update));
+    detectDevice();
+}
+
+WidgetProgressA::~WidgetProgressA() = default;
+
+void WidgetProgressA::setSpeed(int kmh)
+{
+    if (kmh == m_speed)
+        return;
+    if (kmh >= 0)
+        m_speed = kmh;
+    if (m_speed > Dashboard::kMaxShownSpeed)
+        m_speed = 0;
+    update();
+}
+
+void WidgetProgressA::setSpeedUnitKm(bool unitKm)
+{
+    if (unitKm == m_speedUnitKm)
+        return;
+    m_speedUnitKm = unitKm;
+    update();
+}
+
+void WidgetProgressA::setGpsValid(bool valid)
+{
+    if (valid == m_gpsValid)
+        return;
+    m_gpsValid = valid;
+    update();
+}
+
+void WidgetProgressA::setTimeRange(int startMs, int endMs)
+{
+    if (endMs < startMs || (startMs == m_timeRangeStart && endMs == m_timeRangeEnd))
+        return;
+    m_timeRangeStart = startMs;
+    m_timeRangeEnd = endMs;
+    rebuildTimeText();
+    m_timeTextStale = true;
+}
+
+void WidgetProgressA::setTimePosition(int positionMs)
+{
+    if (!m_timeTextStale
+        && (positionMs == m_timePosition || positionMs < m_timeRangeStart || positionMs > m_timeRangeEnd))
+        return;
+    m_timePosition = positionMs;
+    rebuildTimeText();
+    update();
+}
+
+void WidgetProgressA::rebuildTimeText()
+{
+    m_timeText = Dashboard::timeText(m_timePosition, m_timeRangeEnd);
+}
+
+void WidgetProgressA::setDateText(const QString &text)
+{
+    m_dateText = text;
+}
+
+void WidgetProgressA::setClipPath(const QString &path)
+{
+    m_clipPath = path;
+    m_track->setClipPath(path);
+    detectDevice();
+    if (m_deviceFound && !Dashboard::isOnDrive(path, m_deviceRoot))
+        m_modelText = QStringLiteral("unknown");
+}
+
+void WidgetProgressA::detectDevice()
+{
+    QStringList roots;
+    for (const RemovableDrive &drive : listRemovableDrives())
+        roots.append(drive.drive);
+    const Dashboard::DeviceDetection detection = Dashboard::detectDevice(roots);
+    m_modelText = detection.modelText;
+    m_deviceRoot = detection.deviceRoot;
+    m_deviceFound = detection.deviceFound;
+}
+
+void WidgetProgressA::setDashboardEnabled(bool enabled)
+{
+    setEnabled(enabled);
+    if (enabled) {
+        m_animationTimer.start();
+        return;
+    }
+    m_animationTimer.stop();
+    m_current = TelemetrySample();
+    update();
+}
+
+void WidgetProgressA::resetDashboard()
+{
+    m_animationTimer.stop();
+    setSpeed(0);
+    setGpsValid(false);
+}
+
+void WidgetProgressA::OnTimeoutAnimation()
+{
+    update();
+}
+
+void WidgetProgressA::loadTrack(qint64 durationMs)
+{
+    if (!m_clipPath.isEmpty())
+        m_current = TelemetrySample();
+    m_track->loadTrack(durationMs);
+    update();
+}
+
+void WidgetProgressA::clearTrack()
+{
+    m_track->clearTrack();
+    m_dragging = false;
+    m_dragPoint = QPoint();
+    m_releasePoint = QPoint();
+    update();
+}
+
+TelemetrySample WidgetProgressA::sampleAt(int positionMs)
+{
+    const TelemetrySample sample = m_track->sampleAt(positionMs);
+    if (m_track->trackReady()) {
+        m_current = m_track->currentSample();
+        setGpsValid(m_track->gpsValid());
+    }
+    return sample;
+}
+
+bool WidgetProgressA::noPositionInClip() const
+{
+    return m_track->noPositionInClip();
+}
+
+void WidgetProgressA::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    const int x0 = Dashboard::panelX0(width());
+    paintBackground(painter, x0);
+    paintMeter(painter, x0);
+    paintGraph(painter);
+    paintMarker(painter);
+    paintTexts(painter, x0);
+    m_timeTextStale = false;
+}
+
+void WidgetProgressA::paintBackground(QPainter &painter, int x0) const
+{
+    using namespace Dashboard;
+    painter.drawPixmap(QRect(0, 0, width(), kStripHeight), m_background, QRect(0, 0, kPanelWidth, kStripHeight));
+    const QRect panel(0, kStripHeight, kPanelWidth, 250);
+    painter.drawPixmap(panel.translated(x0, 0), m_background, panel);
+}
+
+void WidgetProgressA::paintMeter(QPainter &painter, int x0) const
+{
+    const int mx = x0 + kMeterOffsetX;
+    const int my = kMeterY;
+    if (isEnabled())
+        painter.drawPixmap(QRect(mx + 250, my + 1, 184, 184), m_meterFace);
+    if (m_gpsValid)
+        painter.drawPixmap(QRect(mx + 370, my + 120, 43, 43), m_gpsOn);
+    if (m_speedUnitKm)
+        painter.drawPixmap(QRect(mx + 349, my + 108, 24, 13), m_unitKm);
+    else
+        painter.drawPixmap(QRect(mx + 333, my + 108, 36, 13), m_unitMph);
+
+    const int shown = Dashboard::displaySpeed(m_speed, m_speedUnitKm);
+    for (int k = 0; k < Dashboard::litSegments(shown); ++k)
+        painter.drawPixmap(Dashboard::segmentRect(k, x0), m_segments[k]);
+    const Dashboard::SpeedDigits digits = Dashboard::speedDigits(shown);
+    const QSize digitSize(20, 23);
+    if (digits.hundreds >= 0)
+        painter.drawPixmap(QRect(QPoint(mx + 309, my + 79), digitSize), m_digits[digits.hundreds]);
+    if (digits.tens >= 0)
+        painter.drawPixmap(QRect(QPoint(mx + 333, my + 79), digitSize), m_digits[digits.tens]);
+    painter.drawPixmap(QRect(QPoint(mx + 357, my + 79), digitSize), m_digits[digits.units]);
+
+    painter.drawPixmap(QRect(mx + 36, my + 15, 82, 16), m_playTimeBox);
+    painter.drawPixmap(QRect(mx + 36, my + 42, 82, 29), m_modelBox);
+    painter.drawPixmap(QRect(mx + 571, my + 15, 82, 30), m_dateBox);
+}
+
+void WidgetProgressA::paintGraph(QPainter &painter) const
+{
+    const QList<TelemetrySample> &samples = m_track->samples();
+    const int w = width() - 2;
+    const int n = Dashboard::graphSlots(m_timeRangeEnd, int(samples.size()));
+    if (n <= 0)
+        return;
+    int previous[3] = {0, 0, 0};
+    for (qsizetype i = 0; i < samples.size(); ++i) {
+        const int x1 = Dashboard::graphX(i, w, n);
+        const int x2 = Dashboard::graphX(i + 1, w, n);
+        const int values[3] = {samples[i].accelX, samples[i].accelY, samples[i].accelZ};
+        for (int axis = 0; axis < 3; ++axis) {
+            painter.setPen(kAxisColours[axis]);
+            painter.drawLine(x1, Dashboard::graphY(previous[axis]), x2, Dashboard::graphY(values[axis]));
+            previous[axis] = values[axis];
+        }
+    }
+}
+
+void WidgetProgressA::paintMarker(QPainter &painter) const
+{
+    const int x = Dashboard::markerX(m_timePosition, m_timeRangeEnd, width());
+    painter.drawPixmap(x, 2, m_marker);
+    painter.fillRect(QRect(x, 2, 1, 33), Qt::white);
+}
+
+void WidgetProgressA::paintTexts(QPainter &painter, int x0) const
+{
+    painter.setPen(kTextColour);
+    const auto text = [&painter](int x, int y, const QString &value) {
+        painter.drawText(QRect(QPoint(x, y), kTextBox), Qt::AlignLeft, value);
+    };
+    text(x0 + 20, 86, m_timeText);
+    text(x0 + 21, 127, m_modelText);
+    text(x0 + 556, 102,
+         m_dateText.isEmpty() ? QDate::currentDate().toString(QStringLiteral("yyyy.MM.dd")) : m_dateText);
+    text(x0 + 36, 174, Dashboard::accelerationText(m_current.accelX));
+    text(x0 + 36, 193, Dashboard::accelerationText(m_current.accelY));
+    text(x0 + 36, 212, Dashboard::accelerationText(m_current.accelZ));
+    if (m_current.latitude != 0)
+        text(x0 + 560, 188, Dashboard::coordinateText(m_current.latitude));
+    if (m_current.longitude != 0)
+        text(x0 + 560, 216, Dashboard::coordinateText(m_current.longitude));
+}
+
+void WidgetProgressA::mousePressEvent(QMouseEvent *event)
+{
+    const QPoint pos = event->position().toPoint();
+    qCDebug(lcDashboard, "WidgetProgressA::mousePressEvent (%d,%d)", pos.x(), pos.y());
+    if (event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
+    }
+    if (pos.y() > Dashboard::kStripMaxY) {
+        qCDebug(lcDashboard, "break y(mousePressEvent) = %d", pos.y());
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    if (Dashboard::stripArea(rect()).contains(pos)) {
+        m_dragging = true;
+        m_dragPoint = pos;
+        update();
+        event->accept();
+    }
+}
+
+void WidgetProgressA::mouseMoveEvent(QMouseEvent *event)
+{
+    const QPoint pos = event->position().toPoint();
+    if (!m_dragging) {
+        event->ignore();
+        return;
+    }
+    if (pos.y() > Dashboard::kStripMaxY) {
+        qCDebug(lcDashboard, "break y(mouseMoveEvent) = %d", pos.y());
+        QWidget::mouseMoveEvent(event);
+        return;
+    }
+    if (Dashboard::stripArea(rect()).contains(pos)) {
+        m_dragPoint = pos;
+        update();
+        event->accept();
+    }
+}
+
+void WidgetProgressA::mouseReleaseEvent(QMouseEvent *event)
+{
+    const QPoint pos = event->position().toPoint();
+    if (event->button() != Qt::LeftButton || !m_dragging) {
+        event->ignore();
+        return;
+    }
+    if (pos.y() > Dashboard::kStripMaxY) {
+        qCDebug(lcDashboard, "break y(mouseReleaseEvent) = %d", pos.y());
+        QWidget::mouseReleaseEvent(event);
+        return;
+    }
+    m_dragging = false;
+    if (!Dashboard::stripArea(rect()).contains(pos)) {
+        event->ignore();
+        return;
+    }
+    m_releasePoint = pos;
+    const int newpos = Dashboard::releasePosition(m_timeRangeStart, m_timeRangeEnd, pos.x(), width());
+    qCDebug(lcDashboard, "%d/%d, newpos=%d", pos.x() - 2, width() - 14, newpos);
+    emit clicked(newpos);
+}

@@ -1,0 +1,113 @@
+#pragma once
+
+#include "telemetry/telemetrysample.h"
+
+#include <QPixmap>
+#include <QPoint>
+#include <QTimer>
+#include <QWidget>
+
+#include <array>
+
+class TelemetryTrack;
+
+// The telemetry dashboard under the video: a timeline strip (acceleration graph, position marker,
+// seeking with the mouse) above a skinned panel with the speed meter, play time, recorder model,
+// date, accelerations and coordinates. It owns the clip's telemetry track. GUI thread only.
+class WidgetProgressA : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit WidgetProgressA(QWidget *parent = nullptr);
+    ~WidgetProgressA() override;
+    QSize sizeHint() const override { return QSize(642, 250); }
+
+    // Speed in km/h; negative values are not stored, values above 241 show as 0.
+    void setSpeed(int kmh);
+    int speed() const { return m_speed; }
+    void setSpeedUnitKm(bool unitKm);
+    void setGpsValid(bool valid);
+    bool gpsValid() const { return m_gpsValid; }
+    // Clip time range in ms; ignored when end < start.
+    void setTimeRange(int startMs, int endMs);
+    // Playback position in ms; ignored outside the range unless the range has just changed.
+    void setTimePosition(int positionMs);
+    QString timeText() const { return m_timeText; }
+    void setDateText(const QString &text);
+    // The clip on screen: its telemetry is read from there, and the model is shown only for a clip
+    // on the recorder's card.
+    void setClipPath(const QString &path);
+    QString modelText() const { return m_modelText; }
+    // Enables the panel and its 2 s repaint timer, or disables both and clears the current sample.
+    void setDashboardEnabled(bool enabled);
+    bool isAnimating() const { return m_animationTimer.isActive(); }
+    void resetDashboard();
+
+    // Telemetry of the clip set with setClipPath(), stretched over `durationMs`.
+    void loadTrack(qint64 durationMs);
+    // Removes the samples and the strip's seeking state.
+    void clearTrack();
+    // The sample for a playback position; updates the shown values and the GPS indicator.
+    TelemetrySample sampleAt(int positionMs);
+    bool noPositionInClip() const;
+    // Accelerations and coordinates shown on the panel (time and speed unused).
+    const TelemetrySample &currentSample() const { return m_current; }
+    const TelemetryTrack &track() const { return *m_track; }
+
+signals:
+    // A release on the timeline strip chose this position (ms of the time range).
+    void clicked(int positionMs);
+
+public slots:
+    void OnTimeoutAnimation();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    void detectDevice();
+    void rebuildTimeText();
+    void paintBackground(QPainter &painter, int x0) const;
+    void paintMeter(QPainter &painter, int x0) const;
+    void paintGraph(QPainter &painter) const;
+    void paintMarker(QPainter &painter) const;
+    void paintTexts(QPainter &painter, int x0) const;
+
+    TelemetryTrack *m_track;
+    QTimer m_animationTimer;
+
+    QPixmap m_background;
+    QPixmap m_meterFace;
+    QPixmap m_gpsOn;
+    QPixmap m_unitKm;
+    QPixmap m_unitMph;
+    std::array<QPixmap, 24> m_segments;
+    std::array<QPixmap, 10> m_digits;
+    QPixmap m_playTimeBox;
+    QPixmap m_modelBox;
+    QPixmap m_dateBox;
+    QPixmap m_marker;
+
+    int m_timeRangeStart = 0;
+    int m_timeRangeEnd = 0;
+    int m_timePosition = 0;
+    QString m_timeText = QStringLiteral("00:00/00:00");
+    bool m_timeTextStale = false;
+    QString m_modelText = QStringLiteral("unknown");
+    QString m_dateText;
+    QString m_clipPath;
+    QString m_deviceRoot;
+    bool m_deviceFound = false;
+    int m_speed = 0;
+    bool m_speedUnitKm = true;
+    bool m_gpsValid = false;
+    TelemetrySample m_current; // accelerations and position shown on the panel
+
+    bool m_dragging = false;
+    QPoint m_dragPoint;
+    QPoint m_releasePoint;
+};

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "viewer/volumedevice.h"
+
+#include <QPixmap>
+#include <QWidget>
+
+#include <memory>
+
+// The volume bar: ten blocks that show and set the system's output volume. Dragging over the bar
+// sets the level; the main window switches the sound off and on through setSoundOn().
+class WidgetVolume : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // One block stands for this much of a 16-bit channel value.
+    static constexpr int kUnitsPerLevel = 6553;
+
+    // Uses the system's volume device (ALSA) when `device` is null.
+    explicit WidgetVolume(QWidget *parent = nullptr, std::unique_ptr<VolumeDevice> device = {});
+    ~WidgetVolume() override;
+
+    int level() const { return m_level; }
+    // Clamps to 1 … 10, stores the level and writes level × 6553 to both channels.
+    void setLevel(int level);
+    // Off writes 0 to both channels and keeps the level; on writes the level again.
+    void setSoundOn(bool on);
+    // level = left channel / 6553 (0 … 10, not clamped). A device that cannot be read changes nothing.
+    void syncFromDevice();
+
+    QSize sizeHint() const override;
+
+protected:
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    std::unique_ptr<VolumeDevice> m_device;
+    QPixmap m_barImage;
+    QPixmap m_levelImage;
+    int m_level = 9;
+};
+
+// The level a mouse position x selects before clamping: (x + 1) / 5.
+int volumeLevelAt(int x);
+// The device value of a level on both channels: v | v << 16 with v = level × 6553.
+quint32 volumeForLevel(int level);
