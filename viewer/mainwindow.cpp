@@ -17,6 +17,7 @@
 #include "viewer/widgetvolume.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -107,7 +108,7 @@ void MainWindow::createPanes()
 void MainWindow::createButtons()
 {
     using Slot = void (MainWindow::*)();
-    const std::map<Button, Slot> slots = {
+    const std::map<Button, Slot> handlers = {
         {Button::Play, &MainWindow::OnSlotsplay},           {Button::Pause, &MainWindow::OnSlotspause},
         {Button::Stop, &MainWindow::OnSlotsstop},           {Button::PreviousFile, &MainWindow::OnSlotspre_file},
         {Button::FrameBack, &MainWindow::OnSlotsrw},        {Button::FrameForward, &MainWindow::OnSlotsfw},
@@ -124,7 +125,7 @@ void MainWindow::createButtons()
         ClearButton *button = makeButton(this, spec.images, spec.toolTipRow >= 0 ? uiText(spec.toolTipRow) : QString());
         button->setObjectName(QLatin1String(spec.objectName));
         m_buttons[spec.button] = button;
-        if (const auto slot = slots.find(spec.button); slot != slots.end())
+        if (const auto slot = handlers.find(spec.button); slot != handlers.end())
             connect(button, &QToolButton::clicked, this, slot->second);
     }
     connect(m_buttons[Button::Minimize], &QToolButton::clicked, this, &QWidget::showMinimized);
