@@ -2,10 +2,12 @@
 
 #include "app/instanceserver.h"
 #include "app/language.h"
-#include "app/plainmodewindow.h"
 #include "app/preferences.h"
 #include "app/runmode.h"
 #include "playback/mediaframework.h"
+#include "settings/configwindow.h"
+#include "viewer/mainwindow.h"
+#include "viewer/mapview.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -27,8 +29,9 @@ void settleLanguage()
 
 int runViewer(const RunModeChoice &choice, QSplashScreen &splash, InstanceServer &instance)
 {
-    auto window = std::make_unique<PlainModeWindow>(QObject::tr("Viewer"));
+    auto window = std::make_unique<MainWindow>(nullptr, Qt::FramelessWindowHint);
     window->returnToSuite = choice.returnToSuite;
+    window->setWindowTitle(QObject::tr("Viewer"));
     instance.setWindow(window.get());
     instance.listen();
     window->show();
@@ -43,7 +46,7 @@ int runViewer(const RunModeChoice &choice, QSplashScreen &splash, InstanceServer
 
 int runSettings(const RunModeChoice &choice, QSplashScreen &splash, InstanceServer &instance)
 {
-    auto window = std::make_unique<PlainModeWindow>(choice.windowTitle);
+    auto window = std::make_unique<ConfigWindow>(nullptr);
     window->returnToSuite = choice.returnToSuite;
     instance.setWindow(window.get());
     instance.listen();
@@ -67,6 +70,8 @@ int Application::run()
 {
     if (!MediaFramework::initialise())
         return 1;
+    // The map page's address scheme must be known before the application object exists.
+    MapView::registerUrlScheme();
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
 
     QApplication app(m_argc, m_argv);

@@ -27,6 +27,7 @@ public:
     void setSpeed(int kmh);
     int speed() const { return m_speed; }
     void setSpeedUnitKm(bool unitKm);
+    bool speedUnitKm() const { return m_speedUnitKm; }
     void setGpsValid(bool valid);
     bool gpsValid() const { return m_gpsValid; }
     // Clip time range in ms; ignored when end < start.
@@ -42,6 +43,8 @@ public:
     // Enables the panel and its 2 s repaint timer, or disables both and clears the current sample.
     void setDashboardEnabled(bool enabled);
     bool isAnimating() const { return m_animationTimer.isActive(); }
+    // Stops the repaint timer and leaves everything else as it is (playback paused or ended).
+    void stopAnimation() { m_animationTimer.stop(); }
     void resetDashboard();
 
     // Telemetry of the clip set with setClipPath(), stretched over `durationMs`.

@@ -1,5 +1,4 @@
-// Return to the suite launcher when a window that came from it is destroyed.
-#include "app/plainmodewindow.h"
+// Bringing the suite launcher back: a running launcher is asked to restore itself, else it is started.
 #include "app/suitelink.h"
 
 #include <QDir>
@@ -86,7 +85,6 @@ private slots:
     void init();
     void runningLauncherIsRestored();
     void missingLauncherIsStarted();
-    void windowNotFromSuiteDoesNothing();
     void socketPathsDifferByTitle();
 
 private:
@@ -123,10 +121,7 @@ void TestSuiteLink::runningLauncherIsRestored()
     const QString marker = fakeLauncherOnPath();
     FakeLauncher launcher(SuiteLink::socketPathForTitle(QStringLiteral("QRD-7700 Suite")));
     QVERIFY(launcher.isListening());
-    {
-        PlainModeWindow window(QStringLiteral("Viewer"));
-        window.returnToSuite = true;
-    }
+    SuiteLink::returnToSuite();
     QCOMPARE(launcher.requests(), QList<QByteArray>{"restore"});
     QVERIFY(!QFile::exists(marker));
 }
@@ -134,26 +129,11 @@ void TestSuiteLink::runningLauncherIsRestored()
 void TestSuiteLink::missingLauncherIsStarted()
 {
     const QString marker = fakeLauncherOnPath();
-    {
-        PlainModeWindow window(QStringLiteral("QRD-7700 Setting"));
-        window.returnToSuite = true;
-    }
+    SuiteLink::returnToSuite();
     QTRY_VERIFY(QFile::exists(marker));
     QFile file(marker);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("pop\n"));
-}
-
-void TestSuiteLink::windowNotFromSuiteDoesNothing()
-{
-    FakeLauncher launcher(SuiteLink::socketPathForTitle(QStringLiteral("QRD-7700 Suite")));
-    QVERIFY(launcher.isListening());
-    {
-        PlainModeWindow window(QStringLiteral("Viewer"));
-    }
-    // Requests are synchronous, so had the window asked, its request would come before ours.
-    QVERIFY(SuiteLink::sendRequest(QStringLiteral("QRD-7700 Suite"), QStringLiteral("probe")));
-    QCOMPARE(launcher.requests(), QList<QByteArray>{"probe"});
 }
 
 void TestSuiteLink::socketPathsDifferByTitle()
@@ -165,5 +145,5 @@ void TestSuiteLink::socketPathsDifferByTitle()
     QVERIFY(viewer.startsWith(qEnvironmentVariable("XDG_RUNTIME_DIR")));
 }
 
-QTEST_MAIN(TestSuiteLink)
+QTEST_GUILESS_MAIN(TestSuiteLink)
 #include "tst_suitelink.moc"

@@ -19,6 +19,7 @@ struct Command
     const char *summary;
     const char *usage; // full help text, printed for "SUBCOMMAND --help" and on usage errors
     int (*run)(const QStringList &arguments);
+    bool needsGui = false; // paints text or pictures: runs with a (headless) GUI application
 };
 
 QTextStream &out();
@@ -42,5 +43,6 @@ extern const Command gpxCommand;
 extern const Command clipsCommand;    // tools/cli/cmd_catalogue.cpp
 extern const Command settingsCommand; // tools/cli/cmd_settings.cpp
 extern const Command probeCommand;    // tools/cli/cmd_probe.cpp
+extern const Command demoCardCommand; // tools/cli/cmd_democard.cpp
 
 } // namespace Cli

@@ -2,8 +2,10 @@
 #include "tools/cli/clicommand.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
-#include <iterator>
+#include <memory>
+
 
 namespace Cli {
 // Subcommand definitions live in their own files.
@@ -19,6 +21,7 @@ const Cli::Command *const kCommands[] = {
     &Cli::clipsCommand,
     &Cli::settingsCommand,
     &Cli::probeCommand,
+    &Cli::demoCardCommand,
 };
 
 void printOverview(QTextStream &stream)
@@ -32,11 +35,29 @@ void printOverview(QTextStream &stream)
     stream << "\n'qrd7700-cli SUBCOMMAND --help' shows the help of one subcommand.\n";
 }
 
+const Cli::Command *findCommand(const char *name)
+{
+    for (const Cli::Command *command : kCommands) {
+        if (command && name && qstrcmp(name, command->name) == 0)
+            return command;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    const Cli::Command *requested = argc > 1 ? findCommand(argv[1]) : nullptr;
+    std::unique_ptr<QCoreApplication> app;
+    if (requested && requested->needsGui) {
+        // Pictures and text are painted without a screen.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QStringList arguments = QCoreApplication::arguments().mid(1);
     if (arguments.isEmpty()) {
         printOverview(Cli::err());

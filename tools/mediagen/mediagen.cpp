@@ -82,7 +82,9 @@ bool pushFrames(GstElement *pipeline, const ClipSpec &spec)
     bool ok = true;
     for (int frame = 0; frame < spec.frames && ok; ++frame) {
         for (int c = 0; c < sources.size() && ok; ++c) {
-            const QImage picture = drawFrame(c, frame, spec.channels.at(c), spec.textured);
+            const QImage picture = (spec.picture ? spec.picture(c, frame, spec.channels.at(c))
+                                                 : drawFrame(c, frame, spec.channels.at(c), spec.textured))
+                                       .convertToFormat(QImage::Format_RGB32);
             GstBuffer *buffer = gst_buffer_new_memdup(picture.constBits(), gsize(picture.sizeInBytes()));
             GST_BUFFER_PTS(buffer) = gst_util_uint64_scale(frame, GST_SECOND, spec.fps);
             GST_BUFFER_DURATION(buffer) = gst_util_uint64_scale(1, GST_SECOND, spec.fps);

@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace MediaGen {
 
 struct ClipSpec
@@ -21,6 +23,8 @@ struct ClipSpec
     bool telemetry = false;   // AVI only: a telemetry stream along a short route
     bool textured = false;    // a moving noise texture instead of a flat background, so that
                               // decoding costs about what camera pictures cost (benchmarks)
+    // Paints the pictures instead of drawFrame (no frame mark then); returns `size` pictures.
+    std::function<QImage(int channel, int frame, const QSize &size)> picture;
 };
 
 // Element factories needed to write (and play) the kind of clip that are not installed; empty when

@@ -1,0 +1,392 @@
+// The viewer end to end on a generated card: folder, list, playback, telemetry, map, transport,
+// filters, zoom, pan, rotate, snapshot, print and the settings round trip.
+#include "viewer/mainwindow.h"
+
+#include "catalogue/clip.h"
+#include "playback/mediaframework.h"
+#include "playback/player.h"
+#include "settings/configwindow.h"
+#include "skin/clearbutton.h"
+#include "tools/clipwriter/aviclipwriter.h"
+#include "tools/mediagen/mediagen.h"
+#include "viewer/cliplist.h"
+#include "viewer/mapview.h"
+#include "viewer/videogeometry.h"
+#include "viewer/videoview.h"
+#include "viewer/widgetprogressa.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+using ViewerLayout::Button;
+
+namespace {
+
+constexpr QSize kFront(320, 180);
+constexpr QSize kRear(160, 90);
+constexpr double kLatitude = 37.5;
+constexpr double kLongitude = 127.0;
+
+// Answers the next modal dialog of type T with `act`, on the event loop the dialog runs.
+template <typename T>
+void answerNextModal(std::function<void(T *)> act)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, act] {
+        if (auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            act(dialog);
+        }
+    });
+    timer->start();
+}
+
+// Types a file name into a file dialog and presses its accept button, as a user would.
+void typeFileName(QFileDialog *dialog, const QString &path)
+{
+    auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+    QVERIFY(edit);
+    edit->setText(path);
+    static_cast<QDialog *>(dialog)->accept();
+}
+
+bool writeTelemetryAvi(const QString &path, QString *error)
+{
+    ClipWriter::ClipDescription description;
+    description.framesPerSecond = 10;
+    description.durationMs = 2000;
+    description.audio = true;
+    description.videoStreams.clear();
+    for (int channel = 0; channel < 2; ++channel) {
+        ClipWriter::VideoStream stream;
+        stream.size = channel == 0 ? kFront : kRear;
+        stream.paint = [channel](QPainter &painter, const QSize &size, int frame) {
+            painter.drawImage(0, 0, MediaGen::drawFrame(channel, frame, size));
+        };
+        description.videoStreams.append(stream);
+    }
+    ClipWriter::TelemetryRoute route;
+    route.positions = {{kLatitude, kLongitude}};
+    route.speedKnots = {54.0}; // 100 km/h
+    description.route = route;
+    return ClipWriter::writeAviClip(path, description, error);
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void folderFillsListAndPlaysFirstRow();
+    void telemetryMovesSpeedAndMap();
+    void nextAndPreviousWrap();
+    void endOfClipPlaysNext();
+    void singleClipStopsAndRewinds();
+    void categoriesAndFilters();
+    void folderWithoutClipsWarns();
+    void zoomPanRotate();
+    void maximizeIgnoredOnSmallScreen();
+    void snapshotWritesOneFilePerChannel();
+    void printPlacesPictures();
+    void settingsRoundTripChangesSpeedUnit();
+    void looseFilePlays();
+
+private:
+    QString card() const { return m_card.path(); }
+    QTemporaryDir m_card;
+    QTemporaryDir m_scratch;
+    std::unique_ptr<MainWindow> m_window;
+    QStringList m_warnings;
+    QTimer m_warningCloser;
+};
+
+void TestMainWindow::initTestCase()
+{
+    const QStringList missing = MediaGen::missingForMp4(false) + MediaGen::missingForAvi();
+    if (!missing.isEmpty())
+        QSKIP(qPrintable(QStringLiteral("GStreamer elements missing: ") + missing.join(QLatin1String(", "))));
+    QVERIFY(QDir(card()).mkpath(QStringLiteral("REC")));
+    QVERIFY(QDir(card()).mkpath(QStringLiteral("EVENT")));
+    QString error;
+    QVERIFY2(writeTelemetryAvi(card() + QStringLiteral("/REC/REC_2012_05_14_10_20_30.avi"), &error), qPrintable(error));
+    QVERIFY2(writeTelemetryAvi(card() + QStringLiteral("/EVENT/EVS_2012_05_14_10_22_30_I.avi"), &error),
+             qPrintable(error));
+    MediaGen::ClipSpec two;
+    two.channels = {kFront, kRear};
+    two.fps = 15;
+    two.frames = 30;
+    two.audio = false;
+    QVERIFY2(MediaGen::writeMp4(card() + QStringLiteral("/REC/REC_2012_05_14_10_21_30.mp4"), two, &error),
+             qPrintable(error));
+    MediaGen::ClipSpec one = two;
+    one.channels = {kFront};
+    QVERIFY2(MediaGen::writeMp4(card() + QStringLiteral("/EVENT/EVS_2012_05_14_10_23_30_M.mp4"), one, &error),
+             qPrintable(error));
+    QFile empty(card() + QStringLiteral("/REC/REC_2012_05_14_10_24_30.mp4"));
+    QVERIFY(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    qputenv("QRD7700_CARDS", QFile::encodeName(card()));
+
+    // Warning boxes are answered at once and remembered.
+    connect(&m_warningCloser, &QTimer::timeout, this, [this] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            m_warnings << box->text();
+            box->accept();
+        }
+    });
+    m_warningCloser.start(20);
+}
+
+void TestMainWindow::init()
+{
+    m_warnings.clear();
+    m_window = std::make_unique<MainWindow>(nullptr, Qt::FramelessWindowHint);
+    m_window->show();
+}
+
+void TestMainWindow::cleanup()
+{
+    m_window.reset();
+}
+
+void TestMainWindow::folderFillsListAndPlaysFirstRow()
+{
+    QVERIFY(!m_window->button(Button::Play)->isEnabled());
+    m_window->openFolder(card());
+    MyListWidget *list = m_window->clipList();
+    QStringList names;
+    for (int row = 0; row < list->count(); ++row)
+        names << list->item(row)->text();
+    QCOMPARE(names, QStringList({"EVS_2012_05_14_10_22_30_I.avi", "EVS_2012_05_14_10_23_30_M.mp4",
+                                 "REC_2012_05_14_10_20_30.avi", "REC_2012_05_14_10_21_30.mp4"}));
+    QCOMPARE(list->currentRow(), 0);
+    QVERIFY(m_window->player());
+    QCOMPARE(m_window->player()->clip(), MyListWidget::clipOf(list->item(0)));
+    QCOMPARE(m_window->player()->channelCount(), 2);
+    QVERIFY(m_window->isPlaying());
+    QVERIFY(m_window->button(Button::Play)->isEnabled());
+    QVERIFY(m_window->button(Button::SwapViews)->isEnabled());
+    QCOMPARE(m_window->folderLabel()->text(), card());
+    // Both channels reach their views; the time moves on the dashboard.
+    QTRY_VERIFY(MediaGen::readFrameMark(m_window->player()->rendererPicture(0)).frame > 2);
+    QTRY_COMPARE(MediaGen::readFrameMark(m_window->player()->rendererPicture(1)).channel, 1);
+    QTRY_VERIFY(m_window->dashboard()->timeText().endsWith(QLatin1String("/00:02")));
+}
+
+void TestMainWindow::telemetryMovesSpeedAndMap()
+{
+    m_window->openFolder(card());
+    QTRY_COMPARE(m_window->dashboard()->speed(), 100);
+    QTRY_VERIFY(qAbs(m_window->mapPane()->latitude() - kLatitude) < 1e-5);
+    QVERIFY(qAbs(m_window->mapPane()->longitude() - kLongitude) < 1e-5);
+    QVERIFY(!m_window->dashboard()->noPositionInClip());
+}
+
+void TestMainWindow::nextAndPreviousWrap()
+{
+    m_window->openFolder(card());
+    MyListWidget *list = m_window->clipList();
+    m_window->OnSlotspre_file();
+    QCOMPARE(list->currentRow(), 3);
+    QCOMPARE(m_window->player()->clip(), MyListWidget::clipOf(list->item(3)));
+    m_window->OnSlotsnext_file();
+    QCOMPARE(list->currentRow(), 0);
+    m_window->OnSlotsnext_file();
+    QCOMPARE(list->currentRow(), 1);
+    QVERIFY(m_window->isPlaying());
+}
+
+void TestMainWindow::endOfClipPlaysNext()
+{
+    m_window->openFolder(card());
+    m_window->playSelectClip(3);
+    QCOMPARE(m_window->clipList()->currentRow(), 3);
+    // The last clip runs to its end and the list wraps to the first.
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->clipList()->currentRow(), 0, 15000);
+    QVERIFY(m_window->isPlaying());
+}
+
+void TestMainWindow::singleClipStopsAndRewinds()
+{
+    m_window->openFolder(card());
+    m_window->OnSlotsfile_filterM();
+    QCOMPARE(m_window->clipList()->count(), 1);
+    QVERIFY(m_window->isPlaying());
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->isPlaying(), 15000);
+    QCOMPARE(m_window->clipList()->currentRow(), 0);
+    QTRY_COMPARE(m_window->player()->positionMs(), 0);
+    QVERIFY(m_window->player()->isPaused());
+}
+
+void TestMainWindow::categoriesAndFilters()
+{
+    m_window->openFolder(card());
+    MyListWidget *list = m_window->clipList();
+    QVERIFY(!m_window->categoryButton(0)->isEnabled());
+    QVERIFY(!m_window->filterButton(0)->isEnabled());
+
+    m_window->OnSlotsfile_sortNormal();
+    QCOMPARE(list->count(), 2);
+    QCOMPARE(list->item(0)->text(), QStringLiteral("REC_2012_05_14_10_20_30.avi"));
+    QVERIFY(!m_window->categoryButton(1)->isEnabled());
+    QVERIFY(m_window->categoryButton(0)->isEnabled());
+
+    m_window->OnSlotsfile_sortEvent();
+    QCOMPARE(list->count(), 2);
+    QCOMPARE(list->item(0)->text(), QStringLiteral("EVS_2012_05_14_10_22_30_I.avi"));
+
+    // A filter keeps the category, and a category keeps the filter.
+    m_window->OnSlotsfile_filterI();
+    QCOMPARE(m_window->category(), 2);
+    QCOMPARE(list->count(), 1);
+    m_window->OnSlotsfile_filterP();
+    QCOMPARE(list->count(), 0);
+    m_window->OnSlotsfile_sortAll();
+    QCOMPARE(m_window->filter(), 3);
+    QCOMPARE(list->count(), 0);
+    QVERIFY(m_warnings.isEmpty());
+    QVERIFY(!m_window->filterButton(3)->isEnabled());
+}
+
+void TestMainWindow::folderWithoutClipsWarns()
+{
+    m_window->openFolder(m_scratch.path());
+    QTRY_COMPARE(m_warnings, QStringList{QStringLiteral("Please select proper folder")});
+    QCOMPARE(m_window->clipList()->count(), 0);
+    // A category button with no folder open scans the working folder and finds nothing.
+    m_window->OnSlotsfile_sortNormal();
+    QTRY_COMPARE(m_warnings.size(), 2);
+    QCOMPARE(m_warnings.last(), QStringLiteral("폴더를 먼저 선택해 주세요."));
+}
+
+void TestMainWindow::zoomPanRotate()
+{
+    m_window->openFolder(card());
+    // Playing pictures have used up the loading picture, which is never rotated.
+    QTRY_VERIFY(MediaGen::readFrameMark(m_window->player()->rendererPicture(0)).frame > 2);
+    VideoView *view = m_window->view1();
+    QCOMPARE(view->width(), 640);
+    const QRect fitted = view->rendererRect();
+    m_window->OnSlotszoom_in();
+    QCOMPARE(view->rendererRect(), VideoGeometry::zoomedRect(QSize(640, 360), 1.3f, QSize(640, 360)));
+    m_window->OnSlotspan();
+    QVERIFY(m_window->panMode());
+    QVERIFY(!m_window->clipList()->isEnabled());
+    QVERIFY(!m_window->mapPane()->isEnabled());
+    QVERIFY(view->isPanEnabled());
+    m_window->OnSlotszoom_win();
+    QCOMPARE(view->rendererRect(), fitted);
+    m_window->OnSlotsstop();
+    QVERIFY(!m_window->panMode());
+    QVERIFY(m_window->clipList()->isEnabled());
+
+    m_window->OnSlotsrotate();
+    QCOMPARE(m_window->player()->rotation(), 180);
+    // The picture shown after the rotation is upside down: its mark reads after turning it back.
+    QTRY_VERIFY(MediaGen::readFrameMark(m_window->player()->rendererPicture(0).transformed(QTransform().rotate(180)))
+                    .isValid());
+    m_window->OnSlotsrotate();
+    QCOMPARE(m_window->player()->rotation(), 0);
+}
+
+void TestMainWindow::maximizeIgnoredOnSmallScreen()
+{
+    if (ViewerLayout::canMaximize(m_window->screen()->geometry().size()))
+        QSKIP("the test screen is large enough to maximize");
+    m_window->OnSlotsmaximize();
+    QVERIFY(!m_window->isMaximizedLayout());
+    QCOMPARE(m_window->size(), QSize(1024, 645));
+}
+
+void TestMainWindow::snapshotWritesOneFilePerChannel()
+{
+    m_window->openFolder(card());
+    QTRY_VERIFY(MediaGen::readFrameMark(m_window->player()->rendererPicture(0)).isValid());
+    const QString chosen = m_scratch.filePath(QStringLiteral("shot"));
+    answerNextModal<QFileDialog>([chosen](QFileDialog *dialog) {
+        typeFileName(dialog, chosen);
+    });
+    m_window->OnSlotssnapshot();
+    QVERIFY(!m_window->isPlaying());
+    QVERIFY(m_warnings.isEmpty());
+    const QImage front(m_scratch.filePath(QStringLiteral("shot-1ch-SD.jpg")));
+    const QImage rear(m_scratch.filePath(QStringLiteral("shot-2ch-SD.jpg")));
+    QCOMPARE(front.size(), kFront);
+    QCOMPARE(rear.size(), kRear);
+}
+
+void TestMainWindow::printPlacesPictures()
+{
+    m_window->openFolder(card());
+    QTRY_VERIFY(MediaGen::readFrameMark(m_window->player()->rendererPicture(0)).isValid());
+    const QString pdf = m_scratch.filePath(QStringLiteral("print.pdf"));
+    answerNextModal<QPrintDialog>([pdf](QPrintDialog *dialog) {
+        dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
+        dialog->printer()->setOutputFileName(pdf);
+        dialog->done(QDialog::Accepted);
+    });
+    m_window->OnSlotsprint();
+    QFile file(pdf);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QVERIFY(bytes.startsWith("%PDF"));
+    QCOMPARE(bytes.count("/Subtype /Image"), 2); // one picture per channel
+}
+
+void TestMainWindow::settingsRoundTripChangesSpeedUnit()
+{
+    QVERIFY(m_window->dashboard()->speedUnitKm());
+    answerNextModal<ConfigWindow>([](ConfigWindow *dialog) {
+        QCOMPARE(dialog->viewerSpeedUnit, 1);
+        QTest::mouseClick(dialog, Qt::LeftButton, {}, QPoint(330, 605)); // the hidden mph target
+        dialog->OnSlotsOK();
+    });
+    m_window->OnSlotssetting();
+    QVERIFY(!m_window->dashboard()->speedUnitKm());
+}
+
+void TestMainWindow::looseFilePlays()
+{
+    const QString path = card() + QStringLiteral("/REC/REC_2012_05_14_10_21_30.mp4");
+    answerNextModal<QFileDialog>([path](QFileDialog *dialog) {
+        typeFileName(dialog, path);
+    });
+    m_window->OnSlotsfile_open();
+    QCOMPARE(m_window->clipList()->count(), 1);
+    m_window->playSelectClip(0);
+    QVERIFY(m_window->player());
+    QCOMPARE(m_window->player()->clip()->file().absoluteFilePath(), QFileInfo(path).absoluteFilePath());
+    QTRY_VERIFY(MediaGen::readFrameMark(m_window->player()->rendererPicture(0)).frame > 2);
+}
+
+int main(int argc, char **argv)
+{
+    MapView::registerUrlScheme();
+    if (!MediaFramework::initialise())
+        return 1;
+    QApplication app(argc, argv);
+    QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    TestMainWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_mainwindow.moc"

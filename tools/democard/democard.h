@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Writes a demo memory card as the recorder leaves it: REC/ and EVENT/ folders with recorder-named
+// two-channel clips along one drive, cause markers on event clips, a zero-byte clip, the setting/
+// folder with one-value files and update/version.txt naming the model.
+namespace DemoCard {
+
+struct Options
+{
+    int clipSeconds = 20;  // length of each clip
+    bool withMp4 = true;   // also write H.264 MP4 clips (needs the GStreamer encoders)
+};
+
+// Writes the card below `root` (created when missing). Existing files of the same names are
+// replaced. Returns false with *error set when something cannot be written.
+bool write(const QString &root, const Options &options, QStringList *written, QString *error);
+
+} // namespace DemoCard

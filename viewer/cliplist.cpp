@@ -1,0 +1,97 @@
+#include "viewer/cliplist.h"
+
+#include "catalogue/clip.h"
+
+#include <QCoreApplication>
+#include <QCursor>
+#include <QFileInfo>
+#include <QMouseEvent>
+
+namespace {
+// Loose files (chosen with the open-file button) keep their path here; they carry no clip.
+constexpr int LooseFileRole = ClipPointerRole + 1;
+} // namespace
+
+MyListWidget::MyListWidget(QWidget *window, QWidget *parent)
+    : QListWidget(parent)
+    , m_window(window)
+{
+    setDragEnabled(true);
+    setStyleSheet(styleSheetText());
+}
+
+QString MyListWidget::styleSheetText()
+{
+    return QStringLiteral(
+        "QListWidget { border: 1px solid rgb(62,62,59); color: #ffffff; font-family: 'Segoe UI', 'Arial'; "
+        "font-size: 10pt; background-color: rgb(7,7,7); }\n"
+        "QScrollBar:vertical { border: 1px solid rgb(62,62,59); background: rgb(7,7,7); width: 23px; "
+        "margin: 20px 0px 20px 0px; }\n"
+        "QScrollBar::handle:vertical { border: 1px solid rgb(62,62,59); background: qlineargradient(spread:pad, "
+        "x1:1, y1:1, x2:1, y2:0, stop:0 rgba(0, 0, 0, 255), stop:1 rgba(52, 52, 52, 255)); min-height: 20px; }\n"
+        "QScrollBar::add-line:vertical { background: rgb(7,7,7); height: 16px; subcontrol-position: bottom; "
+        "subcontrol-origin: margin; border: 1px solid rgb(62,62,59); }\n"
+        "QScrollBar::sub-line:vertical { background: rgb(7,7,7); height: 16px; subcontrol-position: top; "
+        "subcontrol-origin: margin; border: 1px solid rgb(62,62,59); }\n"
+        "QScrollBar:up-arrow:vertical { width: 23px; height: 17px; background: white; border: none; "
+        "image: url(:/gfx_r/2012/list_up_1.png); }\n"
+        "QScrollBar:down-arrow:vertical { width: 23px; height: 17px; background: white; border: none; "
+        "image: url(:/gfx_r/2012/list_down_1.png); }\n"
+        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }");
+}
+
+void MyListWidget::appendClip(Clip *clip)
+{
+    auto *item = new QListWidgetItem(clip->file().fileName());
+    item->setData(ClipPointerRole, QVariant::fromValue(reinterpret_cast<quintptr>(clip)));
+    addItem(item);
+}
+
+void MyListWidget::appendLooseFile(const QString &path)
+{
+    auto *item = new QListWidgetItem(QFileInfo(path).fileName());
+    item->setData(LooseFileRole, path);
+    addItem(item);
+}
+
+Clip *MyListWidget::clipOf(const QListWidgetItem *item)
+{
+    if (!item)
+        return nullptr;
+    return reinterpret_cast<Clip *>(item->data(ClipPointerRole).value<quintptr>());
+}
+
+QString MyListWidget::looseFileOf(const QListWidgetItem *item)
+{
+    return item ? item->data(LooseFileRole).toString() : QString();
+}
+
+int MyListWidget::rowOf(const Clip *clip) const
+{
+    for (int row = 0; row < count(); ++row) {
+        if (clipOf(item(row)) == clip)
+            return row;
+    }
+    return -1;
+}
+
+void MyListWidget::mousePressEvent(QMouseEvent *event)
+{
+    if (event->globalPosition().toPoint() == QCursor::pos()) {
+        QListWidget::mousePressEvent(event);
+        return;
+    }
+    // A press that the pointer did not make (one sent by a program).
+    const QPoint cursor = QCursor::pos();
+    if (m_redirecting || !m_window || cursor.x() < 1 || cursor.y() < 1)
+        return;
+    m_redirecting = true;
+    const QPointF at(100, 100);
+    const QPointF global = m_window->mapToGlobal(at);
+    QCoreApplication::postEvent(m_window, new QMouseEvent(QEvent::MouseButtonPress, at, global, Qt::LeftButton,
+                                                          Qt::LeftButton, Qt::NoModifier));
+    QCoreApplication::postEvent(m_window, new QMouseEvent(QEvent::MouseButtonRelease, at, global, Qt::LeftButton,
+                                                          Qt::NoButton, Qt::NoModifier));
+    // Presses that arrive before the posted click has been delivered are ignored.
+    QMetaObject::invokeMethod(this, [this] { m_redirecting = false; }, Qt::QueuedConnection);
+}

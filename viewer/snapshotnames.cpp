@@ -1,0 +1,78 @@
+#include "viewer/snapshotnames.h"
+
+#include <QLocale>
+
+#include <algorithm>
+
+namespace Snapshot {
+
+QString resolutionTag(int frameHeight)
+{
+    if (frameHeight >= 1080)
+        return QStringLiteral("-FHD");
+    if (frameHeight >= 720)
+        return QStringLiteral("-HD");
+    return QStringLiteral("-SD");
+}
+
+QString proposedName(const QDateTime &when)
+{
+    return QStringLiteral("QRD-7700_") + QLocale().toString(when, QStringLiteral("yyyyMMddhhmmss'.jpg'"));
+}
+
+bool isCancelledName(const QString &chosen)
+{
+    return chosen.isNull() || chosen.size() <= 4;
+}
+
+QString withImageExtension(const QString &chosen, const QString &defaultExtension)
+{
+    const QString tail = chosen.right(4);
+    if (tail.compare(QLatin1String(".jpg"), Qt::CaseInsensitive) == 0
+        || tail.compare(QLatin1String(".png"), Qt::CaseInsensitive) == 0)
+        return chosen;
+    return chosen + defaultExtension;
+}
+
+QString extensionForFilter(const QString &selectedFilter)
+{
+    // The dialog offers one filter for both formats; a filter naming only PNG picks PNG.
+    if (selectedFilter.contains(QLatin1String("*.png")) && !selectedFilter.contains(QLatin1String("*.jpg")))
+        return QStringLiteral(".png");
+    return QStringLiteral(".jpg");
+}
+
+QStringList channelFileNames(const QString &name, const std::array<QSize, 2> &frameSizes, int channels)
+{
+    const QString extension = name.right(4);
+    const QString stem = name.left(name.size() - 4);
+    QStringList names;
+    for (int i = 0; i < std::min(channels, 2); ++i)
+        names << stem + QStringLiteral("-%1ch").arg(i + 1) + resolutionTag(frameSizes[i].height()) + extension;
+    return names;
+}
+
+namespace {
+
+QRect placeOnPage(const QRect &page, const QSize &picture, int top)
+{
+    if (picture.isEmpty())
+        return QRect(page.left() + page.width() / 2, top, 0, 0);
+    const double scale = std::min(double(page.width()) / picture.width(), double(page.height()) / picture.height());
+    const int width = int(picture.width() * scale);
+    const int height = int(picture.height() * scale);
+    return QRect(page.left() + (page.width() - width) / 2, top, width, height);
+}
+
+} // namespace
+
+PrintPlacement printPlacement(const QRect &page, const QSize &first, const QSize &second, int channels)
+{
+    PrintPlacement placement;
+    placement.first = placeOnPage(page, first, 20);
+    if (channels > 1)
+        placement.second = placeOnPage(page, second, placement.first.height() + 30);
+    return placement;
+}
+
+} // namespace Snapshot

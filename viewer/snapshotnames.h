@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QDateTime>
+#include <QImage>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+
+// Names and page placement of saved and printed pictures, one picture per recorder channel.
+namespace Snapshot {
+
+// "-FHD" from 1080 rows up, "-HD" from 720, "-SD" below (and for an unknown size).
+QString resolutionTag(int frameHeight);
+
+// The name offered in the save dialog: "QRD-7700_yyyyMMddhhmmss.jpg" in the default locale.
+QString proposedName(const QDateTime &when);
+
+// True when the dialog's answer counts as cancelled (no name, or four characters or fewer).
+bool isCancelledName(const QString &chosen);
+
+// The chosen name with an image extension: names whose last four characters are not ".jpg" or
+// ".png" (any case) get `defaultExtension` appended, so that the picture writer knows the format.
+QString withImageExtension(const QString &chosen, const QString &defaultExtension);
+
+// The extension that goes with the dialog's selected filter entry (".png" or ".jpg").
+QString extensionForFilter(const QString &selectedFilter);
+
+// One file name per channel: stem + "-<n>ch" + tag + extension, the extension being the last four
+// characters of `name`.
+QStringList channelFileNames(const QString &name, const std::array<QSize, 2> &frameSizes, int channels);
+
+struct PrintPlacement
+{
+    QRect first;
+    QRect second; // empty for a one-channel clip
+};
+
+// Both pictures scaled to the page width keeping their aspect ratio, centred horizontally, the
+// first 20 units from the top and the second 30 units below it.
+PrintPlacement printPlacement(const QRect &page, const QSize &first, const QSize &second, int channels);
+
+} // namespace Snapshot
