@@ -121,11 +121,11 @@ void MainWindow::createButtons()
         {Button::FileOpen, &MainWindow::OnSlotsfile_open},  {Button::FolderOpen, &MainWindow::OnSlotsfolder_open},
         {Button::SwapViews, &MainWindow::OnSlotslist_screen},
     };
-    for (const ViewerLayout::ButtonSpec &spec : ViewerLayout::buttonTable()) {
-        ClearButton *button = makeButton(this, spec.images, spec.toolTipRow >= 0 ? uiText(spec.toolTipRow) : QString());
-        button->setObjectName(QLatin1String(spec.objectName));
-        m_buttons[spec.button] = button;
-        if (const auto slot = handlers.find(spec.button); slot != handlers.end())
+    for (const ViewerLayout::ButtonSpec &entry : ViewerLayout::buttonTable()) {
+        ClearButton *button = makeButton(this, entry.images, entry.toolTipRow >= 0 ? uiText(entry.toolTipRow) : QString());
+        button->setObjectName(QLatin1String(entry.objectName));
+        m_buttons[entry.button] = button;
+        if (const auto slot = handlers.find(entry.button); slot != handlers.end())
             connect(button, &QToolButton::clicked, this, slot->second);
     }
     connect(m_buttons[Button::Minimize], &QToolButton::clicked, this, &QWidget::showMinimized);
@@ -169,9 +169,9 @@ void MainWindow::applyTexts()
                                     Messages::filterParking()};
     for (int i = 0; i < 4; ++i)
         m_filterButtons[i]->setText(filterTexts[i]);
-    for (const ViewerLayout::ButtonSpec &spec : ViewerLayout::buttonTable()) {
-        if (spec.toolTipRow >= 0)
-            m_buttons[spec.button]->setToolTipText(uiText(spec.toolTipRow));
+    for (const ViewerLayout::ButtonSpec &entry : ViewerLayout::buttonTable()) {
+        if (entry.toolTipRow >= 0)
+            m_buttons[entry.button]->setToolTipText(uiText(entry.toolTipRow));
     }
 }
 

@@ -19,14 +19,14 @@ int main(int argc, char **argv)
     const int seconds = argc > 1 ? QByteArray(argv[1]).toInt() : 30;
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("REC_2012_05_14_10_20_30.mp4"));
-    MediaGen::ClipSpec spec;
-    spec.channels = {QSize(1920, 1080), QSize(1280, 720)};
-    spec.fps = 30;
-    spec.frames = 30 * seconds;
-    spec.audio = true;
-    spec.bitrateKbps = 8000;
-    spec.textured = true;
-    if (!Bench::writeClip(path, spec))
+    MediaGen::ClipSpec clipSpec;
+    clipSpec.channels = {QSize(1920, 1080), QSize(1280, 720)};
+    clipSpec.fps = 30;
+    clipSpec.frames = 30 * seconds;
+    clipSpec.audio = true;
+    clipSpec.bitrateKbps = 8000;
+    clipSpec.textured = true;
+    if (!Bench::writeClip(path, clipSpec))
         return 1;
     Bench::printLoad();
 
@@ -39,7 +39,7 @@ int main(int argc, char **argv)
     out << QStringLiteral("clip: 1920x1080 + 1280x720, 30 fps, %1 s, AAC sound").arg(seconds) << Qt::endl;
     for (int c = 0; c < 2; ++c) {
         out << QStringLiteral("channel %1: %2 of %3 pictures delivered (%4 lost)")
-                   .arg(c).arg(filter.count(c)).arg(spec.frames).arg(spec.frames - filter.count(c))
+                   .arg(c).arg(filter.count(c)).arg(clipSpec.frames).arg(clipSpec.frames - filter.count(c))
             << Qt::endl;
     }
     out << QStringLiteral("played a %1 s clip in %2 s, CPU %3 s (%4 of one core)").arg(seconds)

@@ -59,14 +59,14 @@ int main(int argc, char **argv)
     const int seconds = argc > 1 ? QByteArray(argv[1]).toInt() : 10;
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("REC_2012_05_14_10_20_30.mp4"));
-    MediaGen::ClipSpec spec;
-    spec.channels = {QSize(1920, 1080)};
-    spec.fps = 30;
-    spec.frames = 30 * seconds;
-    spec.audio = false;
-    spec.bitrateKbps = 12000;
-    spec.textured = true;
-    if (!Bench::writeClip(path, spec))
+    MediaGen::ClipSpec clipSpec;
+    clipSpec.channels = {QSize(1920, 1080)};
+    clipSpec.fps = 30;
+    clipSpec.frames = 30 * seconds;
+    clipSpec.audio = false;
+    clipSpec.bitrateKbps = 12000;
+    clipSpec.textured = true;
+    if (!Bench::writeClip(path, clipSpec))
         return 1;
     Bench::printLoad();
 
@@ -80,7 +80,7 @@ int main(int argc, char **argv)
     }
     const double bareRate = bareFrames / bare;
     const double fullRate = filter.count(0) / full.wallSeconds;
-    out << QStringLiteral("clip: 1920x1080, 30 fps, %1 s, %2 frames").arg(seconds).arg(spec.frames) << Qt::endl;
+    out << QStringLiteral("clip: 1920x1080, 30 fps, %1 s, %2 frames").arg(seconds).arg(clipSpec.frames) << Qt::endl;
     out << QStringLiteral("bare decode:  %1 frames in %2 s = %3 fps (%4x real time)")
                .arg(bareFrames).arg(bare, 0, 'f', 2).arg(bareRate, 0, 'f', 1).arg(bareRate / 30, 0, 'f', 2)
         << Qt::endl;

@@ -27,13 +27,13 @@ void printLoad()
         QTextStream(stdout) << "load average: " << loadavg.readLine().trimmed() << Qt::endl;
 }
 
-bool writeClip(const QString &path, const MediaGen::ClipSpec &spec)
+bool writeClip(const QString &path, const MediaGen::ClipSpec &clipSpec)
 {
     QTextStream out(stdout);
     QElapsedTimer timer;
     timer.start();
     QString error;
-    if (!MediaGen::writeMp4(path, spec, &error)) {
+    if (!MediaGen::writeMp4(path, clipSpec, &error)) {
         out << "cannot write " << path << ": " << error << Qt::endl;
         return false;
     }

@@ -32,7 +32,7 @@ private:
 double cpuSeconds();
 // Prints the machine's load average: the figures mean little on a machine busy with other work.
 void printLoad();
-bool writeClip(const QString &path, const MediaGen::ClipSpec &spec);
+bool writeClip(const QString &path, const MediaGen::ClipSpec &clipSpec);
 
 struct RunResult
 {

@@ -40,9 +40,9 @@ bool PlayerTestClips::create(QString *error)
         return false;
     m_missingMp4 = MediaGen::missingForMp4();
     m_missingAvi = MediaGen::missingForAvi();
-    MediaGen::ClipSpec spec;
-    spec.fps = Fps;
-    spec.frames = Frames;
+    MediaGen::ClipSpec clipSpec;
+    clipSpec.fps = Fps;
+    clipSpec.frames = Frames;
     const QSize first(320, 180);
     const QSize second(160, 90);
 
@@ -53,34 +53,34 @@ bool PlayerTestClips::create(QString *error)
               && writeFile(path(emptyAvi()), QByteArray())
               && writeFile(path(textAvi()), QByteArray("RIFF is not what this is\n").repeated(20));
     if (m_missingMp4.isEmpty()) {
-        spec.channels = {first, second};
-        ok = ok && MediaGen::writeMp4(path(mp4Two()), spec, error);
-        spec.channels = {first, second, second};
-        ok = ok && MediaGen::writeMp4(path(mp4Three()), spec, error);
-        spec.channels = {first};
-        ok = ok && MediaGen::writeMp4(path(mp4One()), spec, error);
-        spec.audio = false;
-        ok = ok && MediaGen::writeMp4(path(mp4Silent()), spec, error);
-        spec.audio = true;
+        clipSpec.channels = {first, second};
+        ok = ok && MediaGen::writeMp4(path(mp4Two()), clipSpec, error);
+        clipSpec.channels = {first, second, second};
+        ok = ok && MediaGen::writeMp4(path(mp4Three()), clipSpec, error);
+        clipSpec.channels = {first};
+        ok = ok && MediaGen::writeMp4(path(mp4One()), clipSpec, error);
+        clipSpec.audio = false;
+        ok = ok && MediaGen::writeMp4(path(mp4Silent()), clipSpec, error);
+        clipSpec.audio = true;
         const QByteArray one = readFile(path(mp4One()));
         ok = ok && writeFile(path(mp4NamedAvi()), one) && writeFile(path(mp4CapitalName()), one)
              && writeFile(path(truncatedMp4()), one.left(one.size() / 2));
         // Long enough that the damaged sample lies beyond what opening reads ahead.
-        spec.channels = {second};
-        spec.audio = false;
-        spec.frames = Frames * 3;
+        clipSpec.channels = {second};
+        clipSpec.audio = false;
+        clipSpec.frames = Frames * 3;
         const QString damagedPath = path(damagedMp4());
-        ok = ok && MediaGen::writeMp4(damagedPath, spec, error)
+        ok = ok && MediaGen::writeMp4(damagedPath, clipSpec, error)
              && writeFile(damagedPath, damaged(readFile(damagedPath), Frames * 3 - 8));
-        spec.audio = true;
-        spec.frames = Frames;
+        clipSpec.audio = true;
+        clipSpec.frames = Frames;
     }
     if (m_missingAvi.isEmpty()) {
-        spec.channels = {first};
-        ok = ok && MediaGen::writeAvi(path(aviOne()), spec, error);
-        spec.channels = {first, second};
-        spec.telemetry = true;
-        ok = ok && MediaGen::writeAvi(path(aviTwo()), spec, error);
+        clipSpec.channels = {first};
+        ok = ok && MediaGen::writeAvi(path(aviOne()), clipSpec, error);
+        clipSpec.channels = {first, second};
+        clipSpec.telemetry = true;
+        ok = ok && MediaGen::writeAvi(path(aviTwo()), clipSpec, error);
     }
     return ok;
 }

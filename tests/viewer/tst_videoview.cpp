@@ -62,14 +62,14 @@ void TestVideoView::initTestCase()
     const QStringList missing = MediaGen::missingForMp4(false);
     if (!missing.isEmpty())
         QSKIP(qPrintable(QStringLiteral("GStreamer elements missing: ") + missing.join(QLatin1String(", "))));
-    MediaGen::ClipSpec spec;
-    spec.channels = {kFront, kRear};
-    spec.fps = 15;
-    spec.frames = 15;
-    spec.audio = false;
+    MediaGen::ClipSpec clipSpec;
+    clipSpec.channels = {kFront, kRear};
+    clipSpec.fps = 15;
+    clipSpec.frames = 15;
+    clipSpec.audio = false;
     const QString path = m_dir.filePath(QStringLiteral("REC_2012_05_14_10_20_30.mp4"));
     QString error;
-    QVERIFY2(MediaGen::writeMp4(path, spec, &error), qPrintable(error));
+    QVERIFY2(MediaGen::writeMp4(path, clipSpec, &error), qPrintable(error));
     m_clip = std::make_unique<Clip>(QFileInfo(path));
 }
 

@@ -77,13 +77,13 @@ void TestViewerLayout::maximizeRule()
 
 void TestViewerLayout::everyButtonHasThreeStates()
 {
-    for (const ButtonSpec &spec : buttonTable()) {
-        QCOMPARE(spec.images.size(), 4);
+    for (const ButtonSpec &entry : buttonTable()) {
+        QCOMPARE(entry.images.size(), 4);
         // normal, pressed (…3), hover (…2), disabled (= normal)
-        QVERIFY(spec.images[0].endsWith(QLatin1String("1.png")));
-        QVERIFY(spec.images[1].endsWith(QLatin1String("3.png")));
-        QVERIFY(spec.images[2].endsWith(QLatin1String("2.png")));
-        QCOMPARE(spec.images[3], spec.images[0]);
+        QVERIFY(entry.images[0].endsWith(QLatin1String("1.png")));
+        QVERIFY(entry.images[1].endsWith(QLatin1String("3.png")));
+        QVERIFY(entry.images[2].endsWith(QLatin1String("2.png")));
+        QCOMPARE(entry.images[3], entry.images[0]);
     }
     QCOMPARE(categoryButtonRect(1, 1024), QRect(725, 451, 46, 19));
     QCOMPARE(filterButtonRect(3, 1024), QRect(970, 451, 30, 19));

@@ -149,19 +149,19 @@ bool writeMp4(const QString &path, const QList<DemoDrive::Second> &drive, int fi
     constexpr int kFps = 10;
     const QList<ClipWriter::VideoStream> streams = {frontStream(drive, firstSecond, kFps),
                                                     rearStream(drive, firstSecond, kFps)};
-    MediaGen::ClipSpec spec;
-    spec.channels = {streams[0].size, streams[1].size};
-    spec.fps = kFps;
-    spec.frames = seconds * kFps;
-    spec.audio = true;
-    spec.picture = [streams](int channel, int frame, const QSize &size) {
+    MediaGen::ClipSpec clipSpec;
+    clipSpec.channels = {streams[0].size, streams[1].size};
+    clipSpec.fps = kFps;
+    clipSpec.frames = seconds * kFps;
+    clipSpec.audio = true;
+    clipSpec.picture = [streams](int channel, int frame, const QSize &size) {
         QImage picture(size, QImage::Format_RGB32);
         picture.fill(Qt::black);
         QPainter painter(&picture);
         streams.at(channel).paint(painter, size, frame);
         return picture;
     };
-    return MediaGen::writeMp4(path, spec, error);
+    return MediaGen::writeMp4(path, clipSpec, error);
 }
 
 } // namespace DemoScene

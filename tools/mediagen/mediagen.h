@@ -32,8 +32,8 @@ struct ClipSpec
 QStringList missingForMp4(bool audio = true);
 QStringList missingForAvi();
 
-bool writeMp4(const QString &path, const ClipSpec &spec, QString *error = nullptr);
-bool writeAvi(const QString &path, const ClipSpec &spec, QString *error = nullptr);
+bool writeMp4(const QString &path, const ClipSpec &clipSpec, QString *error = nullptr);
+bool writeAvi(const QString &path, const ClipSpec &clipSpec, QString *error = nullptr);
 
 // The picture of `frame` on `channel` (Format_RGB32).
 QImage drawFrame(int channel, int frame, const QSize &size, bool textured = false);
