@@ -302,23 +302,34 @@ void MainWindow::keyPressEvent(QKeyEvent *event)
     event->ignore();
 }
 
+namespace {
+
+// The point lies in the rectangle, its right and bottom edges (left + width, top + height) included.
+bool containsWithEdges(const QRect &rect, const QPoint &point)
+{
+    return point.x() >= rect.left() && point.x() <= rect.left() + rect.width() && point.y() >= rect.top()
+           && point.y() <= rect.top() + rect.height();
+}
+
+// Hands a copy of a mouse event to `target`, at `position` in the target's coordinates.
+void forwardMouseEvent(QWidget *target, const QMouseEvent *event, const QPointF &position)
+{
+    QMouseEvent copy(event->type(), position, event->globalPosition(), event->button(), event->buttons(),
+                     event->modifiers());
+    QCoreApplication::sendEvent(target, &copy);
+}
+
+} // namespace
+
 void MainWindow::mousePressEvent(QMouseEvent *event)
 {
     if (m_panMode) {
         VideoView *view = largeView();
-        QMouseEvent copy(event->type(), view->mapFrom(this, event->position()), event->globalPosition(),
-                         event->button(), event->buttons(), event->modifiers());
-        QCoreApplication::sendEvent(view, &copy);
+        forwardMouseEvent(view, event, view->mapFrom(this, event->position()));
         return;
     }
-    const QRect dashboard = m_dashboard->geometry();
-    const QPoint at = event->position().toPoint();
-    if (at.x() >= dashboard.left() && at.x() <= dashboard.right() + 1 && at.y() >= dashboard.top()
-        && at.y() <= dashboard.bottom() + 1) {
-        QMouseEvent copy(event->type(), event->position() - dashboard.topLeft(), event->globalPosition(),
-                         event->button(), event->buttons(), event->modifiers());
-        QCoreApplication::sendEvent(m_dashboard, &copy);
-    }
+    if (containsWithEdges(m_dashboard->geometry(), event->position().toPoint()))
+        forwardMouseEvent(m_dashboard, event, event->position() - m_dashboard->pos());
 }
 
 void MainWindow::mouseMoveEvent(QMouseEvent *event)
@@ -327,23 +338,15 @@ void MainWindow::mouseMoveEvent(QMouseEvent *event)
     if (!m_panMode && (at.x() <= 21 || at.x() > 760 || at.y() <= 31 || at.y() > 460))
         return;
     VideoView *view = largeView();
-    QMouseEvent copy(event->type(), view->mapFrom(this, event->position()), event->globalPosition(),
-                     event->button(), event->buttons(), event->modifiers());
-    QCoreApplication::sendEvent(view, &copy);
+    forwardMouseEvent(view, event, view->mapFrom(this, event->position()));
 }
 
 void MainWindow::mouseReleaseEvent(QMouseEvent *event)
 {
     if (event->button() != Qt::LeftButton)
         return;
-    const QRect dashboard = m_dashboard->geometry();
-    const QPoint at = event->position().toPoint();
-    if (at.x() >= dashboard.left() && at.x() <= dashboard.right() + 1 && at.y() >= dashboard.top()
-        && at.y() <= dashboard.bottom() + 1) {
-        QMouseEvent copy(event->type(), event->position() - dashboard.topLeft(), event->globalPosition(),
-                         event->button(), event->buttons(), event->modifiers());
-        QCoreApplication::sendEvent(m_dashboard, &copy);
-    }
+    if (containsWithEdges(m_dashboard->geometry(), event->position().toPoint()))
+        forwardMouseEvent(m_dashboard, event, event->position() - m_dashboard->pos());
 }
 
 void MainWindow::warn(const QString &title, const QString &text)

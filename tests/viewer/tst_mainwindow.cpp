@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -109,6 +110,7 @@ private slots:
     void printPlacesPictures();
     void settingsRoundTripChangesSpeedUnit();
     void looseFilePlays();
+    void timelineClickThroughWindowSeeks();
 
 private:
     QString card() const { return m_card.path(); }
@@ -376,6 +378,25 @@ void TestMainWindow::looseFilePlays()
     QVERIFY(m_window->player());
     QCOMPARE(m_window->player()->clip()->file().absoluteFilePath(), QFileInfo(path).absoluteFilePath());
     QTRY_VERIFY(MediaGen::readFrameMark(m_window->player()->rendererPicture(0)).frame > 2);
+}
+
+void TestMainWindow::timelineClickThroughWindowSeeks()
+{
+    m_window->openFolder(card());
+    m_window->OnSlotspause();
+    QTRY_VERIFY(m_window->dashboard()->timeText().endsWith(QLatin1String("/00:02")));
+    // A press and release the window receives over the dashboard's strip reach the dashboard, in its
+    // coordinates: x 322 of a 642-wide strip is 2000 × 320 / 628 = 1019 ms into the 2 s clip.
+    const QPoint at = m_window->dashboard()->geometry().topLeft() + QPoint(322, 10);
+    QMouseEvent press(QEvent::MouseButtonPress, at, m_window->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, m_window->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QCoreApplication::sendEvent(m_window.get(), &press);
+    QCoreApplication::sendEvent(m_window.get(), &release);
+    const qint64 length = m_window->player()->lengthMs();
+    const qint64 expected = length * 320 / 628;
+    QTRY_VERIFY(qAbs(m_window->player()->positionMs() - expected) <= 100);
 }
 
 int main(int argc, char **argv)
