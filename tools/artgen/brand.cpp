@@ -96,6 +96,8 @@ void addBrandArt(ArtSet &set)
 {
     // The .ico file is assembled from the 256-pixel picture by the writer (with smaller sizes).
     set.append({QStringLiteral("icon/ico_256.ico"), icon(256), kGroup});
+    // The desktop entry's icon, installed into the icon theme.
+    set.append({QStringLiteral("icon/qrd7700.png"), icon(256), kGroup});
     set.append({QStringLiteral("splash/splash.png"), splash(), kGroup});
 }
 
