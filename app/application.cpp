@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QLocale>
+#include <QLoggingCategory>
 #include <QSplashScreen>
 
 #include <memory>
@@ -73,6 +74,10 @@ int Application::run()
     // The map page's address scheme must be known before the application object exists.
     MapView::registerUrlScheme();
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    // The web engine prints its whole graphics set-up at start; keep that out of the terminal
+    // unless the user asked for logging rules of their own.
+    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
+        QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
 
     QApplication app(m_argc, m_argv);
     QApplication::setApplicationName(QStringLiteral("qrd7700"));
