@@ -4,6 +4,7 @@
 #include "resources/gfxpaths.h"
 #include "skin/iconbutton.h"
 #include "skin/icontoolbutton.h"
+#include "skin/skinfont.h"
 
 #include <QLabel>
 #include <QMouseEvent>
@@ -39,10 +40,7 @@ WindowBtn::WindowBtn(QWidget *parent, int initialValue, const StepLayout::StepDi
     , m_unavailable(Gfx::path(QStringLiteral("discheck2.png")))
     , m_offTick(Gfx::path(QStringLiteral("check1.png")))
 {
-    QFont font;
-    font.setFamilies({QStringLiteral("Segoe UI"), QStringLiteral("Gulim")});
-    font.setPointSize(8);
-    font.setWeight(QFont::Normal);
+    const QFont font = skinFont(8);
     setFont(font);
     m_labelFont = font;
     setFixedSize(554, 147);

@@ -1,15 +1,11 @@
 #include "skin/clearbutton.h"
 
+#include "skin/skinfont.h"
+
 #include <QHelpEvent>
 #include <QPainter>
 #include <QStyleOptionToolButton>
 #include <QToolTip>
-
-namespace {
-
-constexpr QColor kTextColour(200, 200, 200);
-
-} // namespace
 
 ClearButton::ClearButton(QWidget *parent, const QString &normal, const QString &pressed, const QString &hover,
                          const QString &disabled, const QString &toolTip)
@@ -17,11 +13,7 @@ ClearButton::ClearButton(QWidget *parent, const QString &normal, const QString &
     , m_images{QPixmap(normal), QPixmap(pressed), QPixmap(hover), QPixmap(disabled)}
     , m_toolTip(toolTip)
 {
-    QFont font;
-    font.setFamilies({QStringLiteral("Segoe UI"), QStringLiteral("Gulim")});
-    font.setPointSize(10);
-    font.setWeight(QFont::DemiBold);
-    setFont(font);
+    setFont(skinFont(10, QFont::DemiBold));
     setAutoRaise(true);
     resize(m_images[0].size());
 }
@@ -72,12 +64,5 @@ bool ClearButton::event(QEvent *event)
 
 void ClearButton::paintEvent(QPaintEvent *)
 {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawPixmap(rect(), image(shownImage()));
-    if (!text().isEmpty()) {
-        painter.setPen(kTextColour);
-        painter.setFont(font());
-        painter.drawText(rect(), Qt::AlignCenter, text());
-    }
+    paintImageButton(this, image(shownImage()), text());
 }

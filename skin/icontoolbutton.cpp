@@ -1,24 +1,16 @@
 #include "skin/icontoolbutton.h"
 
+#include "skin/skinfont.h"
+
 #include <QPainter>
 #include <QStyleOptionToolButton>
-
-namespace {
-
-constexpr QColor kTextColour(200, 200, 200);
-
-} // namespace
 
 IconToolButton::IconToolButton(QWidget *parent, const QString &normal, const QString &pressed,
                                const QString &hover, const QString &disabled)
     : QToolButton(parent)
     , m_images{QPixmap(normal), QPixmap(pressed), QPixmap(hover), QPixmap(disabled)}
 {
-    QFont font;
-    font.setFamilies({QStringLiteral("Segoe UI"), QStringLiteral("Gulim")});
-    font.setPointSize(9);
-    font.setWeight(QFont::Normal);
-    setFont(font);
+    setFont(skinFont(9));
     setAutoRaise(true);
 }
 
@@ -36,12 +28,5 @@ const QPixmap &IconToolButton::image(ButtonImage which) const
 
 void IconToolButton::paintEvent(QPaintEvent *)
 {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawPixmap(rect(), image(shownImage()));
-    if (!text().isEmpty()) {
-        painter.setPen(kTextColour);
-        painter.setFont(font());
-        painter.drawText(rect(), Qt::AlignCenter, text());
-    }
+    paintImageButton(this, image(shownImage()), text());
 }

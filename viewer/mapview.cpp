@@ -1,6 +1,7 @@
 #include "viewer/mapview.h"
 
 #include "resources/gfxpaths.h"
+#include "skin/skinfont.h"
 #include "viewer/mapscheme.h"
 
 #include <QCoreApplication>
@@ -19,16 +20,6 @@ constexpr int kFooterHeight = 18;
 const QColor kFooterColour(7, 7, 7);
 constexpr const char *kPagePath = "viewermap.aspx";
 constexpr const char *kPageQuery = "Lon=45703500&Lat=13510500&Level=3&poi=show";
-
-QFont paneFont()
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("Segoe UI"), QStringLiteral("Gulim")});
-    font.setPointSize(8);
-    font.setWeight(QFont::Normal);
-    font.setItalic(false);
-    return font;
-}
 
 } // namespace
 
@@ -57,7 +48,7 @@ MapView::MapView(QWidget *parent, std::unique_ptr<MapScriptRunner> scripts)
     , m_scripts(std::move(scripts))
     , m_frameImage(Gfx::path(QStringLiteral("screen.png")))
 {
-    setFont(paneFont());
+    setFont(skinFont(8));
     MapSchemeHandler::installOn(m_webView->page()->profile());
     if (!m_scripts)
         m_scripts = std::make_unique<WebPageScriptRunner>(m_webView->page());

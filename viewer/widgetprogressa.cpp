@@ -2,6 +2,7 @@
 
 #include "catalogue/removabledrive.h"
 #include "resources/gfxpaths.h"
+#include "skin/skinfont.h"
 #include "telemetry/telemetrytrack.h"
 #include "viewer/dashboardgeometry.h"
 
@@ -26,16 +27,6 @@ QPixmap image(const QString &name)
     return QPixmap(Gfx::path(name));
 }
 
-QFont panelFont()
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("Segoe UI"), QStringLiteral("Gulim")});
-    font.setPointSize(8);
-    font.setWeight(QFont::Normal);
-    font.setItalic(false);
-    return font;
-}
-
 } // namespace
 
 WidgetProgressA::WidgetProgressA(QWidget *parent)
@@ -55,7 +46,7 @@ WidgetProgressA::WidgetProgressA(QWidget *parent)
         m_segments[k] = image(QStringLiteral("s%1.png").arg(k + 1));
     for (int d = 0; d < int(m_digits.size()); ++d)
         m_digits[d] = image(QStringLiteral("%1.png").arg(d));
-    setFont(panelFont());
+    setFont(skinFont(8));
     m_animationTimer.setInterval(kAnimationIntervalMs);
     connect(&m_animationTimer, &QTimer::timeout, this, &WidgetProgressA::OnTimeoutAnimation);
     connect(m_track, &TelemetryTrack::trackChanged, this, qOverload<>(&QWidget::update));
