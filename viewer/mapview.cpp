@@ -56,7 +56,14 @@ MapView::MapView(QWidget *parent, std::unique_ptr<MapScriptRunner> scripts)
     setupPage();
 }
 
-MapView::~MapView() = default;
+MapView::~MapView()
+{
+    // The page delivers its pending script answers when it goes. Let that happen while this view is
+    // still whole, with every request already stale so that the answers do nothing.
+    ++m_request;
+    delete m_webView;
+    m_webView = nullptr;
+}
 
 void MapView::setupPage()
 {
