@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // Fixed interface texts outside the text table; they read the same whatever the language code,
 // except where a function chooses by the code.
@@ -19,6 +20,8 @@ inline QString playFirst() { return QStringLiteral("Play first"); }
 // Texts that follow the language code: Korean for "kr", English otherwise.
 QString openClipFailed();
 QString saveFileCancelled();
+// The line naming what is not installed to play a clip (plugin or decoder names).
+QString missingPlugins(const QStringList &names);
 
 inline QString filterAll() { return QStringLiteral("전체"); }
 inline QString filterManual() { return QStringLiteral("수동"); }

@@ -3,23 +3,15 @@
 #include "playback/samplegrabber_p.h"
 #include "playback/videorenderer_p.h"
 
-#include <QElapsedTimer>
 #include <QLoggingCategory>
 
 Q_DECLARE_LOGGING_CATEGORY(lcMedia)
 
 namespace {
 
-constexpr const char *kPadsAnnounced = "qrd7700-pads-announced";
 constexpr const char *kBlockProbe = "qrd7700-block-probe";
-constexpr qint64 kPadTimeoutMs = 5000;
-constexpr GstClockTime kPadSettleTime = 200 * GST_MSECOND;
-constexpr qint64 kPrerollTimeoutMs = 10000;
-constexpr GstClockTime kPollInterval = 20 * GST_MSECOND;
-constexpr const char *kGrabberCaps = "video/x-raw,format=YUY2,colorimetry=bt601";
-constexpr const char *kRendererCaps = "video/x-raw,format=RGBx";
 constexpr int kStreamQueues = 4; // two video streams, sound and telemetry
-constexpr guint kConvertThreads = 2;
+constexpr guint kAllCores = 0;   // a converter's thread count that means "one per core"
 
 GstPadProbeReturn holdData(GstPad *, GstPadProbeInfo *, gpointer)
 {
@@ -31,17 +23,29 @@ QString streamQueueName(int index)
     return QStringLiteral("Stream Queue %1").arg(index);
 }
 
+Gst::ElementPtr streamQueue(GstElement *graph, int index)
+{
+    return Gst::ElementPtr(gst_bin_get_by_name(GST_BIN(graph), streamQueueName(index).toUtf8().constData()));
+}
+
+void postApplication(GstElement *graph, GstElement *source, const char *name)
+{
+    gst_element_post_message(graph, gst_message_new_application(GST_OBJECT(source), gst_structure_new_empty(name)));
+}
+
 // Streaming thread: every new demuxer pad is linked to the next free stream queue, whose output
 // holds the data until the branches are built on the GUI thread. Holding data at the queues (not
 // at the demuxer) matters for auto-plugging bins, which announce pads from their streaming thread.
-void onDemuxPadAdded(GstElement *, GstPad *pad, gpointer graph)
+// The announcement is posted on the pipeline itself: bins such as parsebin keep their children's
+// messages.
+void onDemuxPadAdded(GstElement *demux, GstPad *pad, gpointer graph)
 {
     G_LOCK_DEFINE_STATIC(linking);
     if (GST_PAD_DIRECTION(pad) != GST_PAD_SRC)
         return;
     G_LOCK(linking);
     for (int i = 0; i < kStreamQueues; ++i) {
-        Gst::ElementPtr queue(gst_bin_get_by_name(GST_BIN(graph), streamQueueName(i).toUtf8().constData()));
+        Gst::ElementPtr queue = streamQueue(GST_ELEMENT(graph), i);
         Gst::PadPtr sink(queue ? gst_element_get_static_pad(queue.get(), "sink") : nullptr);
         if (sink && !gst_pad_is_linked(sink.get())) {
             gst_pad_link(pad, sink.get());
@@ -49,14 +53,12 @@ void onDemuxPadAdded(GstElement *, GstPad *pad, gpointer graph)
         }
     }
     G_UNLOCK(linking);
+    postApplication(GST_ELEMENT(graph), demux, MediaGraphBuilder::PadAnnounced);
 }
 
-// Streaming thread: tell the waiting GUI thread through the bus that all pads are known. Posted on
-// the pipeline itself: bins such as parsebin keep their children's messages.
 void onDemuxNoMorePads(GstElement *demux, gpointer graph)
 {
-    gst_element_post_message(GST_ELEMENT(graph), gst_message_new_application(
-                                                     GST_OBJECT(demux), gst_structure_new_empty(kPadsAnnounced)));
+    postApplication(GST_ELEMENT(graph), demux, MediaGraphBuilder::PadsAnnounced);
 }
 
 // Streaming thread: link the decoder's first output to the converter waiting for it.
@@ -79,7 +81,7 @@ void holdStreamQueue(GstElement *queue)
 void releaseStreamQueues(GstElement *graph)
 {
     for (int i = 0; i < kStreamQueues; ++i) {
-        Gst::ElementPtr queue(gst_bin_get_by_name(GST_BIN(graph), streamQueueName(i).toUtf8().constData()));
+        Gst::ElementPtr queue = streamQueue(graph, i);
         Gst::PadPtr src(queue ? gst_element_get_static_pad(queue.get(), "src") : nullptr);
         const gulong id = src ? GPOINTER_TO_SIZE(g_object_get_data(G_OBJECT(src.get()), kBlockProbe)) : 0;
         if (id) {
@@ -89,37 +91,24 @@ void releaseStreamQueues(GstElement *graph)
     }
 }
 
-QString errorText(GstMessage *message)
+const char *demuxFactory(MediaGraphBuilder::Demuxer demuxer)
 {
-    GError *raw = nullptr;
-    gchar *debug = nullptr;
-    gst_message_parse_error(message, &raw, &debug);
-    Gst::ErrorPtr error(raw);
-    Gst::StringPtr details(debug);
-    QString text = QString::fromUtf8(error ? error->message : "unknown error");
-    if (GST_MESSAGE_SRC(message))
-        text = QString::fromUtf8(GST_OBJECT_NAME(GST_MESSAGE_SRC(message))) + QLatin1String(": ") + text;
-    return text;
+    switch (demuxer) {
+    case MediaGraphBuilder::Demuxer::Mp4: return "qtdemux";
+    case MediaGraphBuilder::Demuxer::Avi: return "avidemux";
+    case MediaGraphBuilder::Demuxer::Generic: break;
+    }
+    return "parsebin";
 }
 
 } // namespace
 
-MediaGraphBuilder::MediaGraphBuilder(const QString &audioSink, bool clockSync)
-    : m_audioSink(audioSink), m_clockSync(clockSync)
+MediaGraphBuilder::MediaGraphBuilder(const QString &audioSink, bool clockSync, bool withSound)
+    : m_audioSink(audioSink), m_clockSync(clockSync), m_withSound(withSound)
 {
 }
 
 MediaGraphBuilder::~MediaGraphBuilder() = default;
-
-int MediaGraphBuilder::buildMp4Graphs(GstElement *graph, const QString &path)
-{
-    return build(graph, path, "qtdemux");
-}
-
-int MediaGraphBuilder::buildAviGraphs(GstElement *graph, const QString &path, bool useParseFilter)
-{
-    return build(graph, path, useParseFilter ? "avidemux" : "parsebin");
-}
 
 std::unique_ptr<SampleGrabber> MediaGraphBuilder::takeSampleGrabber(int channel)
 {
@@ -131,73 +120,66 @@ std::unique_ptr<VideoRenderer> MediaGraphBuilder::takeRenderer(int channel)
     return channel >= 0 && channel < MaxChannels ? std::move(m_renderer[channel]) : nullptr;
 }
 
-int MediaGraphBuilder::build(GstElement *graph, const QString &path, const char *demuxFactory)
+int MediaGraphBuilder::announcedStreams() const
 {
-    m_channelCount = 0;
-    m_hasAudio = false;
-    m_error.clear();
-    for (int c = 0; c < MaxChannels; ++c) {
-        m_grabber[c].reset();
-        m_renderer[c].reset();
-    }
-    GstElement *demux = addSource(graph, path, demuxFactory);
-    if (!demux)
-        return Failed;
-    if (!waitForPads(graph, demux))
-        return Failed;
-
-    const int videoPads = countPins(demux, QStringLiteral("video"));
-    const int channels = qMin(videoPads, int(MaxChannels));
-    if (channels == 0)
-        fail(QStringLiteral("the clip has no video stream"));
-    for (int c = 0; c < channels && m_error.isEmpty(); ++c)
-        addVideoChain(graph, findPin(demux, QStringLiteral("video"), c).get(), c);
-    if (m_error.isEmpty()) {
-        // A clip without sound plays silently.
-        if (Gst::PadPtr audio = findPin(demux, QStringLiteral("audio")))
-            m_hasAudio = addAudioChain(graph, audio.get());
-    }
-    discardUnusedStreams(graph);
-    releaseStreamQueues(graph);
-    // On failure the grabbers and renderers stay until the caller has stopped the pipeline.
-    if (!m_error.isEmpty() || !preroll(graph))
-        return Failed;
-    m_channelCount = channels;
-    return Ok;
+    return m_demux ? int(m_demux->numsrcpads) : 0;
 }
 
-// file source -> demuxer, whose pads each get one of the held stream queues; answers the demuxer.
-GstElement *MediaGraphBuilder::addSource(GstElement *graph, const QString &path, const char *demuxFactory)
+// file source -> demuxer, whose pads each get one of the held stream queues.
+int MediaGraphBuilder::start(GstElement *graph, const QString &path, Demuxer demuxer)
 {
+    const char *factory = demuxFactory(demuxer);
     GstElement *source = addElement(graph, "filesrc", QStringLiteral("File Source"));
-    GstElement *demux = addElement(graph, demuxFactory, QStringLiteral("Splitter"));
-    if (!source || !demux)
-        return nullptr;
+    m_demux = addElement(graph, factory, QStringLiteral("Splitter"));
+    if (!source || !m_demux)
+        return Failed;
     g_object_set(source, "location", path.toUtf8().constData(), nullptr);
     for (int i = 0; i < kStreamQueues; ++i) {
         GstElement *queue = addElement(graph, "queue", streamQueueName(i));
         if (!queue)
-            return nullptr;
+            return Failed;
         // Room for a few seconds of compressed data so that badly interleaved files still preroll.
         g_object_set(queue, "max-size-buffers", 0u, "max-size-bytes", 0u, "max-size-time",
                      guint64(3 * GST_SECOND), nullptr);
         holdStreamQueue(queue);
     }
-    g_signal_connect(demux, "pad-added", G_CALLBACK(onDemuxPadAdded), graph);
-    g_signal_connect(demux, "no-more-pads", G_CALLBACK(onDemuxNoMorePads), graph);
-    if (!gst_element_link(source, demux)) {
-        fail(QStringLiteral("cannot link the file source to %1").arg(QLatin1String(demuxFactory)));
-        return nullptr;
+    g_signal_connect(m_demux, "pad-added", G_CALLBACK(onDemuxPadAdded), graph);
+    g_signal_connect(m_demux, "no-more-pads", G_CALLBACK(onDemuxNoMorePads), graph);
+    if (!gst_element_link(source, m_demux)) {
+        fail(QStringLiteral("cannot link the file source to %1").arg(QLatin1String(factory)));
+        return Failed;
     }
-    return demux;
+    return Ok;
 }
 
-// Streams no branch takes (a third video track, telemetry, a second sound track) drain into
+int MediaGraphBuilder::complete(GstElement *graph)
+{
+    if (!m_demux)
+        return Failed;
+    const int channels = qMin(countPins(m_demux, QStringLiteral("video")), int(MaxChannels));
+    if (channels == 0)
+        fail(QStringLiteral("the clip has no video stream"));
+    for (int c = 0; c < channels && m_error.isEmpty(); ++c)
+        addVideoChain(graph, findPin(m_demux, QStringLiteral("video"), c).get(), c);
+    if (m_error.isEmpty() && m_withSound) {
+        // A clip without sound, or whose sound cannot be decoded here, plays silently.
+        if (Gst::PadPtr audio = findPin(m_demux, QStringLiteral("audio")); audio && canDecodeSound(audio.get()))
+            m_hasAudio = addAudioChain(graph, audio.get());
+    }
+    discardUnusedStreams(graph);
+    releaseStreamQueues(graph);
+    if (!m_error.isEmpty())
+        return Failed;
+    m_channelCount = channels;
+    return Ok;
+}
+
+// Streams no branch takes (a third video track, telemetry, sound that is not played) drain into
 // fake sinks: a queue with nothing behind it would stop the whole pipeline with an error.
 void MediaGraphBuilder::discardUnusedStreams(GstElement *graph)
 {
     for (int i = 0; i < kStreamQueues; ++i) {
-        Gst::ElementPtr queue(gst_bin_get_by_name(GST_BIN(graph), streamQueueName(i).toUtf8().constData()));
+        Gst::ElementPtr queue = streamQueue(graph, i);
         Gst::PadPtr sink(queue ? gst_element_get_static_pad(queue.get(), "sink") : nullptr);
         Gst::PadPtr src(queue ? gst_element_get_static_pad(queue.get(), "src") : nullptr);
         if (!sink || !src || !gst_pad_is_linked(sink.get()) || gst_pad_is_linked(src.get()))
@@ -215,6 +197,7 @@ GstElement *MediaGraphBuilder::addElement(GstElement *graph, const char *factory
 {
     GstElement *element = gst_element_factory_make(factory, name.toUtf8().constData());
     if (!element) {
+        m_missing << QString::fromUtf8(factory);
         fail(QStringLiteral("GStreamer plugin '%1' is not installed").arg(QLatin1String(factory)));
         return nullptr;
     }
@@ -222,82 +205,78 @@ GstElement *MediaGraphBuilder::addElement(GstElement *graph, const char *factory
     return element;
 }
 
-// Waits until the demuxer has announced its pads: its no-more-pads signal, or, for parsers that
-// do not give it (parsebin), pads that stay the same for a settling interval.
-bool MediaGraphBuilder::waitForPads(GstElement *graph, GstElement *demux)
-{
-    if (gst_element_set_state(graph, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE)
-        qCDebug(lcMedia) << "the pipeline refused to pause";
-    Gst::BusPtr bus(gst_element_get_bus(graph));
-    const auto types = GstMessageType(GST_MESSAGE_ERROR | GST_MESSAGE_APPLICATION);
-    QElapsedTimer timer;
-    timer.start();
-    int padsSeen = 0;
-    while (timer.elapsed() < kPadTimeoutMs) {
-        Gst::MessagePtr message(gst_bus_timed_pop_filtered(bus.get(), kPadSettleTime, types));
-        if (message && GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_ERROR) {
-            fail(errorText(message.get()));
-            return false;
-        }
-        const GstStructure *s = message ? gst_message_get_structure(message.get()) : nullptr;
-        if (s && gst_structure_has_name(s, kPadsAnnounced))
-            return true;
-        const int pads = int(demux->numsrcpads);
-        if (!message && pads > 0 && pads == padsSeen)
-            return true;
-        padsSeen = pads;
-    }
-    fail(QStringLiteral("the demuxer announced no streams in time"));
-    return false;
-}
-
+// demux pad -> decoder -> queue -> grabber probe -> scale and convert -> BGRx -> renderer. The
+// queue lets decoding and converting run on two threads.
 bool MediaGraphBuilder::addVideoChain(GstElement *graph, GstPad *demuxPad, int channel)
 {
     const QString n = QString::number(channel);
     GstElement *pictures = addElement(graph, "queue", QStringLiteral("Picture Queue ") + n);
-    GstElement *toYuy2 = addElement(graph, "videoconvert", QStringLiteral("Colour Converter ") + n);
-    GstElement *yuy2 = addElement(graph, "capsfilter", QStringLiteral("YUY2 Format ") + n);
-    GstElement *grabber = addElement(graph, "identity", QStringLiteral("SampleGrabber ") + n);
-    GstElement *toRgb = addElement(graph, "videoconvert", QStringLiteral("Decompressor ") + n);
-    GstElement *rgb = addElement(graph, "capsfilter", QStringLiteral("RGB Format ") + n);
+    GstElement *convert = addElement(graph, "videoconvertscale", QStringLiteral("Display Converter ") + n);
+    GstElement *format = addElement(graph, "capsfilter", QStringLiteral("Display Format ") + n);
     GstElement *sink = addElement(graph, "appsink", QStringLiteral("Video Renderer ") + n);
-    if (!pictures || !toYuy2 || !yuy2 || !grabber || !toRgb || !rgb || !sink)
+    if (!pictures || !convert || !format || !sink)
         return false;
-    // Decoding and the two conversions run on their own threads, so they overlap on two cores.
     g_object_set(pictures, "max-size-buffers", 2u, "max-size-bytes", 0u, "max-size-time", guint64(0), nullptr);
-    for (GstElement *convert : {toYuy2, toRgb})
-        g_object_set(convert, "n-threads", kConvertThreads, nullptr);
-    Gst::CapsPtr grabberCaps(gst_caps_from_string(kGrabberCaps));
-    Gst::CapsPtr rendererCaps(gst_caps_from_string(kRendererCaps));
-    g_object_set(yuy2, "caps", grabberCaps.get(), nullptr);
-    g_object_set(rgb, "caps", rendererCaps.get(), nullptr);
-    g_object_set(grabber, "silent", TRUE, nullptr);
-    g_object_set(sink, "sync", gboolean(m_clockSync), "max-buffers", 1u, "drop", TRUE,
-                 "enable-last-sample", FALSE, nullptr);
-    if (!gst_element_link_many(pictures, toYuy2, yuy2, grabber, toRgb, rgb, sink, nullptr)) {
+    // The view's box decides the shape: no borders, the picture is stretched into it.
+    g_object_set(convert, "n-threads", kAllCores, "add-borders", FALSE, nullptr);
+    g_object_set(sink, "sync", gboolean(m_clockSync), "max-buffers", 1u, "drop", TRUE, "enable-last-sample",
+                 FALSE, nullptr);
+    if (!gst_element_link_many(pictures, convert, format, sink, nullptr)) {
         fail(QStringLiteral("cannot link the video chain of channel %1").arg(channel));
         return false;
     }
-    m_grabber[channel] = std::make_unique<SampleGrabber>(grabber);
-    m_renderer[channel] = std::make_unique<VideoRenderer>(sink);
-    for (GstElement *e : {sink, rgb, toRgb, grabber, yuy2, toYuy2, pictures})
+    m_grabber[channel] = std::make_unique<SampleGrabber>(convert);
+    m_renderer[channel] = std::make_unique<VideoRenderer>(sink, format, m_bound[channel]); // sets the caps
+    for (GstElement *e : {sink, format, convert, pictures})
         gst_element_sync_state_with_parent(e);
     return linkThroughDecoder(graph, demuxPad, pictures, QStringLiteral("Video ") + n);
+}
+
+// Whether the sound stream's format has a decoder here (raw sound needs none). Asked before the
+// branch is built so that a missing decoder leaves the pictures playing instead of failing the clip.
+bool MediaGraphBuilder::canDecodeSound(GstPad *demuxPad)
+{
+    Gst::CapsPtr caps(gst_pad_get_current_caps(demuxPad));
+    if (!caps)
+        caps.reset(gst_pad_query_caps(demuxPad, nullptr));
+    if (!caps || gst_caps_is_empty(caps.get()) || gst_caps_is_any(caps.get()))
+        return true; // unknown yet: let the decoder try
+    Gst::CapsPtr raw(gst_caps_from_string("audio/x-raw"));
+    if (gst_caps_can_intersect(caps.get(), raw.get()))
+        return true;
+    GList *decoders = gst_element_factory_list_get_elements(
+        GST_ELEMENT_FACTORY_TYPE_DECODER | GST_ELEMENT_FACTORY_TYPE_MEDIA_AUDIO, GST_RANK_MARGINAL);
+    GList *usable = gst_element_factory_list_filter(decoders, caps.get(), GST_PAD_SINK, FALSE);
+    const bool found = usable != nullptr;
+    gst_plugin_feature_list_free(usable);
+    gst_plugin_feature_list_free(decoders);
+    if (!found) {
+        Gst::StringPtr text(gst_caps_to_string(caps.get()));
+        const QString format = QString::fromUtf8(gst_structure_get_name(gst_caps_get_structure(caps.get(), 0)));
+        m_missing << QStringLiteral("%1 decoder").arg(format);
+        qCWarning(lcMedia).noquote() << "no decoder for the sound (" << text.get() << "): the clip plays silently";
+    }
+    return found;
 }
 
 bool MediaGraphBuilder::addAudioChain(GstElement *graph, GstPad *demuxPad)
 {
     GstElement *convert = addElement(graph, "audioconvert", QStringLiteral("Audio Converter"));
     GstElement *resample = addElement(graph, "audioresample", QStringLiteral("Audio Resampler"));
-    GstElement *sink = makeAudioSink(graph);
-    if (!convert || !resample || !sink || !gst_element_link_many(convert, resample, sink, nullptr)) {
+    GstElement *volume = addElement(graph, "volume", QStringLiteral("Volume"));
+    GstElement *sink = convert && resample && volume ? makeAudioSink(graph) : nullptr;
+    if (!sink || !gst_element_link_many(convert, resample, volume, sink, nullptr)) {
         qCWarning(lcMedia) << "the clip plays without sound:" << m_error;
         m_error.clear();
         return false;
     }
-    for (GstElement *e : {sink, resample, convert})
+    for (GstElement *e : {sink, volume, resample, convert})
         gst_element_sync_state_with_parent(e);
-    return linkThroughDecoder(graph, demuxPad, convert, QStringLiteral("Audio"));
+    // Named SoundDecoderName: the player recognises the sound decoder's errors by it.
+    if (!linkThroughDecoder(graph, demuxPad, convert, QStringLiteral("Audio")))
+        return false;
+    m_volume.reset(GST_ELEMENT(gst_object_ref(volume)));
+    return true;
 }
 
 GstElement *MediaGraphBuilder::makeAudioSink(GstElement *graph)
@@ -342,27 +321,6 @@ bool MediaGraphBuilder::linkThroughDecoder(GstElement *graph, GstPad *demuxPad, 
     }
     gst_element_sync_state_with_parent(decoder);
     return true;
-}
-
-bool MediaGraphBuilder::preroll(GstElement *graph)
-{
-    Gst::BusPtr bus(gst_element_get_bus(graph));
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < kPrerollTimeoutMs) {
-        Gst::MessagePtr message(gst_bus_timed_pop_filtered(
-            bus.get(), kPollInterval, GstMessageType(GST_MESSAGE_ERROR | GST_MESSAGE_ASYNC_DONE)));
-        if (message && GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_ERROR) {
-            fail(errorText(message.get()));
-            return false;
-        }
-        GstState state = GST_STATE_NULL;
-        if (gst_element_get_state(graph, &state, nullptr, 0) == GST_STATE_CHANGE_SUCCESS
-            && state == GST_STATE_PAUSED)
-            return true;
-    }
-    fail(QStringLiteral("the clip did not show its first picture in time"));
-    return false;
 }
 
 void MediaGraphBuilder::fail(const QString &why)

@@ -1,12 +1,18 @@
 #pragma once
 
 // Builds the pipeline of one clip from a fixed recipe: a file source and a demuxer, one branch per
-// video stream (decoder -> YUY2 -> grabber -> RGBx -> renderer) and one optional audio branch.
-// Short-lived: the player creates one per open, takes the grabbers and renderers out of it, and
-// lets it go; the elements stay alive inside the pipeline.
+// video stream (decoder -> scale and convert to BGRx at the size shown -> renderer, with the grabber
+// watching the full-size pictures) and one optional sound branch (decoder -> volume -> output).
+// The build runs in two steps so that nobody waits: start() adds the source side and lets the
+// demuxer announce its streams while their data is held; complete() adds the branches once the
+// streams are known and lets the data flow. The player drives both steps from bus messages on the
+// GUI thread, takes the grabbers, renderers and the volume out of the builder, and lets it go; the
+// elements stay alive inside the pipeline.
 #include "playback/gsthandles_p.h"
 
+#include <QSize>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -19,23 +25,42 @@ public:
     static constexpr int MaxChannels = 2;
     static constexpr int Ok = 0;
     static constexpr int Failed = -1;
+    // Name of the application message the pipeline carries when the demuxer has announced its
+    // streams ("no-more-pads"), and of the one it carries for every stream it announces.
+    static constexpr const char *PadsAnnounced = "qrd7700-pads-announced";
+    static constexpr const char *PadAnnounced = "qrd7700-pad-announced";
+    static constexpr const char *SoundDecoderName = "Audio Decoder";
 
-    // `audioSink`: element factory of the audio output ("" = the default). `clockSync` false lets
-    // the renderers take pictures as fast as they come (benchmarks).
-    MediaGraphBuilder(const QString &audioSink, bool clockSync);
+    enum class Demuxer { Mp4, Avi, Generic };
+
+    // `audioSink`: element factory of the sound output ("" = the default). `clockSync` false lets
+    // the renderers take pictures as fast as they come (benchmarks). `withSound` false leaves the
+    // sound stream unplayed.
+    MediaGraphBuilder(const QString &audioSink, bool clockSync, bool withSound);
     ~MediaGraphBuilder();
 
-    // Both fill the empty `graph` and preroll it (paused on the first picture); Ok or Failed.
-    int buildMp4Graphs(GstElement *graph, const QString &path);
-    // `useParseFilter` true: the AVI demuxer; false: the generic fallback (auto-plugged parser).
-    int buildAviGraphs(GstElement *graph, const QString &path, bool useParseFilter);
+    // The size the pictures of `channel` are drawn at, to scale them down to from the first one.
+    void setDisplayBound(int channel, const QSize &bound) { m_bound[channel == 1 ? 1 : 0] = bound; }
+
+    // Adds the file source, the demuxer and the held stream queues to the empty `graph`. The caller
+    // then sets the graph to PAUSED and waits for PadsAnnounced (or for PadAnnounced messages to
+    // stop coming, for demuxers that never say they are done). Ok or Failed.
+    int start(GstElement *graph, const QString &path, Demuxer demuxer);
+    // Adds the branches for the streams the demuxer announced and releases the held data; the
+    // graph then prerolls by itself (ASYNC_DONE). Ok or Failed (no video stream, a missing element).
+    int complete(GstElement *graph);
 
     int channelCount() const { return m_channelCount; }
     bool hasAudio() const { return m_hasAudio; }
+    int announcedStreams() const;
     QString errorString() const { return m_error; }
+    // Human-readable names of elements or decoders that were needed and are not installed.
+    QStringList missingPlugins() const { return m_missing; }
 
     std::unique_ptr<SampleGrabber> takeSampleGrabber(int channel);
     std::unique_ptr<VideoRenderer> takeRenderer(int channel);
+    // The volume element of the sound branch (a reference), or null without sound.
+    Gst::ElementPtr takeVolume() { return std::move(m_volume); }
 
     // The `skip`-th source pad of `element` whose name is `name`, or `name` followed by "_N"
     // (compared regardless of case); pads of auto-plugging bins ("src_N") match by the media type
@@ -44,23 +69,25 @@ public:
     static int countPins(GstElement *element, const QString &name);
 
 private:
-    int build(GstElement *graph, const QString &path, const char *demuxFactory);
-    GstElement *addSource(GstElement *graph, const QString &path, const char *demuxFactory);
     GstElement *addElement(GstElement *graph, const char *factory, const QString &name);
-    bool waitForPads(GstElement *graph, GstElement *demux);
     bool addVideoChain(GstElement *graph, GstPad *demuxPad, int channel);
     bool addAudioChain(GstElement *graph, GstPad *demuxPad);
+    bool canDecodeSound(GstPad *demuxPad);
     GstElement *makeAudioSink(GstElement *graph);
     bool linkThroughDecoder(GstElement *graph, GstPad *demuxPad, GstElement *first, const QString &tag);
     void discardUnusedStreams(GstElement *graph);
-    bool preroll(GstElement *graph);
     void fail(const QString &why);
 
     QString m_audioSink;
     bool m_clockSync = true;
+    bool m_withSound = true;
+    GstElement *m_demux = nullptr; // owned by the graph
     int m_channelCount = 0;
     bool m_hasAudio = false;
     QString m_error;
+    QStringList m_missing;
     std::unique_ptr<SampleGrabber> m_grabber[MaxChannels];
     std::unique_ptr<VideoRenderer> m_renderer[MaxChannels];
+    Gst::ElementPtr m_volume;
+    QSize m_bound[MaxChannels];
 };

@@ -18,14 +18,27 @@ int channelIndex(int channel)
 
 } // namespace
 
+// An open clip that can take transport requests: not opening, not stopped by an error.
+bool Player::isReady() const
+{
+    return m_pipeline && m_stage == OpenStage::Idle && m_clip && !m_broken;
+}
+
 bool Player::setState(int state)
 {
-    return m_pipeline && gst_element_set_state(m_pipeline, GstState(state)) != GST_STATE_CHANGE_FAILURE;
+    return isReady() && gst_element_set_state(m_pipeline, GstState(state)) != GST_STATE_CHANGE_FAILURE;
 }
 
 bool Player::play()
 {
     m_stateFlags = 0;
+    if (!isReady())
+        return false;
+    // Stepping moved the pictures but not the sound: start both together from the picture shown.
+    if (m_stepped)
+        seekTo(shownPictureTime());
+    m_pristine = false;
+    m_steps[0] = m_steps[1] = {};
     return setState(GST_STATE_PLAYING);
 }
 
@@ -49,43 +62,90 @@ bool Player::stop()
 bool Player::rewind()
 {
     m_stateFlags = 0;
-    const bool accepted = seekTo(0);
+    // A clip just opened already shows its first picture: nothing to seek.
+    const bool accepted = m_pristine ? isReady() : seekTo(0);
     m_stateFlags = Rewound;
     return accepted;
 }
 
 bool Player::seekMs(qint64 ms)
 {
-    return seekTo(ms * 10000);
+    return seekTo(ms * kNsPerMs);
 }
 
+// Back one picture: an accurate seek into the middle of the picture before the one shown. The
+// picture shown is found on the clip's frame grid (its time, or a seek target inside it).
 bool Player::stepBackward()
 {
-    const qint64 now = currentPosition();
-    return now >= 0 && seekTo(qMax<qint64>(0, now / kNsPer100ns - StepUnits));
+    if (!isReady())
+        return false;
+    setState(GST_STATE_PAUSED);
+    const qint64 frame = qint64(frameDurationMs() * kNsPerMs);
+    const qint64 shown = (shownPictureTime() + kNsPerMs) / frame; // 1 ms absorbs rounded times
+    return seekTo(shown > 0 ? (shown - 1) * frame + frame / 2 : 0);
 }
 
+// Forward one picture: every video renderer takes exactly one more picture. A step asked for while
+// another is still under way on that renderer waits for it (a second flushing step would replace
+// the first), so quick clicks each count.
 bool Player::stepForward()
 {
-    const qint64 now = currentPosition();
-    return now >= 0 && seekTo(now / kNsPer100ns + StepUnits);
+    if (!isReady())
+        return false;
+    setState(GST_STATE_PAUSED);
+    m_stepped = true;
+    m_pristine = false;
+    m_atEnd = false;
+    m_seekTarget = -1;
+    bool accepted = true;
+    for (int c = 0; c < 2; ++c) {
+        if (!m_renderer[c])
+            continue;
+        if (m_steps[c].underWay)
+            ++m_steps[c].queued;
+        else
+            accepted = sendStep(c) && accepted;
+    }
+    return accepted;
+}
+
+bool Player::sendStep(int channel)
+{
+    GstElement *sink = m_renderer[channel]->sink();
+    m_steps[channel].underWay = gst_element_send_event(sink, gst_event_new_step(GST_FORMAT_BUFFERS, 1, 1.0, TRUE, FALSE));
+    return m_steps[channel].underWay;
+}
+
+// GUI thread: the renderer `sink` has taken its stepped picture; its next queued step may go.
+void Player::stepDone(GstObject *sink)
+{
+    for (int c = 0; c < 2; ++c) {
+        if (!m_renderer[c] || GST_OBJECT(m_renderer[c]->sink()) != sink)
+            continue;
+        m_steps[c].underWay = false;
+        if (m_steps[c].queued > 0) {
+            --m_steps[c].queued;
+            sendStep(c);
+        }
+    }
 }
 
 // An instant rate change does not take effect here; a flushing seek from where we are does.
 bool Player::setRate(double rate)
 {
-    const qint64 now = currentPosition();
-    if (now < 0 || rate == 0.0)
+    if (!isReady() || rate == 0.0)
         return false;
+    if (rate == m_rate)
+        return true;
     m_rate = rate;
-    return seekTo(now / kNsPer100ns);
+    return seekTo(shownPictureTime());
 }
 
-// The position in ns, or -1 without a pipeline. While a seek is still being carried out the
+// The position in ns, or -1 without an open clip. While a seek is still being carried out the
 // pipeline cannot answer yet, and the seek's target is where it is going to be.
 qint64 Player::currentPosition() const
 {
-    if (!m_pipeline)
+    if (!isReady())
         return -1;
     GstState state = GST_STATE_NULL;
     const bool settling = gst_element_get_state(m_pipeline, &state, nullptr, 0) == GST_STATE_CHANGE_ASYNC;
@@ -95,14 +155,29 @@ qint64 Player::currentPosition() const
     return qMax<gint64>(0, position);
 }
 
+// Time of the picture on screen in ns: the last one decoded on channel 0, or where a seek under
+// way is going.
+qint64 Player::shownPictureTime() const
+{
+    GstState state = GST_STATE_NULL;
+    const bool settling = gst_element_get_state(m_pipeline, &state, nullptr, 0) == GST_STATE_CHANGE_ASYNC;
+    if (settling && m_seekTarget >= 0)
+        return m_seekTarget;
+    const qint64 decoded = m_grabber[0] ? m_grabber[0]->lastPictureTime() : -1;
+    return decoded >= 0 ? decoded : qMax<qint64>(0, currentPosition());
+}
+
 // Flushing, accurate seek at the current rate. The stop is given explicitly so that an earlier
 // reverse seek's stop position does not linger.
-bool Player::seekTo(qint64 position100ns)
+bool Player::seekTo(qint64 positionNs)
 {
-    if (!m_pipeline)
+    if (!isReady())
         return false;
     m_atEnd = false;
-    const gint64 target = qMax<qint64>(0, position100ns) * kNsPer100ns;
+    m_stepped = false;
+    m_pristine = false;
+    m_steps[0] = m_steps[1] = {}; // a flushing seek ends every step
+    const gint64 target = qMax<qint64>(0, positionNs);
     m_seekTarget = target;
     const auto flags = GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
     if (m_rate < 0)
@@ -115,14 +190,15 @@ bool Player::seekTo(qint64 position100ns)
 bool Player::isRunning() const
 {
     GstState state = GST_STATE_NULL;
-    return m_pipeline && gst_element_get_state(m_pipeline, &state, nullptr, 0) == GST_STATE_CHANGE_SUCCESS
+    return isReady() && gst_element_get_state(m_pipeline, &state, nullptr, 0) == GST_STATE_CHANGE_SUCCESS
            && state == GST_STATE_PLAYING;
 }
 
 qint64 Player::lengthMs() const
 {
     gint64 duration = 0;
-    if (!m_pipeline || !gst_element_query_duration(m_pipeline, GST_FORMAT_TIME, &duration) || duration < 0)
+    if (!m_pipeline || m_stage != OpenStage::Idle || m_broken
+        || !gst_element_query_duration(m_pipeline, GST_FORMAT_TIME, &duration) || duration < 0)
         return 0;
     return duration / kNsPerMs;
 }
@@ -139,6 +215,12 @@ qint64 Player::positionMs() const
         return 0;
     const qint64 ms = position / kNsPerMs;
     return length > 0 ? qMin(ms, length) : ms;
+}
+
+double Player::frameDurationMs() const
+{
+    const qint64 ns = m_grabber[0] ? m_grabber[0]->frameDuration() : 0;
+    return ns > 0 ? double(ns) / kNsPerMs : double(StepUnits * kNsPer100ns) / kNsPerMs;
 }
 
 QSize Player::videoSize(int channel) const
@@ -170,10 +252,48 @@ VideoRenderer *Player::rendererFor(int channel) const
     return m_pipeline ? m_renderer[channelIndex(channel)].get() : nullptr;
 }
 
+// The pictures are scaled in the pipeline to the box they are drawn in, never above their decoded
+// size. A paused picture made for a smaller box is decoded again.
+void Player::updateDisplayBound(int channel)
+{
+    const int c = channelIndex(channel);
+    VideoRenderer *renderer = rendererFor(c);
+    if (!renderer)
+        return;
+    const QSize decoded = videoSize(c);
+    QSize bound = m_bound[c].boundedTo(decoded);
+    if (decoded.isEmpty() || bound == decoded)
+        bound = QSize();
+    const QSize shown = renderer->picture().size();
+    if (!renderer->setDisplayBound(bound))
+        return;
+    const QSize wanted = bound.isEmpty() ? decoded : bound;
+    if (!shown.isEmpty() && (wanted.width() > shown.width() || wanted.height() > shown.height()) && !isRunning())
+        m_refresh.start();
+}
+
+// Shows the paused picture again (a seek to it), keeping what the player knows about it.
+void Player::refreshPicture()
+{
+    if (!isReady() || isRunning())
+        return;
+    const bool pristine = m_pristine;
+    const bool stepped = m_stepped;
+    const qint64 frame = qint64(frameDurationMs() * kNsPerMs);
+    seekTo(shownPictureTime() + frame / 4); // inside the picture shown, whatever rounding did
+    m_pristine = pristine;
+    m_stepped = stepped;
+}
+
 bool Player::showRenderer(QWidget *window, const QRect &rect, int channel)
 {
+    m_bound[channelIndex(channel)] = rect.size();
     VideoRenderer *renderer = rendererFor(channel);
-    return renderer && renderer->show(window, rect);
+    if (!renderer)
+        return false;
+    const bool shown = renderer->show(window, rect);
+    updateDisplayBound(channel);
+    return shown;
 }
 
 // Moving and resizing answer false, as callers of the original renderer window expect.
@@ -186,8 +306,11 @@ bool Player::moveRenderer(QWidget *window, int x, int y, int channel)
 
 bool Player::resizeRenderer(QWidget *window, int width, int height, int channel)
 {
-    if (VideoRenderer *renderer = rendererFor(channel))
+    m_bound[channelIndex(channel)] = QSize(width, height);
+    if (VideoRenderer *renderer = rendererFor(channel)) {
         renderer->resize(window, QSize(width, height));
+        updateDisplayBound(channel);
+    }
     return false;
 }
 
@@ -204,7 +327,7 @@ void Player::paintRenderers(QPainter &painter, const QWidget *window) const
 {
     for (const auto &renderer : m_renderer) {
         if (renderer)
-            renderer->paint(painter, window);
+            renderer->paint(painter, window, rotation());
     }
 }
 
@@ -218,4 +341,10 @@ quint64 Player::renderedFrames(int channel) const
 {
     const VideoRenderer *renderer = rendererFor(channel);
     return renderer ? renderer->deliveredCount() : 0;
+}
+
+quint64 Player::pictureSerial(int channel) const
+{
+    const VideoRenderer *renderer = rendererFor(channel);
+    return renderer ? renderer->pictureSerial() : 0;
 }

@@ -1,12 +1,44 @@
 #include "playback/samplegrabber_p.h"
 
-#include "playback/colorconversion.h"
-#include "playback/samplefilter.h"
-
 #include <QMutexLocker>
 
+namespace {
+
+// Converts one mapped picture into `image` (24-bit RGB of the same size) with the colour matrix
+// and range its format declares.
+bool convertInto(const GstVideoInfo &from, GstBuffer *buffer, QImage &image)
+{
+    GstVideoInfo to;
+    gst_video_info_set_format(&to, GST_VIDEO_FORMAT_RGB, guint(image.width()), guint(image.height()));
+    GST_VIDEO_INFO_FPS_N(&to) = GST_VIDEO_INFO_FPS_N(&from);
+    GST_VIDEO_INFO_FPS_D(&to) = GST_VIDEO_INFO_FPS_D(&from);
+    to.stride[0] = int(image.bytesPerLine());
+    to.size = gsize(image.sizeInBytes());
+    GstVideoFrame source;
+    if (!gst_video_frame_map(&source, &from, buffer, GST_MAP_READ))
+        return false;
+    Gst::BufferPtr wrapped(gst_buffer_new_wrapped_full(GstMemoryFlags(0), image.bits(), gsize(image.sizeInBytes()),
+                                                       0, gsize(image.sizeInBytes()), nullptr, nullptr));
+    GstVideoFrame target;
+    const bool mapped = gst_video_frame_map(&target, &to, wrapped.get(), GST_MAP_WRITE);
+    if (mapped) {
+        GstVideoConverter *converter = gst_video_converter_new(const_cast<GstVideoInfo *>(&from), &to, nullptr);
+        if (converter) {
+            gst_video_converter_frame(converter, &source, &target);
+            gst_video_converter_free(converter);
+        }
+        gst_video_frame_unmap(&target);
+        gst_video_frame_unmap(&source);
+        return converter != nullptr;
+    }
+    gst_video_frame_unmap(&source);
+    return false;
+}
+
+} // namespace
+
 SampleGrabber::SampleGrabber(GstElement *element)
-    : m_pad(gst_element_get_static_pad(element, "src"))
+    : m_pad(gst_element_get_static_pad(element, "sink"))
 {
     gst_segment_init(&m_segment, GST_FORMAT_TIME);
     gst_video_info_init(&m_info);
@@ -30,10 +62,18 @@ QSize SampleGrabber::videoSize() const
     return QSize(GST_VIDEO_INFO_WIDTH(&m_info), GST_VIDEO_INFO_HEIGHT(&m_info));
 }
 
-bool SampleGrabber::isYuy2() const
+qint64 SampleGrabber::frameDuration() const
 {
     QMutexLocker lock(&m_mutex);
-    return m_hasInfo && GST_VIDEO_INFO_FORMAT(&m_info) == GST_VIDEO_FORMAT_YUY2;
+    if (!m_hasInfo || GST_VIDEO_INFO_FPS_N(&m_info) <= 0 || GST_VIDEO_INFO_FPS_D(&m_info) <= 0)
+        return 0;
+    return qint64(gst_util_uint64_scale_int(GST_SECOND, GST_VIDEO_INFO_FPS_D(&m_info), GST_VIDEO_INFO_FPS_N(&m_info)));
+}
+
+qint64 SampleGrabber::lastPictureTime() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_lastTime;
 }
 
 QImage SampleGrabber::currentPicture() const
@@ -42,18 +82,14 @@ QImage SampleGrabber::currentPicture() const
     GstVideoInfo info;
     {
         QMutexLocker lock(&m_mutex);
-        if (!m_hasInfo || !m_last || GST_VIDEO_INFO_FORMAT(&m_info) != GST_VIDEO_FORMAT_YUY2)
+        if (!m_hasInfo || !m_last)
             return QImage();
         buffer = Gst::refBuffer(m_last.get());
         info = m_info;
     }
-    GstVideoFrame frame;
-    if (!gst_video_frame_map(&frame, &info, buffer.get(), GST_MAP_READ))
+    QImage picture(GST_VIDEO_INFO_WIDTH(&info), GST_VIDEO_INFO_HEIGHT(&info), QImage::Format_RGB888);
+    if (picture.isNull() || !convertInto(info, buffer.get(), picture))
         return QImage();
-    QImage picture = ColorConversion::yuy2ToImage(
-        static_cast<const uchar *>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)), GST_VIDEO_FRAME_WIDTH(&frame),
-        GST_VIDEO_FRAME_HEIGHT(&frame), GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0));
-    gst_video_frame_unmap(&frame);
     return picture;
 }
 
@@ -61,7 +97,7 @@ GstPadProbeReturn SampleGrabber::onData(GstPad *, GstPadProbeInfo *info, gpointe
 {
     auto *grabber = static_cast<SampleGrabber *>(self);
     if (GST_PAD_PROBE_INFO_TYPE(info) & GST_PAD_PROBE_TYPE_BUFFER)
-        grabber->takeBuffer(info);
+        grabber->takeBuffer(GST_PAD_PROBE_INFO_BUFFER(info));
     else if (GstEvent *event = GST_PAD_PROBE_INFO_EVENT(info))
         grabber->takeEvent(event);
     return GST_PAD_PROBE_OK;
@@ -78,43 +114,28 @@ void SampleGrabber::takeEvent(GstEvent *event)
         gst_event_parse_caps(event, &caps);
         GstVideoInfo info;
         const bool valid = caps && gst_video_info_from_caps(&info, caps);
+        Gst::BufferPtr previous;
         QMutexLocker lock(&m_mutex);
         m_hasInfo = valid;
         if (valid)
             m_info = info;
-        m_last.reset();
+        previous.swap(m_last); // released after the lock
     } else if (GST_EVENT_TYPE(event) == GST_EVENT_FLUSH_STOP) {
         gst_segment_init(&m_segment, GST_FORMAT_TIME);
     }
 }
 
-void SampleGrabber::takeBuffer(GstPadProbeInfo *info)
+// Streaming thread: keep a reference to the picture and its time; the previous one is released
+// after the lock.
+void SampleGrabber::takeBuffer(GstBuffer *buffer)
 {
-    // The sink may rewrite the picture, and the rewritten buffer is the one that travels on.
-    GstBuffer *buffer = gst_buffer_make_writable(GST_PAD_PROBE_INFO_BUFFER(info));
-    GST_PAD_PROBE_INFO_DATA(info) = buffer;
-
-    GstVideoInfo videoInfo;
-    {
-        QMutexLocker lock(&m_mutex);
-        if (!m_hasInfo)
-            return;
-        videoInfo = m_info;
-    }
-    SampleHandler *handler = m_handler.load();
-    if (handler) {
-        GstVideoFrame frame;
-        if (gst_video_frame_map(&frame, &videoInfo, buffer, GST_MAP_WRITE)) {
-            const guint64 streamTime =
-                gst_segment_to_stream_time(&m_segment, GST_FORMAT_TIME, GST_BUFFER_PTS(buffer));
-            const double seconds = GST_CLOCK_TIME_IS_VALID(streamTime) ? double(streamTime) / GST_SECOND : 0.0;
-            const int length = GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0) * GST_VIDEO_FRAME_HEIGHT(&frame);
-            handler->bufferCB(seconds, static_cast<uchar *>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)), length);
-            gst_video_frame_unmap(&frame);
-        }
-    }
+    // A picture that starts before the segment (an accurate seek into its middle) still has its
+    // own time.
+    guint64 streamTime = GST_CLOCK_TIME_NONE;
+    const bool valid = GST_BUFFER_PTS_IS_VALID(buffer)
+                       && gst_segment_to_stream_time_full(&m_segment, GST_FORMAT_TIME, GST_BUFFER_PTS(buffer), &streamTime) > 0;
     Gst::BufferPtr keep = Gst::refBuffer(buffer);
     QMutexLocker lock(&m_mutex);
     m_last.swap(keep);
-    // `keep` now holds the previous picture; it is released after the lock.
+    m_lastTime = valid ? qint64(streamTime) : -1;
 }

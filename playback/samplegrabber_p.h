@@ -1,8 +1,9 @@
 #pragma once
 
-// The grabber of one video channel: a pad probe behind the YUY2 conversion. Every picture that
-// passes is made writable, handed to the channel's SampleHandler (which may rewrite it), and kept
-// referenced as the channel's last picture for frame capture.
+// The grabber of one video channel: a pad probe in front of the display converter, where the
+// decoded pictures still have their full size. It rewrites nothing and copies nothing: it keeps a
+// reference to the last picture that passed, with its format and time, so that a snapshot can
+// convert that one picture at full size when it is asked for.
 #include "playback/gsthandles_p.h"
 
 #include <gst/video/video.h>
@@ -11,41 +12,37 @@
 #include <QMutex>
 #include <QSize>
 
-#include <atomic>
-
-class SampleHandler;
-
 class SampleGrabber
 {
 public:
-    // Installs the probe on the source pad of `element` (the pipeline keeps the element alive).
+    // Installs the probe on the sink pad of `element` (the pipeline keeps the element alive).
     explicit SampleGrabber(GstElement *element);
     ~SampleGrabber();
     SampleGrabber(const SampleGrabber &) = delete;
     SampleGrabber &operator=(const SampleGrabber &) = delete;
 
-    // Thread-safe. Null detaches the callback.
-    void setCallback(SampleHandler *handler) { m_handler.store(handler); }
-
-    // Size of the negotiated pictures; empty until the format is known. Thread-safe.
+    // Size of the decoded pictures; empty until the format is known. Thread-safe.
     QSize videoSize() const;
-    // True once pictures are negotiated as YUY2 video. Thread-safe.
-    bool isYuy2() const;
-    // The last picture that passed, converted to 24-bit RGB; a null image when none passed.
+    // Duration of one picture in ns from the stream's frame rate; 0 when the rate is unknown.
+    qint64 frameDuration() const;
+    // Stream time in ns of the last picture that passed; -1 before the first.
+    qint64 lastPictureTime() const;
+    // The last picture that passed, converted at full size to 24-bit RGB; a null image when none
+    // passed or it cannot be converted.
     QImage currentPicture() const;
 
 private:
     static GstPadProbeReturn onData(GstPad *pad, GstPadProbeInfo *info, gpointer self);
     void takeEvent(GstEvent *event);
-    void takeBuffer(GstPadProbeInfo *info);
+    void takeBuffer(GstBuffer *buffer);
 
     Gst::PadPtr m_pad;
     gulong m_probe = 0;
-    std::atomic<SampleHandler *> m_handler{nullptr};
     GstSegment m_segment; // streaming thread only
 
     mutable QMutex m_mutex; // guards the members below
     GstVideoInfo m_info;
     bool m_hasInfo = false;
     Gst::BufferPtr m_last;
+    qint64 m_lastTime = -1;
 };

@@ -8,7 +8,10 @@
 
 namespace {
 
-// A mapped RGBx picture kept alive for as long as a QImage refers to its pixels.
+constexpr const char *kDisplayFormat = "video/x-raw,format=BGRx";
+constexpr int kMinimumSide = 16;
+
+// A mapped BGRx picture kept alive for as long as a QImage refers to its pixels.
 struct MappedPicture
 {
     Gst::SamplePtr sample;
@@ -22,6 +25,8 @@ void releaseMappedPicture(void *info)
     delete mapped;
 }
 
+// BGRx in memory is 0xffRRGGBB read as a native 32-bit word on little-endian machines, which is
+// what QImage::Format_RGB32 paints fastest.
 QImage wrapSample(Gst::SamplePtr sample)
 {
     GstVideoInfo info;
@@ -37,15 +42,16 @@ QImage wrapSample(Gst::SamplePtr sample)
     const GstVideoFrame &frame = mapped->frame;
     return QImage(static_cast<const uchar *>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)),
                   GST_VIDEO_FRAME_WIDTH(&frame), GST_VIDEO_FRAME_HEIGHT(&frame),
-                  GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0), QImage::Format_RGBX8888,
-                  &releaseMappedPicture, mapped);
+                  GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0), QImage::Format_RGB32, &releaseMappedPicture, mapped);
 }
 
 } // namespace
 
-VideoRenderer::VideoRenderer(GstElement *appsink)
+VideoRenderer::VideoRenderer(GstElement *appsink, GstElement *format, const QSize &bound)
     : m_sink(GST_ELEMENT(gst_object_ref(appsink)))
+    , m_format(GST_ELEMENT(gst_object_ref(format)))
 {
+    setDisplayBound(bound, false);
     GstAppSinkCallbacks callbacks{};
     callbacks.new_preroll = &VideoRenderer::onPreroll;
     callbacks.new_sample = &VideoRenderer::onSample;
@@ -94,14 +100,54 @@ void VideoRenderer::hide()
     m_visible = false;
 }
 
-void VideoRenderer::paint(QPainter &painter, const QWidget *window) const
+QString VideoRenderer::boundCaps(const QSize &bound, bool exact)
+{
+    const QString format = QString::fromLatin1(kDisplayFormat);
+    if (bound.isEmpty())
+        return format;
+    const int width = qMax(kMinimumSide, bound.width());
+    const int height = qMax(kMinimumSide, bound.height());
+    if (exact)
+        return format + QStringLiteral(",width=(int)%1,height=(int)%2,pixel-aspect-ratio=(fraction)1/1").arg(width).arg(height);
+    // A range lets the converter keep the picture's shape inside the bound.
+    return format
+           + QStringLiteral(",width=(int)[%1,%2],height=(int)[%1,%3],pixel-aspect-ratio=(fraction)1/1")
+                 .arg(kMinimumSide).arg(width).arg(height);
+}
+
+bool VideoRenderer::setDisplayBound(const QSize &bound, bool exact)
+{
+    const QSize wanted = bound.isEmpty() ? QSize() : bound;
+    if (m_boundSet && wanted == m_displayBound && exact == m_exact)
+        return false;
+    m_boundSet = true;
+    m_displayBound = wanted;
+    m_exact = exact;
+    Gst::CapsPtr caps(gst_caps_from_string(boundCaps(wanted, exact).toUtf8().constData()));
+    // The caps filter asks upstream to renegotiate; the converter scales from the next picture on.
+    g_object_set(m_format.get(), "caps", caps.get(), nullptr);
+    return true;
+}
+
+void VideoRenderer::paint(QPainter &painter, const QWidget *window, int rotation) const
 {
     if (!m_visible || m_picture.isNull() || !window || window != m_window.data())
         return;
     painter.save();
     painter.setClipRect(window->rect(), Qt::IntersectClip);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, m_rect.size() != m_picture.size());
-    painter.drawImage(m_rect, m_picture);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, m_rect.size() != m_picture.size() || rotation % 180);
+    if (rotation % 360 == 0) {
+        painter.drawImage(m_rect, m_picture);
+    } else {
+        // Turned about the rectangle's centre and stretched back into it, as a turned camera would
+        // fill the same frame.
+        const QRectF area(m_rect);
+        const bool sideways = rotation % 180 != 0;
+        const QSizeF turned = sideways ? area.size().transposed() : area.size();
+        painter.translate(area.center());
+        painter.rotate(rotation);
+        painter.drawImage(QRectF(QPointF(-turned.width() / 2, -turned.height() / 2), turned), m_picture);
+    }
     painter.restore();
 }
 
@@ -143,8 +189,11 @@ void VideoRenderer::takeLatest()
     if (!sample)
         return;
     m_picture = wrapSample(std::move(sample));
+    ++m_serial;
     if (m_visible)
         repaint();
+    if (m_onPicture)
+        m_onPicture();
 }
 
 void VideoRenderer::setWindow(QWidget *window)

@@ -1,8 +1,11 @@
 #pragma once
 
-// The renderer of one video channel: an appsink taking RGBx pictures. The streaming thread only
-// keeps a reference to the newest sample and posts one queued call; the GUI thread wraps it as an
-// image and draws it, scaled, into the rectangle the view gave, inside the view's widget.
+// The renderer of one video channel: an appsink taking BGRx pictures at the size they are shown.
+// The streaming thread only keeps a reference to the newest sample and posts one queued call; the
+// GUI thread wraps it as an image and draws it, turned by the player's rotation and scaled, into
+// the rectangle the view gave, inside the view's widget. The pipeline delivers the pictures at the
+// size they are drawn at (never above the decoded size), so that painting them is a plain copy: the
+// converter in front of the renderer is told through its caps filter.
 #include "playback/gsthandles_p.h"
 
 #include <gst/app/gstappsink.h>
@@ -15,15 +18,17 @@
 #include <QWidget>
 
 #include <atomic>
+#include <functional>
 
 class QPainter;
 
 class VideoRenderer : public QObject
 {
 public:
-    // Takes the pictures of `appsink` (adds a reference, so it may outlive the pipeline). Lives on
-    // the GUI thread; destroy it only after the pipeline has stopped streaming.
-    explicit VideoRenderer(GstElement *appsink);
+    // Takes the pictures of `appsink` and bounds their size through `format`, the caps filter in
+    // front of it (adds references to both, so they may outlive the pipeline), starting with
+    // `bound`. Lives on the GUI thread; destroy it only after the pipeline has stopped streaming.
+    VideoRenderer(GstElement *appsink, GstElement *format, const QSize &bound = QSize());
     ~VideoRenderer() override;
 
     bool show(QWidget *window, const QRect &rect);
@@ -31,15 +36,29 @@ public:
     void resize(QWidget *window, const QSize &size);
     void hide();
     bool isVisible() const { return m_visible; }
+    GstElement *sink() const { return m_sink.get(); }
     QRect rect() const { return m_rect; }
 
-    // Draws the latest picture when shown inside `window`, clipped to the widget.
-    void paint(QPainter &painter, const QWidget *window) const;
+    // Asks the pipeline for pictures of exactly `bound` (stretched), or with `exact` false for the
+    // largest that fit in it keeping their shape (while the decoded size is not known yet); an empty
+    // bound asks for the decoded size. Answers whether the request changed; the pictures follow
+    // from the next one decoded.
+    bool setDisplayBound(const QSize &bound, bool exact = true);
+    QSize displayBound() const { return m_displayBound; }
+    static QString boundCaps(const QSize &bound, bool exact);
 
-    // The latest picture that reached the GUI thread (RGBX8888); null before the first.
+    // Draws the latest picture, turned by `rotation` degrees about its centre, when shown inside
+    // `window`, clipped to the widget.
+    void paint(QPainter &painter, const QWidget *window, int rotation) const;
+
+    // The latest picture that reached the GUI thread (RGB32); null before the first.
     QImage picture() const { return m_picture; }
+    // Pictures taken over on the GUI thread since the renderer was made: 1 for the first.
+    quint64 pictureSerial() const { return m_serial; }
     // Pictures handed over by the streaming thread so far. Thread-safe.
     quint64 deliveredCount() const { return m_delivered.load(); }
+    // Called on the GUI thread after each new picture was taken over.
+    void setPictureCallback(std::function<void()> callback) { m_onPicture = std::move(callback); }
 
 private:
     static GstFlowReturn onPreroll(GstAppSink *sink, gpointer self);
@@ -50,13 +69,19 @@ private:
     void repaint();
 
     Gst::ElementPtr m_sink;
+    Gst::ElementPtr m_format;
     QMutex m_mutex;            // guards m_pending and m_posted
     Gst::SamplePtr m_pending;  // newest sample not yet taken by the GUI thread
     bool m_posted = false;
     std::atomic<quint64> m_delivered{0};
 
     QImage m_picture;
+    quint64 m_serial = 0;
+    std::function<void()> m_onPicture;
     QPointer<QWidget> m_window;
     QRect m_rect;
+    QSize m_displayBound;
+    bool m_exact = false;
+    bool m_boundSet = false; // the caps filter has been given a bound at least once
     bool m_visible = false;
 };

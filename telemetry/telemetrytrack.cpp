@@ -2,6 +2,11 @@
 
 #include "telemetry/telemetryreader.h"
 
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QPointer>
+#include <QThreadPool>
+
 #include <algorithm>
 #include <memory>
 
@@ -83,21 +88,60 @@ QList<TelemetrySample> TelemetryTrack::placeRecords(const RawTelemetryRecord *re
     return samples;
 }
 
+QList<TelemetrySample> TelemetryTrack::readTrack(const QString &path, qint64 durationMs)
+{
+    if (durationMs <= 0 || path.isEmpty())
+        return {};
+    auto records = std::make_unique<TelemetryRecords>();
+    const int count = readTelemetryFile(path, *records);
+    return placeRecords(records->data(), count, durationMs);
+}
+
+void TelemetryTrack::beginLoad()
+{
+    ++m_request;
+    m_loading = false;
+    m_trackReady = false;
+    m_current = TelemetrySample();
+    m_samples.clear();
+}
+
 void TelemetryTrack::loadTrack(qint64 durationMs)
 {
     m_noPositionInClip = true;
     if (m_clipPath.isEmpty())
         return;
-    m_trackReady = false;
-    m_current = TelemetrySample();
-    m_samples.clear();
-    QList<TelemetrySample> samples;
-    if (durationMs > 0) {
-        auto records = std::make_unique<TelemetryRecords>();
-        const int count = readTelemetryFile(m_clipPath, *records);
-        samples = placeRecords(records->data(), count, durationMs);
-    }
-    setSamples(samples);
+    beginLoad();
+    setSamples(readTrack(m_clipPath, durationMs));
+}
+
+void TelemetryTrack::startLoading(qint64 durationMs)
+{
+    m_noPositionInClip = true;
+    if (m_clipPath.isEmpty())
+        return;
+    beginLoad();
+    m_loading = true;
+    emit trackChanged();
+    const quint64 request = m_request;
+    QPointer<TelemetryTrack> self(this);
+    QThreadPool::globalInstance()->start([self, request, path = m_clipPath, durationMs] {
+        QList<TelemetrySample> samples = readTrack(path, durationMs);
+        // Back on the GUI thread; a newer load, a clear or the track's end drops the answer. The
+        // application waits for its worker threads before it goes.
+        QCoreApplication *app = QCoreApplication::instance();
+        if (!app)
+            return;
+        QMetaObject::invokeMethod(
+            app,
+            [self, request, samples = std::move(samples)] {
+                if (self && self->m_request == request && self->m_loading) {
+                    self->m_loading = false;
+                    self->setSamples(samples);
+                }
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 void TelemetryTrack::setSamples(const QList<TelemetrySample> &samples)
@@ -112,6 +156,8 @@ void TelemetryTrack::setSamples(const QList<TelemetrySample> &samples)
 
 void TelemetryTrack::clearTrack()
 {
+    ++m_request;
+    m_loading = false;
     m_samples.clear();
     emit trackChanged();
 }

@@ -23,8 +23,15 @@ public:
     // Reads the clip's telemetry and replaces the samples with it, stretched over `durationMs`
     // and aligned with the clip's end. Does nothing but set noPositionInClip when no path is set.
     void loadTrack(qint64 durationMs);
-    // Removes all samples.
+    // The same, read on a worker thread: the track empties now and the samples replace it when they
+    // arrive (trackChanged), unless another load or a clear came first.
+    void startLoading(qint64 durationMs);
+    bool isLoading() const { return m_loading; }
+    // Removes all samples (and drops a load under way).
     void clearTrack();
+    // The samples of the clip at `path` for a clip of `durationMs`, as loadTrack places them.
+    // Thread-safe.
+    static QList<TelemetrySample> readTrack(const QString &path, qint64 durationMs);
     // Replaces the track with ready-made samples (times rising in equal steps from 0), as a load
     // would; for views and their tests that need a track without a clip file.
     void setSamples(const QList<TelemetrySample> &samples);
@@ -47,7 +54,11 @@ signals:
     void trackChanged(); // samples replaced or removed
 
 private:
+    void beginLoad();
+
     QString m_clipPath;
+    quint64 m_request = 0; // the load whose answer is awaited
+    bool m_loading = false;
     QList<TelemetrySample> m_samples;
     TelemetrySample m_current;
     bool m_trackReady = false;

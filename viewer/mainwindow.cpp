@@ -12,6 +12,7 @@
 #include "skin/flhlp.h"
 #include "viewer/cliplist.h"
 #include "viewer/mapview.h"
+#include "viewer/playbackcontroller.h"
 #include "viewer/videoview.h"
 #include "viewer/widgetprogressa.h"
 #include "viewer/widgetvolume.h"
@@ -22,7 +23,6 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QScreen>
-#include <QTimer>
 
 using ViewerLayout::Button;
 
@@ -59,6 +59,8 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
     m_view1->setObjectName(QStringLiteral("view1"));
     m_view2 = new VideoView(this);
     m_view2->setObjectName(QStringLiteral("view2"));
+    m_playback = new PlaybackController(m_view1, m_view2, this);
+    setupPlaybackConnections();
     switchLayout(1);
 
     m_mover->attachTo(this);
@@ -76,11 +78,9 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
 
 MainWindow::~MainWindow()
 {
-    m_updateTimer->stop();
     closeFolder();
     m_view1->close();
     m_view2->close();
-    m_player = nullptr;
     if (returnToSuite)
         SuiteLink::returnToSuite();
 }
@@ -90,14 +90,16 @@ void MainWindow::createPanes()
     m_background = new Background(this, Gfx::path(QStringLiteral("marlow_main_viewer_bg.png")));
     setCentralWidget(m_background);
     m_mapPane = new MapView(this);
-    m_updateTimer = new QTimer(this);
     m_dashboard = new WidgetProgressA(this);
     m_dashboard->setDashboardEnabled(false);
     QString unit;
     m_dashboard->setSpeedUnitKm(!readStoredSpeedUnit(unit) || unit == QLatin1String("km") || unit.isEmpty());
-    m_volumeSlider = new WidgetVolume(this);
+    // The bar sets the program's own sound level, handed to the player of every clip.
+    m_volumeSlider = new WidgetVolume(this, std::make_unique<ProgramVolumeDevice>([this](double level) {
+                                          if (m_playback)
+                                              m_playback->setVolume(level);
+                                      }));
     m_volumeSlider->setObjectName(QStringLiteral("volumeSlider"));
-    connect(m_updateTimer, &QTimer::timeout, this, &MainWindow::OnTimeoutUpdate);
     connect(m_dashboard, &WidgetProgressA::clicked, this, &MainWindow::OnSlotsProgress);
 
     m_folderLabel = new QLabel(this);
@@ -175,6 +177,16 @@ void MainWindow::applyTexts()
     }
 }
 
+Player *MainWindow::player() const
+{
+    return m_playback->player();
+}
+
+bool MainWindow::isPlaying() const
+{
+    return m_playback && m_playback->isPlaying();
+}
+
 ClearButton *MainWindow::button(Button which) const
 {
     const auto it = m_buttons.find(which);
@@ -223,8 +235,8 @@ void MainWindow::switchLayout(int mode)
 
 void MainWindow::showAllControls()
 {
-    m_buttons[Button::Play]->setVisible(!m_playing);
-    m_buttons[Button::Pause]->setVisible(m_playing);
+    m_buttons[Button::Play]->setVisible(!isPlaying());
+    m_buttons[Button::Pause]->setVisible(isPlaying());
     for (Button which : {Button::Stop, Button::PreviousFile, Button::FrameBack, Button::FrameForward,
                          Button::NextFile, Button::ZoomIn, Button::ZoomOut, Button::ActualSize, Button::Pan,
                          Button::Rotate, Button::Volume, Button::Snapshot, Button::Print, Button::Setting,
@@ -247,12 +259,12 @@ void MainWindow::enableTransportControls(bool enabled)
                          Button::Print})
         m_buttons[which]->setEnabled(enabled);
     m_volumeSlider->setEnabled(enabled);
-    m_buttons[Button::SwapViews]->setEnabled(enabled && m_player && m_player->channelCount() == 2);
+    m_buttons[Button::SwapViews]->setEnabled(enabled && player() && player()->channelCount() == 2);
 }
 
 void MainWindow::OnSlotslist_screen()
 {
-    if (!m_player || !m_player->clip() || m_player->channelCount() != 2)
+    if (!player() || !player()->clip() || player()->channelCount() != 2)
         return;
     m_frontBig = !m_frontBig;
     switchLayout(m_frontBig ? 1 : 2);

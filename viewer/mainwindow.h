@@ -16,10 +16,10 @@ class ClipCatalogue;
 class FlHlp;
 class MapView;
 class MyListWidget;
+class PlaybackController;
 class Player;
 class QLabel;
 class QListWidgetItem;
-class QTimer;
 class VideoView;
 class WidgetProgressA;
 class WidgetVolume;
@@ -48,9 +48,10 @@ public:
     ClearButton *categoryButton(int index) const { return m_categoryButtons[index]; }
     ClearButton *filterButton(int index) const { return m_filterButtons[index]; }
     QLabel *folderLabel() const { return m_folderLabel; }
-    Player *player() const { return m_player; }
+    Player *player() const;
+    PlaybackController *playback() const { return m_playback; }
     ClipCatalogue *catalogue() const { return m_catalogue.get(); }
-    bool isPlaying() const { return m_playing; }
+    bool isPlaying() const;
     bool isMaximizedLayout() const { return m_maximized; }
     int layoutMode() const { return m_layoutMode; }
     bool panMode() const { return m_panMode; }
@@ -122,10 +123,17 @@ private:
     void applyTexts();
     VideoView *largeView() const;
     // Playback (mainwindowplayback.cpp)
+    void setupPlaybackConnections();
     void openClip(Clip *clip);
+    void onClipOpened(Clip *clip);
+    void onClipOpenFailed(Clip *clip, const QString &reason, const QStringList &missing);
+    void onPlaybackFailed(const QString &reason);
+    void onClipEnded();
     void resetViewer();
     void setPlaying(bool playing);
+    void showPausedPosition();
     void refreshMap(bool fromTimer);
+    // Picture controls (mainwindowview.cpp)
     VideoView *zoomTarget() const;
     // Folder and list (mainwindowfolder.cpp)
     void fillList(std::unique_ptr<ClipCatalogue> catalogue);
@@ -136,7 +144,7 @@ private:
 
     WidgetProgressA *m_dashboard = nullptr;
     Background *m_background = nullptr;
-    Player *m_player = nullptr;
+    PlaybackController *m_playback = nullptr;
     VideoView *m_view1 = nullptr;
     VideoView *m_view2 = nullptr;
     MyListWidget *m_clipList = nullptr;
@@ -152,7 +160,6 @@ private:
     ClearButton *m_categoryButtons[3] = {};
     ClearButton *m_filterButtons[4] = {};
     MapView *m_mapPane = nullptr;
-    bool m_playing = false;
     bool m_frontBig = true;
     WidgetVolume *m_volumeSlider = nullptr;
     int m_category = 0;
@@ -161,5 +168,4 @@ private:
     int m_width = ViewerLayout::kDefaultWidth;
     int m_height = ViewerLayout::kDefaultHeight;
     QPoint m_savedPosition;
-    QTimer *m_updateTimer = nullptr;
 };

@@ -8,6 +8,7 @@
 #include "skin/clearbutton.h"
 #include "viewer/cliplist.h"
 #include "viewer/folderbrowser.h"
+#include "viewer/playbackcontroller.h"
 #include "viewer/videoview.h"
 #include "viewer/widgetprogressa.h"
 
@@ -24,9 +25,10 @@ void MainWindow::setSelectorButtonsEnabled()
 
 void MainWindow::closeFolder()
 {
-    // Nothing may read a clip once its catalogue is gone: the player lets go of it first.
-    if (m_player && m_player->clip() && m_player->clip() != m_looseClip.get())
-        m_view1->close();
+    // Nothing may read a clip once its catalogue is gone: the player lets go of it (or of the
+    // open under way) first.
+    if (m_playback->clip() && m_playback->clip() != m_looseClip.get())
+        m_playback->close();
     m_clipList->clear();
     m_catalogue.reset();
     m_category = 0;

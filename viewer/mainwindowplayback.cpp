@@ -1,25 +1,24 @@
-// The viewer window's playback side: opening the selected clip, the transport buttons, the update
-// tick that keeps the timeline, the dashboard and the map in step, zoom, pan, rotate and mute.
+// The viewer window's playback side: the clip a list row opens, the transport buttons, and the
+// update tick that keeps the timeline, the dashboard and the map in step. The playback controller
+// does the opening and the transport; this side keeps the panes in step with what it reports.
 #include "viewer/mainwindow.h"
 
-#include "app/language.h"
 #include "app/messages.h"
-#include "app/preferences.h"
 #include "catalogue/clip.h"
 #include "playback/player.h"
-#include "settings/configwindow.h"
 #include "skin/clearbutton.h"
-#include "skin/flhlp.h"
 #include "telemetry/telemetrysample.h"
 #include "viewer/cliplist.h"
 #include "viewer/mapview.h"
+#include "viewer/playbackcontroller.h"
 #include "viewer/videoview.h"
 #include "viewer/widgetprogressa.h"
-#include "viewer/widgetvolume.h"
 
-#include <QTimer>
+#include <QLoggingCategory>
 
 using ViewerLayout::Button;
+
+Q_LOGGING_CATEGORY(lcViewer, "qrd7700.viewer")
 
 namespace {
 
@@ -31,38 +30,69 @@ bool isUsablePosition(const TelemetrySample &sample)
 
 } // namespace
 
+// controller -> window: every answer the controller gives is shown here.
+void MainWindow::setupPlaybackConnections()
+{
+    connect(m_playback, &PlaybackController::opened, this, &MainWindow::onClipOpened);
+    connect(m_playback, &PlaybackController::openFailed, this, &MainWindow::onClipOpenFailed);
+    connect(m_playback, &PlaybackController::playbackFailed, this, &MainWindow::onPlaybackFailed);
+    connect(m_playback, &PlaybackController::playingChanged, this, &MainWindow::setPlaying);
+    connect(m_playback, &PlaybackController::tick, this, &MainWindow::OnTimeoutUpdate);
+    connect(m_playback, &PlaybackController::pausedPictureShown, this, &MainWindow::showPausedPosition);
+    connect(m_playback, &PlaybackController::clipEnded, this, &MainWindow::onClipEnded);
+}
+
 void MainWindow::openClip(Clip *clip)
 {
-    const bool opened = m_view1->openClip(clip);
+    m_playback->open(clip);
+}
+
+// The clip opened on view 1 (the controller has given both views their channels and stopped it
+// on its first picture): the dashboard, the layout and the list follow.
+void MainWindow::onClipOpened(Clip *clip)
+{
     m_dashboard->setDateText(clip->displayDate());
     m_dashboard->setClipPath(clip->file().filePath());
-    Player *player = m_view1->player();
-    m_view1->setVideoSize(player->videoSize(0));
-    if (opened) {
-        m_player = player;
-        m_view2->setSecondChannelPlayer(player);
-        m_view2->setVideoVisible(false);
-        m_view2->setVideoVisible(true);
-        m_view2->setVideoSize(player->videoSize(1));
-        player->setRate(1.0);
-        OnSlotsstopF();
-    }
     switchLayout(1);
     m_frontBig = true;
-    if (opened) {
-        updateClipInformation(clip);
-        m_layoutMode = 1;
-    } else {
-        m_view1->close();
-        m_view2->close();
-        warn(Messages::viewerTitle(), Messages::openClipFailed());
+    updateClipInformation(clip);
+    m_layoutMode = 1;
+    // The clip's length shows at once, also when it is paused before the first tick.
+    if (Player *player = m_playback->player())
+        showInformation(player->lengthMs(), 0);
+}
+
+void MainWindow::onClipOpenFailed(Clip *clip, const QString &reason, const QStringList &missing)
+{
+    if (clip) {
+        m_dashboard->setDateText(clip->displayDate());
+        m_dashboard->setClipPath(clip->file().filePath());
     }
+    m_view1->setVideoSize(QSize(0, 0));
+    switchLayout(1);
+    m_frontBig = true;
+    m_view1->close();
+    m_view2->close();
+    // Nothing of an earlier clip stays on the map.
+    m_mapPane->setMapShown(false);
+    qCWarning(lcViewer).noquote() << "cannot open" << (clip ? clip->file().filePath() : QString()) << ":" << reason;
+    QString text = Messages::openClipFailed();
+    if (!missing.isEmpty())
+        text += QLatin1String("\n\n") + Messages::missingPlugins(missing);
+    warn(Messages::viewerTitle(), text);
+}
+
+// An error stopped the clip while it played: the window is left stopped, and Play opens it again.
+void MainWindow::onPlaybackFailed(const QString &reason)
+{
+    m_dashboard->setDashboardEnabled(false);
+    warn(Messages::viewerTitle(), Messages::openClipFailed() + QLatin1String("\n\n") + reason);
 }
 
 void MainWindow::resetViewer()
 {
     OnSlotsstop();
-    m_view1->close();
+    m_playback->close();
     m_dashboard->setTimeRange(0, 0);
     m_dashboard->setTimePosition(0);
     m_dashboard->resetDashboard();
@@ -107,10 +137,12 @@ void MainWindow::updateClipInformation(const Clip *clip)
     showProgressData();
 }
 
+// The clip's telemetry is read on a worker thread; the dashboard shows it when it arrives.
 void MainWindow::showProgressData()
 {
-    if (m_player && m_player->clip())
-        m_dashboard->loadTrack(m_player->lengthMs());
+    Player *player = m_playback->player();
+    if (player && player->clip())
+        m_dashboard->loadTrack(player->lengthMs());
     else
         m_dashboard->clearTrack();
 }
@@ -139,31 +171,27 @@ int MainWindow::playNextClip(int direction)
     return next;
 }
 
+// Every change of the playing state comes here from the controller.
 void MainWindow::setPlaying(bool playing)
 {
-    m_playing = playing;
     m_buttons[Button::Play]->setVisible(!playing);
     m_buttons[Button::Pause]->setVisible(playing);
     if (playing)
         m_dashboard->setDashboardEnabled(true);
     else
         m_dashboard->stopAnimation();
-    m_buttons[Button::SwapViews]->setEnabled(m_player && m_player->channelCount() == 2);
+    Player *player = m_playback->player();
+    m_buttons[Button::SwapViews]->setEnabled(player && player->channelCount() == 2);
 }
 
 void MainWindow::OnSlotsplay()
 {
-    if (m_player)
-        m_player->play();
-    setPlaying(true);
-    m_updateTimer->start(100);
+    m_playback->play();
 }
 
 void MainWindow::OnSlotspause()
 {
-    if (m_player)
-        m_player->pause();
-    setPlaying(false);
+    m_playback->pause();
 }
 
 void MainWindow::OnSlotsstop()
@@ -171,46 +199,40 @@ void MainWindow::OnSlotsstop()
     m_view1->zoomBy(0);
     m_view2->zoomBy(0);
     OnZoomWinMode(false);
-    if (m_player) {
-        m_player->stop();
-        m_player->rewind();
-        m_player->pause();
-    }
-    setPlaying(false);
+    m_playback->stop();
     m_dashboard->setDashboardEnabled(false);
     m_dashboard->setTimePosition(0);
+    m_dashboard->setSpeed(0);
 }
 
 void MainWindow::OnSlotsstopF()
 {
-    if (m_player) {
-        m_player->stop();
-        m_player->rewind();
-        m_player->pause();
-    }
-    setPlaying(false);
+    m_playback->stop();
 }
 
 void MainWindow::OnSlotsrw()
 {
-    if (!m_player)
+    if (!m_playback->player())
         return;
-    m_player->pause();
-    m_player->stepBackward();
-    setPlaying(false);
-    OnTimeoutRefreshMapB();
-    m_dashboard->setTimePosition(int(m_player->positionMs()));
+    m_playback->stepBackward();
+    showPausedPosition();
 }
 
 void MainWindow::OnSlotsfw()
 {
-    if (!m_player)
+    if (!m_playback->player())
         return;
-    m_player->pause();
-    m_player->stepForward();
-    setPlaying(false);
+    m_playback->stepForward();
+    showPausedPosition();
+}
+
+// The map and the timeline follow the picture shown while paused; a step or a seek lands a moment
+// after it was asked for, and this runs again then.
+void MainWindow::showPausedPosition()
+{
     OnTimeoutRefreshMapB();
-    m_dashboard->setTimePosition(int(m_player->positionMs()));
+    if (Player *player = m_playback->player())
+        m_dashboard->setTimePosition(int(player->positionMs()));
 }
 
 void MainWindow::OnSlotspre_file()
@@ -226,27 +248,31 @@ void MainWindow::OnSlotsnext_file()
 void MainWindow::OnSlotsProgress(int position)
 {
     m_dashboard->setTimePosition(position);
-    if (m_player)
-        m_player->seekMs(position);
+    m_playback->seek(position);
     OnTimeoutRefreshMapB();
 }
 
 void MainWindow::OnTimeoutUpdate()
 {
     OnTimeoutRefreshMap();
-    if (!m_player || !m_player->clip()) {
+    Player *player = m_playback->player();
+    if (!player || !player->clip()) {
         showInformation(0, 0);
         return;
     }
-    const qint64 duration = m_player->lengthMs();
-    const qint64 position = std::min(m_player->positionMs(), duration);
-    showInformation(duration, position);
-    if (position == duration && duration > 0) {
-        if (playNextClip(+1) == -1)
-            OnSlotsstopF();
-        else
-            OnSlotsplay();
-    }
+    const qint64 duration = player->lengthMs();
+    showInformation(duration, std::min(player->positionMs(), duration));
+}
+
+// The end of the clip: the next row plays, or a single clip stops on its first picture.
+void MainWindow::onClipEnded()
+{
+    if (Player *player = m_playback->player())
+        showInformation(player->lengthMs(), player->lengthMs());
+    if (playNextClip(+1) == -1)
+        OnSlotsstopF();
+    else
+        OnSlotsplay();
 }
 
 void MainWindow::OnTimeoutRefreshMap()
@@ -261,11 +287,10 @@ void MainWindow::OnTimeoutRefreshMapB()
 
 void MainWindow::refreshMap(bool fromTimer)
 {
-    if (fromTimer && !m_playing) {
-        m_updateTimer->stop();
+    if (fromTimer && !m_playback->isPlaying())
         return;
-    }
-    const TelemetrySample sample = m_dashboard->sampleAt(m_player ? int(m_player->positionMs()) : 0);
+    Player *player = m_playback->player();
+    const TelemetrySample sample = m_dashboard->sampleAt(player ? int(player->positionMs()) : 0);
     if (isUsablePosition(sample)) {
         m_mapPane->setMapShown(true);
         m_mapPane->setPosition(sample.latitude, sample.longitude);
@@ -273,76 +298,4 @@ void MainWindow::refreshMap(bool fromTimer)
     } else {
         m_mapPane->setMapShown(!m_dashboard->noPositionInClip());
     }
-}
-
-VideoView *MainWindow::zoomTarget() const
-{
-    if (m_view1->width() == 640 || (m_maximized && m_layoutMode == 1))
-        return m_view1;
-    return m_view2;
-}
-
-void MainWindow::OnSlotszoom_in()
-{
-    zoomTarget()->zoomBy(+1);
-}
-
-void MainWindow::OnSlotszoom_out()
-{
-    zoomTarget()->zoomBy(-1);
-}
-
-void MainWindow::OnSlotszoom_win()
-{
-    zoomTarget()->zoomBy(0);
-}
-
-void MainWindow::OnSlotspan()
-{
-    OnZoomWinMode(!m_panMode);
-}
-
-void MainWindow::OnZoomWinMode(bool on)
-{
-    m_panMode = on;
-    m_buttons[Button::Pan]->setHighlighted(on);
-    m_mover->setMovable(!on && !m_maximized);
-    m_clipList->setEnabled(!on);
-    m_mapPane->setEnabled(!on);
-    m_view1->setPanEnabled(on);
-    m_view2->setPanEnabled(on);
-}
-
-void MainWindow::OnSlotsrotate()
-{
-    if (!m_player)
-        return;
-    m_player->rotate(180);
-    m_view1->setVideoVisible(true);
-    if (m_player->channelCount() > 1)
-        m_view2->setVideoVisible(true);
-    if (!m_playing)
-        OnSlotsfw();
-}
-
-void MainWindow::OnSlotsvolume()
-{
-    const bool wasOn = m_volumeSlider->isEnabled();
-    m_volumeSlider->setSoundOn(!wasOn);
-    m_volumeSlider->setEnabled(!wasOn);
-    m_buttons[Button::Volume]->setHighlighted(!m_volumeSlider->isEnabled());
-}
-
-void MainWindow::OnSlotssetting()
-{
-    OnSlotspause();
-    ConfigWindow dialog(this);
-    dialog.returnToSuite = false;
-    dialog.viewerSpeedUnit = m_dashboard->speedUnitKm() ? 1 : 2;
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    const bool km = dialog.viewerSpeedUnit == 1;
-    m_dashboard->setSpeedUnitKm(km);
-    storeSpeedUnit(km ? QStringLiteral("km") : QStringLiteral("mph"));
-    applyTexts();
 }

@@ -4,6 +4,7 @@
 #include "app/language.h"
 #include "app/messages.h"
 #include "playback/player.h"
+#include "viewer/playbackcontroller.h"
 #include "viewer/snapshotnames.h"
 
 #include <QDateTime>
@@ -24,12 +25,13 @@ QString saveFailedText()
 
 bool MainWindow::getSnap(QImage *images)
 {
-    if (!m_player) {
+    Player *player = m_playback->player();
+    if (!player) {
         warn(Messages::viewerTitle(), Messages::playFirst());
         return false;
     }
-    for (int channel = 0; channel < std::min(m_player->channelCount(), 2); ++channel)
-        images[channel] = m_player->grabFrame(channel, true);
+    for (int channel = 0; channel < std::min(player->channelCount(), 2); ++channel)
+        images[channel] = player->grabFrame(channel, true);
     return !(images[0].isNull() && images[1].isNull());
 }
 
@@ -49,7 +51,7 @@ void MainWindow::OnSlotssnapshot()
     }
     const QString name = Snapshot::withImageExtension(chosen, Snapshot::extensionForFilter(selectedFilter));
     const std::array<QSize, 2> sizes = {Player::publishedVideoSize(0), Player::publishedVideoSize(1)};
-    const QStringList files = Snapshot::channelFileNames(name, sizes, m_player->channelCount());
+    const QStringList files = Snapshot::channelFileNames(name, sizes, player()->channelCount());
     bool saved = true;
     for (int channel = 0; channel < files.size(); ++channel)
         saved = images[channel].save(files.at(channel)) && saved;
@@ -67,7 +69,7 @@ void MainWindow::OnSlotsprint()
     QPrintDialog dialog(&printer, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    const int channels = m_player->channelCount();
+    const int channels = player()->channelCount();
     const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
     const Snapshot::PrintPlacement placement =
         Snapshot::printPlacement(page, images[0].size(), images[1].size(), channels);

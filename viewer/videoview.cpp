@@ -1,15 +1,11 @@
 #include "viewer/videoview.h"
 
-#include "playback/colorconversion.h"
 #include "resources/gfxpaths.h"
 #include "viewer/videogeometry.h"
 
 #include <QLoggingCategory>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QTransform>
-
-#include <cstring>
 
 Q_LOGGING_CATEGORY(lcVideoView, "qrd7700.viewer.video")
 
@@ -19,15 +15,18 @@ VideoView::VideoView(QWidget *parent)
     , m_background(Gfx::path(QStringLiteral("screen.png")))
     , m_loading(Gfx::path(QStringLiteral("loading.png")))
 {
-    for (int channel = 0; channel < 2; ++channel) {
-        m_handlers[channel] = std::make_unique<SampleHandler>(this);
-        m_handlers[channel]->setChannel(channel);
-    }
+    connect(m_player.get(), &Player::opened, this, &VideoView::onOpened);
+    connect(m_player.get(), &Player::failed, this, [this](const QString &reason) {
+        m_showLoading = false;
+        update();
+        emit openFailed(reason);
+    });
+    connect(m_player.get(), &Player::pictureShown, this,
+            [this](int channel) { onPictureShown(m_player.get(), channel); });
 }
 
 VideoView::~VideoView()
 {
-    // The streaming threads call back into this view until the player is closed.
     m_player->close();
     m_player.reset();
 }
@@ -38,19 +37,57 @@ bool VideoView::openClip(Clip *clip)
         return false;
     m_player->close();
     m_zoom = 1.0f;
-    SampleHandler *const callbacks[2] = {m_handlers[0].get(), m_handlers[1].get()};
-    // Set before opening: the player shows the clip's first picture while it opens.
-    m_showLoading.store(true);
-    if (!m_player->open(clip, callbacks))
+    if (!m_player->open(clip))
         return false;
-    layoutRenderers();
-    emit fileOpened();
+    m_showLoading = true;
+    update();
     return true;
+}
+
+void VideoView::onOpened()
+{
+    layoutRenderers();
+    update();
+    emit fileOpened();
 }
 
 void VideoView::close()
 {
     m_player->close();
+    if (m_showLoading) {
+        m_showLoading = false;
+        update();
+    }
+}
+
+void VideoView::setSecondChannelPlayer(Player *player)
+{
+    if (player == m_secondChannelPlayer)
+        return;
+    disconnect(m_secondChannelPictures);
+    m_secondChannelPlayer = player;
+    if (player) {
+        m_secondChannelPictures = connect(player, &Player::pictureShown, this,
+                                          [this, player](int channel) { onPictureShown(player, channel); });
+    }
+}
+
+// A new picture shows a renderer hidden earlier again; the second picture of channel 0 ends the
+// loading picture.
+void VideoView::onPictureShown(Player *player, int channel)
+{
+    if (player == m_player.get() && channel == 0 && m_showLoading && m_player->pictureSerial(0) > 1) {
+        m_showLoading = false;
+        update();
+    }
+    const bool mine = (player == m_player.get() && channel == 0) || (player == m_secondChannelPlayer && channel == 1);
+    if (mine && (!m_rendererVisible[0] || (m_secondChannelPlayer && !m_rendererVisible[1])))
+        setVideoVisible(true);
+}
+
+bool VideoView::isLoadingShown() const
+{
+    return m_showLoading && !m_loading.isNull() && (m_player->isOpening() || m_player->clip());
 }
 
 void VideoView::setBoxForArea(int width, int height)
@@ -74,7 +111,6 @@ void VideoView::setVideoVisible(bool visible)
         else
             m_secondChannelPlayer->hideRenderer(1);
     }
-    m_somethingHidden.store(!m_rendererVisible[0] || (m_secondChannelPlayer && !m_rendererVisible[1]));
 }
 
 void VideoView::layoutRenderers()
@@ -166,6 +202,24 @@ void VideoView::paintEvent(QPaintEvent *event)
     m_player->paintRenderers(painter, this);
     if (m_secondChannelPlayer)
         m_secondChannelPlayer->paintRenderers(painter, this);
+    if (isLoadingShown())
+        painter.drawImage(loadingArea(), m_loading);
+}
+
+// Where the loading picture goes: its place on the decoded picture, carried over to the rectangle
+// the picture is drawn in. While the clip is still opening its size is not known; the place it
+// would have on a full-size recorder picture fitted into the view is used.
+QRect VideoView::loadingArea() const
+{
+    static constexpr QSize kRecorderPicture(1920, 1080);
+    const bool known = m_player->clip() && !m_videoSize.isEmpty() && !m_rendererRect.isEmpty();
+    const QSize picture = known ? m_videoSize : kRecorderPicture;
+    const QRect shown = known ? m_rendererRect : VideoGeometry::fittedRect(size(), picture).value_or(rect());
+    const QRect spot = VideoGeometry::loadingRect(picture, m_loading.size());
+    const double sx = double(shown.width()) / picture.width();
+    const double sy = double(shown.height()) / picture.height();
+    return QRectF(shown.x() + spot.x() * sx, shown.y() + spot.y() * sy, spot.width() * sx, spot.height() * sy)
+        .toRect();
 }
 
 void VideoView::resizeEvent(QResizeEvent *)
@@ -185,73 +239,4 @@ void VideoView::hideEvent(QHideEvent *event)
     m_player->hideRenderer(0);
     if (m_secondChannelPlayer)
         m_secondChannelPlayer->hideRenderer(1);
-}
-
-void VideoView::processSample(int channel, double, uchar *bytes, int length)
-{
-    if (!bytes || length <= 0 || channel < 0 || channel > 1)
-        return;
-    const int rotation = m_player->rotation();
-    const bool loading = channel == 0 && m_showLoading.load();
-    if (rotation != 0 || loading) {
-        const QSize size = m_player->videoSize(channel);
-        // A picture smaller than its announced size is passed on untouched.
-        if (!size.isEmpty() && qint64(size.width()) * size.height() * 2 <= length) {
-            if (loading) {
-                m_showLoading.store(false);
-                paintLoading(bytes, size);
-            } else {
-                rotatePicture(channel, bytes, length, size, rotation);
-            }
-        }
-    }
-    requestVideoVisible();
-}
-
-void VideoView::paintLoading(uchar *bytes, const QSize &size)
-{
-    QImage picture = ColorConversion::yuy2ToImage(bytes, size.width(), size.height(), size.width() * 2);
-    if (!m_loading.isNull()) {
-        QPainter painter(&picture);
-        const QRect target = VideoGeometry::loadingRect(size, m_loading.size());
-        painter.drawImage(target, m_loading.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation));
-    }
-    ColorConversion::imageToYuy2(picture, bytes, size.width() * 2);
-}
-
-void VideoView::rotatePicture(int channel, uchar *bytes, int length, const QSize &size, int rotation)
-{
-    std::vector<uchar> &copy = m_rotatedCopy[channel];
-    if (m_rotateToggle[channel] == 1) {
-        // Every second picture repeats the last rotated one, halving the cost of rotation.
-        m_rotateToggle[channel] = 0;
-        if (!copy.empty())
-            std::memcpy(bytes, copy.data(), std::min<size_t>(copy.size(), size_t(length)));
-        return;
-    }
-    if (size != m_copySize[channel] || copy.size() != size_t(length)) {
-        copy.assign(size_t(length), 0);
-        m_copySize[channel] = size;
-    }
-    m_rotateToggle[channel] = 1;
-    const QImage picture = ColorConversion::yuy2ToImage(bytes, size.width(), size.height(), size.width() * 2);
-    QImage rotated = picture.transformed(QTransform().rotate(rotation), Qt::FastTransformation);
-    if (rotated.size() != size)
-        rotated = rotated.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    ColorConversion::imageToYuy2(rotated, bytes, size.width() * 2);
-    std::memcpy(copy.data(), bytes, copy.size());
-}
-
-void VideoView::requestVideoVisible()
-{
-    // Showing a hidden renderer touches widgets: carry it to the GUI thread, one request at a time.
-    if (!m_somethingHidden.load() || m_visibilityRequested.exchange(true))
-        return;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            m_visibilityRequested.store(false);
-            setVideoVisible(true);
-        },
-        Qt::QueuedConnection);
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "playback/player.h"
-#include "playback/samplefilter.h"
 
 #include <QImage>
 #include <QLabel>
@@ -9,18 +8,16 @@
 #include <QPointer>
 #include <QSize>
 
-#include <atomic>
 #include <memory>
-#include <vector>
 
 class Clip;
 class Player;
 
-// Shows a clip's pictures: owns the player of its clip and the per-channel picture callbacks, fits
-// the renderer pictures into itself with side margins, zooms and pans them, and rewrites pictures
-// on the streaming threads (rotation, the loading picture on the first picture after an open).
-// A second view can show channel 1 of another view's player next to its own channel 0.
-class VideoView : public QLabel, public SampleFilter
+// Shows a clip's pictures: owns the player of its clip, fits the renderer pictures into itself with
+// side margins, zooms and pans them, and draws the loading picture over the first picture after an
+// open (and while the open is under way). The player turns the pictures by its rotation as they
+// are drawn. A second view can show channel 1 of another view's player next to its own channel 0.
+class VideoView : public QLabel
 {
     Q_OBJECT
 
@@ -28,15 +25,20 @@ public:
     explicit VideoView(QWidget *parent = nullptr);
     ~VideoView() override;
 
+    // Starts opening `clip` on the view's player; false for a null clip. fileOpened() or
+    // openFailed() follows, unless a later open or close cancels it.
     bool openClip(Clip *clip);
     void close();
+    bool isOpening() const { return m_player->isOpening(); }
+    // The loading picture is drawn over the view.
+    bool isLoadingShown() const;
     Player *player() const { return m_player.get(); }
 
     void setVideoSize(const QSize &size) { m_videoSize = size; }
     QSize videoSize() const { return m_videoSize; }
     void setPanEnabled(bool enabled) { m_panEnabled = enabled; }
     bool isPanEnabled() const { return m_panEnabled; }
-    void setSecondChannelPlayer(Player *player) { m_secondChannelPlayer = player; }
+    void setSecondChannelPlayer(Player *player);
     Player *secondChannelPlayer() const { return m_secondChannelPlayer; }
 
     // The largest 16:9 box inside width × height, the reference of the zoom and pan limits.
@@ -53,13 +55,11 @@ public:
 
     int heightForWidth(int width) const override { return width / 2; }
 
-    // Streaming thread: rewrites the picture in place when it must (see the class comment).
-    void processSample(int channel, double seconds, uchar *bytes, int length) override;
-
 signals:
     void clicked();
     void doubleClicked();
     void fileOpened();
+    void openFailed(const QString &reason);
     void fileDropped(Clip *clip);
     void playingUpdated(bool playing);
     void clipStopped(const Clip *clip);
@@ -75,13 +75,13 @@ protected:
 
 private:
     Player *zoomTarget(int *channel) const;
-    void paintLoading(uchar *bytes, const QSize &size);
-    void rotatePicture(int channel, uchar *bytes, int length, const QSize &size, int rotation);
-    void requestVideoVisible();
+    void onOpened();
+    void onPictureShown(Player *player, int channel);
+    QRect loadingArea() const;
 
     std::unique_ptr<Player> m_player;
     QPointer<Player> m_secondChannelPlayer;
-    std::unique_ptr<SampleHandler> m_handlers[2];
+    QMetaObject::Connection m_secondChannelPictures;
     bool m_rendererVisible[2] = {true, true};
     float m_zoom = 1.0f;
     QSize m_box{640, 360};
@@ -92,11 +92,5 @@ private:
     QPixmap m_background;
     QImage m_loading;
     QRect m_rendererRect;
-    std::atomic<bool> m_showLoading{true};
-    std::atomic<bool> m_somethingHidden{false}; // a renderer is hidden: the next picture shows it again
-    std::atomic<bool> m_visibilityRequested{false};
-    // Per channel, touched only by that channel's streaming thread.
-    int m_rotateToggle[2] = {0, 0};
-    std::vector<uchar> m_rotatedCopy[2];
-    QSize m_copySize[2] = {QSize(-1, -1), QSize(-1, -1)};
+    bool m_showLoading = false; // from an open until the second picture of channel 0
 };

@@ -2,11 +2,11 @@
 
 #include <QtGlobal>
 
-#include <memory>
+#include <functional>
 #include <optional>
 
-// The system's output volume as one 32-bit value: low word the left channel, high word the right,
-// each 0 … 0xFFFF. Implementations fail quietly: a device that cannot be reached answers nothing and
+// An output volume as one 32-bit value: low word the left channel, high word the right, each
+// 0 … 0xFFFF. Implementations fail quietly: a device that cannot be reached answers nothing and
 // changes nothing.
 class VolumeDevice
 {
@@ -19,24 +19,26 @@ public:
     virtual bool setVolume(quint32 packed) = 0;
 };
 
-// Playback volume of the default ALSA mixer's "Master" control, else its "PCM" control. The mixer is
-// opened for each call, so a sound card that comes or goes later is picked up. ALSA's own error
-// printing is silenced once for the process.
-class AlsaVolumeDevice final : public VolumeDevice
+// The program's own sound level: kept here and handed on as a level of 0 … 1 (the left channel's
+// share of 0xFFFF) to whatever plays the sound. Starts at full volume. The system's mixer, and with
+// it every other program's sound, is never touched.
+class ProgramVolumeDevice final : public VolumeDevice
 {
 public:
-    std::optional<quint32> volume() override;
+    explicit ProgramVolumeDevice(std::function<void(double)> apply = {});
+
+    std::optional<quint32> volume() override { return m_packed; }
     bool setVolume(quint32 packed) override;
+
+private:
+    std::function<void(double)> m_apply;
+    quint32 m_packed = 0xFFFFFFFF;
 };
 
-// Mapping between one 16-bit channel value and a mixer range [min, max], rounded to the nearest step.
 namespace VolumeScale {
-long toMixer(quint16 value, long min, long max);
-quint16 fromMixer(long value, long min, long max);
 constexpr quint32 pack(quint16 left, quint16 right) { return quint32(left) | (quint32(right) << 16); }
 constexpr quint16 left(quint32 packed) { return quint16(packed & 0xFFFF); }
 constexpr quint16 right(quint32 packed) { return quint16(packed >> 16); }
+// The playing level 0 … 1 of a packed volume (its left channel).
+constexpr double level(quint32 packed) { return left(packed) / 65535.0; }
 } // namespace VolumeScale
-
-// The device the volume bar uses when none is given.
-std::unique_ptr<VolumeDevice> createSystemVolumeDevice();

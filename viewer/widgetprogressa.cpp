@@ -160,7 +160,7 @@ void WidgetProgressA::loadTrack(qint64 durationMs)
 {
     if (!m_clipPath.isEmpty())
         m_current = TelemetrySample();
-    m_track->loadTrack(durationMs);
+    m_track->startLoading(durationMs);
     update();
 }
 

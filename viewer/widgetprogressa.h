@@ -47,7 +47,8 @@ public:
     void stopAnimation() { m_animationTimer.stop(); }
     void resetDashboard();
 
-    // Telemetry of the clip set with setClipPath(), stretched over `durationMs`.
+    // Telemetry of the clip set with setClipPath(), stretched over `durationMs`; read on a worker
+    // thread, shown when it arrives.
     void loadTrack(qint64 durationMs);
     // Removes the samples and the strip's seeking state.
     void clearTrack();

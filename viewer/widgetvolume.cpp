@@ -28,7 +28,7 @@ quint32 volumeForLevel(int level)
 
 WidgetVolume::WidgetVolume(QWidget *parent, std::unique_ptr<VolumeDevice> device)
     : QWidget(parent)
-    , m_device(device ? std::move(device) : createSystemVolumeDevice())
+    , m_device(device ? std::move(device) : std::make_unique<ProgramVolumeDevice>())
     , m_barImage(Gfx::path(QStringLiteral("volume_bar.png")))
     , m_levelImage(Gfx::path(QStringLiteral("volume_level.png")))
 {

@@ -7,7 +7,7 @@
 
 #include <memory>
 
-// The volume bar: ten blocks that show and set the system's output volume. Dragging over the bar
+// The volume bar: ten blocks that show and set the program's output volume. Dragging over the bar
 // sets the level; the main window switches the sound off and on through setSoundOn().
 class WidgetVolume : public QWidget
 {
@@ -17,7 +17,7 @@ public:
     // One block stands for this much of a 16-bit channel value.
     static constexpr int kUnitsPerLevel = 6553;
 
-    // Uses the system's volume device (ALSA) when `device` is null.
+    // Uses a program volume that plays nowhere when `device` is null.
     explicit WidgetVolume(QWidget *parent = nullptr, std::unique_ptr<VolumeDevice> device = {});
     ~WidgetVolume() override;
 

@@ -1,37 +1,23 @@
 #pragma once
 
-// Shared helpers of the playback benchmarks: clip generation with timing, process CPU time, and a
-// player run to the end of the clip.
-#include "playback/player.h"
-#include "playback/samplefilter.h"
+// Shared helpers of the playback benchmarks: clip generation with timing, process CPU time, the
+// player run to the end of a clip the way the viewer shows it, and a bare pipeline with the same
+// demuxing and decoding for comparison.
 #include "tools/mediagen/mediagen.h"
 
+#include <QSize>
 #include <QString>
-
-#include <atomic>
 
 namespace Bench {
 
-// Counts the pictures of each channel; rewrites nothing.
-class CountingFilter : public SampleFilter
-{
-public:
-    void processSample(int channel, double, uchar *bytes, int length) override
-    {
-        if (length > 0)
-            m_checksum += bytes[length / 2]; // touch the picture as a real sink would
-        ++m_count[channel == 1 ? 1 : 0];
-    }
-    int count(int channel) const { return m_count[channel].load(); }
-
-private:
-    std::atomic<int> m_count[2] = {0, 0};
-    std::atomic<unsigned> m_checksum{0};
-};
+// The boxes the viewer draws the two channels in at its default size.
+constexpr QSize kLargeBox(628, 359);
+constexpr QSize kSmallBox(318, 178);
 
 double cpuSeconds();
 // Prints the machine's load average: the figures mean little on a machine busy with other work.
 void printLoad();
+// Writes an MP4 or, for a name ending in ".avi", an AVI clip; prints how long it took.
 bool writeClip(const QString &path, const MediaGen::ClipSpec &clipSpec);
 
 struct RunResult
@@ -39,9 +25,15 @@ struct RunResult
     bool ok = false;
     double wallSeconds = 0;
     double cpuSeconds = 0;
+    quint64 pictures[2] = {0, 0};
+    double picturesPerSecond(int channel) const { return wallSeconds > 0 ? pictures[channel] / wallSeconds : 0; }
 };
 
-// Opens `path` with both channel handlers on `filter`, plays it from the start to its end.
-RunResult playToEnd(const QString &path, CountingFilter &filter, bool clockSync);
+// Opens `path` with the player, shows its channels in widgets of the viewer's box sizes (painted
+// as the viewer paints them), and plays it from the start to its end.
+RunResult playToEnd(const QString &path, bool clockSync);
+// filesrc -> demuxer -> one queue and decoder per stream -> fake sinks, to the end; the clip has
+// `channels` video streams and, with `audio`, a sound stream.
+RunResult bareToEnd(const QString &path, bool clockSync, int channels, bool audio);
 
 } // namespace Bench

@@ -1,8 +1,11 @@
 #include "playertestclips.h"
 
+#include "playback/player.h"
 #include "tools/mediagen/mediagen.h"
 
+#include <QEventLoop>
 #include <QFile>
+#include <QTimer>
 #include <QRandomGenerator>
 
 namespace {
@@ -33,6 +36,19 @@ QByteArray damaged(QByteArray clip, int index)
 }
 
 } // namespace
+
+bool PlayerTestClips::openAndWait(Player &player, Clip *clip, int timeoutMs)
+{
+    QEventLoop loop;
+    bool opened = false;
+    QObject::connect(&player, &Player::opened, &loop, [&] { opened = true; loop.quit(); });
+    QObject::connect(&player, &Player::failed, &loop, &QEventLoop::quit);
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    if (!player.open(clip))
+        return false;
+    loop.exec();
+    return opened;
+}
 
 bool PlayerTestClips::create(QString *error)
 {
@@ -74,6 +90,12 @@ bool PlayerTestClips::create(QString *error)
              && writeFile(damagedPath, damaged(readFile(damagedPath), Frames * 3 - 8));
         clipSpec.audio = true;
         clipSpec.frames = Frames;
+        clipSpec.channels = {first};
+        for (int fps : {10, 30}) {
+            clipSpec.fps = fps;
+            ok = ok && MediaGen::writeMp4(path(mp4AtRate(fps)), clipSpec, error);
+        }
+        clipSpec.fps = Fps;
     }
     if (m_missingAvi.isEmpty()) {
         clipSpec.channels = {first};
@@ -81,6 +103,13 @@ bool PlayerTestClips::create(QString *error)
         clipSpec.channels = {first, second};
         clipSpec.telemetry = true;
         ok = ok && MediaGen::writeAvi(path(aviTwo()), clipSpec, error);
+        clipSpec.channels = {first};
+        clipSpec.telemetry = false;
+        for (int fps : {10, 30}) {
+            clipSpec.fps = fps;
+            ok = ok && MediaGen::writeAvi(path(aviAtRate(fps)), clipSpec, error);
+        }
+        clipSpec.fps = Fps;
     }
     return ok;
 }

@@ -6,6 +6,9 @@
 
 // The generated clips the player tests share: 15 pictures per second, 30 pictures (2 s), channel 0
 // at 320x180 and channel 1 at 160x90. Created once per test executable in a temporary folder.
+class Clip;
+class Player;
+
 class PlayerTestClips
 {
 public:
@@ -34,6 +37,12 @@ public:
     static QString truncatedMp4() { return QStringLiteral("REC_2012_05_14_10_30_30.mp4"); }
     static QString textAvi() { return QStringLiteral("REC_2012_05_14_10_31_30.avi"); }
     static QString damagedMp4() { return QStringLiteral("REC_2012_05_14_10_32_30.mp4"); }
+    // One channel (320x180) at another frame rate (10 or 30 per second), 30 pictures.
+    static QString mp4AtRate(int fps) { return QStringLiteral("REC_2012_05_14_10_40_%1.mp4").arg(fps); }
+    static QString aviAtRate(int fps) { return QStringLiteral("REC_2012_05_14_10_41_%1.avi").arg(fps); }
+
+    // Opens `clip` and waits (running the event loop) for the player's answer; true when opened.
+    static bool openAndWait(Player &player, Clip *clip, int timeoutMs = 20000);
 
 private:
     QTemporaryDir m_dir;

@@ -64,7 +64,7 @@ void TestPlayerRenderer::cleanup()
 bool TestPlayerRenderer::openClip(const QString &name)
 {
     m_clip = std::make_unique<Clip>(QFileInfo(m_clips.path(name)));
-    return m_player->open(m_clip.get(), nullptr);
+    return PlayerTestClips::openAndWait(*m_player, m_clip.get());
 }
 
 void TestPlayerRenderer::rendererDrawsOnlyWhereShown()

@@ -2,8 +2,11 @@
 #include "tools/clipwriter/aviclipwriter.h"
 
 #include <QSignalSpy>
+#include <QThreadPool>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <memory>
 
 using namespace ClipWriter;
 
@@ -48,6 +51,8 @@ private slots:
     void loadWithoutTelemetry();
     void loadWithoutPathChangesNothing();
     void loadTwiceReplacesTheSamples();
+    void loadOnWorkerThread_data();
+    void loadOnWorkerThread();
     void lookup_data();
     void lookup();
     void lookupBeforeLoadChangesNothing();
@@ -220,6 +225,46 @@ void TestTelemetryTrack::loadTwiceReplacesTheSamples()
     track.loadTrack(3000);
     QCOMPARE(track.samples().size(), 30);
     QCOMPARE(track.samples().last().timeMs, 29 * 103);
+}
+
+void TestTelemetryTrack::loadOnWorkerThread_data()
+{
+    QTest::addColumn<QString>("after"); // what happens before the worker's answer is taken
+    QTest::addColumn<int>("samples");
+    QTest::newRow("nothing: the answer is taken") << QString() << 30;
+    QTest::newRow("a clear drops the answer") << QStringLiteral("clear") << 0;
+    QTest::newRow("a newer load of another clip wins") << QStringLiteral("other") << 0;
+    QTest::newRow("the track is gone") << QStringLiteral("delete") << -1;
+}
+
+// The samples arrive later by the event loop, and only when nothing newer was asked for meanwhile.
+void TestTelemetryTrack::loadOnWorkerThread()
+{
+    QFETCH(QString, after);
+    QFETCH(int, samples);
+    auto track = std::make_unique<TelemetryTrack>();
+    QSignalSpy changed(track.get(), &TelemetryTrack::trackChanged);
+    track->setClipPath(m_threeSeconds);
+    track->startLoading(3000);
+    QVERIFY(track->isLoading());
+    QVERIFY(!track->trackReady());
+    QVERIFY(track->samples().isEmpty());
+    if (after == QLatin1String("clear")) {
+        track->clearTrack();
+    } else if (after == QLatin1String("other")) {
+        track->setClipPath(m_dir.filePath(QStringLiteral("REC_2012_05_14_10_59_59.avi"))); // no such clip
+        track->startLoading(3000);
+    } else if (after == QLatin1String("delete")) {
+        track.reset();
+    }
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::processEvents(); // the answers are queued for this thread
+    if (!track)
+        return;
+    QVERIFY(!track->isLoading());
+    QCOMPARE(track->samples().size(), samples);
+    QCOMPARE(track->noPositionInClip(), samples == 0);
+    QVERIFY(changed.count() >= 2);
 }
 
 void TestTelemetryTrack::lookup_data()

@@ -11,6 +11,7 @@
 #include "tools/mediagen/mediagen.h"
 #include "viewer/cliplist.h"
 #include "viewer/mapview.h"
+#include "viewer/playbackcontroller.h"
 #include "viewer/videogeometry.h"
 #include "viewer/videoview.h"
 #include "viewer/widgetprogressa.h"
@@ -88,6 +89,20 @@ bool writeTelemetryAvi(const QString &path, QString *error)
     return ClipWriter::writeAviClip(path, description, error);
 }
 
+// The clip of `row` is open in the window's player: opening answers a moment after the selection.
+bool rowIsOpen(const MainWindow &window, int row)
+{
+    const Player *player = window.player();
+    return player && player->clip() && player->clip() == MyListWidget::clipOf(window.clipList()->item(row));
+}
+
+// The frame mark the view paints, read after turning the picture back by `rotation`.
+int paintedFrame(VideoView *view, int rotation = 0)
+{
+    const QImage painted = view->grab().toImage().copy(view->rendererRect());
+    return MediaGen::readFrameMark(painted.transformed(QTransform().rotate(-rotation))).frame;
+}
+
 } // namespace
 
 class TestMainWindow : public QObject
@@ -111,6 +126,7 @@ private slots:
     void settingsRoundTripChangesSpeedUnit();
     void looseFilePlays();
     void timelineClickThroughWindowSeeks();
+    void closingWhileOpening();
 
 private:
     QString card() const { return m_card.path(); }
@@ -181,8 +197,8 @@ void TestMainWindow::folderFillsListAndPlaysFirstRow()
     QCOMPARE(names, QStringList({"EVS_2012_05_14_10_22_30_I.avi", "EVS_2012_05_14_10_23_30_M.mp4",
                                  "REC_2012_05_14_10_20_30.avi", "REC_2012_05_14_10_21_30.mp4"}));
     QCOMPARE(list->currentRow(), 0);
-    QVERIFY(m_window->player());
-    QCOMPARE(m_window->player()->clip(), MyListWidget::clipOf(list->item(0)));
+    QVERIFY(m_window->isPlaying()); // asked for at once, playing as soon as the clip is open
+    QTRY_VERIFY(rowIsOpen(*m_window, 0));
     QCOMPARE(m_window->player()->channelCount(), 2);
     QVERIFY(m_window->isPlaying());
     QVERIFY(m_window->button(Button::Play)->isEnabled());
@@ -209,7 +225,7 @@ void TestMainWindow::nextAndPreviousWrap()
     MyListWidget *list = m_window->clipList();
     m_window->OnSlotspre_file();
     QCOMPARE(list->currentRow(), 3);
-    QCOMPARE(m_window->player()->clip(), MyListWidget::clipOf(list->item(3)));
+    QTRY_VERIFY(rowIsOpen(*m_window, 3));
     m_window->OnSlotsnext_file();
     QCOMPARE(list->currentRow(), 0);
     m_window->OnSlotsnext_file();
@@ -283,7 +299,7 @@ void TestMainWindow::folderWithoutClipsWarns()
 void TestMainWindow::zoomPanRotate()
 {
     m_window->openFolder(card());
-    // Playing pictures have used up the loading picture, which is never rotated.
+    QTRY_VERIFY(rowIsOpen(*m_window, 0));
     QTRY_VERIFY(MediaGen::readFrameMark(m_window->player()->rendererPicture(0)).frame > 2);
     VideoView *view = m_window->view1();
     QCOMPARE(view->width(), 640);
@@ -301,13 +317,15 @@ void TestMainWindow::zoomPanRotate()
     QVERIFY(!m_window->panMode());
     QVERIFY(m_window->clipList()->isEnabled());
 
+    // Stopped on the first picture: turning shows that picture upside down, where it is.
+    QTRY_COMPARE(paintedFrame(view), 0);
     m_window->OnSlotsrotate();
     QCOMPARE(m_window->player()->rotation(), 180);
-    // The picture shown after the rotation is upside down: its mark reads after turning it back.
-    QTRY_VERIFY(MediaGen::readFrameMark(m_window->player()->rendererPicture(0).transformed(QTransform().rotate(180)))
-                    .isValid());
+    QCOMPARE(paintedFrame(view, 180), 0);
+    QCOMPARE(m_window->player()->positionMs(), 0);
     m_window->OnSlotsrotate();
     QCOMPARE(m_window->player()->rotation(), 0);
+    QCOMPARE(paintedFrame(view), 0);
 }
 
 void TestMainWindow::maximizeIgnoredOnSmallScreen()
@@ -322,6 +340,7 @@ void TestMainWindow::maximizeIgnoredOnSmallScreen()
 void TestMainWindow::snapshotWritesOneFilePerChannel()
 {
     m_window->openFolder(card());
+    QTRY_VERIFY(rowIsOpen(*m_window, 0));
     QTRY_VERIFY(MediaGen::readFrameMark(m_window->player()->rendererPicture(0)).isValid());
     const QString chosen = m_scratch.filePath(QStringLiteral("shot"));
     answerNextModal<QFileDialog>([chosen](QFileDialog *dialog) {
@@ -339,6 +358,7 @@ void TestMainWindow::snapshotWritesOneFilePerChannel()
 void TestMainWindow::printPlacesPictures()
 {
     m_window->openFolder(card());
+    QTRY_VERIFY(rowIsOpen(*m_window, 0));
     QTRY_VERIFY(MediaGen::readFrameMark(m_window->player()->rendererPicture(0)).isValid());
     const QString pdf = m_scratch.filePath(QStringLiteral("print.pdf"));
     answerNextModal<QPrintDialog>([pdf](QPrintDialog *dialog) {
@@ -375,7 +395,7 @@ void TestMainWindow::looseFilePlays()
     m_window->OnSlotsfile_open();
     QCOMPARE(m_window->clipList()->count(), 1);
     m_window->playSelectClip(0);
-    QVERIFY(m_window->player());
+    QTRY_VERIFY(m_window->player() && m_window->player()->clip());
     QCOMPARE(m_window->player()->clip()->file().absoluteFilePath(), QFileInfo(path).absoluteFilePath());
     QTRY_VERIFY(MediaGen::readFrameMark(m_window->player()->rendererPicture(0)).frame > 2);
 }
@@ -383,6 +403,7 @@ void TestMainWindow::looseFilePlays()
 void TestMainWindow::timelineClickThroughWindowSeeks()
 {
     m_window->openFolder(card());
+    QTRY_VERIFY(rowIsOpen(*m_window, 0));
     m_window->OnSlotspause();
     QTRY_VERIFY(m_window->dashboard()->timeText().endsWith(QLatin1String("/00:02")));
     // A press and release the window receives over the dashboard's strip reach the dashboard, in its
@@ -397,6 +418,16 @@ void TestMainWindow::timelineClickThroughWindowSeeks()
     const qint64 length = m_window->player()->lengthMs();
     const qint64 expected = length * 320 / 628;
     QTRY_VERIFY(qAbs(m_window->player()->positionMs() - expected) <= 100);
+}
+
+// The window goes while a clip is still opening: nothing it owned may answer later.
+void TestMainWindow::closingWhileOpening()
+{
+    m_window->openFolder(card());
+    QVERIFY(m_window->playback()->isOpening());
+    m_window.reset();
+    QTest::qWait(0);
+    QCoreApplication::processEvents();
 }
 
 int main(int argc, char **argv)

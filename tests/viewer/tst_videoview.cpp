@@ -1,8 +1,8 @@
-// The video view on a real player: fitting, zoom, pan, the loading picture and rotation.
+// The video view on a real player: fitting, zoom, pan, the loading picture, rotation and frame
+// steps, read from what the view paints.
 #include "viewer/videoview.h"
 
 #include "catalogue/clip.h"
-#include "playback/colorconversion.h"
 #include "playback/mediaframework.h"
 #include "playback/player.h"
 #include "tools/mediagen/mediagen.h"
@@ -20,18 +20,16 @@ namespace {
 constexpr QSize kFront(320, 180);
 constexpr QSize kRear(160, 90);
 
-std::vector<uchar> yuy2Of(const QImage &image)
+// The picture the view paints inside its renderer rectangle, turned back by `rotation`.
+QImage shownPicture(VideoView &view, int rotation = 0)
 {
-    std::vector<uchar> bytes(size_t(image.width() * image.height() * 2));
-    ColorConversion::imageToYuy2(image, bytes.data(), image.width() * 2);
-    return bytes;
+    const QImage painted = view.grab().toImage().copy(view.rendererRect());
+    return rotation ? painted.transformed(QTransform().rotate(-rotation)) : painted;
 }
 
-// The frame number a YUY2 picture carries after turning it by `degrees`.
-int frameAfterTurning(const std::vector<uchar> &bytes, const QSize &size, int degrees)
+int shownFrame(VideoView &view, int rotation = 0)
 {
-    const QImage picture = ColorConversion::yuy2ToImage(bytes.data(), size.width(), size.height(), size.width() * 2);
-    return MediaGen::readFrameMark(picture.transformed(QTransform().rotate(degrees))).frame;
+    return MediaGen::readFrameMark(shownPicture(view, rotation)).frame;
 }
 
 } // namespace
@@ -46,16 +44,31 @@ private slots:
     void nullClipIsRefused();
     void opensAndFits();
     void loadingPictureOnFirstPictureOnly();
-    void rotationRepeatsEverySecondPicture();
+    void everyPictureIsRotated();
+    void framesStepAtTheClipsRate_data();
+    void framesStepAtTheClipsRate();
     void zoomSteps();
     void panByDragging();
     void secondViewShowsChannelOne();
 
 private:
+    bool open(VideoView &view, Clip *clip);
+
     QTemporaryDir m_dir;
     std::unique_ptr<Clip> m_clip;
+    std::unique_ptr<Clip> m_rateClips[3]; // 10, 15 and 30 pictures per second
     std::unique_ptr<VideoView> m_view;
 };
+
+// Opens and waits for the view's answer.
+bool TestVideoView::open(VideoView &view, Clip *clip)
+{
+    QSignalSpy opened(&view, &VideoView::fileOpened);
+    QSignalSpy failed(&view, &VideoView::openFailed);
+    if (!view.openClip(clip))
+        return false;
+    return opened.wait(20000) || (!opened.isEmpty() && failed.isEmpty());
+}
 
 void TestVideoView::initTestCase()
 {
@@ -71,6 +84,15 @@ void TestVideoView::initTestCase()
     QString error;
     QVERIFY2(MediaGen::writeMp4(path, clipSpec, &error), qPrintable(error));
     m_clip = std::make_unique<Clip>(QFileInfo(path));
+    clipSpec.channels = {kFront};
+    clipSpec.frames = 20;
+    const int rates[3] = {10, 15, 30};
+    for (int i = 0; i < 3; ++i) {
+        clipSpec.fps = rates[i];
+        const QString ratePath = m_dir.filePath(QStringLiteral("REC_2012_05_14_10_21_%1.mp4").arg(rates[i]));
+        QVERIFY2(MediaGen::writeMp4(ratePath, clipSpec, &error), qPrintable(error));
+        m_rateClips[i] = std::make_unique<Clip>(QFileInfo(ratePath));
+    }
 }
 
 void TestVideoView::init()
@@ -99,7 +121,9 @@ void TestVideoView::opensAndFits()
 {
     QSignalSpy opened(m_view.get(), &VideoView::fileOpened);
     QVERIFY(m_view->openClip(m_clip.get()));
-    QCOMPARE(opened.count(), 1);
+    QCOMPARE(opened.count(), 0); // the answer comes later
+    QVERIFY(m_view->isOpening());
+    QTRY_COMPARE(opened.count(), 1);
     QCOMPARE(m_view->player()->videoSize(0), kFront);
     m_view->setVideoSize(m_view->player()->videoSize(0));
     m_view->layoutRenderers();
@@ -108,76 +132,109 @@ void TestVideoView::opensAndFits()
     QCOMPARE(m_view->rendererRect(), *VideoGeometry::fittedRect(QSize(800, 400), kFront));
 }
 
-namespace {
-
-// How many pixels of the loading picture's band differ clearly from the plain frame 0.
-int changedInLoadingBand(const QImage &shown)
-{
-    const QImage first = shown.convertToFormat(QImage::Format_RGB32);
-    const QImage plain = MediaGen::drawFrame(0, 0, kFront);
-    const QRect band = VideoGeometry::loadingRect(kFront, QSize(390, 84)).intersected(first.rect());
-    int changed = 0;
-    for (int y = band.top(); y <= band.bottom(); ++y) {
-        for (int x = band.left(); x <= band.right(); ++x)
-            changed += qAbs(qGray(first.pixel(x, y)) - qGray(plain.pixel(x, y))) > 24;
-    }
-    return changed;
-}
-
-} // namespace
-
+// The loading picture is drawn while the clip opens and over its first picture, and goes with
+// the next picture, even when that is the same frame again.
 void TestVideoView::loadingPictureOnFirstPictureOnly()
 {
     QVERIFY(m_view->openClip(m_clip.get()));
-    Player *player = m_view->player();
-    // The first picture that reaches the view after the open (here the one shown after rewinding)
-    // carries the loading picture over its middle; its frame mark at the top survives.
-    QVERIFY(player->rewind());
-    const int band = kFront.width() * 84;
-    QTRY_VERIFY(changedInLoadingBand(player->rendererPicture(0)) > band / 3);
-    QCOMPARE(MediaGen::readFrameMark(player->rendererPicture(0)).frame, 0);
+    QVERIFY(m_view->isLoadingShown());
+    QTRY_VERIFY(!m_view->isOpening());
+    m_view->setVideoSize(m_view->player()->videoSize(0));
+    m_view->layoutRenderers();
+    QVERIFY(m_view->player()->rewind()); // a clip just opened is already at its start
+    QTRY_COMPARE(m_view->player()->pictureSerial(0), quint64(1));
+    QVERIFY(m_view->isLoadingShown());
+    const QImage first = shownPicture(*m_view);
+    QCOMPARE(MediaGen::readFrameMark(first).frame, 0); // the mark at the top stays visible
 
-    // Later pictures pass untouched.
-    std::vector<uchar> next = yuy2Of(MediaGen::drawFrame(0, 5, kFront));
-    const std::vector<uchar> before = next;
-    m_view->processSample(0, 0.3, next.data(), int(next.size()));
-    QVERIFY(next == before);
-    QVERIFY(player->seekMs(200));
-    QTRY_COMPARE(MediaGen::readFrameMark(player->rendererPicture(0)).frame, 3);
-    QCOMPARE(changedInLoadingBand(player->rendererPicture(0)) < band / 3, true);
+    QVERIFY(m_view->player()->seekMs(0));
+    QTRY_COMPARE(m_view->player()->pictureSerial(0), quint64(2));
+    QVERIFY(!m_view->isLoadingShown());
+    const QImage second = shownPicture(*m_view);
+    QCOMPARE(MediaGen::readFrameMark(second).frame, 0);
+    // Only where the loading picture goes on the picture (carried over to the size shown) differs.
+    const QRect rect = m_view->rendererRect();
+    const QRect spot = VideoGeometry::loadingRect(kFront, QSize(390, 84));
+    const double sx = double(rect.width()) / kFront.width();
+    const double sy = double(rect.height()) / kFront.height();
+    const QRect band = QRectF(spot.x() * sx, spot.y() * sy, spot.width() * sx, spot.height() * sy)
+                           .toRect()
+                           .adjusted(-2, -2, 2, 2);
+    int changedInBand = 0;
+    int changedElsewhere = 0;
+    for (int y = 0; y < first.height(); y += 2) {
+        for (int x = 0; x < first.width(); x += 2) {
+            const bool changed = qAbs(qGray(first.pixel(x, y)) - qGray(second.pixel(x, y))) > 24;
+            (band.contains(x, y) ? changedInBand : changedElsewhere) += changed;
+        }
+    }
+    QVERIFY2(changedInBand > 200, qPrintable(QString::number(changedInBand)));
+    QCOMPARE(changedElsewhere, 0);
 }
 
-void TestVideoView::rotationRepeatsEverySecondPicture()
+// Every picture is drawn turned, and turning while paused shows the same picture turned without
+// moving on.
+void TestVideoView::everyPictureIsRotated()
 {
-    QVERIFY(m_view->openClip(m_clip.get()));
+    QVERIFY(open(*m_view, m_clip.get()));
     Player *player = m_view->player();
-    // Use up the loading picture on a real picture first.
-    QVERIFY(player->rewind());
-    QTRY_VERIFY(changedInLoadingBand(player->rendererPicture(0)) > 0);
+    m_view->setVideoSize(player->videoSize(0));
+    m_view->layoutRenderers();
+    QVERIFY(player->seekMs(4 * 1000 / 15 + 1));
+    QTRY_COMPARE(shownFrame(*m_view), 4);
+    const qint64 position = player->positionMs();
     player->rotate(180);
-    QCOMPARE(player->rotation(), 180);
-
-    for (int frame : {1, 2, 3, 4}) {
-        std::vector<uchar> bytes = yuy2Of(MediaGen::drawFrame(0, frame, kFront));
-        m_view->processSample(0, frame / 15.0, bytes.data(), int(bytes.size()));
-        // Pictures 1 and 3 are rotated afresh; 2 and 4 repeat the previous rotated picture.
-        const int expected = frame % 2 == 1 ? frame : frame - 1;
-        QCOMPARE(frameAfterTurning(bytes, kFront, 180), expected);
+    QCOMPARE(shownFrame(*m_view, 180), 4);
+    QCOMPARE(player->positionMs(), position);
+    for (int frame : {5, 6, 7, 8}) {
+        QVERIFY(player->stepForward());
+        QTRY_COMPARE(shownFrame(*m_view, 180), frame);
     }
-    // The other channel keeps its own alternation.
-    std::vector<uchar> rear = yuy2Of(MediaGen::drawFrame(1, 7, kRear));
-    m_view->processSample(1, 0.5, rear.data(), int(rear.size()));
-    QCOMPARE(frameAfterTurning(rear, kRear, 180), 7);
+    player->rotate(180);
+    QCOMPARE(shownFrame(*m_view), 8);
+    // Snapshots stay unturned.
+    player->rotate(180);
+    QCOMPARE(MediaGen::readFrameMark(player->grabFrame(0, true)).frame, 8);
+}
 
-    // A buffer shorter than the announced picture is left alone.
-    std::vector<uchar> tiny(16, 0x55);
-    m_view->processSample(0, 0, tiny.data(), int(tiny.size()));
-    QVERIFY(std::all_of(tiny.begin(), tiny.end(), [](uchar b) { return b == 0x55; }));
+void TestVideoView::framesStepAtTheClipsRate_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<int>("rotation");
+    const int rates[3] = {10, 15, 30};
+    for (int i = 0; i < 3; ++i) {
+        QTest::addRow("%d per second", rates[i]) << i << 0;
+        QTest::addRow("%d per second, turned", rates[i]) << i << 180;
+    }
+}
+
+// Each click is one picture of the clip's own rate, forward and back, as painted.
+void TestVideoView::framesStepAtTheClipsRate()
+{
+    QFETCH(int, index);
+    QFETCH(int, rotation);
+    QVERIFY(open(*m_view, m_rateClips[index].get()));
+    Player *player = m_view->player();
+    player->rotate(rotation);
+    m_view->setVideoSize(player->videoSize(0));
+    m_view->layoutRenderers();
+    QTRY_COMPARE(shownFrame(*m_view, rotation), 0);
+    for (int frame : {1, 2, 3}) {
+        QVERIFY(player->stepForward());
+        QTRY_COMPARE(shownFrame(*m_view, rotation), frame);
+    }
+    for (int frame : {2, 1, 0}) {
+        QVERIFY(player->stepBackward());
+        QTRY_COMPARE(shownFrame(*m_view, rotation), frame);
+    }
+    QVERIFY(player->stepBackward()); // at the start it stays there
+    QTRY_COMPARE(player->positionMs(), 0);
+    QCOMPARE(shownFrame(*m_view, rotation), 0);
 }
 
 void TestVideoView::zoomSteps()
 {
-    QVERIFY(m_view->openClip(m_clip.get()));
+    QVERIFY(open(*m_view, m_clip.get()));
     m_view->setVideoSize(kFront);
     m_view->setBoxForArea(640, 360);
     m_view->layoutRenderers();
@@ -198,7 +255,7 @@ void TestVideoView::zoomSteps()
 
 void TestVideoView::panByDragging()
 {
-    QVERIFY(m_view->openClip(m_clip.get()));
+    QVERIFY(open(*m_view, m_clip.get()));
     m_view->setVideoSize(kFront);
     m_view->layoutRenderers();
     m_view->zoomBy(+1);
@@ -224,7 +281,7 @@ void TestVideoView::panByDragging()
 
 void TestVideoView::secondViewShowsChannelOne()
 {
-    QVERIFY(m_view->openClip(m_clip.get()));
+    QVERIFY(open(*m_view, m_clip.get()));
     VideoView second;
     second.resize(320, 180);
     second.show();

@@ -204,6 +204,11 @@ private slots:
         m_widget->setClipPath(path);
         m_widget->setTimeRange(0, kClipMs);
         m_widget->loadTrack(kClipMs);
+        // Read on a worker thread: nothing shows until it arrives.
+        QVERIFY(m_widget->track().isLoading());
+        QVERIFY(m_widget->noPositionInClip());
+        QVERIFY(m_widget->sampleAt(kClipMs / 2).isNone());
+        QTRY_VERIFY(!m_widget->track().isLoading());
         QCOMPARE(m_widget->noPositionInClip(), !withTelemetry);
         const TelemetrySample sample = m_widget->sampleAt(kClipMs / 2);
         QCOMPARE(m_widget->gpsValid(), withTelemetry);
@@ -220,6 +225,7 @@ private slots:
     {
         m_widget->setClipPath(writeClip(true));
         m_widget->loadTrack(kClipMs);
+        QTRY_VERIFY(!m_widget->track().isLoading());
         m_widget->setDashboardEnabled(true);
         m_widget->sampleAt(1000);
         QCOMPARE(m_widget->currentSample().accelZ, qint16(128));
@@ -234,6 +240,7 @@ private slots:
     {
         m_widget->setClipPath(writeClip(true));
         m_widget->loadTrack(kClipMs);
+        QTRY_VERIFY(!m_widget->track().isLoading());
         m_widget->sampleAt(1000);
         QVERIFY(m_widget->gpsValid());
         m_widget->resetDashboard();
@@ -300,6 +307,7 @@ void TestWidgetProgressA::renderingPutsGraphMarkerAndSegmentsInPlace()
     m_widget->setDateText(QStringLiteral("2012.05.14"));
     m_widget->setTimeRange(0, kClipMs);
     m_widget->loadTrack(kClipMs);
+    QTRY_VERIFY(!m_widget->track().isLoading());
     m_widget->setDashboardEnabled(true);
     m_widget->setTimePosition(kClipMs / 2);
     m_widget->setSpeed(m_widget->sampleAt(kClipMs / 2).speedKmh);

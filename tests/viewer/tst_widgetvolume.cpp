@@ -180,43 +180,6 @@ private slots:
         QCOMPARE(silent.grab().toImage(), disabled);
     }
 
-    void alsaDeviceFailsQuietlyOrRoundTrips()
-    {
-        AlsaVolumeDevice device;
-        const auto before = device.volume();
-        if (!before) {
-            QVERIFY(!device.setVolume(0x80008000u));
-            QVERIFY(!device.volume());
-            return;
-        }
-        QVERIFY(device.setVolume(*before));
-        QCOMPARE(device.volume(), before);
-    }
-
-    void mixerScale_data()
-    {
-        QTest::addColumn<int>("value");
-        QTest::addColumn<int>("min");
-        QTest::addColumn<int>("max");
-        QTest::addColumn<int>("mixer");
-        QTest::newRow("top of 0..87") << 0xFFFF << 0 << 87 << 87;
-        QTest::newRow("bottom of 0..87") << 0 << 0 << 87 << 0;
-        QTest::newRow("half of 0..100") << 0x8000 << 0 << 100 << 50;
-        QTest::newRow("negative range top") << 0xFFFF << -10239 << 400 << 400;
-        QTest::newRow("negative range bottom") << 0 << -10239 << 400 << -10239;
-        QTest::newRow("empty range") << 0x8000 << 5 << 5 << 5;
-    }
-    void mixerScale()
-    {
-        QFETCH(int, value);
-        QFETCH(int, min);
-        QFETCH(int, max);
-        QFETCH(int, mixer);
-        QCOMPARE(VolumeScale::toMixer(quint16(value), min, max), long(mixer));
-        if (max > min && (value == 0 || value == 0xFFFF))
-            QCOMPARE(int(VolumeScale::fromMixer(mixer, min, max)), value);
-    }
-
 private:
     static void saveScreenshot(const QImage &image)
     {

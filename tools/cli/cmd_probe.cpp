@@ -5,9 +5,23 @@
 #include "playback/mediaframework.h"
 #include "playback/player.h"
 
+#include <QEventLoop>
 #include <QFileInfo>
 
 namespace {
+
+// Opening answers by signal: wait here for it, as a command-line tool may.
+bool openAndWait(Player &player, Clip *clip)
+{
+    QEventLoop loop;
+    bool opened = false;
+    QObject::connect(&player, &Player::opened, &loop, [&] { opened = true; loop.quit(); });
+    QObject::connect(&player, &Player::failed, &loop, &QEventLoop::quit);
+    if (!player.open(clip))
+        return false;
+    loop.exec();
+    return opened;
+}
 
 QString sizeText(const QSize &size)
 {
@@ -32,7 +46,7 @@ int runProbe(const QStringList &arguments)
     {
         Clip clip(file);
         Player player;
-        if (player.open(&clip, nullptr)) {
+        if (openAndWait(player, &clip)) {
             Cli::out() << "channels=" << player.channelCount() << '\n'
                        << "size0=" << sizeText(player.videoSize(0)) << '\n'
                        << "size1=" << sizeText(player.videoSize(1)) << '\n'

@@ -114,12 +114,4 @@ FrameMark readFrameMark(const QImage &picture)
     return readMark(picture.size(), [&picture](int x, int y) { return qGray(picture.pixel(x, y)); });
 }
 
-FrameMark readFrameMarkYuy2(const uchar *yuy2, int width, int height, int stride)
-{
-    if (!yuy2 || stride < width * 2)
-        return FrameMark();
-    return readMark(QSize(width, height),
-                    [=](int x, int y) { return int(yuy2[qsizetype(y) * stride + x * 2]); });
-}
-
 } // namespace MediaGen

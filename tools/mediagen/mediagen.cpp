@@ -173,8 +173,9 @@ bool writeAvi(const QString &path, const ClipSpec &clipSpec, QString *error)
         ClipWriter::VideoStream stream;
         stream.size = clipSpec.channels.at(c);
         stream.jpegQuality = 85;
-        stream.paint = [c](QPainter &painter, const QSize &size, int frame) {
-            painter.drawImage(0, 0, drawFrame(c, frame, size));
+        const bool textured = clipSpec.textured;
+        stream.paint = [c, textured](QPainter &painter, const QSize &size, int frame) {
+            painter.drawImage(0, 0, drawFrame(c, frame, size, textured));
         };
         description.videoStreams << stream;
     }

@@ -48,7 +48,5 @@ struct FrameMark
 // Reads the mark from a picture as it reached a renderer or a frame capture; invalid when the
 // picture does not carry one.
 FrameMark readFrameMark(const QImage &picture);
-// The same from a YUY2 picture, the form a sample filter receives.
-FrameMark readFrameMarkYuy2(const uchar *yuy2, int width, int height, int stride);
 
 } // namespace MediaGen
