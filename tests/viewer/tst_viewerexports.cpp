@@ -113,19 +113,17 @@ void typeFileName(QFileDialog *dialog, const QString &path)
 }
 
 // Picks `text` from the next popup menu with the keyboard, as a user would; `entries` receives the
-// menu's entries. With `onShown`, that runs first (a picture of the open menu).
-void chooseFromNextMenu(const QString &text, QStringList *entries = nullptr, std::function<void(QMenu *)> onShown = {})
+// menu's entries.
+void chooseFromNextMenu(const QString &text, QStringList *entries = nullptr)
 {
     auto *timer = new QTimer;
     timer->setInterval(20);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, text, entries, onShown] {
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, text, entries] {
         auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
         if (!menu)
             return;
         timer->stop();
         timer->deleteLater();
-        if (onShown)
-            onShown(menu);
         QAction *wanted = nullptr;
         for (QAction *action : menu->actions()) {
             if (action->isSeparator())
@@ -289,12 +287,6 @@ void TestViewerExports::routeFollowsTheOpenClip()
     const QVariantList first = evaluate(page(), QStringLiteral("routeLines()[0][0]")).toList();
     QVERIFY(qAbs(first.value(0).toDouble() - seoul.first().latitude) < 1e-9);
     QVERIFY(qAbs(first.value(1).toDouble() - seoul.first().longitude) < 1e-9);
-    const QString folder = qEnvironmentVariable("QRD7700_SCREENSHOT_DIR");
-    if (!folder.isEmpty()) {
-        m_window->OnSlotsProgress(1500);
-        QTRY_VERIFY(evaluate(page(), QStringLiteral("poiPosition(0) !== null")).toBool());
-        m_window->mapPane()->grab().save(folder + QStringLiteral("/map-route.png"));
-    }
 
     // A clip without telemetry takes the route away.
     list->setCurrentRow(kNoGpsRow);
@@ -308,17 +300,7 @@ void TestViewerExports::rightClickExportsGpxWithoutSwitchingClips()
     QCOMPARE(list->currentRow(), kSydneyRow);
     const QString gpx = m_scratch.filePath(QStringLiteral("seoul.gpx"));
     QStringList entries;
-    const QString folder = qEnvironmentVariable("QRD7700_SCREENSHOT_DIR");
-    chooseFromNextMenu(QString::fromUtf8(ClipListMenu::kExportGpx), &entries, [this, folder](QMenu *menu) {
-        if (folder.isEmpty())
-            return;
-        // The window with the open menu over it.
-        QImage shot = m_window->grab().toImage();
-        QPainter painter(&shot);
-        painter.drawPixmap(m_window->mapFromGlobal(menu->pos()), menu->grab());
-        painter.end();
-        shot.save(folder + QStringLiteral("/clip-menu.png"));
-    });
+    chooseFromNextMenu(QString::fromUtf8(ClipListMenu::kExportGpx), &entries);
     answerNextModal<QFileDialog>([gpx](QFileDialog *dialog) {
         QCOMPARE(dialog->selectedFiles().value(0).section(QLatin1Char('/'), -1), QStringLiteral("REC_2012_05_14_10_20_30.gpx"));
         typeFileName(dialog, gpx);
@@ -448,9 +430,6 @@ void TestViewerExports::printedPageHasTheCaption()
     QFile file(pdf);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll().count("/Subtype /Image"), 2); // the pictures of both channels stay
-    const QString folder = qEnvironmentVariable("QRD7700_SCREENSHOT_DIR");
-    if (!folder.isEmpty())
-        QFile::copy(pdf, folder + QStringLiteral("/evidence-page.pdf"));
 }
 
 int main(int argc, char **argv)
