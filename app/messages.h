@@ -16,6 +16,9 @@ inline QString snapshotTitle() { return QStringLiteral("QRD-7700"); }
 inline QString selectProperFolder() { return QStringLiteral("Please select proper folder"); }
 inline QString selectFolderFirst() { return QStringLiteral("폴더를 먼저 선택해 주세요."); }
 inline QString playFirst() { return QStringLiteral("Play first"); }
+// Exports of a clip's telemetry that would be empty.
+inline QString noPositionsInClip() { return QStringLiteral("no positions in this clip"); }
+inline QString noTelemetryInClip() { return QStringLiteral("no telemetry in this clip"); }
 
 // Texts that follow the language code: Korean for "kr", English otherwise.
 QString openClipFailed();

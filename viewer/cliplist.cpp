@@ -2,9 +2,11 @@
 
 #include "catalogue/clip.h"
 
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 namespace {
@@ -66,6 +68,13 @@ QString MyListWidget::looseFileOf(const QListWidgetItem *item)
     return item ? item->data(LooseFileRole).toString() : QString();
 }
 
+QString MyListWidget::filePathOf(const QListWidgetItem *item)
+{
+    if (const Clip *clip = clipOf(item))
+        return clip->file().filePath();
+    return looseFileOf(item);
+}
+
 int MyListWidget::rowOf(const Clip *clip) const
 {
     for (int row = 0; row < count(); ++row) {
@@ -78,7 +87,11 @@ int MyListWidget::rowOf(const Clip *clip) const
 void MyListWidget::mousePressEvent(QMouseEvent *event)
 {
     if (event->globalPosition().toPoint() == QCursor::pos()) {
-        QListWidget::mousePressEvent(event);
+        // The right button only opens the context menu (the context menu event follows).
+        if (event->button() == Qt::RightButton)
+            event->accept();
+        else
+            QListWidget::mousePressEvent(event);
         return;
     }
     // A press that the pointer did not make (one sent by a program).
@@ -94,4 +107,33 @@ void MyListWidget::mousePressEvent(QMouseEvent *event)
                                                           Qt::NoButton, Qt::NoModifier));
     // Presses that arrive before the posted click has been delivered are ignored.
     QMetaObject::invokeMethod(this, [this] { m_redirecting = false; }, Qt::QueuedConnection);
+}
+
+void MyListWidget::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        requestMenuForCurrentItem();
+        return;
+    }
+    if (QListWidgetItem *entry = itemAt(event->pos()))
+        emit contextMenuRequested(entry, event->globalPos());
+}
+
+void MyListWidget::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Menu) {
+        requestMenuForCurrentItem();
+        return;
+    }
+    QListWidget::keyPressEvent(event);
+}
+
+void MyListWidget::requestMenuForCurrentItem()
+{
+    QListWidgetItem *entry = currentItem();
+    if (!entry)
+        return;
+    scrollToItem(entry);
+    const QRect place = visualItemRect(entry);
+    emit contextMenuRequested(entry, viewport()->mapToGlobal(QPoint(place.left() + 8, place.bottom())));
 }

@@ -6,6 +6,8 @@ class Clip;
 
 // The clip list of the viewer window: one entry per clip, the clip pointer under the clip role.
 // Presses that do not come from the real pointer are turned into a click on the window instead.
+// A right click asks for the context menu of the entry under the pointer without making it current
+// (which would open and play it); the Menu key asks for the current entry's.
 class MyListWidget : public QListWidget
 {
     Q_OBJECT
@@ -19,12 +21,22 @@ public:
     void appendLooseFile(const QString &path);
     static Clip *clipOf(const QListWidgetItem *item);
     static QString looseFileOf(const QListWidgetItem *item);
+    // The file of an entry: its clip's, or the loose file's; empty for none.
+    static QString filePathOf(const QListWidgetItem *item);
     int rowOf(const Clip *clip) const;
+
+signals:
+    // The context menu of `item` should open at `globalPosition`.
+    void contextMenuRequested(QListWidgetItem *item, const QPoint &globalPosition);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    void requestMenuForCurrentItem();
+
     QWidget *m_window;
     bool m_redirecting = false;
 };

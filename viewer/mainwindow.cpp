@@ -11,6 +11,7 @@
 #include "skin/clearbutton.h"
 #include "skin/flhlp.h"
 #include "viewer/cliplist.h"
+#include "viewer/cliplistmenu.h"
 #include "viewer/mapview.h"
 #include "viewer/playbackcontroller.h"
 #include "viewer/videoview.h"
@@ -51,6 +52,7 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
     createPanes();
     m_clipList = new MyListWidget(this, this);
     connect(m_clipList, &QListWidget::currentItemChanged, this, &MainWindow::OnSlotsselectFile);
+    new ClipListMenu(m_clipList, this); // owned by the list
     createButtons();
     setWindowTitle(Messages::viewerWindowTitle());
     placeAll(m_width, m_height);
@@ -101,6 +103,8 @@ void MainWindow::createPanes()
                                       }));
     m_volumeSlider->setObjectName(QStringLiteral("volumeSlider"));
     connect(m_dashboard, &WidgetProgressA::clicked, this, &MainWindow::OnSlotsProgress);
+    // dashboard's track -> map: the route follows whatever track the dashboard holds.
+    m_mapPane->followTrack(&m_dashboard->track());
 
     m_folderLabel = new QLabel(this);
     m_folderLabel->setObjectName(QStringLiteral("folderLabel"));

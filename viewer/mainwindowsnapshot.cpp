@@ -1,15 +1,22 @@
-// Saving and printing the pictures on screen, one per recorder channel.
+// Saving and printing the pictures on screen, one per recorder channel. Saved JPEGs carry the
+// time, place and recorder in EXIF; the printed page carries them in a caption.
 #include "viewer/mainwindow.h"
 
 #include "app/language.h"
 #include "app/messages.h"
+#include "catalogue/clip.h"
 #include "playback/player.h"
 #include "viewer/playbackcontroller.h"
+#include "telemetry/exportfile.h"
+#include "telemetry/trackexport.h"
+#include "viewer/evidencepage.h"
+#include "viewer/shownmoment.h"
+#include "viewer/snapshotexif.h"
 #include "viewer/snapshotnames.h"
+#include "viewer/widgetprogressa.h"
 
 #include <QDateTime>
 #include <QFileDialog>
-#include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 
@@ -19,6 +26,23 @@ QString saveFailedText()
 {
     return currentLanguage() == QLatin1String("kr") ? QStringLiteral("파일 저장이 실패하였습니다.")
                                                     : QStringLiteral("Failed to save the picture");
+}
+
+// What is on screen now: the clip, the position, its telemetry sample and the recorder.
+ShownMoment shownMoment(Player *player, WidgetProgressA *dashboard)
+{
+    ShownMoment moment;
+    if (player && player->clip()) {
+        moment.clipName = player->clip()->file().fileName();
+        moment.positionMs = std::max<qint64>(0, player->positionMs());
+        const QDateTime start = TrackExport::recordingStartFromName(moment.clipName);
+        if (start.isValid())
+            moment.recordedAt = start.addMSecs(moment.positionMs);
+        moment.sample = dashboard->sampleAt(int(moment.positionMs));
+    }
+    moment.model = dashboard->modelText();
+    moment.speedUnitKm = dashboard->speedUnitKm();
+    return moment;
 }
 
 } // namespace
@@ -41,6 +65,7 @@ void MainWindow::OnSlotssnapshot()
     QImage images[2];
     if (!getSnap(images))
         return;
+    const ShownMoment moment = shownMoment(player(), m_dashboard);
     QString selectedFilter;
     const QString chosen = QFileDialog::getSaveFileName(this, Messages::saveFileDialogTitle(),
                                                         Snapshot::proposedName(QDateTime::currentDateTime()),
@@ -53,8 +78,10 @@ void MainWindow::OnSlotssnapshot()
     const std::array<QSize, 2> sizes = {Player::publishedVideoSize(0), Player::publishedVideoSize(1)};
     const QStringList files = Snapshot::channelFileNames(name, sizes, player()->channelCount());
     bool saved = true;
-    for (int channel = 0; channel < files.size(); ++channel)
-        saved = images[channel].save(files.at(channel)) && saved;
+    for (int channel = 0; channel < files.size(); ++channel) {
+        const QByteArray bytes = SnapshotExif::encodeSnapshot(images[channel], files.at(channel), moment);
+        saved = !bytes.isEmpty() && writeExportFile(files.at(channel), bytes) && saved;
+    }
     if (!saved)
         warn(Messages::snapshotTitle(), saveFailedText());
 }
@@ -65,17 +92,10 @@ void MainWindow::OnSlotsprint()
     QImage images[2];
     if (!getSnap(images))
         return;
+    const ShownMoment moment = shownMoment(player(), m_dashboard);
     QPrinter printer(QPrinter::ScreenResolution);
     QPrintDialog dialog(&printer, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    const int channels = player()->channelCount();
-    const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
-    const Snapshot::PrintPlacement placement =
-        Snapshot::printPlacement(page, images[0].size(), images[1].size(), channels);
-    QPainter painter(&printer);
-    painter.drawImage(placement.first, images[0]);
-    if (channels > 1)
-        painter.drawImage(placement.second, images[1]);
-    painter.end();
+    EvidencePage::print(printer, {images[0], images[1]}, player()->channelCount(), moment);
 }

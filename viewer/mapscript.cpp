@@ -38,6 +38,22 @@ QString centre(const QString &x, const QString &y)
     return QStringLiteral("setCenter(%1,%2)").arg(x, y);
 }
 
+QString route(const QList<QList<TelemetrySample>> &segments)
+{
+    QStringList lines;
+    lines.reserve(segments.size());
+    for (const QList<TelemetrySample> &segment : segments) {
+        QStringList points;
+        points.reserve(segment.size());
+        for (const TelemetrySample &sample : segment) {
+            points.append(QStringLiteral("[%1,%2]").arg(QString::number(sample.latitude, 'f', 6),
+                                                       QString::number(sample.longitude, 'f', 6)));
+        }
+        lines.append(QLatin1Char('[') + points.join(QLatin1Char(',')) + QLatin1Char(']'));
+    }
+    return QStringLiteral("setRoute([%1])").arg(lines.join(QLatin1Char(',')));
+}
+
 std::optional<std::pair<QString, QString>> splitConversion(const QString &answer)
 {
     const qsizetype split = answer.indexOf(QLatin1Char('_'));

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "telemetry/telemetrysample.h"
+
+#include <QList>
 #include <QString>
 #include <QVariant>
 
@@ -31,7 +34,8 @@ private:
     QWebEnginePage *m_page;
 };
 
-// The four script texts the map pane sends, exactly as the page expects them.
+// The script texts the map pane sends: the page's four marker functions, exactly as the page
+// expects them, and the route.
 namespace MapScripts {
 // "wgs84ToBessel_str(<lon>,<lat>)", each in fixed notation with 6 decimals.
 QString conversion(double latitude, double longitude);
@@ -40,6 +44,9 @@ QString removeMarker();
 QString addMarker(const QString &x, const QString &y);
 // "setCenter(<x>,<y>)"
 QString centre(const QString &x, const QString &y);
+// "setRoute([[[<lat>,<lon>],…],…])": one list of WGS84 points per stretch of the route, each
+// coordinate with 6 decimals; "setRoute([])" removes the route.
+QString route(const QList<QList<TelemetrySample>> &segments);
 // Splits a conversion answer at its first "_": nothing when there is none or it comes first.
 std::optional<std::pair<QString, QString>> splitConversion(const QString &answer);
 } // namespace MapScripts

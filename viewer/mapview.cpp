@@ -2,6 +2,8 @@
 
 #include "resources/gfxpaths.h"
 #include "skin/skinfont.h"
+#include "telemetry/telemetrytrack.h"
+#include "telemetry/trackexport.h"
 #include "viewer/mapscheme.h"
 
 #include <QCoreApplication>
@@ -68,6 +70,7 @@ MapView::~MapView()
 void MapView::setupPage()
 {
     m_webView->setGeometry(kWebViewGeometry);
+    m_pageLoaded = false;
     m_webView->load(pageUrl());
     // Transparent page background, so the frame image shows until the map has painted.
     QPalette palette = m_webView->palette();
@@ -120,9 +123,27 @@ void MapView::setMapShown(bool shown)
     m_webView->setVisible(shown);
 }
 
+void MapView::setRoute(const QList<TelemetrySample> &samples)
+{
+    const QList<QList<TelemetrySample>> segments = TrackExport::routeSegments(samples);
+    const QString script = MapScripts::route(segments);
+    m_routeScript = segments.isEmpty() ? QString() : script;
+    if (m_pageLoaded)
+        m_scripts->run(script, {});
+}
+
+void MapView::followTrack(const TelemetryTrack *track)
+{
+    connect(track, &TelemetryTrack::trackChanged, this, [this, track] { setRoute(track->samples()); });
+}
+
 void MapView::loadFinished(bool ok)
 {
     m_webView->setVisible(ok);
+    m_pageLoaded = ok;
+    // A new page starts without a route.
+    if (ok && !m_routeScript.isEmpty())
+        m_scripts->run(m_routeScript, {});
 }
 
 void MapView::paintEvent(QPaintEvent *)

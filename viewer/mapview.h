@@ -10,9 +10,11 @@
 #include <memory>
 
 class QWebEngineView;
+class TelemetryTrack;
 
 // The map pane: a web view with the map page, over a frame image that stands in when the page
-// fails to load. It moves the page's single position marker through the page's script functions.
+// fails to load. It moves the page's single position marker through the page's script functions
+// and draws the clip's route under it.
 class MapView : public QWidget
 {
     Q_OBJECT
@@ -42,6 +44,14 @@ public:
     double longitude() const { return m_longitude; }
     // Shows or hides the web view.
     void setMapShown(bool shown);
+    // Draws the usable positions of `samples` as the route under the marker, one line per stretch
+    // with fix, and fits the map to it; samples without a position remove the route. Scripts are
+    // evaluated in the order sent, so the last route given is the one the page keeps. Before the
+    // page has loaded the route is kept and sent when the load finishes (also after a reload).
+    void setRoute(const QList<TelemetrySample> &samples);
+    // Keeps the route equal to `track`: redrawn whenever its samples are replaced, removed when
+    // they are removed. The track must outlive this pane or be destroyed before it.
+    void followTrack(const TelemetryTrack *track);
     QWebEngineView *webView() const { return m_webView; }
     QRect footerRect() const { return m_footerRect; }
 
@@ -66,4 +76,7 @@ private:
     double m_longitude = kDefaultLongitude;
     // Counts setPosition requests; an answer to an older request is dropped.
     quint64 m_request = 0;
+    // The last route given, sent once the page has loaded (again); empty when there is no route.
+    QString m_routeScript;
+    bool m_pageLoaded = false;
 };

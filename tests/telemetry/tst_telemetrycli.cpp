@@ -29,6 +29,7 @@ private slots:
     void output();
     void gpxDocument();
     void gpxToFile();
+    void kmlDocument();
     void failures_data();
     void failures();
 
@@ -82,18 +83,22 @@ void TestTelemetryCli::output_data()
     QTest::newRow("records") << QStringList{QStringLiteral("records"), m_clip}
                              << "accel_x,accel_y,accel_z,lat_micro,lat_hemisphere,lon_micro,lon_hemisphere,speed_kmh\n"
                                     + fix1.repeated(5) + fix2.repeated(5) + lost.repeated(10);
-    // 20 records over the header's 2,000 ms: 105 ms apart, no alignment.
-    QString track = QStringLiteral("time_ms,accel_x,accel_y,accel_z,latitude,longitude,speed_kmh\n");
+    // 20 records over the header's 2,000 ms: 105 ms apart, no alignment; wall-clock times from the
+    // recording start in the name.
+    QString track = QStringLiteral("time_ms,accel_x,accel_y,accel_z,latitude,longitude,speed_kmh,time\n");
     for (int i = 0; i < 20; ++i) {
         const QString values = i < 5    ? QStringLiteral("1,2,3,-37.390944,-127.035390,185")
                                : i < 10 ? QStringLiteral("4,5,6,-37.390944,-127.035390,185")
                                         : QStringLiteral("-1,0,128,0.000000,0.000000,0");
-        track += QString::number(i * 105) + ',' + values + '\n';
+        const QString time = QStringLiteral("2012-05-14T10:20:%1.%2+09:00")
+                                 .arg(30 + i * 105 / 1000)
+                                 .arg(i * 105 % 1000, 3, 10, QLatin1Char('0'));
+        track += QString::number(i * 105) + ',' + values + ',' + time + '\n';
     }
     QTest::newRow("track, duration from the header") << QStringList{QStringLiteral("track"), m_clip} << track;
     QTest::newRow("track, zero duration")
         << QStringList{QStringLiteral("track"), m_clip, QStringLiteral("--duration-ms"), QStringLiteral("0")}
-        << QStringLiteral("time_ms,accel_x,accel_y,accel_z,latitude,longitude,speed_kmh\n");
+        << QStringLiteral("time_ms,accel_x,accel_y,accel_z,latitude,longitude,speed_kmh,time\n");
     const QString atHeader = QStringLiteral("time_ms,accel_x,accel_y,accel_z,latitude,longitude,speed_kmh,gps_valid\n");
     const auto at = [this](const char *position) {
         return QStringList{QStringLiteral("at"), m_clip, QStringLiteral("--duration-ms"), QStringLiteral("2000"),
@@ -161,6 +166,27 @@ void TestTelemetryCli::gpxToFile()
     QVERIFY(!document.contains("<time>"));
 }
 
+void TestTelemetryCli::kmlDocument()
+{
+    const Run result = run({QStringLiteral("kml"), m_clip});
+    QCOMPARE(result.exitCode, 0);
+    QXmlStreamReader xml(result.out);
+    QStringList coordinates;
+    while (!xml.atEnd()) {
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("coordinates"))
+            coordinates << xml.readElementText();
+    }
+    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+    // One line of the ten samples with a fix, longitude first.
+    QCOMPARE(coordinates, QStringList{QStringLiteral("-127.035390,-37.390944 ").repeated(10).trimmed()});
+    // Written to a file, the same document.
+    const QString output = m_dir.filePath(QStringLiteral("route.kml"));
+    QCOMPARE(run({QStringLiteral("kml"), m_clip, QStringLiteral("-o"), output}).exitCode, 0);
+    QFile file(output);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(file.readAll()), result.out);
+}
+
 void TestTelemetryCli::failures_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -186,6 +212,19 @@ void TestTelemetryCli::failures_data()
     QTest::newRow("negative duration")
         << QStringList{QStringLiteral("track"), m_clip, QStringLiteral("--duration-ms"), QStringLiteral("-1")} << 2
         << QStringLiteral("qrd7700-cli track: ");
+    // A clip whose only sentence has no fix: no route to write, and no file.
+    ClipDescription d;
+    d.videoStreams = {VideoStream{QSize(16, 16), {}, 50, 1}};
+    d.telemetryChunks = {{accelPayload({1, 2, 3}), rmcSentence(QDateTime(QDate(2012, 5, 14), QTime(10, 0), Qt::UTC),
+                                                               std::nullopt, 0)}};
+    const QString noFix = m_dir.filePath(QStringLiteral("REC_2012_05_14_19_00_00.avi"));
+    QVERIFY(writeAviClip(noFix, d));
+    const QString unwritten = m_dir.filePath(QStringLiteral("unwritten.gpx"));
+    QTest::newRow("gpx of a clip without positions")
+        << QStringList{QStringLiteral("gpx"), noFix, QStringLiteral("-o"), unwritten} << 1
+        << "qrd7700-cli: " + noFix + ": no positions in this clip";
+    QTest::newRow("kml of a clip without positions") << QStringList{QStringLiteral("kml"), noFix} << 1
+                                                     << "qrd7700-cli: " + noFix + ": no positions in this clip";
     QTest::newRow("option of another subcommand") << QStringList{QStringLiteral("records"), m_clip, QStringLiteral("-o"), QStringLiteral("x")}
                                                   << 2 << QStringLiteral("qrd7700-cli records: ");
 }
@@ -201,6 +240,7 @@ void TestTelemetryCli::failures()
     QVERIFY2(result.err.startsWith(errorStart), qPrintable(result.err));
     if (exitCode == 1)
         QCOMPARE(result.err.count('\n'), 1);
+    QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("unwritten.gpx"))));
 }
 
 QTEST_GUILESS_MAIN(TestTelemetryCli)

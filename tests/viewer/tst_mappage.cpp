@@ -2,6 +2,8 @@
 // given to the pane ends up as the marker's position on the page, drawn over the offline background.
 #include "viewer/mapview.h"
 
+#include "telemetry/telemetrytrack.h"
+
 #include <QApplication>
 #include <QBuffer>
 #include <QSignalSpy>
@@ -21,6 +23,24 @@ QVariant evaluate(QWebEnginePage *page, const QString &script)
     if (!QTest::qWaitFor([&answer] { return answer.has_value(); }, 10000))
         return QStringLiteral("<no answer>");
     return *answer;
+}
+
+// A drive of `count` samples north-east from (latitude, longitude), `step` degrees of latitude
+// apart, without fix at `gaps`.
+QList<TelemetrySample> drive(double latitude, double longitude, int count, const QList<int> &gaps = {},
+                             double step = 0.0002)
+{
+    QList<TelemetrySample> samples;
+    for (int i = 0; i < count; ++i) {
+        TelemetrySample s;
+        s.timeMs = i * 100;
+        if (!gaps.contains(i)) {
+            s.latitude = latitude + i * step;
+            s.longitude = longitude + i * step * 1.5;
+        }
+        samples << s;
+    }
+    return samples;
 }
 
 bool near(const QColor &a, const QColor &b, int tolerance = 24)
@@ -134,7 +154,58 @@ private slots:
             near(view.webView()->grab().toImage().pixelColor(162 + 20, 105), colour, 4), 10000);
     }
 
+    // The page draws one vertex per usable position, one line per stretch with fix, and fits the
+    // map to the route.
+    void routeHasAVertexPerPosition()
+    {
+        const QList<TelemetrySample> samples = drive(37.5, 127.0, 40, {10, 11, 12, 30});
+        m_view->setRoute(samples);
+        QTRY_COMPARE_WITH_TIMEOUT(routeVertexCount(), 36, 10000);
+        QCOMPARE(evaluate(page(), QStringLiteral("routeLines().length")).toInt(), 3);
+        const QVariantList first = evaluate(page(), QStringLiteral("routeLines()[0][0]")).toList();
+        QCOMPARE(first.size(), 2);
+        QVERIFY(qAbs(first[0].toDouble() - 37.5) < 1e-9 && qAbs(first[1].toDouble() - 127.0) < 1e-9);
+        QVERIFY(evaluate(page(), QStringLiteral("routeInView()")).toBool());
+        m_view->setRoute({});
+        QTRY_COMPARE_WITH_TIMEOUT(routeVertexCount(), 0, 10000);
+    }
+
+    // Clips switched faster than the page answers: the page ends with the last clip's route, and a
+    // track that is emptied takes its route away.
+    void quickClipSwitchKeepsOnlyTheLastRoute()
+    {
+        TelemetryTrack track;
+        m_view->followTrack(&track);
+        track.setSamples(drive(10.0, 20.0, 50));
+        track.clearTrack();
+        track.setSamples(drive(-33.0, -70.0, 7));
+        track.clearTrack();
+        track.setSamples(drive(35.0, 129.0, 25, {3}));
+        QTRY_COMPARE_WITH_TIMEOUT(routeVertexCount(), 24, 10000);
+        const QVariantList first = evaluate(page(), QStringLiteral("routeLines()[0][0]")).toList();
+        QVERIFY(qAbs(first.value(0).toDouble() - 35.0) < 1e-9);
+        track.clearTrack();
+        QTRY_COMPARE_WITH_TIMEOUT(routeVertexCount(), 0, 10000);
+    }
+
+    // The marker stays on top of a route that runs through it.
+    void markerIsDrawnOverTheRoute()
+    {
+        // Long enough to show beside the marker at the offline map's closest zoom.
+        m_view->setRoute(drive(36.5, 125.5, 100, {}, 0.02));
+        m_view->setPosition(37.5, 127.0);
+        QTRY_VERIFY_WITH_TIMEOUT(markerNear(37.5, 127.0), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(near(centrePixel(), QColor(0xe0, 0x30, 0x1e)), 10000);
+        QVERIFY(hasColour(QColor(0x1e, 0x6f, 0xe0))); // the route beside it
+        m_view->setRoute({});
+    }
+
 private:
+    int routeVertexCount() const
+    {
+        return evaluate(page(), QStringLiteral("routeLines().reduce(function (n, l) { return n + l.length; }, 0)")).toInt();
+    }
+
     QWebEnginePage *page() const { return m_view->webView()->page(); }
 
     static QByteArray onePixelPng(const QColor &colour)

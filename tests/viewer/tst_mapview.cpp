@@ -1,10 +1,14 @@
 #include "viewer/mapview.h"
 
+#include "telemetry/telemetrytrack.h"
+
 #include <QApplication>
 #include <QTest>
 #include <QWebEngineView>
 
 #include <memory>
+
+Q_DECLARE_METATYPE(TelemetrySample)
 
 namespace {
 
@@ -198,6 +202,73 @@ private slots:
         // The stored position stays and is not sent again.
         m_view->setPosition(37.5, 127.0);
         QCOMPARE(m_log->scripts.size(), 1);
+    }
+
+    void routeScript_data()
+    {
+        QTest::addColumn<QList<TelemetrySample>>("samples");
+        QTest::addColumn<QString>("script");
+        const auto at = [](int timeMs, double latitude, double longitude) {
+            TelemetrySample s;
+            s.timeMs = timeMs;
+            s.latitude = latitude;
+            s.longitude = longitude;
+            return s;
+        };
+        QTest::newRow("one stretch, full precision")
+            << QList<TelemetrySample>{at(0, 37.5331234, 126.9501234), at(100, -33.8688, -70.648312)}
+            << "setRoute([[[37.533123,126.950123],[-33.868800,-70.648312]]])";
+        QTest::newRow("a lost fix leaves a gap")
+            << QList<TelemetrySample>{at(0, 1, 2), at(100, 0, 0), at(200, 3, 4), at(300, 5, 6)}
+            << "setRoute([[[1.000000,2.000000]],[[3.000000,4.000000],[5.000000,6.000000]]])";
+        QTest::newRow("no position removes the route") << QList<TelemetrySample>{at(0, 0, 0)} << "setRoute([])";
+        QTest::newRow("no samples remove the route") << QList<TelemetrySample>{} << "setRoute([])";
+    }
+    void routeScript()
+    {
+        QFETCH(QList<TelemetrySample>, samples);
+        QFETCH(QString, script);
+        m_view->loadFinished(true);
+        m_view->setRoute(samples);
+        QCOMPARE(m_log->scripts, QStringList{script});
+        QVERIFY(m_log->pending.isEmpty()); // nothing waits for an answer: the last route sent wins
+    }
+
+    void routeFollowsTheTrack()
+    {
+        TelemetryTrack track;
+        m_view->loadFinished(true);
+        m_view->followTrack(&track);
+        TelemetrySample fix;
+        fix.timeMs = 0;
+        fix.latitude = 37.5;
+        fix.longitude = 127.0;
+        track.setSamples({fix});
+        track.clearTrack();
+        QCOMPARE(m_log->scripts, QStringList({"setRoute([[[37.500000,127.000000]]])", "setRoute([])"}));
+    }
+
+    // Scripts sent before the page has loaded would go nowhere: the route waits for the load, and
+    // a reloaded page gets it again.
+    void routeWaitsForThePage()
+    {
+        TelemetrySample fix;
+        fix.timeMs = 0;
+        fix.latitude = 37.5;
+        fix.longitude = 127.0;
+        m_view->setRoute({fix});
+        QVERIFY(m_log->scripts.isEmpty());
+        m_view->loadFinished(false);
+        QVERIFY(m_log->scripts.isEmpty());
+        m_view->loadFinished(true);
+        QCOMPARE(m_log->scripts, QStringList{"setRoute([[[37.500000,127.000000]]])"});
+        m_view->loadFinished(true);
+        QCOMPARE(m_log->scripts.size(), 2);
+        // Once removed, a new page gets no route.
+        m_view->setRoute({});
+        m_log->scripts.clear();
+        m_view->loadFinished(true);
+        QVERIFY(m_log->scripts.isEmpty());
     }
 
 private:

@@ -39,6 +39,7 @@ extern const Command recordsCommand;
 extern const Command trackCommand;
 extern const Command atCommand;
 extern const Command gpxCommand;
+extern const Command kmlCommand;
 
 extern const Command clipsCommand;    // tools/cli/cmd_catalogue.cpp
 extern const Command settingsCommand; // tools/cli/cmd_settings.cpp

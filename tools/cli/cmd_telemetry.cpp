@@ -1,14 +1,15 @@
-// Subcommands on the telemetry engine: records, track, at, gpx.
+// Subcommands on the telemetry engine: records, track, at, gpx, kml.
 #include "tools/cli/clicommand.h"
 
+#include "app/messages.h"
 #include "telemetry/avimainheader.h"
+#include "telemetry/exportfile.h"
 #include "telemetry/telemetryreader.h"
 #include "telemetry/telemetrytrack.h"
-#include "tools/cli/telemetrygpx.h"
+#include "telemetry/trackexport.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <memory>
 #include <optional>
@@ -128,24 +129,43 @@ int runRecords(const QStringList &arguments)
     return Cli::ExitOk;
 }
 
-int runTrack(const QStringList &arguments)
+// Writes an exported document to the -o file, or to stdout without one.
+int writeDocument(const Arguments &args, const QByteArray &document)
+{
+    if (args.output.isEmpty()) {
+        QTextStream &out = Cli::out();
+        out << QString::fromUtf8(document);
+        out.flush();
+        return Cli::ExitOk;
+    }
+    QString error;
+    if (!writeExportFile(args.output, document, &error))
+        return Cli::unreadable(args.output, error);
+    return Cli::ExitOk;
+}
+
+// track, gpx and kml: the clip's track as one export format.
+int runExport(const Cli::Command &command, TrackExport::Format format, const QStringList &arguments)
 {
     Arguments args;
-    if (const QString problem = parseArguments(arguments, {QStringLiteral("--duration-ms")}, &args);
-        !problem.isEmpty())
-        return Cli::usageError(Cli::trackCommand, problem);
+    const QStringList allowed{QStringLiteral("--duration-ms"), QStringLiteral("-o")};
+    if (const QString problem = parseArguments(arguments, allowed, &args); !problem.isEmpty())
+        return Cli::usageError(command, problem);
     if (!clipOpens(args.clip))
         return Cli::ExitUnreadable;
     TelemetryTrack track;
     const std::optional<QList<TelemetrySample>> samples = loadedTrack(args, track);
     if (!samples)
         return Cli::ExitUnreadable;
-    QTextStream &out = Cli::out();
-    out << "time_ms,accel_x,accel_y,accel_z,latitude,longitude,speed_kmh\n";
-    for (const TelemetrySample &sample : *samples)
-        out << sampleLine(sample) << '\n';
-    out.flush();
-    return Cli::ExitOk;
+    // A route without a single position would be an empty file that looks like a result.
+    if (format != TrackExport::Format::Csv && !TrackExport::hasPositions(*samples))
+        return Cli::unreadable(args.clip, Messages::noPositionsInClip());
+    return writeDocument(args, TrackExport::document(format, *samples, QFileInfo(args.clip).fileName()));
+}
+
+int runTrack(const QStringList &arguments)
+{
+    return runExport(Cli::trackCommand, TrackExport::Format::Csv, arguments);
 }
 
 int runAt(const QStringList &arguments)
@@ -172,28 +192,12 @@ int runAt(const QStringList &arguments)
 
 int runGpx(const QStringList &arguments)
 {
-    Arguments args;
-    const QStringList allowed{QStringLiteral("--duration-ms"), QStringLiteral("-o")};
-    if (const QString problem = parseArguments(arguments, allowed, &args); !problem.isEmpty())
-        return Cli::usageError(Cli::gpxCommand, problem);
-    if (!clipOpens(args.clip))
-        return Cli::ExitUnreadable;
-    TelemetryTrack track;
-    const std::optional<QList<TelemetrySample>> samples = loadedTrack(args, track);
-    if (!samples)
-        return Cli::ExitUnreadable;
-    const QString name = QFileInfo(args.clip).fileName();
-    const QByteArray document = trackToGpx(*samples, recordingStartFromName(name), name);
-    if (args.output.isEmpty()) {
-        QTextStream &out = Cli::out();
-        out << QString::fromUtf8(document);
-        out.flush();
-        return Cli::ExitOk;
-    }
-    QSaveFile file(args.output);
-    if (!file.open(QIODevice::WriteOnly) || file.write(document) != document.size() || !file.commit())
-        return Cli::unreadable(args.output, file.errorString());
-    return Cli::ExitOk;
+    return runExport(Cli::gpxCommand, TrackExport::Format::Gpx, arguments);
+}
+
+int runKml(const QStringList &arguments)
+{
+    return runExport(Cli::kmlCommand, TrackExport::Format::Kml, arguments);
 }
 
 } // namespace
@@ -209,10 +213,11 @@ const Command recordsCommand{
 
 const Command trackCommand{
     "track", "telemetry samples on the clip's time line, as CSV",
-    "usage: qrd7700-cli track CLIP [--duration-ms N]\n\n"
-    "Prints the telemetry track of a clip as CSV:\n"
-    "time_ms,accel_x,accel_y,accel_z,latitude,longitude,speed_kmh\n"
-    "The duration defaults to the one in the clip's AVI main header.\n",
+    "usage: qrd7700-cli track CLIP [--duration-ms N] [-o FILE]\n\n"
+    "Writes the telemetry track of a clip as CSV, to FILE or stdout (the viewer's CSV export):\n"
+    "time_ms,accel_x,accel_y,accel_z,latitude,longitude,speed_kmh,time\n"
+    "time is the recording start in the file name (REC_/EVS_yyyy_MM_dd_hh_mm_ss) plus time_ms,\n"
+    "empty when the name has none. The duration defaults to the one in the clip's AVI main header.\n",
     runTrack};
 
 const Command atCommand{
@@ -225,8 +230,17 @@ const Command atCommand{
 const Command gpxCommand{
     "gpx", "the clip's positions as a GPX 1.1 track",
     "usage: qrd7700-cli gpx CLIP [--duration-ms N] [-o FILE]\n\n"
-    "Writes the samples with a usable position as one GPX 1.1 track, to FILE or stdout. Point\n"
-    "times count from the recording start in the file name (REC_/EVS_yyyy_MM_dd_hh_mm_ss).\n",
+    "Writes the samples with a usable position as one GPX 1.1 track, to FILE or stdout, one\n"
+    "segment per stretch with fix. Point times count from the recording start in the file name\n"
+    "(REC_/EVS_yyyy_MM_dd_hh_mm_ss). A clip without any position is refused (exit 1).\n",
     runGpx};
+
+const Command kmlCommand{
+    "kml", "the clip's positions as a KML 2.2 placemark",
+    "usage: qrd7700-cli kml CLIP [--duration-ms N] [-o FILE]\n\n"
+    "Writes the samples with a usable position as one KML 2.2 placemark, to FILE or stdout: one\n"
+    "line (lon,lat) per stretch with fix, and the route's time span from the recording start in\n"
+    "the file name. A clip without any position is refused (exit 1).\n",
+    runKml};
 
 } // namespace Cli

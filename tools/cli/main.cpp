@@ -18,6 +18,7 @@ const Cli::Command *const kCommands[] = {
     &Cli::trackCommand,
     &Cli::atCommand,
     &Cli::gpxCommand,
+    &Cli::kmlCommand,
     &Cli::clipsCommand,
     &Cli::settingsCommand,
     &Cli::probeCommand,

@@ -1,15 +1,26 @@
 // qrd7700-screenshots: plays a clip of a card in the real viewer window and saves pictures of the
-// window at its default size and maximized, for the documentation.
+// window at its default size and maximized, for the documentation; then the map pane with the
+// clip's route, the clip list's context menu and the printed page (a PDF, and a PNG of it when
+// poppler's pdftoppm is installed). Unless QRD7700_MAP_TILES names a tile server, the map shows
+// blank tiles, so that it can zoom in to the route without one.
 //   qrd7700-screenshots CARD CLIPNAME SECONDS OUTDIR
 #include "playback/mediaframework.h"
 #include "playback/player.h"
 #include "viewer/cliplist.h"
+#include "viewer/cliplistmenu.h"
 #include "viewer/mainwindow.h"
 #include "viewer/mapview.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QEventLoop>
+#include <QMenu>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include <cstdio>
@@ -23,6 +34,79 @@ void runFor(int ms)
     loop.exec();
 }
 
+// A blank 256-pixel map tile with a faint grid, as a data address.
+QByteArray blankTileUrl()
+{
+    QImage tile(256, 256, QImage::Format_RGB32);
+    tile.fill(QColor(0xf2, 0xef, 0xe9));
+    QPainter painter(&tile);
+    painter.setPen(QColor(0xe0, 0xdc, 0xd4));
+    for (int at = 0; at < 256; at += 64) {
+        painter.drawLine(at, 0, at, 255);
+        painter.drawLine(0, at, 255, at);
+    }
+    painter.end();
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    tile.save(&buffer, "PNG");
+    return "data:image/png;base64," + png.toBase64();
+}
+
+// The map pane with the route, the marker one second further on.
+void saveMapWithRoute(MainWindow &window, const QDir &out)
+{
+    window.OnSlotsProgress(window.player() ? int(window.player()->positionMs()) + 1000 : 0);
+    runFor(2000);
+    window.mapPane()->grab().save(out.filePath(QStringLiteral("map-route.png")));
+}
+
+// The window with the context menu of `row` open over it.
+void saveContextMenu(MainWindow &window, int row, const QDir &out)
+{
+    MyListWidget *list = window.clipList();
+    auto *menu = window.findChild<ClipListMenu *>();
+    if (!menu || row >= list->count())
+        return;
+    QTimer::singleShot(500, [&window, out] {
+        auto *popup = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!popup)
+            return;
+        // The window and the menu, also where the menu reaches past the window's edge.
+        const QPixmap frame = window.grab();
+        const QRect menuRect(window.mapFromGlobal(popup->pos()), popup->size());
+        const QRect canvas = QRect(QPoint(0, 0), frame.size()).united(menuRect);
+        QImage shot(canvas.size(), QImage::Format_RGB32);
+        shot.fill(Qt::white);
+        QPainter painter(&shot);
+        painter.drawPixmap(-canvas.topLeft(), frame);
+        painter.drawPixmap(menuRect.topLeft() - canvas.topLeft(), popup->grab());
+        painter.end();
+        shot.save(out.filePath(QStringLiteral("clip-menu.png")));
+        popup->close();
+    });
+    const QRect entry = list->visualItemRect(list->item(row));
+    menu->showFor(list->item(row), list->viewport()->mapToGlobal(entry.center()));
+}
+
+// The printed page as a PDF, and as a PNG when pdftoppm is there.
+void savePrintedPage(MainWindow &window, const QDir &out)
+{
+    const QString pdf = out.filePath(QStringLiteral("evidence-page.pdf"));
+    QTimer::singleShot(500, [pdf] {
+        if (auto *dialog = qobject_cast<QPrintDialog *>(QApplication::activeModalWidget())) {
+            dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
+            dialog->printer()->setOutputFileName(pdf);
+            dialog->done(QDialog::Accepted);
+        }
+    });
+    window.OnSlotsprint();
+    const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+    if (!pdftoppm.isEmpty())
+        QProcess::execute(pdftoppm, {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("80"),
+                                     QStringLiteral("-singlefile"), pdf, out.filePath(QStringLiteral("evidence-page"))});
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -31,6 +115,8 @@ int main(int argc, char **argv)
     if (!MediaFramework::initialise())
         return 1;
     QApplication app(argc, argv);
+    if (!qEnvironmentVariableIsSet("QRD7700_MAP_TILES"))
+        qputenv("QRD7700_MAP_TILES", blankTileUrl());
     const QStringList args = QCoreApplication::arguments();
     if (args.size() != 5) {
         std::fprintf(stderr, "usage: qrd7700-screenshots CARD CLIPNAME SECONDS OUTDIR\n");
@@ -56,5 +142,18 @@ int main(int argc, char **argv)
         window.grab().save(QDir(args.at(4)).filePath(QStringLiteral("viewer-maximized.png")));
     else
         std::fprintf(stderr, "the screen is too small to maximize\n");
+    window.OnSlotsback2origin();
+    // The same moment again, paused, for the pictures of the exports.
+    window.clipList()->setCurrentItem(nullptr);
+    window.clipList()->setCurrentItem(found.first());
+    window.OnSlotsProgress(args.at(3).toInt() * 1000);
+    runFor(1500);
+    window.OnSlotspause();
+    const QDir out(args.at(4));
+    // The menu of an event clip, the kind most often handed on.
+    const auto events = window.clipList()->findItems(QStringLiteral("_I."), Qt::MatchContains);
+    saveContextMenu(window, events.isEmpty() ? 0 : window.clipList()->row(events.first()), out);
+    saveMapWithRoute(window, out);
+    savePrintedPage(window, out);
     return 0;
 }

@@ -1,6 +1,8 @@
 // The viewer's map page. The viewer drives it through four functions:
 //   wgs84ToBessel_str(lon, lat) -> "x_y" in the page's own coordinates,
-//   removePoi(id), addPoi(id, x, y, name, a, b, kind), setCenter(x, y).
+//   removePoi(id), addPoi(id, x, y, name, a, b, kind), setCenter(x, y),
+// and draws the clip's route with setRoute([[[lat, lon], ...], ...]) (WGS84 degrees, one list per
+// stretch with fix; an empty list removes the route).
 // The page's own coordinates are spherical Mercator metres (EPSG:3857), written with two decimals.
 // Tiles come from window.QRD_MAP_CONFIG.tileUrl; when it is empty or the tiles cannot be loaded, the
 // Natural Earth coastlines and borders under the tiles stay visible and the map zooms out to them.
@@ -131,6 +133,37 @@
     map.setView(fromPageCoordinates(x, y), map.getZoom(), { animate: false });
     return true;
   };
+
+  // The route lies in its own pane between the tiles (200) and the marker's overlay pane (400).
+  var routePane = map.createPane('route');
+  routePane.style.zIndex = 390;
+  var route = null;
+
+  window.setRoute = function (segments) {
+    if (route) {
+      map.removeLayer(route);
+      route = null;
+    }
+    var lines = (segments || []).filter(function (s) { return s && s.length > 0; });
+    if (lines.length === 0) return 0;
+    route = L.polyline(lines, {
+      pane: 'route', color: '#1e6fe0', weight: 4, opacity: 1, lineJoin: 'round', interactive: false,
+    }).addTo(map);
+    // Fitted once per route; the marker then keeps the map centred on itself at this zoom.
+    map.fitBounds(route.getBounds(), { padding: [16, 16], maxZoom: 16, animate: false });
+    return window.routeLines().reduce(function (n, line) { return n + line.length; }, 0);
+  };
+
+  // For checks from outside: the route's lines as lists of [lat, lon].
+  window.routeLines = function () {
+    if (!route) return [];
+    var latlngs = route.getLatLngs();
+    if (latlngs.length > 0 && !Array.isArray(latlngs[0])) latlngs = [latlngs];
+    return latlngs.map(function (line) { return line.map(function (p) { return [p.lat, p.lng]; }); });
+  };
+
+  // For checks from outside: whether the whole route is in view.
+  window.routeInView = function () { return !!route && map.getBounds().contains(route.getBounds()); };
 
   // For checks from outside: the marker's position as [lat, lon], or null.
   window.poiPosition = function (id) {

@@ -1,0 +1,146 @@
+// The printed page read back from the PDF by poppler's tools: caption texts, title, pages.
+#include "viewer/evidencepage.h"
+
+#include <QGuiApplication>
+#include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+Q_DECLARE_METATYPE(ShownMoment)
+
+namespace {
+
+ShownMoment fullMoment()
+{
+    ShownMoment m;
+    m.clipName = QStringLiteral("EVS_2012_05_14_10_22_30_I.avi");
+    m.positionMs = 61250;
+    m.recordedAt = QDateTime(QDate(2012, 5, 14), QTime(10, 23, 31, 250), Qt::LocalTime);
+    m.sample.timeMs = 61200;
+    m.sample.accelX = 128;
+    m.sample.accelY = -64;
+    m.sample.accelZ = 3;
+    m.sample.latitude = -33.868801;
+    m.sample.longitude = 151.209296;
+    m.sample.speedKmh = 100;
+    m.model = QStringLiteral("QRD-7700");
+    return m;
+}
+
+QImage picture(const QSize &size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(QColor(40, 90, 160));
+    return image;
+}
+
+// Runs one of poppler's tools on `pdf` and returns its output; empty when the tool is missing.
+QString poppler(const char *tool, const QString &pdf)
+{
+    const QString program = QStandardPaths::findExecutable(QLatin1String(tool));
+    if (program.isEmpty())
+        return QString();
+    QProcess process;
+    if (QLatin1String(tool) == QLatin1String("pdftotext"))
+        process.start(program, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    else
+        process.start(program, {pdf});
+    if (!process.waitForFinished(30000))
+        return QString();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+} // namespace
+
+class TestEvidencePage : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void captionLines_data()
+    {
+        QTest::addColumn<ShownMoment>("moment");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("everything known")
+            << fullMoment()
+            << QStringList{"Clip: EVS_2012_05_14_10_22_30_I.avi", "Recorded: 2012-05-14 10:23:31 (01:01.250 into the clip)",
+                           "Speed: 100 km/h", "G-forces: X 1.00 g, Y -0.50 g, Z 0.02 g",
+                           "Latitude/longitude: -33.868801, 151.209296", "Recorder: QRD-7700"};
+        ShownMoment mph = fullMoment();
+        mph.speedUnitKm = false;
+        QTest::newRow("miles per hour as on the dashboard")
+            << mph << QStringList{"Clip: EVS_2012_05_14_10_22_30_I.avi", "Recorded: 2012-05-14 10:23:31 (01:01.250 into the clip)",
+                                  "Speed: 62 mph (100 km/h)", "G-forces: X 1.00 g, Y -0.50 g, Z 0.02 g",
+                                  "Latitude/longitude: -33.868801, 151.209296", "Recorder: QRD-7700"};
+        ShownMoment noFix = fullMoment();
+        noFix.sample.latitude = 0;
+        noFix.sample.longitude = 0;
+        noFix.model = QStringLiteral("unknown");
+        noFix.recordedAt = QDateTime();
+        QTest::newRow("no fix, no start in the name, recorder not found")
+            << noFix << QStringList{"Clip: EVS_2012_05_14_10_22_30_I.avi", "Recorded: unknown (01:01.250 into the clip)",
+                                    "Speed: no GPS fix", "G-forces: X 1.00 g, Y -0.50 g, Z 0.02 g",
+                                    "Latitude/longitude: no position", "Recorder: unknown"};
+        ShownMoment none = noFix;
+        none.sample = TelemetrySample();
+        none.positionMs = 0;
+        QTest::newRow("clip without telemetry")
+            << none << QStringList{"Clip: EVS_2012_05_14_10_22_30_I.avi", "Recorded: unknown (00:00.000 into the clip)",
+                                   "Speed: no GPS fix", "G-forces: no data", "Latitude/longitude: no position",
+                                   "Recorder: unknown"};
+    }
+    void captionLines()
+    {
+        QFETCH(ShownMoment, moment);
+        QFETCH(QStringList, lines);
+        QCOMPARE(EvidencePage::captionLines(moment), lines);
+    }
+
+    // The caption under the pictures when they leave room, on a second page when they do not; the
+    // PDF's title is the clip.
+    void printedPdf_data()
+    {
+        QTest::addColumn<QSize>("front");
+        QTest::addColumn<QSize>("rear");
+        QTest::addColumn<int>("channels");
+        QTest::addColumn<int>("pages");
+        QTest::newRow("two wide pictures") << QSize(640, 360) << QSize(320, 180) << 2 << 1;
+        QTest::newRow("one picture") << QSize(640, 360) << QSize() << 1 << 1;
+        QTest::newRow("two tall pictures fill the page") << QSize(360, 640) << QSize(360, 640) << 2 << 2;
+    }
+    void printedPdf()
+    {
+        QFETCH(QSize, front);
+        QFETCH(QSize, rear);
+        QFETCH(int, channels);
+        QFETCH(int, pages);
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("poppler-utils is not installed (scripts/install-deps installs it)");
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("page.pdf"));
+        {
+            QPrinter printer(QPrinter::ScreenResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            EvidencePage::print(printer, {picture(front), rear.isValid() ? picture(rear) : QImage()}, channels,
+                                fullMoment());
+        }
+        const QString text = poppler("pdftotext", pdf);
+        for (const QString &line : EvidencePage::captionLines(fullMoment()))
+            QVERIFY2(text.contains(line), qPrintable(line + QStringLiteral("\n---\n") + text));
+        const QString info = poppler("pdfinfo", pdf);
+        QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Title:\\s+EVS_2012_05_14_10_22_30_I.avi\n"))),
+                 qPrintable(info));
+        QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\n").arg(pages))), qPrintable(info));
+    }
+};
+
+int main(int argc, char **argv)
+{
+    QGuiApplication app(argc, argv); // fonts for the printed text
+    TestEvidencePage test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_evidencepage.moc"

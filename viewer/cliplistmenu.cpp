@@ -1,0 +1,61 @@
+#include "viewer/cliplistmenu.h"
+
+#include "app/messages.h"
+#include "viewer/clipexporter.h"
+#include "viewer/cliplist.h"
+
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMessageBox>
+#include <QUrl>
+
+ClipListMenu::ClipListMenu(MyListWidget *list, QWidget *window)
+    : QObject(list)
+    , m_window(window)
+    , m_exporter(new ClipExporter(window, this))
+{
+    setObjectName(QStringLiteral("clipListMenu"));
+    connect(list, &MyListWidget::contextMenuRequested, this, &ClipListMenu::showFor);
+}
+
+void ClipListMenu::showFor(QListWidgetItem *item, const QPoint &globalPosition)
+{
+    const QString path = MyListWidget::filePathOf(item);
+    if (path.isEmpty())
+        return;
+    QMenu menu(m_window);
+    menu.setObjectName(QStringLiteral("clipListContextMenu"));
+    QAction *gpx = menu.addAction(QString::fromUtf8(kExportGpx));
+    QAction *kml = menu.addAction(QString::fromUtf8(kExportKml));
+    QAction *csv = menu.addAction(QString::fromUtf8(kExportCsv));
+    menu.addSeparator();
+    QAction *show = menu.addAction(QString::fromUtf8(kShowInFileManager));
+    QAction *copy = menu.addAction(QString::fromUtf8(kCopyPath));
+    // The item may go while the menu is open (a folder scan): only the path is used afterwards.
+    QAction *chosen = menu.exec(globalPosition);
+    if (chosen == gpx)
+        m_exporter->exportClip(path, TrackExport::Format::Gpx);
+    else if (chosen == kml)
+        m_exporter->exportClip(path, TrackExport::Format::Kml);
+    else if (chosen == csv)
+        m_exporter->exportClip(path, TrackExport::Format::Csv);
+    else if (chosen == show)
+        showInFileManager(path);
+    else if (chosen == copy)
+        QGuiApplication::clipboard()->setText(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+}
+
+void ClipListMenu::showInFileManager(const QString &path)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(folder)))
+        return;
+    QMessageBox box(QMessageBox::Warning, Messages::viewerTitle(),
+                    QStringLiteral("No file manager could be started for %1").arg(QDir::toNativeSeparators(folder)),
+                    QMessageBox::Ok, m_window);
+    box.exec();
+}

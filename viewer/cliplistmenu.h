@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+class ClipExporter;
+class MyListWidget;
+class QListWidgetItem;
+class QMenu;
+class QPoint;
+
+// The clip list's context menu: exports of the clip's telemetry (GPX, KML, CSV), showing the clip
+// in the file manager and copying its path. Opens on the list's request (right click, Menu key).
+class ClipListMenu : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The menu's texts, as shown.
+    static constexpr const char *kExportGpx = "Export route as GPX…";
+    static constexpr const char *kExportKml = "Export route as KML…";
+    static constexpr const char *kExportCsv = "Export telemetry as CSV…";
+    static constexpr const char *kShowInFileManager = "Show in file manager";
+    static constexpr const char *kCopyPath = "Copy path";
+
+    // Menus and dialogs open over `window`.
+    ClipListMenu(MyListWidget *list, QWidget *window);
+
+    ClipExporter *exporter() const { return m_exporter; }
+
+public slots:
+    // Shows the menu for `item` at `globalPosition` and carries out the chosen entry.
+    void showFor(QListWidgetItem *item, const QPoint &globalPosition);
+
+private:
+    void showInFileManager(const QString &path);
+
+    QPointer<QWidget> m_window;
+    ClipExporter *m_exporter;
+};

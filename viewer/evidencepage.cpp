@@ -1,0 +1,113 @@
+#include "viewer/evidencepage.h"
+
+#include "viewer/snapshotnames.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPrinter>
+
+namespace EvidencePage {
+
+namespace {
+
+constexpr int kCaptionGap = 30;   // between the last picture and the caption, as between pictures
+constexpr int kCaptionPointSize = 10;
+constexpr double kKmhPerMph = 1.609;
+constexpr double kRawPerG = 128.0; // acceleration units per g
+
+QString playTime(qint64 positionMs)
+{
+    const qint64 ms = std::max<qint64>(0, positionMs);
+    return QStringLiteral("%1:%2.%3")
+        .arg(ms / 60000, 2, 10, QLatin1Char('0'))
+        .arg(ms % 60000 / 1000, 2, 10, QLatin1Char('0'))
+        .arg(ms % 1000, 3, 10, QLatin1Char('0'));
+}
+
+QString recordedLine(const ShownMoment &moment)
+{
+    const QString when = moment.recordedAt.isValid()
+                             ? moment.recordedAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+                             : QStringLiteral("unknown");
+    return QStringLiteral("Recorded: %1 (%2 into the clip)").arg(when, playTime(moment.positionMs));
+}
+
+QString speedLine(const ShownMoment &moment)
+{
+    if (!moment.sample.hasUsablePosition())
+        return QStringLiteral("Speed: no GPS fix");
+    const int kmh = moment.sample.speedKmh;
+    if (moment.speedUnitKm)
+        return QStringLiteral("Speed: %1 km/h").arg(kmh);
+    return QStringLiteral("Speed: %1 mph (%2 km/h)").arg(int(kmh / kKmhPerMph)).arg(kmh);
+}
+
+QString gForce(const char *axis, qint16 raw)
+{
+    return QStringLiteral("%1 %2 g").arg(QLatin1String(axis), QString::number(raw / kRawPerG, 'f', 2));
+}
+
+QString gForceLine(const TelemetrySample &sample)
+{
+    if (sample.isNone())
+        return QStringLiteral("G-forces: no data");
+    return QStringLiteral("G-forces: %1, %2, %3")
+        .arg(gForce("X", sample.accelX), gForce("Y", sample.accelY), gForce("Z", sample.accelZ));
+}
+
+QString positionLine(const TelemetrySample &sample)
+{
+    if (!sample.hasUsablePosition())
+        return QStringLiteral("Latitude/longitude: no position");
+    return QStringLiteral("Latitude/longitude: %1, %2")
+        .arg(QString::number(sample.latitude, 'f', 6), QString::number(sample.longitude, 'f', 6));
+}
+
+} // namespace
+
+QStringList captionLines(const ShownMoment &moment)
+{
+    return {QStringLiteral("Clip: %1").arg(moment.clipName),
+            recordedLine(moment),
+            speedLine(moment),
+            gForceLine(moment.sample),
+            positionLine(moment.sample),
+            QStringLiteral("Recorder: %1").arg(moment.model)};
+}
+
+void print(QPrinter &printer, const std::array<QImage, 2> &images, int channels, const ShownMoment &moment)
+{
+    printer.setDocName(moment.clipName);
+    printer.setCreator(QStringLiteral("QRD-7700 Viewer"));
+    const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
+    const Snapshot::PrintPlacement placement =
+        Snapshot::printPlacement(page, images[0].size(), images[1].size(), channels);
+    QPainter painter(&printer);
+    painter.drawImage(placement.first, images[0]);
+    int bottom = placement.first.bottom();
+    if (channels > 1) {
+        painter.drawImage(placement.second, images[1]);
+        bottom = std::max(bottom, placement.second.bottom());
+    }
+
+    QFont font = painter.font();
+    font.setPointSize(kCaptionPointSize);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    const QStringList lines = captionLines(moment);
+    const QFontMetrics metrics(font, &printer);
+    const int height = int(lines.size()) * metrics.lineSpacing();
+    int top = bottom + kCaptionGap;
+    if (top + height > printer.height()) {
+        printer.newPage();
+        top = placement.first.top();
+    }
+    const int left = placement.first.isEmpty() ? page.left() : placement.first.left();
+    for (const QString &line : lines) {
+        painter.drawText(QPoint(left, top + metrics.ascent()), line);
+        top += metrics.lineSpacing();
+    }
+    painter.end();
+}
+
+} // namespace EvidencePage
