@@ -56,19 +56,53 @@ QString parseArguments(const QStringList &arguments, const QStringList &allowed,
     return parsed->clip.isEmpty() ? QStringLiteral("no clip given") : QString();
 }
 
-// Checks that the clip can be opened; reports it otherwise.
+// Checks that the clip is an AVI file that can be read; reports it otherwise. Only regular files are
+// opened, so a FIFO or device never blocks the command.
 bool clipOpens(const QString &clip)
 {
-    QFile file(clip);
-    if (QFileInfo(clip).isDir()) {
+    const QFileInfo info(clip);
+    if (info.isDir()) {
         Cli::unreadable(clip, QStringLiteral("is a folder"));
         return false;
     }
+    if (info.exists() && !info.isFile()) {
+        Cli::unreadable(clip, QStringLiteral("not a regular file"));
+        return false;
+    }
+    QFile file(clip);
     if (!file.open(QIODevice::ReadOnly)) {
         Cli::unreadable(clip, file.errorString());
         return false;
     }
+    if (!isAviFile(clip)) {
+        Cli::unreadable(clip, QStringLiteral("not an AVI clip"));
+        return false;
+    }
     return true;
+}
+
+// Writes the document to `path`: a new or regular file is replaced whole (atomically), anything else
+// (a FIFO, a device such as /dev/null) is written in place, as a shell redirection would; it is never
+// replaced by a regular file.
+bool writeOutput(const QString &path, const QByteArray &document, QString *error)
+{
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        if (info.isDir()) {
+            *error = QStringLiteral("is a folder");
+            return false;
+        }
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && file.write(document) == document.size())
+            return true;
+        *error = file.errorString();
+        return false;
+    }
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(document) == document.size() && file.commit())
+        return true;
+    *error = file.errorString();
+    return false;
 }
 
 QString hemisphere(char letter)
@@ -98,7 +132,7 @@ std::optional<QList<TelemetrySample>> loadedTrack(const Arguments &args, Telemet
 {
     const std::optional<qint64> duration = args.durationMs ? args.durationMs : aviHeaderDurationMs(args.clip);
     if (!duration) {
-        Cli::unreadable(args.clip, QStringLiteral("no AVI main header to take the duration from; "
+        Cli::unreadable(args.clip, QStringLiteral("no usable duration in an AVI main header; "
                                                   "give --duration-ms"));
         return std::nullopt;
     }
@@ -190,9 +224,9 @@ int runGpx(const QStringList &arguments)
         out.flush();
         return Cli::ExitOk;
     }
-    QSaveFile file(args.output);
-    if (!file.open(QIODevice::WriteOnly) || file.write(document) != document.size() || !file.commit())
-        return Cli::unreadable(args.output, file.errorString());
+    QString error;
+    if (!writeOutput(args.output, document, &error))
+        return Cli::unreadable(args.output, error);
     return Cli::ExitOk;
 }
 
@@ -226,7 +260,8 @@ const Command gpxCommand{
     "gpx", "the clip's positions as a GPX 1.1 track",
     "usage: qrd7700-cli gpx CLIP [--duration-ms N] [-o FILE]\n\n"
     "Writes the samples with a usable position as one GPX 1.1 track, to FILE or stdout. Point\n"
-    "times count from the recording start in the file name (REC_/EVS_yyyy_MM_dd_hh_mm_ss).\n",
+    "times count from the recording start in the file name (REC_/EVS_yyyy_MM_dd_hh_mm_ss).\n"
+    "A regular FILE is replaced whole; a FIFO or device is written to as it is.\n",
     runGpx};
 
 } // namespace Cli
