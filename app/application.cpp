@@ -1,6 +1,7 @@
 #include "app/application.h"
 
 #include "app/instanceserver.h"
+#include "app/logrules.h"
 #include "app/language.h"
 #include "app/preferences.h"
 #include "app/runmode.h"
@@ -12,7 +13,6 @@
 #include <QApplication>
 #include <QIcon>
 #include <QLocale>
-#include <QLoggingCategory>
 #include <QSplashScreen>
 
 #include <memory>
@@ -69,15 +69,12 @@ Application::Application(int &argc, char **argv)
 
 int Application::run()
 {
+    installLogRules();
     if (!MediaFramework::initialise())
         return 1;
     // The map page's address scheme must be known before the application object exists.
     MapView::registerUrlScheme();
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    // The web engine prints its whole graphics set-up at start; keep that out of the terminal
-    // unless the user asked for logging rules of their own.
-    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
-        QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
 
     QApplication app(m_argc, m_argv);
     QApplication::setApplicationName(QStringLiteral("qrd7700"));

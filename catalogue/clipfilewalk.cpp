@@ -57,8 +57,9 @@ struct Entry
     qint64 size = -1;
 };
 
-// The kind of `entry` in `dirFd`: folders that are links count as Other (never entered); links to
-// files count as files, as a folder listing shows them. Reads the size when `withSize`.
+// The kind of `entry` in `dirFd`: links count as Other, whether to folders (never entered) or to
+// files (never listed: a clip-named link may point anywhere, off the card included). Reads the size
+// when `withSize`.
 void resolve(int dirFd, Entry &entry, bool withSize)
 {
     struct stat info;
@@ -66,19 +67,19 @@ void resolve(int dirFd, Entry &entry, bool withSize)
     if (type == DT_UNKNOWN) {
         if (fstatat(dirFd, entry.name.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0)
             return;
-        type = S_ISDIR(info.st_mode) ? DT_DIR : S_ISLNK(info.st_mode) ? DT_LNK : DT_REG;
+        type = S_ISDIR(info.st_mode) ? DT_DIR : S_ISREG(info.st_mode) ? DT_REG : DT_UNKNOWN;
     }
     if (type == DT_DIR) {
         entry.kind = EntryKind::Folder;
         return;
     }
-    if (!entry.clipName || (type != DT_REG && type != DT_LNK))
+    if (!entry.clipName || type != DT_REG)
         return;
-    if (!withSize && type == DT_REG) {
+    if (!withSize) {
         entry.kind = EntryKind::File;
         return;
     }
-    if (fstatat(dirFd, entry.name.constData(), &info, 0) != 0 || !S_ISREG(info.st_mode))
+    if (fstatat(dirFd, entry.name.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode))
         return;
     entry.kind = EntryKind::File;
     entry.size = info.st_size;

@@ -21,7 +21,7 @@ struct Options
     const std::atomic<bool> *cancelled = nullptr;
 };
 
-// Visits the clip files (names ending ".mp4" or ".avi", any case; plain files or links to them; no
+// Visits the clip files (names ending ".mp4" or ".avi", any case; plain files only, never links; no
 // hidden files) of `root` and, when recursive, of every folder below it, folder by folder: the root
 // first, then sub-folders depth first in the order the file system lists them. Folders that are links
 // are not entered; hidden folders are not entered; the files of a folder whose name ends ".lnk" are

@@ -69,6 +69,22 @@ QString saveFailedText()
                                                    : QStringLiteral("Failed to save the settings to the card");
 }
 
+QString noCardText()
+{
+    return currentLanguage() == QLatin1String("kr") ? QStringLiteral("메모리 카드를 찾을 수 없습니다.")
+                                                   : QStringLiteral("No memory card was found");
+}
+
+// A warning box over the dialog; the dialog's light text colour would otherwise reach the box's
+// light background.
+void warn(QWidget *parent, const QString &text, const QString &details)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("QRD-7700"), text, QMessageBox::Ok, parent);
+    box.setInformativeText(details);
+    box.setStyleSheet(QStringLiteral("color: rgb(0,0,0);"));
+    box.exec();
+}
+
 ConfigLayout::ModelGroup groupOf(DeviceModel model)
 {
     if (model == DeviceModel::NoModel)
@@ -276,6 +292,7 @@ void ConfigWindow::loadSettings()
 
 bool ConfigWindow::writeSettings()
 {
+    m_failedFiles.clear();
     if (m_settingsFolder.isEmpty())
         return true;
     // The store reads the card first, so settings the dialog does not hold keep the card's values.
@@ -284,7 +301,9 @@ bool ConfigWindow::writeSettings()
     ConfigStore::copyToStore(m_values, m_model, store);
     store.setClock(m_values[ConfigLayout::Slot::WriteClock] != 0,
                    locale().toString(m_clock->dateTime(), QLatin1String(kClockFilePattern)));
-    return store.save();
+    const bool saved = store.save();
+    m_failedFiles = store.failedFiles();
+    return saved;
 }
 
 bool ConfigWindow::Onapply()
@@ -332,10 +351,16 @@ void ConfigWindow::OnSlotsGetTime()
     m_clock->setTime(now.time());
 }
 
+// Without a card there is nothing to write to: the user is told so and the dialog stays open
+// (Cancel closes it).
 void ConfigWindow::OnSlotsOK()
 {
+    if (m_settingsFolder.isEmpty()) {
+        warnNoCard();
+        return;
+    }
     if (!Onapply()) {
-        warnSaveFailed();
+        warnSaveFailed(m_failedFiles);
         return;
     }
     accept();
@@ -351,12 +376,14 @@ void ConfigWindow::OnSlotsExit()
     reject();
 }
 
-void ConfigWindow::warnSaveFailed()
+void ConfigWindow::warnSaveFailed(const QStringList &files)
 {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("QRD-7700"), saveFailedText(), QMessageBox::Ok, this);
-    // The dialog's light text colour would otherwise reach the box's light background.
-    box.setStyleSheet(QStringLiteral("color: rgb(0,0,0);"));
-    box.exec();
+    warn(this, saveFailedText(), files.join(QLatin1Char('\n')));
+}
+
+void ConfigWindow::warnNoCard()
+{
+    warn(this, noCardText(), QString());
 }
 
 template<typename Dialog>

@@ -63,8 +63,11 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void changeEvent(QEvent *event) override;
 
-    // Tells the user that the settings did not reach the card; the dialog stays open.
-    virtual void warnSaveFailed();
+    // Tells the user that the settings did not reach the card, naming the files that failed; the
+    // dialog stays open.
+    virtual void warnSaveFailed(const QStringList &files);
+    // Tells the user that there is no card to write to; the dialog stays open.
+    virtual void warnNoCard();
 
 private:
     void buildWidgets();
@@ -84,6 +87,7 @@ private:
     QString m_settingsFolder;
     QString m_updateFolder;
     QString m_firmwareText;
+    QStringList m_failedFiles; // of the last write
     ConfigPictures m_pictures;
 
     FlHlp *m_frameless = nullptr;

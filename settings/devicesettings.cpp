@@ -1,10 +1,13 @@
 #include "settings/devicesettings.h"
 
+#include "settings/cardfile.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -12,27 +15,24 @@ constexpr auto kClockPattern = "yyyy-MM-dd-hh-mm-ss";
 constexpr qint64 kClockLength = 19;
 constexpr auto kClockFile = "/settime.dat";
 constexpr auto kCombinedFile = "/setting.dat";
-constexpr auto kVersionFile = "/version.txt";
-constexpr auto kModelMark = "QRD-7700";
+// The recorder writes a few dozen lines of combined settings; more than this can only be a damaged
+// or hostile file, and the rest is not read.
+constexpr qint64 kCombinedCap = 64 * 1024;
 
 QString currentClockText()
 {
     return QDateTime::currentDateTime().toString(QLatin1String(kClockPattern));
 }
 
-// Writes the file whole or not at all: the bytes go to a temporary file beside it that replaces the
-// old file only once everything was written, so a failing card keeps its previous file. The explicit
-// flush matters: QSaveFile::commit() (Qt 6.4) renames even when flushing its buffer failed.
-bool writeWhole(const QString &path, const QByteArray &bytes)
+// The settings folder is ours to write only when it is a real folder (made when missing): a link
+// would carry the writes off the card.
+bool prepareFolder(const QString &folder)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        file.cancelWriting(); // the temporary file goes when `file` does
-        return false;
-    }
-    return file.commit();
+    struct stat info;
+    if (::lstat(QFile::encodeName(folder).constData(), &info) == 0)
+        return S_ISDIR(info.st_mode);
+    QDir().mkpath(folder);
+    return ::lstat(QFile::encodeName(folder).constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 } // namespace
@@ -213,29 +213,29 @@ bool DeviceSettings::load()
 }
 
 // Each file holds one raw byte, taken as signed; settime.dat up to 19 characters. Missing files leave
-// their fields alone (a missing clock file gives the current time). True when any file opened.
+// their fields alone (a missing clock file gives the current time). Only regular files count: a link,
+// FIFO or device in the folder is treated as missing. True when any file was read.
 bool DeviceSettings::readValueFiles()
 {
     int opened = 0;
     for (const DeviceSettingsFiles::ValueFile &entry : DeviceSettingsFiles::kReadOrder) {
         if (entry.mainOnly && m_model != DeviceModel::Main)
             continue;
-        QFile file(m_folder + QLatin1String(entry.name));
-        if (!file.open(QIODevice::ReadOnly)) {
+        const std::optional<QByteArray> bytes =
+            CardFile::readRegular(m_folder + QLatin1String(entry.name), entry.field ? 1 : kClockLength);
+        if (!bytes) {
             if (!entry.field)
                 m_clockText = currentClockText();
             continue;
         }
         ++opened;
         if (!entry.field) {
-            const QByteArray clock = file.read(kClockLength);
-            if (!clock.isEmpty())
-                m_clockText = QString::fromLatin1(clock);
+            if (!bytes->isEmpty())
+                m_clockText = QString::fromLatin1(*bytes);
             continue;
         }
-        char byte = 0;
-        if (file.read(&byte, 1) == 1)
-            this->*entry.field = static_cast<signed char>(byte);
+        if (bytes->size() == 1)
+            this->*entry.field = static_cast<signed char>(bytes->at(0));
     }
     return opened > 0;
 }
@@ -245,13 +245,12 @@ bool DeviceSettings::readValueFiles()
 // with a plain line feed (otherwise such values would read as 0).
 bool DeviceSettings::readCombinedFile()
 {
-    QFile file(m_folder + QLatin1String(kCombinedFile));
-    if (!file.exists() || !file.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> bytes = CardFile::readRegular(m_folder + QLatin1String(kCombinedFile),
+                                                                  kCombinedCap);
+    if (!bytes)
         return false;
-    while (!file.atEnd()) {
-        QString line = QString::fromLocal8Bit(file.readLine());
-        if (line.isEmpty())
-            continue;
+    for (const QByteArray &bytesOfLine : CardFile::lines(*bytes, true)) {
+        QString line = QString::fromLocal8Bit(bytesOfLine);
         if (line.endsWith(QLatin1String("\r\n")))
             line.chop(2);
         else if (line.endsWith(QLatin1Char('\n')))
@@ -263,25 +262,33 @@ bool DeviceSettings::readCombinedFile()
 }
 
 // The model is checked before the folder is made, so a refused save leaves no trace on the drive.
+// Every file is staged before any is replaced: a failing "stop" file ends the save with the card as
+// it was, a failing "go on" file is left as it was while the others are written.
 bool DeviceSettings::save()
 {
+    m_failedFiles.clear();
     if (m_model == DeviceModel::NoModel || m_folder.isEmpty())
         return false;
-    if (!QFileInfo(m_folder).isDir())
-        QDir().mkpath(m_folder);
-    if (!QFileInfo(m_folder).isDir())
+    if (!prepareFolder(m_folder)) {
+        m_failedFiles.append(QFileInfo(m_folder).fileName());
         return false;
-    bool written = false;
+    }
+    CardWriteBatch batch(m_folder);
     for (const DeviceSettingsFiles::Write &entry : DeviceSettingsFiles::kWriteOrder) {
         if (!DeviceSettingsFiles::applies(entry.when, *this))
             continue;
         const QByteArray bytes = entry.field ? QByteArray(1, char(this->*entry.field & 0xFF))
                                              : m_clockText.toUtf8();
-        written = writeWhole(m_folder + QLatin1String(entry.name), bytes);
-        if (!written && entry.stop)
-            return false;
+        const QString name = QLatin1String(entry.name).mid(1); // without the leading slash
+        if (batch.stage(name, bytes))
+            continue;
+        m_failedFiles.append(name);
+        if (entry.stop)
+            return false; // the batch removes what it staged
     }
-    return written;
+    if (!batch.commit())
+        m_failedFiles.append(batch.failedNames());
+    return m_failedFiles.isEmpty();
 }
 
 bool DeviceSettings::setClock(bool write, const QString &text)
@@ -321,55 +328,4 @@ bool DeviceSettings::setValue(QStringView name, int value)
 {
     int *found = field(name);
     return found && assign(*found, value);
-}
-
-QString readVersionText(const QString &updateFolder)
-{
-    QFile file(updateFolder + QLatin1String(kVersionFile));
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return {};
-    QStringList lines;
-    while (!file.atEnd()) {
-        QByteArray line = file.readLine();
-        while (line.endsWith('\n') || line.endsWith('\r'))
-            line.chop(1);
-        lines.append(QString::fromLocal8Bit(line));
-    }
-    return lines.join(QLatin1Char('\n'));
-}
-
-DeviceModel modelFromVersion(const QString &text)
-{
-    return text.contains(QLatin1String(kModelMark)) ? DeviceModel::Main : DeviceModel::NoModel;
-}
-
-QString cardSettingsFolder(const QString &drive)
-{
-    return drive + QStringLiteral("/setting");
-}
-
-QString cardUpdateFolder(const QString &drive)
-{
-    return drive + QStringLiteral("/update");
-}
-
-DeviceModel cardModel(const QString &drive)
-{
-    return modelFromVersion(readVersionText(cardUpdateFolder(drive)));
-}
-
-std::optional<RemovableDrive> findCardDrive()
-{
-    return findCardDrive(listRemovableDrives());
-}
-
-std::optional<RemovableDrive> findCardDrive(const QList<RemovableDrive> &drives)
-{
-    std::optional<RemovableDrive> card;
-    for (const RemovableDrive &drive : drives) {
-        QFile version(cardUpdateFolder(drive.drive) + QLatin1String(kVersionFile));
-        if (version.open(QIODevice::ReadOnly))
-            card = drive;
-    }
-    return card;
 }

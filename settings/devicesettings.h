@@ -1,6 +1,6 @@
 #pragma once
 
-#include "catalogue/removabledrive.h"
+#include "settings/devicecard.h"
 
 #include <QList>
 #include <QString>
@@ -8,13 +8,6 @@
 #include <QStringView>
 
 #include <optional>
-
-// Recorder model read from the card's version file. The values never leave the program.
-enum class DeviceModel : int {
-    NoModel = 0,
-    Main = 1,   // the QRD-7700, the recorder this editor is made for
-    Second = 2, // a second model the writer still knows; never recognised from a card
-};
 
 // The recorder's settings on a card: one small file per setting in the card's "setting" folder
 // (one raw byte each; the clock as 19 characters in settime.dat), with the combined text file
@@ -30,10 +23,15 @@ public:
     bool load();
     bool isLoaded() const { return m_loaded; }
 
-    // Writes the card in the recorder's order, each file whole or not at all. False when the model is
-    // NoModel, the folder cannot be made, or a write that must succeed fails (later files are then
-    // not written; earlier ones stay written).
+    // Writes the card: every file is first written beside its target and synced, then all replace
+    // their targets together and the folder is synced, so the card can be pulled once this returns.
+    // False when the model is NoModel, the folder cannot be made, or any file could not be written:
+    // a file the recorder cannot do without leaves the whole card as it was, the others (motion,
+    // screen saver, power-off timer) leave only themselves unwritten. failedFiles() names them.
     bool save();
+    // The files (names without folder) the last save() could not write; the settings folder's own
+    // name when the folder itself could not be used or synced.
+    const QStringList &failedFiles() const { return m_failedFiles; }
 
     const QString &folder() const { return m_folder; }
     DeviceModel model() const { return m_model; }
@@ -105,6 +103,7 @@ private:
     DeviceModel m_model = DeviceModel::NoModel;
     QString m_clockText;
     bool m_writeClock = false;
+    QStringList m_failedFiles;
 
     int m_resolution = 1;
     int m_quality = 1;
@@ -125,22 +124,3 @@ private:
     int m_poweroff = 2;
     int m_theme = 1;
 };
-
-// The text of `updateFolder`/version.txt, its lines joined by single line feeds; empty when the file
-// does not open.
-QString readVersionText(const QString &updateFolder);
-
-// Main when the text names the QRD-7700 anywhere, NoModel otherwise.
-DeviceModel modelFromVersion(const QString &text);
-
-// The folders of a card whose root is `drive`.
-QString cardSettingsFolder(const QString &drive);
-QString cardUpdateFolder(const QString &drive);
-
-// The model the card at `drive` reports in its version file.
-DeviceModel cardModel(const QString &drive);
-
-// The recorder's card among `drives`: the drive whose update/version.txt opens; of several, the last
-// one. The first form looks at listRemovableDrives().
-std::optional<RemovableDrive> findCardDrive();
-std::optional<RemovableDrive> findCardDrive(const QList<RemovableDrive> &drives);

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QtEndian>
+#include <QtNumeric>
 
 #include <cstring>
 
@@ -13,6 +14,16 @@ constexpr qint64 kMainHeaderFields = 20;   // dwMicroSecPerFrame at 0 … dwTota
 quint32 u32(const char *bytes)
 {
     return qFromLittleEndian<quint32>(bytes);
+}
+
+// Frame time × frame count in whole milliseconds; nothing when the product does not fit (a damaged or
+// forged header: two fields of 0xFFFFFFFF overflow 64 bits).
+std::optional<qint64> durationMs(quint32 microsPerFrame, quint32 frames)
+{
+    qint64 micros = 0;
+    if (qMulOverflow(qint64(microsPerFrame), qint64(frames), &micros) || qAddOverflow(micros, qint64(500), &micros))
+        return std::nullopt;
+    return micros / 1000;
 }
 
 } // namespace
@@ -42,8 +53,7 @@ std::optional<qint64> aviHeaderDurationMs(const QString &path)
             char fields[kMainHeaderFields];
             if (size < kMainHeaderFields || file.read(fields, kMainHeaderFields) != kMainHeaderFields)
                 return std::nullopt;
-            const qint64 micros = qint64(u32(fields)) * u32(fields + 16);
-            return (micros + 500) / 1000;
+            return durationMs(u32(fields), u32(fields + 16));
         }
         if (!file.seek(file.pos() + qint64(size) + size % 2))
             return std::nullopt;

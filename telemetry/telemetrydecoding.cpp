@@ -23,6 +23,19 @@ float floatOrZero(QByteArrayView text)
     return ok && std::isfinite(value) ? value : 0.0f;
 }
 
+// Whether a ddmm.mmmm / dddmm.mmmm text names a place on the globe: minutes from 0 up to (not
+// including) 60 and a value of at most `maxDegrees`. Text without a decimal point decodes to 0, as
+// any malformed coordinate does, and so stays on the globe.
+bool onGlobe(QByteArrayView text, qint32 maxDegrees)
+{
+    const qsizetype k = text.indexOf('.') - 2;
+    if (k < 0)
+        return true;
+    const float minutes = floatOrZero(text.sliced(k));
+    const qint32 micro = parseCoordinate(text);
+    return minutes >= 0.0f && minutes < 60.0f && micro >= -maxDegrees * 1000000 && micro <= maxDegrees * 1000000;
+}
+
 char firstCharacter(const QByteArray &field)
 {
     return field.isEmpty() ? char(0) : field.at(0);
@@ -64,6 +77,11 @@ bool decodePositionSentence(QByteArrayView text, TelemetryPosition *position)
     while (fields.size() < kUsedFields)
         fields.append(QByteArray());
     if (fields.at(2) != "A") {
+        *position = TelemetryPosition();
+        return true;
+    }
+    // A position off the globe can only come from a damaged sentence: it counts as a lost fix.
+    if (!onGlobe(fields.at(3), 90) || !onGlobe(fields.at(5), 180)) {
         *position = TelemetryPosition();
         return true;
     }

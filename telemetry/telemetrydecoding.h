@@ -30,5 +30,7 @@ struct TelemetryPosition
 };
 
 // Decodes the sentence text (up to its first zero byte). Returns false, leaving *position alone,
-// when the first field is neither "$GPRMC" nor "G$GPRMC". Missing fields count as empty.
+// when the first field is neither "$GPRMC" nor "G$GPRMC". Missing fields count as empty. A fix whose
+// coordinates leave the globe (minutes of 60 or more, latitude beyond 90 or longitude beyond 180
+// degrees) decodes as no fix, like status "V".
 bool decodePositionSentence(QByteArrayView text, TelemetryPosition *position);

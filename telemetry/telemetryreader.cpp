@@ -189,3 +189,9 @@ int readTelemetryFile(const QString &path, TelemetryRecords &records)
         flushBatch(batch, records);
     return batch.recordCount;
 }
+
+bool isAviFile(const QString &path)
+{
+    ClipStream stream;
+    return stream.open(path) && startsAviFile(stream);
+}

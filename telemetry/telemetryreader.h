@@ -11,3 +11,7 @@
 // Safe on arbitrary bytes. When the file is no RIFF/AVI file, both hemisphere fields are cleared
 // in all records. Entries at or past the returned count are unspecified.
 int readTelemetryFile(const QString &path, TelemetryRecords &records);
+
+// Whether the file at `path` opens and begins as a RIFF file of form "AVI ", the only kind of clip
+// that carries telemetry.
+bool isAviFile(const QString &path);

@@ -1,8 +1,5 @@
 #include "viewer/dashboardgeometry.h"
 
-#include <QFile>
-#include <QTextStream>
-
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -18,7 +15,6 @@ constexpr int kMsPerSlot = 100;
 constexpr int kSegmentYOffset = 394;
 constexpr int kMeterOffsetX = -23;
 constexpr double kRawPerG = 128.0;
-constexpr const char *kModelName = "QRD-7700";
 
 struct SegmentPlace
 {
@@ -133,36 +129,6 @@ QString accelerationText(int raw)
 QString coordinateText(double degrees)
 {
     return QStringLiteral("%1").arg(degrees, 0, 'g', 6);
-}
-
-DeviceDetection detectDevice(const QStringList &driveRoots)
-{
-    for (const QString &root : driveRoots) {
-        QFile file(root + QStringLiteral("/update/version.txt"));
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-            continue;
-        QStringList lines;
-        QTextStream stream(&file);
-        while (!stream.atEnd())
-            lines.append(stream.readLine());
-        // Only an occurrence after the first character counts.
-        if (lines.join(QLatin1Char('\n')).indexOf(QLatin1String(kModelName)) > 0) {
-            DeviceDetection found;
-            found.modelText = QString::fromLatin1(kModelName);
-            found.deviceRoot = root;
-            found.deviceFound = true;
-            return found;
-        }
-    }
-    return {};
-}
-
-bool isOnDrive(const QString &path, const QString &root)
-{
-    if (root.isEmpty() || !path.startsWith(root, Qt::CaseInsensitive))
-        return false;
-    // "/media/card2" is not on "/media/card": the prefix must end at a path separator.
-    return path.size() == root.size() || root.endsWith(QLatin1Char('/')) || path.at(root.size()) == QLatin1Char('/');
 }
 
 } // namespace Dashboard

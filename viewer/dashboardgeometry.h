@@ -59,16 +59,4 @@ int releasePosition(int rangeStartMs, int rangeEndMs, int releaseX, int width);
 QString accelerationText(int raw);
 QString coordinateText(double degrees);
 
-// The recorder's card among drive roots: the first whose update/version.txt holds "QRD-7700"
-// after its first character.
-struct DeviceDetection
-{
-    QString modelText = QStringLiteral("unknown");
-    QString deviceRoot;
-    bool deviceFound = false;
-};
-DeviceDetection detectDevice(const QStringList &driveRoots);
-// Whether `path` lies on the drive `root` (case-insensitive, whole path components).
-bool isOnDrive(const QString &path, const QString &root);
-
 } // namespace Dashboard

@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QScreen>
 
 using ViewerLayout::Button;
@@ -327,12 +328,19 @@ bool containsWithEdges(const QRect &rect, const QPoint &point)
            && point.y() <= rect.top() + rect.height();
 }
 
-// Hands a copy of a mouse event to `target`, at `position` in the target's coordinates.
+// Hands a copy of a mouse event to `target`, at `position` in the target's coordinates. The copy
+// goes to the target alone: an event the target ignores (or a disabled target) would otherwise
+// propagate back to this window, which would forward it again, without end.
 void forwardMouseEvent(QWidget *target, const QMouseEvent *event, const QPointF &position)
 {
     QMouseEvent copy(event->type(), position, event->globalPosition(), event->button(), event->buttons(),
                      event->modifiers());
+    const QPointer<QWidget> guard(target);
+    const bool propagates = !target->testAttribute(Qt::WA_NoMousePropagation);
+    target->setAttribute(Qt::WA_NoMousePropagation);
     QCoreApplication::sendEvent(target, &copy);
+    if (guard)
+        target->setAttribute(Qt::WA_NoMousePropagation, !propagates);
 }
 
 } // namespace

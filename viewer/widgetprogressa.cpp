@@ -1,6 +1,5 @@
 #include "viewer/widgetprogressa.h"
 
-#include "catalogue/removabledrive.h"
 #include "resources/gfxpaths.h"
 #include "skin/skinfont.h"
 #include "telemetry/telemetrytrack.h"
@@ -50,7 +49,7 @@ WidgetProgressA::WidgetProgressA(QWidget *parent)
     m_animationTimer.setInterval(kAnimationIntervalMs);
     connect(&m_animationTimer, &QTimer::timeout, this, &WidgetProgressA::OnTimeoutAnimation);
     connect(m_track, &TelemetryTrack::trackChanged, this, qOverload<>(&QWidget::update));
-    detectDevice();
+    showModel(clipModel(QString()));
 }
 
 WidgetProgressA::~WidgetProgressA() = default;
@@ -116,20 +115,14 @@ void WidgetProgressA::setClipPath(const QString &path)
 {
     m_clipPath = path;
     m_track->setClipPath(path);
-    detectDevice();
-    if (m_deviceFound && !Dashboard::isOnDrive(path, m_deviceRoot))
-        m_modelText = QStringLiteral("unknown");
+    showModel(path.isEmpty() ? DeviceModel::NoModel : clipModel(path));
 }
 
-void WidgetProgressA::detectDevice()
+// The model shown is decided by the card that holds the clip on screen (the rule the settings
+// editor follows too); before the first clip, by whether a recorder card is present.
+void WidgetProgressA::showModel(DeviceModel model)
 {
-    QStringList roots;
-    for (const RemovableDrive &drive : listRemovableDrives())
-        roots.append(drive.drive);
-    const Dashboard::DeviceDetection detection = Dashboard::detectDevice(roots);
-    m_modelText = detection.modelText;
-    m_deviceRoot = detection.deviceRoot;
-    m_deviceFound = detection.deviceFound;
+    m_modelText = model == DeviceModel::Main ? QStringLiteral("QRD-7700") : QStringLiteral("unknown");
 }
 
 void WidgetProgressA::setDashboardEnabled(bool enabled)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "settings/devicecard.h"
 #include "telemetry/telemetrysample.h"
 
 #include <QPixmap>
@@ -73,7 +74,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    void detectDevice();
+    void showModel(DeviceModel model);
     void rebuildTimeText();
     void paintBackground(QPainter &painter, int x0) const;
     void paintMeter(QPainter &painter, int x0) const;
@@ -104,8 +105,6 @@ private:
     QString m_modelText = QStringLiteral("unknown");
     QString m_dateText;
     QString m_clipPath;
-    QString m_deviceRoot;
-    bool m_deviceFound = false;
     int m_speed = 0;
     bool m_speedUnitKm = true;
     bool m_gpsValid = false;

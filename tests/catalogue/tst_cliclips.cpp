@@ -40,12 +40,17 @@ void TestCliClips::initTestCase()
     file(QStringLiteral("CARD/MOV0001.avi"));
     file(QStringLiteral("CARD/notes.txt"));
     QVERIFY(QDir().mkpath(m_dir.path() + QStringLiteral("/nothing")));
+    // A name that would forge a line of its own, and a clip-named link to a file off the card.
+    file(QStringLiteral("HOSTILE/EVS_x\n2\t-\tforged.mp4"));
+    file(QStringLiteral("HOSTILE/REC_2012_05_14_10_00_01.mp4"));
+    QVERIFY(QFile::link(QStringLiteral("/etc/passwd"),
+                        m_dir.path() + QStringLiteral("/HOSTILE/REC_2012_05_14_10_00_00.mp4")));
 }
 
 void TestCliClips::clips_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("expected"); // "@" stands for the card's path
+    QTest::addColumn<QString>("expected"); // "@" stands for the card's path, "#" for the folder around it
     QTest::addColumn<int>("exitCode");
     const QString evsI = QStringLiteral("2\t-\t@/EVENT/EVS_2012_05_14_10_22_00_I.mp4\n");
     const QString evs = QStringLiteral("2\t2012-05-14T10:22:30\t@/EVENT/EVS_2012_05_14_10_22_30.mp4\n");
@@ -60,6 +65,11 @@ void TestCliClips::clips_data()
     QTest::newRow("parking filter shows none") << QStringList{"@", "--filter", "parking"} << "" << 0;
     QTest::newRow("sub-folder of the card") << QStringList{"@/REC", "--category", "rec"} << rec + recM << 0;
     QTest::newRow("folder without clips") << QStringList{"@/../nothing"} << "" << 3;
+    QTest::newRow("control characters escaped, links skipped")
+        << QStringList{"@/../HOSTILE"}
+        << "2\t-\t#/HOSTILE/EVS_x\\n2\\t-\\tforged.mp4\n"
+           "1\t2012-05-14T10:00:01\t#/HOSTILE/REC_2012_05_14_10_00_01.mp4\n"
+        << 0;
     QTest::newRow("missing folder") << QStringList{"@/../missing"} << "" << 1;
     QTest::newRow("no folder") << QStringList{"--category", "rec"} << "" << 2;
     QTest::newRow("bad category") << QStringList{"@", "--category", "REC"} << "" << 2;
@@ -82,7 +92,8 @@ void TestCliClips::clips()
     cli.start(qEnvironmentVariable("QRD7700_BINARY_DIR") + QStringLiteral("/tools/cli/qrd7700-cli"),
               QStringList{QStringLiteral("clips")} + arguments);
     QVERIFY(cli.waitForFinished());
-    QCOMPARE(QString::fromUtf8(cli.readAllStandardOutput()), expected.replace(QLatin1Char('@'), card));
+    expected.replace(QLatin1Char('@'), card).replace(QLatin1Char('#'), m_dir.path());
+    QCOMPARE(QString::fromUtf8(cli.readAllStandardOutput()), expected);
     QCOMPARE(cli.exitCode(), exitCode);
     QCOMPARE(cli.readAllStandardError().isEmpty(), exitCode == 0 || exitCode == 3);
 }

@@ -172,6 +172,7 @@ void TestClipCatalogue::walkRules()
     QVERIFY(QDir().mkpath(path(QStringLiteral("CARD/folder.mp4"))));  // a folder is no clip
     file(QStringLiteral("outside/REC_2012_05_14_10_06_00.mp4"));
     QVERIFY(QFile::link(path(QStringLiteral("outside")), path(QStringLiteral("CARD/linked"))));
+    // A clip-named link is skipped like a linked folder: it may point anywhere, off the card too.
     QVERIFY(QFile::link(path(QStringLiteral("outside/REC_2012_05_14_10_06_00.mp4")),
                         path(QStringLiteral("CARD/REC/REC_2012_05_14_10_07_00.mp4"))));
 
@@ -179,8 +180,10 @@ void TestClipCatalogue::walkRules()
     QCOMPARE(relativePaths(catalogue, path(QStringLiteral("CARD"))),
              QStringList({QStringLiteral("REC/REC_2012_05_14_10_00_00.MP4"),
                           QStringLiteral("REC/REC_2012_05_14_10_01_00.avi"),
-                          QStringLiteral("x.lnk/in/REC_2012_05_14_10_05_00.mp4"),
-                          QStringLiteral("REC/REC_2012_05_14_10_07_00.mp4")}));
+                          QStringLiteral("x.lnk/in/REC_2012_05_14_10_05_00.mp4")}));
+    QVERIFY(QDir().mkpath(path(QStringLiteral("linkonly"))));
+    QVERIFY(QFile::link(QStringLiteral("/etc/passwd"), path(QStringLiteral("linkonly/REC_2012_05_14_10_08_00.mp4"))));
+    QVERIFY(!isProperFolder(path(QStringLiteral("linkonly"))));
 }
 
 void TestClipCatalogue::rescan()

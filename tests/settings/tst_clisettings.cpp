@@ -1,8 +1,11 @@
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 // The exact output, effects and exit codes of "qrd7700-cli settings show|set".
 class TestCliSettings : public QObject
@@ -16,6 +19,8 @@ private slots:
     void setWritesTheCard();
     void setRefused_data();
     void setRefused();
+    void hostileCard_data();
+    void hostileCard();
 
 private:
     void put(const QString &relative, const QByteArray &content);
@@ -145,6 +150,107 @@ void TestCliSettings::setRefused()
     QVERIFY(!errorText.isEmpty());
     QCOMPARE(QDir(card() + QStringLiteral("/setting")).entryList(QDir::Files),
              QStringList{QStringLiteral("settime.dat")});
+}
+
+namespace {
+
+// Every entry below `folder` with its kind and, for regular files, their size and first 64 KiB.
+QMap<QString, QByteArray> snapshot(const QString &folder)
+{
+    QMap<QString, QByteArray> entries;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QByteArray description = it.fileInfo().isSymLink() ? "link" : it.fileInfo().isDir() ? "folder" : "special";
+        QFile file(path);
+        if (!it.fileInfo().isSymLink() && it.fileInfo().isFile() && file.open(QIODevice::ReadOnly))
+            description = "file " + QByteArray::number(file.size()) + ' ' + file.read(1 << 16);
+        entries.insert(QDir(folder).relativeFilePath(path), description);
+    }
+    return entries;
+}
+
+} // namespace
+
+// Cards with entries of the wrong kind: show and set never hang, never read or write off the card,
+// and a failed set names the files and exits 1 (leaving the card as it was when a file the recorder
+// needs failed).
+void TestCliSettings::hostileCard_data()
+{
+    QTest::addColumn<QString>("entry");           // below the card's root
+    QTest::addColumn<QString>("kind");            // fifo, folder, link (off the card) or huge
+    QTest::addColumn<QStringList>("assignments"); // empty: show
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("expected");        // in stdout for show, in stderr for set
+    QTest::addColumn<bool>("cardUnchanged");
+    const QStringList set{QStringLiteral("quality=3")};
+    QTest::newRow("show: FIFO as a settings file") << "setting/setframe.dat" << "fifo" << QStringList() << 0
+                                                   << "\nframe=1\n" << true;
+    QTest::newRow("show: FIFO as version.txt") << "update/version.txt" << "fifo" << QStringList() << 0
+                                               << "\nmodel=none\n" << true;
+    QTest::newRow("show: 3 GB version.txt") << "update/version.txt" << "huge" << QStringList() << 0
+                                            << "\nmodel=main\n" << true;
+    QTest::newRow("show: settings file linked off the card") << "setting/setframe.dat" << "link" << QStringList()
+                                                             << 0 << "\nframe=1\n" << true;
+    QTest::newRow("set: FIFO as a settings file") << "setting/setframe.dat" << "fifo" << set << 1
+                                                  << "setframe.dat" << true;
+    QTest::newRow("set: a folder in place of a file that must be written")
+        << "setting/setbattery.dat" << "folder" << set << 1 << "cannot write setbattery.dat" << true;
+    QTest::newRow("set: a folder in place of the motion file") << "setting/setmotion.dat" << "folder" << set << 1
+                                                               << "cannot write setmotion.dat" << false;
+    QTest::newRow("set: settime.dat linked off the card")
+        << "setting/settime.dat" << "link" << QStringList{QStringLiteral("clock=2014-01-02-03-04-05")} << 0 << ""
+        << false;
+}
+
+void TestCliSettings::hostileCard()
+{
+    QFETCH(QString, entry);
+    QFETCH(QString, kind);
+    QFETCH(QStringList, assignments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, expected);
+    QFETCH(bool, cardUnchanged);
+    put(QStringLiteral("update/version.txt"), "QRD-7700\n");
+    put(QStringLiteral("setting/setquality.dat"), "\x01");
+    const QString outside = m_dir->path() + QStringLiteral("/outside");
+    put(QStringLiteral("../outside/file"), "\x02 precious");
+    const QString path = card() + QLatin1Char('/') + entry;
+    QFile::remove(path);
+    if (kind == QLatin1String("fifo")) {
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else if (kind == QLatin1String("folder")) {
+        QVERIFY(QDir().mkpath(path));
+    } else if (kind == QLatin1String("link")) {
+        QVERIFY(QFile::link(outside + QStringLiteral("/file"), path));
+    } else {
+        QFile huge(path); // sparse: takes no room on the disk
+        QVERIFY(huge.open(QIODevice::WriteOnly));
+        huge.write("QRD-7700 ");
+        QVERIFY(huge.resize(qint64(3) << 30));
+    }
+    const auto cardBefore = snapshot(card());
+    const auto outsideBefore = snapshot(outside);
+
+    int code = -1;
+    QByteArray errorText;
+    const QStringList arguments = assignments.isEmpty() ? QStringList{QStringLiteral("show"), card()}
+                                                        : QStringList{QStringLiteral("set"), card()} + assignments;
+    const QString shown = run(arguments, &code, &errorText);
+    QCOMPARE(code, exitCode);
+    QVERIFY2((assignments.isEmpty() ? shown : QString::fromUtf8(errorText)).contains(expected), errorText);
+    QCOMPARE(snapshot(outside), outsideBefore);
+    if (cardUnchanged) {
+        QCOMPARE(snapshot(card()), cardBefore);
+        return;
+    }
+    if (entry.endsWith(QLatin1String("settime.dat"))) {
+        QVERIFY(!QFileInfo(path).isSymLink());
+        QCOMPARE(contentOf(QStringLiteral("setting/settime.dat")), QByteArray("2014-01-02-03-04-05"));
+    } else {
+        QCOMPARE(contentOf(QStringLiteral("setting/setquality.dat")), QByteArray("\x03"));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCliSettings)

@@ -8,12 +8,15 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "catalogue/removabledrive.h"
 #include "settings/configwindow.h"
 #include "settings/widgetbar.h"
 #include "settings/windowbtn.h"
 
 #include <functional>
 #include <memory>
+
+#include <sys/stat.h>
 
 // The settings dialog driven with mouse clicks on temporary card folders listed in QRD7700_CARDS.
 
@@ -132,6 +135,7 @@ private slots:
     void chooserPicksTheLastCardWithVersion();
     void refusedWriteWarnsAndStaysOpen_data();
     void refusedWriteWarnsAndStaysOpen();
+    void noCardWarnsAndWritesNothing();
     void optionDialogs_data();
     void optionDialogs();
     void viewerRunsItModal();
@@ -413,35 +417,46 @@ void TestConfigWindow::chooserPicksTheLastCardWithVersion()
 
 void TestConfigWindow::refusedWriteWarnsAndStaysOpen_data()
 {
-    QTest::addColumn<bool>("writeProtected");
-    QTest::newRow("a folder in the way of a settings file") << false;
-    QTest::newRow("write-protected settings folder") << true;
+    QTest::addColumn<QString>("blocked");  // the settings file whose write fails
+    QTest::addColumn<QString>("kind");     // what is in its way: "folder", "fifo" or "protected" (folder)
+    QTest::addColumn<QByteArray>("after"); // the file once the card takes writes again
+    QTest::newRow("a folder in the way of a settings file") << "setquality.dat" << "folder" << byte(1);
+    QTest::newRow("a folder in the way of the motion file") << "setmotion.dat" << "folder" << byte(0);
+    QTest::newRow("a FIFO in the way of a settings file") << "setframe.dat" << "fifo" << byte(1);
+    QTest::newRow("write-protected settings folder") << "setquality.dat" << "protected" << byte(1);
 }
 
+// A failed write is reported with the files that failed, and the dialog stays open. The card's
+// settings that were missing (or no regular file) when it was read get the store's defaults.
 void TestConfigWindow::refusedWriteWarnsAndStaysOpen()
 {
-    QFETCH(bool, writeProtected);
+    QFETCH(QString, blocked);
+    QFETCH(QString, kind);
+    QFETCH(QByteArray, after);
     const QString card = makeCard("CARD", true, oneValueFiles());
-    const QString blocker = card + "/setting/setquality.dat";
+    const QString blocker = card + "/setting/" + blocked;
     QFile::remove(blocker);
-    if (writeProtected) {
+    if (kind == QLatin1String("protected")) {
         QFile::setPermissions(card + "/setting", QFile::ReadOwner | QFile::ExeOwner);
         if (QFile(blocker).open(QIODevice::WriteOnly)) {
             QFile::remove(blocker);
             QFile::setPermissions(card + "/setting", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
             QSKIP("this user writes into write-protected folders (root)");
         }
+    } else if (kind == QLatin1String("fifo")) {
+        QCOMPARE(::mkfifo(QFile::encodeName(blocker).constData(), 0600), 0);
     } else {
         QVERIFY(QDir().mkpath(blocker));
     }
     auto window = openDialog();
 
-    QString title, text;
+    QString title, text, details;
     QMessageBox::StandardButtons buttons;
     int textLightness = -1;
     whenModal<QMessageBox>([&](QMessageBox *box) {
         title = box->windowTitle();
         text = box->text();
+        details = box->informativeText();
         buttons = box->standardButtons();
         if (auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label")))
             textLightness = label->palette().color(QPalette::WindowText).lightness();
@@ -450,21 +465,44 @@ void TestConfigWindow::refusedWriteWarnsAndStaysOpen()
     clickButton(window.get(), "ok");
     QCOMPARE(title, QStringLiteral("QRD-7700"));
     QCOMPARE(text, QStringLiteral("설정 저장이 실패하였습니다."));
+    QCOMPARE(details, blocked);
     QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
     // Readable: dark text on the box's light background, not the settings form's light grey.
     QVERIFY(textLightness >= 0 && textLightness < 100);
     QVERIFY(window->isVisible());
 
     // Once the card takes writes again, OK saves and closes.
-    if (writeProtected)
+    if (kind == QLatin1String("protected"))
         QFile::setPermissions(card + "/setting", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    else if (kind == QLatin1String("fifo"))
+        QVERIFY(QFile::remove(blocker));
     else
         QVERIFY(QDir(blocker).removeRecursively());
     clickButton(window.get(), "ok");
     QCOMPARE(window->result(), int(QDialog::Accepted));
-    // The quality file was missing when the card was read, so the store's default went back.
-    QCOMPARE(readFolder(card + "/setting").value("setquality.dat"), byte(1));
-    QCOMPARE(readFolder(card + "/setting").value("setmotion.dat"), byte(1));
+    QCOMPARE(readFolder(card + "/setting").value(blocked), after);
+}
+
+// With no card at all, OK says so in the dialog's language and writes nothing; Cancel still closes.
+void TestConfigWindow::noCardWarnsAndWritesNothing()
+{
+    qputenv("QRD7700_CARDS", QByteArray());
+    if (!listRemovableDrives().isEmpty())
+        QSKIP("this machine has removable drives");
+    auto window = openDialog();
+    QCOMPARE(window->findChild<QComboBox *>("drive")->count(), 0);
+    QString text;
+    whenModal<QMessageBox>([&text](QMessageBox *box) {
+        text = box->text();
+        box->button(QMessageBox::Ok)->click();
+    });
+    clickButton(window.get(), "ok");
+    QCOMPARE(text, QStringLiteral("메모리 카드를 찾을 수 없습니다."));
+    QVERIFY(window->isVisible());
+    QVERIFY(window->settingsFolder().isEmpty());
+    clickButton(window.get(), "cancel");
+    QCOMPARE(window->result(), int(QDialog::Rejected));
+    QVERIFY(!window->isVisible());
 }
 
 // Each row: the opener button, the slot and its value on the card, the sub-dialog targets clicked,

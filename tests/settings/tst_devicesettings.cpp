@@ -1,6 +1,8 @@
 #include "settings/devicesettings.h"
 
 #include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -8,6 +10,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -34,9 +37,17 @@ private slots:
     void saveStopAndGoOn();
     void failedWritesKeepOldFiles();
     void readOnlyCard();
+    void hostileFilesAreNotRead_data();
+    void hostileFilesAreNotRead();
+    void writesNeverLeaveTheCard_data();
+    void writesNeverLeaveTheCard();
     void versionText_data();
     void versionText();
     void findCard();
+    void clipModelFromItsCard_data();
+    void clipModelFromItsCard();
+    void pathOnDrive_data();
+    void pathOnDrive();
     void fieldsByName();
 
 private:
@@ -51,6 +62,30 @@ private:
 namespace {
 
 const QRegularExpression kClockShape(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d-\\d\\d-\\d\\d-\\d\\d$"));
+
+// Every entry below `folder`, hidden ones included, with its kind and, for files, its bytes: two
+// equal snapshots mean the folder was left byte for byte as it was.
+QMap<QString, QByteArray> snapshot(const QString &folder)
+{
+    QMap<QString, QByteArray> entries;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QFileInfo info = it.fileInfo();
+        QByteArray description = "special";
+        if (info.isSymLink()) {
+            description = "link to " + info.symLinkTarget().toUtf8();
+        } else if (info.isDir()) {
+            description = "folder";
+        } else if (info.isFile()) {
+            QFile file(path);
+            description = file.open(QIODevice::ReadOnly) ? "file " + file.readAll() : "unreadable";
+        }
+        entries.insert(QDir(folder).relativeFilePath(path), description);
+    }
+    return entries;
+}
 
 // The settings every model writes, and those only the QRD-7700 gets.
 const QStringList kCommonFiles = {"setbattery.dat", "setbattery2.dat", "seteventcnt.dat", "sethourunit.dat",
@@ -284,39 +319,56 @@ void TestDeviceSettings::saveSkipsUnknownHour()
     QVERIFY(QFile::exists(settings.folder() + QStringLiteral("/setTheme.dat")));
 }
 
+// Each row puts folders where settings files go, which makes those writes fail. A file the recorder
+// cannot do without ("stop") leaves the whole card as it was; the others ("go on") leave only
+// themselves unwritten. Either way the save reports failure and names the files.
 void TestDeviceSettings::saveStopAndGoOn_data()
 {
-    QTest::addColumn<QString>("blocked");
+    QTest::addColumn<QStringList>("blocked");
     QTest::addColumn<int>("model");
-    QTest::addColumn<bool>("result");
-    QTest::addColumn<QString>("writtenAfter");
-    QTest::addColumn<QString>("notWritten");
+    QTest::addColumn<bool>("cardUnchanged");
     const int main = int(DeviceModel::Main);
-    QTest::newRow("battery stops") << "setbattery.dat" << main << false << "setmotion.dat" << "setbattery2.dat";
-    QTest::newRow("clock stops") << "settime.dat" << main << false << "sethourunit.dat" << "setsecurity.dat";
-    QTest::newRow("theme stops at the end") << "setTheme.dat" << main << false << "setpoweroff.dat" << "";
-    QTest::newRow("motion goes on") << "setmotion.dat" << main << true << "setTheme.dat" << "";
-    QTest::newRow("screen saver goes on") << "enterSS.dat" << main << true << "setTheme.dat" << "";
-    QTest::newRow("power off last for second model") << "setpoweroff.dat" << int(DeviceModel::Second) << false
-                                                     << "setsecurity.dat" << "";
+    QTest::newRow("quality stops at the start") << QStringList{"setquality.dat"} << main << true;
+    QTest::newRow("battery stops midway") << QStringList{"setbattery.dat"} << main << true;
+    QTest::newRow("clock stops") << QStringList{"settime.dat"} << main << true;
+    QTest::newRow("theme stops at the end") << QStringList{"setTheme.dat"} << main << true;
+    QTest::newRow("motion goes on, battery then stops") << QStringList{"setmotion.dat", "setbattery.dat"} << main
+                                                        << true;
+    QTest::newRow("motion goes on") << QStringList{"setmotion.dat"} << main << false;
+    QTest::newRow("screen saver goes on") << QStringList{"enterSS.dat"} << main << false;
+    QTest::newRow("power off goes on for the second model") << QStringList{"setpoweroff.dat"}
+                                                            << int(DeviceModel::Second) << false;
 }
 
-// A folder in place of a settings file makes that one write fail.
 void TestDeviceSettings::saveStopAndGoOn()
 {
-    QFETCH(QString, blocked);
+    QFETCH(QStringList, blocked);
     QFETCH(int, model);
-    QFETCH(bool, result);
-    QFETCH(QString, writtenAfter);
-    QFETCH(QString, notWritten);
-    QVERIFY(QDir().mkpath(folder() + QLatin1Char('/') + blocked));
+    QFETCH(bool, cardUnchanged);
+    for (const char *name : {"setquality.dat", "setsound.dat", "setsecurity.dat", "setTheme.dat"})
+        put(QLatin1String(name), "\x01");
+    put(QStringLiteral("settime.dat"), "2012-01-01-00-00-00");
+    for (const QString &name : blocked) {
+        QFile::remove(folder() + QLatin1Char('/') + name);
+        QVERIFY(QDir().mkpath(folder() + QLatin1Char('/') + name));
+    }
+    const auto before = snapshot(m_dir->path());
     DeviceSettings settings(folder(), DeviceModel(model));
+    settings.setQuality(3);
+    settings.setSound(0);
     settings.setClock(true, QStringLiteral("2013-04-05-17-30-00"));
-    QCOMPARE(settings.save(), result);
-    QVERIFY(QFileInfo(folder() + QLatin1Char('/') + blocked).isDir());
-    QVERIFY(QFile::exists(folder() + QLatin1Char('/') + writtenAfter));
-    if (!notWritten.isEmpty())
-        QVERIFY(!QFile::exists(folder() + QLatin1Char('/') + notWritten));
+
+    QVERIFY(!settings.save());
+    QCOMPARE(settings.failedFiles(), blocked);
+    if (cardUnchanged) {
+        QCOMPARE(snapshot(m_dir->path()), before);
+        return;
+    }
+    QCOMPARE(contentOf(QStringLiteral("setquality.dat")), QByteArray("\x03"));
+    QCOMPARE(contentOf(QStringLiteral("setsound.dat")), QByteArray("\x00", 1));
+    QCOMPARE(contentOf(QStringLiteral("settime.dat")), QByteArray("2013-04-05-17-30-00"));
+    QVERIFY(QFileInfo(folder() + QLatin1Char('/') + blocked.first()).isDir());
+    QVERIFY(filesOnCard().filter(QRegularExpression(QStringLiteral("^\\."))).isEmpty()); // no leftovers
 }
 
 // A card that takes no more data (file size limit of zero bytes): every write fails after the file
@@ -387,6 +439,124 @@ void TestDeviceSettings::readOnlyCard()
     QCOMPARE(filesOnCard(), QStringList({"setquality.dat"}));
 }
 
+// Entries of the wrong kind where the recorder keeps its files: nothing may hang, read off the card
+// or read without limit. Each row names what it puts where; the card's other files are regular.
+void TestDeviceSettings::hostileFilesAreNotRead_data()
+{
+    QTest::addColumn<QString>("entry");   // path below the card's root
+    QTest::addColumn<QString>("kind");    // "fifo", "link" (to a file off the card) or "huge"
+    QTest::addColumn<int>("quality");     // as loaded
+    QTest::addColumn<bool>("loaded");
+    QTest::addColumn<QString>("version"); // as read
+    QTest::newRow("FIFO as a settings file") << "setting/setquality.dat" << "fifo" << 1 << true << "QRD-7700";
+    QTest::newRow("FIFO as setting.dat") << "setting/setting.dat" << "fifo" << 1 << false << "QRD-7700";
+    QTest::newRow("FIFO as version.txt") << "update/version.txt" << "fifo" << 2 << true << "";
+    QTest::newRow("settings file linked off the card") << "setting/setquality.dat" << "link" << 1 << true
+                                                       << "QRD-7700";
+    QTest::newRow("version.txt linked off the card") << "update/version.txt" << "link" << 2 << true << "";
+    QTest::newRow("3 GB one-line version.txt") << "update/version.txt" << "huge" << 2 << true
+                                               << "QRD-7700" + QString(4096 - 8, QLatin1Char('x'));
+}
+
+void TestDeviceSettings::hostileFilesAreNotRead()
+{
+    QFETCH(QString, entry);
+    QFETCH(QString, kind);
+    QFETCH(int, quality);
+    QFETCH(bool, loaded);
+    QFETCH(QString, version);
+    const QString root = m_dir->path();
+    QVERIFY(QDir().mkpath(root + QStringLiteral("/update")));
+    QFile versionFile(root + QStringLiteral("/update/version.txt"));
+    QVERIFY(versionFile.open(QIODevice::WriteOnly));
+    versionFile.write("QRD-7700");
+    versionFile.close();
+    if (entry != QLatin1String("setting/setting.dat")) {
+        put(QStringLiteral("setquality.dat"), "\x02");
+        put(QStringLiteral("setframe.dat"), "\x02");
+    } else {
+        QVERIFY(QDir().mkpath(folder()));
+    }
+    const QString path = root + QLatin1Char('/') + entry;
+    QFile::remove(path);
+    QFile offCard(root + QStringLiteral("/elsewhere"));
+    QVERIFY(offCard.open(QIODevice::WriteOnly));
+    offCard.write("\x03 QRD-7700");
+    offCard.close();
+    if (kind == QLatin1String("fifo")) {
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else if (kind == QLatin1String("link")) {
+        QVERIFY(QFile::link(offCard.fileName(), path));
+    } else {
+        QFile huge(path); // sparse: takes no room on the disk
+        QVERIFY(huge.open(QIODevice::WriteOnly));
+        huge.write("QRD-7700" + QByteArray(4096, 'x'));
+        QVERIFY(huge.resize(qint64(3) << 30));
+    }
+
+    QElapsedTimer clock;
+    clock.start();
+    const DeviceSettings settings(folder(), cardModel(root));
+    QCOMPARE(settings.quality(), quality);
+    QCOMPARE(settings.isLoaded(), loaded);
+    QCOMPARE(readVersionText(cardUpdateFolder(root)), version);
+    const QList<RemovableDrive> drives{{root, QStringLiteral("CARD"), QStringLiteral("vfat")}};
+    QCOMPARE(findCardDrive(drives).has_value(), !version.isEmpty());
+    QVERIFY(clock.elapsed() < 5000);
+}
+
+// Links in the settings folder are replaced, never written through; a FIFO is never replaced; a
+// settings folder that is a link is not written at all.
+void TestDeviceSettings::writesNeverLeaveTheCard_data()
+{
+    QTest::addColumn<QString>("entry"); // below the card's root
+    QTest::addColumn<QString>("kind");  // "link", "dangling link", "fifo"
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("settime.dat linked off the card") << "setting/settime.dat" << "link" << true;
+    QTest::newRow("dangling settime.dat link") << "setting/settime.dat" << "dangling link" << true;
+    QTest::newRow("FIFO as a settings file") << "setting/setquality.dat" << "fifo" << false;
+    QTest::newRow("setting folder linked off the card") << "setting" << "link" << false;
+}
+
+void TestDeviceSettings::writesNeverLeaveTheCard()
+{
+    QFETCH(QString, entry);
+    QFETCH(QString, kind);
+    QFETCH(bool, saved);
+    const QString root = m_dir->path() + QStringLiteral("/card");
+    const QString outside = m_dir->path() + QStringLiteral("/outside");
+    QVERIFY(QDir().mkpath(root + QStringLiteral("/setting")));
+    QVERIFY(QDir().mkpath(outside));
+    QFile target(outside + QStringLiteral("/target"));
+    QVERIFY(target.open(QIODevice::WriteOnly));
+    target.write("precious");
+    target.close();
+    const QString path = root + QLatin1Char('/') + entry;
+    QDir(path).removeRecursively();
+    if (kind == QLatin1String("fifo"))
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else if (entry == QLatin1String("setting"))
+        QVERIFY(QFile::link(outside, path));
+    else
+        QVERIFY(QFile::link(outside + (kind == QLatin1String("link") ? "/target" : "/new"), path));
+    const auto outsideBefore = snapshot(outside);
+    const auto cardBefore = snapshot(root);
+
+    DeviceSettings settings(root + QStringLiteral("/setting"), DeviceModel::Main);
+    settings.setClock(true, QStringLiteral("2013-04-05-17-30-00"));
+    QCOMPARE(settings.save(), saved);
+    QCOMPARE(snapshot(outside), outsideBefore);
+    if (!saved) {
+        QCOMPARE(settings.failedFiles(), QStringList{QFileInfo(path).fileName()});
+        QCOMPARE(snapshot(root), cardBefore);
+        return;
+    }
+    QVERIFY(!QFileInfo(path).isSymLink());
+    QFile written(path);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QCOMPARE(written.readAll(), QByteArray("2013-04-05-17-30-00"));
+}
+
 void TestDeviceSettings::versionText_data()
 {
     QTest::addColumn<QByteArray>("content");
@@ -447,6 +617,67 @@ void TestDeviceSettings::fieldsByName()
     QCOMPARE(settings.rearsecurity(), 1);
     QVERIFY(!settings.setValue(u"clockText", 1));
     QCOMPARE(settings.value(u"nothing"), std::nullopt);
+}
+
+void TestDeviceSettings::clipModelFromItsCard_data()
+{
+    QTest::addColumn<QStringList>("versions"); // one per drive; "-" means no version file
+    QTest::addColumn<int>("clipDrive");        // the drive holding the clip; -1 outside, -2 no clip
+    QTest::addColumn<int>("model");
+    const int main = int(DeviceModel::Main);
+    const int none = int(DeviceModel::NoModel);
+    QTest::newRow("model after the first character") << QStringList{"V1.01 QRD-7700"} << 0 << main;
+    QTest::newRow("text starting with the model") << QStringList{"QRD-7700 V1.01"} << 0 << main;
+    QTest::newRow("model on a later line") << QStringList{"FW 1.0\nQRD-7700\n"} << 0 << main;
+    QTest::newRow("other model") << QStringList{"V1 QRD-5500"} << 0 << none;
+    QTest::newRow("clip on the second of two cards") << QStringList{"a QRD-7700", "b QRD-7700"} << 1 << main;
+    QTest::newRow("clip on a drive without version beside a card") << QStringList{"a QRD-7700", "-"} << 1 << none;
+    QTest::newRow("clip outside every drive") << QStringList{"a QRD-7700"} << -1 << none;
+    QTest::newRow("no clip, a card present") << QStringList{"-", "x QRD-7700"} << -2 << main;
+    QTest::newRow("no clip, no drives") << QStringList{} << -2 << none;
+}
+
+void TestDeviceSettings::clipModelFromItsCard()
+{
+    QFETCH(QStringList, versions);
+    QFETCH(int, clipDrive);
+    QFETCH(int, model);
+    QList<RemovableDrive> drives;
+    for (int i = 0; i < versions.size(); ++i) {
+        const QString root = m_dir->filePath(QStringLiteral("drive%1").arg(i));
+        QVERIFY(QDir().mkpath(root + QStringLiteral("/update")));
+        drives.append({root, QString(), QStringLiteral("vfat")});
+        if (versions[i] == QLatin1String("-"))
+            continue;
+        QFile file(root + QStringLiteral("/update/version.txt"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(versions[i].toUtf8());
+    }
+    const QString name = QStringLiteral("REC_2012_05_14_10_20_30.avi");
+    const QString clip = clipDrive == -2   ? QString()
+                         : clipDrive == -1 ? m_dir->filePath(name)
+                                           : drives[clipDrive].drive + QStringLiteral("/REC/") + name;
+    QCOMPARE(int(clipModel(clip, drives)), model);
+}
+
+void TestDeviceSettings::pathOnDrive_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("root");
+    QTest::addColumn<bool>("onDrive");
+    QTest::newRow("clip on the card") << "/media/card/REC/REC_1.avi" << "/media/card" << true;
+    QTest::newRow("case ignored") << "/MEDIA/Card/REC/x.avi" << "/media/card" << true;
+    QTest::newRow("clip outside the card") << "/home/user/REC_1.avi" << "/media/card" << false;
+    QTest::newRow("sibling folder with the same prefix") << "/media/card2/REC_1.avi" << "/media/card" << false;
+    QTest::newRow("no card") << "/media/card/REC_1.avi" << "" << false;
+}
+
+void TestDeviceSettings::pathOnDrive()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, root);
+    QFETCH(bool, onDrive);
+    QCOMPARE(isOnDrive(path, root), onDrive);
 }
 
 QTEST_GUILESS_MAIN(TestDeviceSettings)

@@ -1,9 +1,14 @@
 #include "tools/clipwriter/aviclipwriter.h"
 
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 #include <QtTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace ClipWriter;
 
@@ -30,6 +35,7 @@ private slots:
     void gpxDocument();
     void gpxToFile();
     void kmlDocument();
+    void gpxIntoFifo();
     void failures_data();
     void failures();
 
@@ -187,6 +193,27 @@ void TestTelemetryCli::kmlDocument()
     QCOMPARE(QString::fromUtf8(file.readAll()), result.out);
 }
 
+// A FIFO (or device) given to -o is written to, not replaced by a regular file.
+void TestTelemetryCli::gpxIntoFifo()
+{
+    const QString fifo = m_dir.filePath(QStringLiteral("track.fifo"));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    // The reading end is open before the tool starts, so its open for writing does not wait.
+    const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
+    QVERIFY(reader >= 0);
+    const Run result = run({QStringLiteral("gpx"), m_clip, QStringLiteral("-o"), fifo});
+    QByteArray document(1 << 16, Qt::Uninitialized);
+    const ssize_t got = ::read(reader, document.data(), size_t(document.size()));
+    ::close(reader);
+    struct stat info;
+    QCOMPARE(::lstat(QFile::encodeName(fifo).constData(), &info), 0);
+    QVERIFY(S_ISFIFO(info.st_mode));
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY(got > 0);
+    document.truncate(got);
+    QCOMPARE(document.count("<trkpt "), 10);
+}
+
 void TestTelemetryCli::failures_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -203,6 +230,42 @@ void TestTelemetryCli::failures_data()
     notes.close();
     QTest::newRow("track of a file without AVI header") << QStringList{QStringLiteral("track"), text} << 1
                                                         << "qrd7700-cli: " + text + ": ";
+    // Files that are no AVI clip are refused by every subcommand, whatever they hold.
+    const QString noise = m_dir.filePath(QStringLiteral("REC_2012_05_14_10_20_31.avi"));
+    QFile random(noise);
+    QVERIFY(random.open(QIODevice::WriteOnly));
+    QByteArray bytes(8192, Qt::Uninitialized);
+    QRandomGenerator::global()->fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
+    random.write(bytes);
+    random.close();
+    const QStringList timing{QStringLiteral("--duration-ms"), QStringLiteral("2000")};
+    QTest::newRow("records of random bytes") << QStringList{QStringLiteral("records"), noise} << 1
+                                             << "qrd7700-cli: " + noise + ": ";
+    QTest::newRow("at of random bytes")
+        << QStringList{QStringLiteral("at"), noise} + timing + QStringList{QStringLiteral("--position-ms"), "0"} << 1
+        << "qrd7700-cli: " + noise + ": ";
+    QTest::newRow("track of random bytes with a duration") << QStringList{QStringLiteral("track"), noise} + timing
+                                                           << 1 << "qrd7700-cli: " + noise + ": ";
+    QTest::newRow("gpx of random bytes with a duration") << QStringList{QStringLiteral("gpx"), noise} + timing << 1
+                                                         << "qrd7700-cli: " + noise + ": ";
+    const QString fifo = m_dir.filePath(QStringLiteral("clip.fifo"));
+    QFile::remove(fifo);
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QTest::newRow("records of a FIFO") << QStringList{QStringLiteral("records"), fifo} << 1
+                                       << "qrd7700-cli: " + fifo + ": ";
+    // A main header whose frame time and frame count are both 0xFFFFFFFF: the product overflows.
+    const QString forged = m_dir.filePath(QStringLiteral("forged.avi"));
+    QFile::remove(forged);
+    QVERIFY(QFile::copy(m_clip, forged));
+    QFile header(forged);
+    QVERIFY(header.open(QIODevice::ReadWrite));
+    const qsizetype avih = header.read(4096).indexOf("avih");
+    QVERIFY(avih > 0);
+    QVERIFY(header.seek(avih + 8) && header.write("\xff\xff\xff\xff") == 4);
+    QVERIFY(header.seek(avih + 8 + 16) && header.write("\xff\xff\xff\xff") == 4);
+    header.close();
+    QTest::newRow("track of a clip whose header duration overflows") << QStringList{QStringLiteral("track"), forged}
+                                                                     << 1 << "qrd7700-cli: " + forged + ": ";
     QTest::newRow("no clip") << QStringList{QStringLiteral("records")} << 2 << QStringLiteral("qrd7700-cli records: ");
     QTest::newRow("two clips") << QStringList{QStringLiteral("records"), m_clip, m_clip} << 2
                                << QStringLiteral("qrd7700-cli records: ");

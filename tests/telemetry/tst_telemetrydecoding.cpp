@@ -114,6 +114,19 @@ void TestTelemetryDecoding::sentence_data()
     QTest::newRow("name with a blank") << QByteArray("$GPRMC ,1,A,3723.4567,N,12702.1234,E,10") << false
                                        << noFix;
     QTest::newRow("G without dollar") << QByteArray("GGPRMC,1,A,3723.4567,N,12702.1234,E,10") << false << noFix;
+    // Coordinates off the globe come only from damaged sentences: they count as a lost fix.
+    QTest::newRow("latitude beyond 90 degrees") << QByteArray("$GPRMC,1,A,9999.0000,N,12702.1234,E,10") << true
+                                                << noFix;
+    QTest::newRow("latitude minutes of 60") << QByteArray("$GPRMC,1,A,3760.0000,N,12702.1234,E,10") << true
+                                            << noFix;
+    QTest::newRow("longitude beyond 180 degrees") << QByteArray("$GPRMC,1,A,3723.4567,N,18030.0000,E,10") << true
+                                                  << noFix;
+    QTest::newRow("longitude minutes of 75") << QByteArray("$GPRMC,1,A,3723.4567,N,12775.0000,W,10") << true
+                                             << noFix;
+    QTest::newRow("negative minutes") << QByteArray("$GPRMC,1,A,37-5.0000,N,12702.1234,E,10") << true << noFix;
+    QTest::newRow("the poles and the date line are on the globe")
+        << QByteArray("$GPRMC,1,A,9000.0000,S,18000.0000,W,10") << true
+        << TelemetryPosition{90000000, 'S', 180000000, 'W', 19};
 }
 
 void TestTelemetryDecoding::sentence()

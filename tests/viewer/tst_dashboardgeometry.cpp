@@ -1,8 +1,5 @@
 #include "viewer/dashboardgeometry.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Dashboard;
@@ -208,59 +205,6 @@ private slots:
         QCOMPARE(accelerationText(raw), text);
         QCOMPARE(coordinateText(37.390944), QStringLiteral("37.3909"));
         QCOMPARE(coordinateText(-127.03539), QStringLiteral("-127.035"));
-    }
-
-    void deviceDetection_data()
-    {
-        QTest::addColumn<QStringList>("versions"); // one per drive; "-" means no version file
-        QTest::addColumn<int>("found");            // index of the drive found, -1 none
-        QTest::newRow("model after the first character") << QStringList{"V1.01 QRD-7700"} << 0;
-        QTest::newRow("text starting with the model does not count") << QStringList{"QRD-7700 V1.01"} << -1;
-        QTest::newRow("model on a later line") << QStringList{"FW 1.0\nQRD-7700\n"} << 0;
-        QTest::newRow("other model") << QStringList{"V1 QRD-5500"} << -1;
-        QTest::newRow("no version file, then the card") << QStringList{"-", "x QRD-7700"} << 1;
-        QTest::newRow("first card wins") << QStringList{"a QRD-7700", "b QRD-7700"} << 0;
-        QTest::newRow("no drives") << QStringList{} << -1;
-    }
-    void deviceDetection()
-    {
-        QFETCH(QStringList, versions);
-        QFETCH(int, found);
-        QTemporaryDir dir;
-        QStringList roots;
-        for (int i = 0; i < versions.size(); ++i) {
-            const QString root = dir.filePath(QStringLiteral("drive%1").arg(i));
-            QVERIFY(QDir().mkpath(root + QStringLiteral("/update")));
-            roots.append(root);
-            if (versions[i] == QLatin1String("-"))
-                continue;
-            QFile file(root + QStringLiteral("/update/version.txt"));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(versions[i].toUtf8());
-        }
-        const DeviceDetection result = detectDevice(roots);
-        QCOMPARE(result.deviceFound, found >= 0);
-        QCOMPARE(result.modelText, found >= 0 ? QStringLiteral("QRD-7700") : QStringLiteral("unknown"));
-        QCOMPARE(result.deviceRoot, found >= 0 ? roots[found] : QString());
-    }
-
-    void pathOnDrive_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("root");
-        QTest::addColumn<bool>("onDrive");
-        QTest::newRow("clip on the card") << "/media/card/REC/REC_1.avi" << "/media/card" << true;
-        QTest::newRow("case ignored") << "/MEDIA/Card/REC/x.avi" << "/media/card" << true;
-        QTest::newRow("clip outside the card") << "/home/user/REC_1.avi" << "/media/card" << false;
-        QTest::newRow("sibling folder with the same prefix") << "/media/card2/REC_1.avi" << "/media/card" << false;
-        QTest::newRow("no card") << "/media/card/REC_1.avi" << "" << false;
-    }
-    void pathOnDrive()
-    {
-        QFETCH(QString, path);
-        QFETCH(QString, root);
-        QFETCH(bool, onDrive);
-        QCOMPARE(isOnDrive(path, root), onDrive);
     }
 };
 

@@ -29,6 +29,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <functional>
 #include <memory>
@@ -127,6 +128,8 @@ private slots:
     void looseFilePlays();
     void timelineClickThroughWindowSeeks();
     void closingWhileOpening();
+    void pressesOnAndAroundTheDashboard_data();
+    void pressesOnAndAroundTheDashboard();
 
 private:
     QString card() const { return m_card.path(); }
@@ -428,6 +431,55 @@ void TestMainWindow::closingWhileOpening()
     m_window.reset();
     QTest::qWait(0);
     QCoreApplication::processEvents();
+}
+
+void TestMainWindow::pressesOnAndAroundTheDashboard_data()
+{
+    QTest::addColumn<QPoint>("at"); // in the window: the dashboard spans (23, 394) to (665, 644)
+    QTest::addColumn<bool>("withClip");
+    const QList<std::pair<const char *, QPoint>> places = {
+        {"timeline strip", {345, 404}},
+        {"left end of the strip", {24, 404}},
+        {"last pixels of the strip", {659, 404}},
+        {"speedometer", {342, 558}},
+        {"G-sensor panel", {73, 587}},
+        {"position panel", {603, 594}},
+        {"play time box", {63, 484}},
+        {"gap between transport buttons", {70, 450}},
+        {"volume bar", {626, 449}},
+        {"dashboard's right edge", {665, 500}},
+        {"dashboard's bottom edge", {300, 644}},
+        {"left of the dashboard", {10, 500}},
+        {"right of the dashboard", {675, 500}},
+        {"between video and dashboard", {300, 393}},
+    };
+    for (const auto &[name, at] : places) {
+        QTest::addRow("%s, no clip", name) << at << false;
+        QTest::addRow("%s, clip paused", name) << at << true;
+    }
+}
+
+// Presses, drags and releases with either button where a user may click: the window passes them to
+// the dashboard, which must not hand them back (that recursed until the stack overflowed).
+void TestMainWindow::pressesOnAndAroundTheDashboard()
+{
+    QFETCH(QPoint, at);
+    QFETCH(bool, withClip);
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    if (withClip) {
+        m_window->openFolder(card());
+        m_window->OnSlotspause();
+        QVERIFY(m_window->dashboard()->isEnabled());
+    }
+    QWindow *window = m_window->windowHandle();
+    for (const Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
+        QTest::mousePress(window, button, {}, at);
+        QTest::mouseMove(window, at + QPoint(3, -1));
+        QTest::mouseRelease(window, button, {}, at + QPoint(3, -1));
+    }
+    QCOMPARE(m_window->dashboard()->isEnabled(), withClip);
+    QVERIFY(m_window->isVisible());
+    QVERIFY(m_warnings.isEmpty());
 }
 
 int main(int argc, char **argv)

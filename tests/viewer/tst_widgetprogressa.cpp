@@ -36,7 +36,8 @@ private slots:
     void init()
     {
         QVERIFY(m_dir.isValid());
-        qputenv(kCardsVariable, m_dir.filePath(QStringLiteral("card")).toUtf8());
+        qputenv(kCardsVariable,
+                (m_dir.filePath(QStringLiteral("card")) + ':' + m_dir.filePath(QStringLiteral("card2"))).toUtf8());
         m_widget = std::make_unique<WidgetProgressA>();
         m_widget->resize(kWidth, kHeight);
     }
@@ -45,6 +46,7 @@ private slots:
         m_widget.reset();
         qunsetenv(kCardsVariable);
         QDir(m_dir.filePath(QStringLiteral("card"))).removeRecursively();
+        QDir(m_dir.filePath(QStringLiteral("card2"))).removeRecursively();
     }
 
     void initialState()
@@ -94,29 +96,42 @@ private slots:
         QCOMPARE(m_widget->timeText(), QStringLiteral("00:00/00:00"));
     }
 
+    // The model comes from the card that holds the clip, by the rule the settings editor follows.
     void model_data()
     {
-        QTest::addColumn<QString>("version");  // empty: no version file
+        QTest::addColumn<QString>("version");  // on "card"; empty: no version file
+        QTest::addColumn<QString>("version2"); // on "card2"
         QTest::addColumn<QString>("clipPath"); // relative to the temporary folder
         QTest::addColumn<QString>("model");
-        QTest::newRow("clip on the card") << "FW 1.01 QRD-7700" << "card/REC/REC_2012_05_14_10_20_30.avi"
-                                          << "QRD-7700";
-        QTest::newRow("clip outside the card") << "FW 1.01 QRD-7700" << "elsewhere/REC_2012_05_14_10_20_30.avi"
-                                               << "unknown";
-        QTest::newRow("version text starting with the model") << "QRD-7700 FW 1.01"
-                                                              << "card/REC/REC_2012_05_14_10_20_30.avi" << "unknown";
-        QTest::newRow("card without a version file") << "" << "card/REC/REC_2012_05_14_10_20_30.avi" << "unknown";
+        const QString clip = QStringLiteral("REC/REC_2012_05_14_10_20_30.avi");
+        QTest::newRow("clip on the card") << "FW 1.01 QRD-7700" << "" << "card/" + clip << "QRD-7700";
+        QTest::newRow("clip outside the card") << "FW 1.01 QRD-7700" << "" << "elsewhere/" + clip << "unknown";
+        QTest::newRow("version text starting with the model") << "QRD-7700 FW 1.01" << "" << "card/" + clip
+                                                              << "QRD-7700";
+        QTest::newRow("card without a version file") << "" << "" << "card/" + clip << "unknown";
+        QTest::newRow("clip on the second of two cards") << "FW 1.01 QRD-7700" << "FW 1.02 QRD-7700" << "card2/" + clip
+                                                         << "QRD-7700";
+        QTest::newRow("clip on a card of another recorder beside ours") << "FW 1.01 QRD-7700" << "V1 QRD-5500"
+                                                                        << "card2/" + clip << "unknown";
+        QTest::newRow("clip path emptied, a card present") << "" << "FW 1.01 QRD-7700" << "" << "unknown";
     }
     void model()
     {
         QFETCH(QString, version);
+        QFETCH(QString, version2);
         QFETCH(QString, clipPath);
         QFETCH(QString, model);
         QDir().mkpath(m_dir.filePath(QStringLiteral("card/REC")));
+        QDir().mkpath(m_dir.filePath(QStringLiteral("card2/REC")));
         if (!version.isEmpty())
             writeFile(m_dir.filePath(QStringLiteral("card/update/version.txt")), version.toUtf8());
-        m_widget->setClipPath(m_dir.filePath(clipPath));
+        if (!version2.isEmpty())
+            writeFile(m_dir.filePath(QStringLiteral("card2/update/version.txt")), version2.toUtf8());
+        m_widget->setClipPath(clipPath.isEmpty() ? QString() : m_dir.filePath(clipPath));
         QCOMPARE(m_widget->modelText(), model);
+        // Before any clip the model says whether a recorder card is present.
+        const bool cardPresent = (version + version2).contains(QLatin1String("QRD-7700"));
+        QCOMPARE(WidgetProgressA().modelText(), cardPresent ? QStringLiteral("QRD-7700") : QStringLiteral("unknown"));
     }
 
     void enableAndReset()

@@ -19,7 +19,7 @@ QTextStream &err()
 int usageError(const Command &command, const QString &problem)
 {
     if (!problem.isEmpty())
-        err() << "qrd7700-cli " << command.name << ": " << problem << '\n';
+        err() << "qrd7700-cli " << command.name << ": " << printable(problem) << '\n';
     err() << command.usage;
     err().flush();
     return ExitUsage;
@@ -27,9 +27,31 @@ int usageError(const Command &command, const QString &problem)
 
 int unreadable(const QString &file, const QString &reason)
 {
-    err() << "qrd7700-cli: " << file << ": " << reason << '\n';
+    err() << "qrd7700-cli: " << printable(file) << ": " << printable(reason) << '\n';
     err().flush();
     return ExitUnreadable;
+}
+
+QString printable(const QString &text)
+{
+    QString result;
+    result.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t code = c.unicode();
+        if (code == u'\\')
+            result += QLatin1String("\\\\");
+        else if (code == u'\n')
+            result += QLatin1String("\\n");
+        else if (code == u'\t')
+            result += QLatin1String("\\t");
+        else if (code == u'\r')
+            result += QLatin1String("\\r");
+        else if (code < 0x20 || (code >= 0x7f && code < 0xa0))
+            result += QStringLiteral("\\x%1").arg(uint(code), 2, 16, QLatin1Char('0'));
+        else
+            result += c;
+    }
+    return result;
 }
 
 bool wantsHelp(const QStringList &arguments)

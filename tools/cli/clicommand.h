@@ -31,6 +31,10 @@ int usageError(const Command &command, const QString &problem = QString());
 // Reports a file that cannot be used: one line on stderr naming the file and the reason.
 int unreadable(const QString &file, const QString &reason);
 
+// `text` safe to print as part of one line: backslashes and control characters (line feeds, tabs,
+// escapes, DEL) are written as \\, \n, \t, \r or \xHH, so a file name cannot forge lines or fields.
+QString printable(const QString &text);
+
 // True when `arguments` asks for help ("--help" or "-h").
 bool wantsHelp(const QStringList &arguments);
 

@@ -29,8 +29,10 @@ extern const Command clipsCommand = {
     "QRD7700_CARDS folder) and prints one line per clip the list would show, in list order:\n"
     "  KIND<TAB>START<TAB>PATH\n"
     "KIND is 0 (other name), 1 (REC_) or 2 (EVS_); START is yyyy-MM-ddTHH:mm:ss, or - when the\n"
-    "name gives none; PATH is absolute. --category rec/event keeps the clips in the REC/EVENT\n"
-    "folder at the root of their volume; --filter keeps names with the _M. / _I. / _P. marker.\n"
+    "name gives none; PATH is absolute, with backslashes and control characters written as \\\\,\n"
+    "\\n, \\t, \\r or \\xHH. Clip files that are links are not listed. --category rec/event keeps\n"
+    "the clips in the REC/EVENT folder at the root of their volume; --filter keeps names with the\n"
+    "_M. / _I. / _P. marker.\n"
     "Exit codes: 0 clips found (possibly none shown), 1 DIR is no folder, 2 usage error,\n"
     "3 the folder holds no clips.\n",
     runClips,
@@ -87,7 +89,7 @@ int runClips(const QStringList &arguments)
         const QDateTime start = clip->startTime();
         out() << clip->kind() << '\t'
               << (start.isValid() ? start.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss")) : QStringLiteral("-"))
-              << '\t' << clip->file().absoluteFilePath() << '\n';
+              << '\t' << printable(clip->file().absoluteFilePath()) << '\n';
     }
     out().flush();
     return ExitOk;

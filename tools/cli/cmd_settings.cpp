@@ -29,8 +29,11 @@ extern const Command settingsCommand = {
     "parking, motion, battery, battery2, speed, hour, securityLed, rearsecurity, poweroff, enterSS,\n"
     "theme, then clockText, model (main, second or none) and loaded (1 when a settings file was read).\n"
     "set loads the card, sets the given keys and writes the card for its model; it prints nothing on\n"
-    "success. Keys are those of show except resolution and speed (never written); values are\n"
-    "integers from -128 to 255. clock=yyyy-MM-dd-hh-mm-ss sets and writes the recorder's clock.\n"
+    "success, and names the files it could not write on failure (the card is then left as it was,\n"
+    "except when only motion, enterSS or poweroff failed: the other files are written). Keys are\n"
+    "those of show except resolution and speed (never written); values are integers from -128 to\n"
+    "255. clock=yyyy-MM-dd-hh-mm-ss sets and writes the recorder's clock. Only regular files are\n"
+    "read; links in the setting folder are replaced, never written through.\n"
     "Exit codes: 0 done, 1 CARD unusable, no recorder model, or the save failed, 2 usage error.\n",
     runSettings,
 };
@@ -119,8 +122,11 @@ int set(const QString &card, const QStringList &assignments)
         else
             settings.setValue(change.key, change.value);
     }
-    if (!settings.save())
-        return unreadable(settings.folder(), QStringLiteral("cannot write the settings"));
+    if (!settings.save()) {
+        const QStringList failed = settings.failedFiles();
+        return unreadable(settings.folder(), failed.isEmpty() ? QStringLiteral("cannot write the settings")
+                                                              : QStringLiteral("cannot write ") + failed.join(u", "));
+    }
     return ExitOk;
 }
 

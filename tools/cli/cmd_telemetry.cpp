@@ -3,13 +3,13 @@
 
 #include "app/messages.h"
 #include "telemetry/avimainheader.h"
-#include "telemetry/exportfile.h"
 #include "telemetry/telemetryreader.h"
 #include "telemetry/telemetrytrack.h"
 #include "telemetry/trackexport.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 #include <memory>
 #include <optional>
@@ -57,19 +57,53 @@ QString parseArguments(const QStringList &arguments, const QStringList &allowed,
     return parsed->clip.isEmpty() ? QStringLiteral("no clip given") : QString();
 }
 
-// Checks that the clip can be opened; reports it otherwise.
+// Checks that the clip is an AVI file that can be read; reports it otherwise. Only regular files are
+// opened, so a FIFO or device never blocks the command.
 bool clipOpens(const QString &clip)
 {
-    QFile file(clip);
-    if (QFileInfo(clip).isDir()) {
+    const QFileInfo info(clip);
+    if (info.isDir()) {
         Cli::unreadable(clip, QStringLiteral("is a folder"));
         return false;
     }
+    if (info.exists() && !info.isFile()) {
+        Cli::unreadable(clip, QStringLiteral("not a regular file"));
+        return false;
+    }
+    QFile file(clip);
     if (!file.open(QIODevice::ReadOnly)) {
         Cli::unreadable(clip, file.errorString());
         return false;
     }
+    if (!isAviFile(clip)) {
+        Cli::unreadable(clip, QStringLiteral("not an AVI clip"));
+        return false;
+    }
     return true;
+}
+
+// Writes the document to `path`: a new or regular file is replaced whole (atomically), anything else
+// (a FIFO, a device such as /dev/null) is written in place, as a shell redirection would; it is never
+// replaced by a regular file.
+bool writeOutput(const QString &path, const QByteArray &document, QString *error)
+{
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        if (info.isDir()) {
+            *error = QStringLiteral("is a folder");
+            return false;
+        }
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && file.write(document) == document.size())
+            return true;
+        *error = file.errorString();
+        return false;
+    }
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(document) == document.size() && file.commit())
+        return true;
+    *error = file.errorString();
+    return false;
 }
 
 QString hemisphere(char letter)
@@ -99,7 +133,7 @@ std::optional<QList<TelemetrySample>> loadedTrack(const Arguments &args, Telemet
 {
     const std::optional<qint64> duration = args.durationMs ? args.durationMs : aviHeaderDurationMs(args.clip);
     if (!duration) {
-        Cli::unreadable(args.clip, QStringLiteral("no AVI main header to take the duration from; "
+        Cli::unreadable(args.clip, QStringLiteral("no usable duration in an AVI main header; "
                                                   "give --duration-ms"));
         return std::nullopt;
     }
@@ -139,7 +173,7 @@ int writeDocument(const Arguments &args, const QByteArray &document)
         return Cli::ExitOk;
     }
     QString error;
-    if (!writeExportFile(args.output, document, &error))
+    if (!writeOutput(args.output, document, &error))
         return Cli::unreadable(args.output, error);
     return Cli::ExitOk;
 }
@@ -232,7 +266,8 @@ const Command gpxCommand{
     "usage: qrd7700-cli gpx CLIP [--duration-ms N] [-o FILE]\n\n"
     "Writes the samples with a usable position as one GPX 1.1 track, to FILE or stdout, one\n"
     "segment per stretch with fix. Point times count from the recording start in the file name\n"
-    "(REC_/EVS_yyyy_MM_dd_hh_mm_ss). A clip without any position is refused (exit 1).\n",
+    "(REC_/EVS_yyyy_MM_dd_hh_mm_ss). A clip without any position is refused (exit 1).\n"
+    "A regular FILE is replaced whole; a FIFO or device is written to as it is.\n",
     runGpx};
 
 const Command kmlCommand{

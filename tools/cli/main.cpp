@@ -1,11 +1,12 @@
 // qrd7700-cli: the program's engines on the command line, for scripts and checks.
 #include "tools/cli/clicommand.h"
 
+#include "app/logrules.h"
+
 #include <QCoreApplication>
 #include <QGuiApplication>
 
 #include <memory>
-
 
 namespace Cli {
 // Subcommand definitions live in their own files.
@@ -49,6 +50,7 @@ const Cli::Command *findCommand(const char *name)
 
 int main(int argc, char **argv)
 {
+    installLogRules();
     const Cli::Command *requested = argc > 1 ? findCommand(argv[1]) : nullptr;
     std::unique_ptr<QCoreApplication> app;
     if (requested && requested->needsGui) {
