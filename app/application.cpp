@@ -34,7 +34,6 @@ int runViewer(const RunModeChoice &choice, QSplashScreen &splash, InstanceServer
     window->returnToSuite = choice.returnToSuite;
     window->setWindowTitle(QObject::tr("Viewer"));
     instance.setWindow(window.get());
-    instance.listen();
     window->show();
     QCoreApplication::processEvents();
     splash.finish(window.get());
@@ -50,7 +49,6 @@ int runSettings(const RunModeChoice &choice, QSplashScreen &splash, InstanceServ
     auto window = std::make_unique<ConfigWindow>(nullptr);
     window->returnToSuite = choice.returnToSuite;
     instance.setWindow(window.get());
-    instance.listen();
     window->show();
     // The splash closes once the window is up, as in the viewer, instead of waiting for a click.
     splash.finish(window.get());
@@ -88,6 +86,10 @@ int Application::run()
     const RunModeChoice choice = chooseRunMode(QCoreApplication::arguments());
     InstanceServer instance(choice.windowTitle);
     if (instance.notifyRunningInstance())
+        return 0;
+    // A running instance too busy to answer in time still owns the mode: its window gets the focus
+    // request once it is free again.
+    if (instance.listen() == InstanceServer::Listening::HeldByLivingInstance)
         return 0;
 
     if (choice.mode == RunMode::Viewer)

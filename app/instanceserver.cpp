@@ -2,12 +2,17 @@
 
 #include "app/suitelink.h"
 
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLoggingCategory>
 #include <QWidget>
 
 Q_LOGGING_CATEGORY(lcInstance, "qrd7700.instance")
+
+namespace {
+constexpr int kProbeTimeoutMs = 1000;
+} // namespace
 
 InstanceServer::InstanceServer(const QString &title, QObject *parent)
     : QObject(parent)
@@ -25,19 +30,38 @@ bool InstanceServer::notifyRunningInstance() const
     return SuiteLink::sendRequest(m_title, QStringLiteral("focus"));
 }
 
-bool InstanceServer::listen()
+namespace {
+
+// Whether a process still listens on `path`: the system accepts a connection to a listening socket
+// even while its owner is too busy to answer, and refuses one to a socket its owner left behind.
+bool heldByLivingInstance(const QString &path)
+{
+    QLocalSocket probe;
+    probe.connectToServer(path);
+    if (probe.waitForConnected(kProbeTimeoutMs))
+        return true;
+    const auto error = probe.error();
+    return error != QLocalSocket::ConnectionRefusedError && error != QLocalSocket::ServerNotFoundError;
+}
+
+} // namespace
+
+InstanceServer::Listening InstanceServer::listen()
 {
     const QString path = SuiteLink::socketPathForTitle(m_title);
-    if (m_server->listen(path))
-        return true;
-    if (m_server->serverError() == QAbstractSocket::AddressInUseError) {
-        // Nobody answered our focus request before, so whatever holds the name is dead.
+    // Asked before listening: with access options the server binds elsewhere and renames its socket
+    // over the name, which would take it from a living holder without a word.
+    if (QFileInfo::exists(path)) {
+        if (heldByLivingInstance(path)) {
+            qCInfo(lcInstance) << "a running instance holds" << path << "and takes the focus request when it can";
+            return Listening::HeldByLivingInstance;
+        }
         QLocalServer::removeServer(path);
-        if (m_server->listen(path))
-            return true;
     }
+    if (m_server->listen(path))
+        return Listening::Yes;
     qCWarning(lcInstance) << "cannot listen on" << path << m_server->errorString();
-    return false;
+    return Listening::Failed;
 }
 
 void InstanceServer::setWindow(QWidget *window)

@@ -19,8 +19,11 @@ public:
     // Asks a running instance of this title to take the focus; true when one acknowledged.
     bool notifyRunningInstance() const;
 
-    // Starts listening. A socket left behind by an instance that died is removed first.
-    bool listen();
+    enum class Listening { Yes, HeldByLivingInstance, Failed };
+    // Starts listening. A socket left behind by an instance that died (nobody accepts connections
+    // on it) is removed first; one that a living instance holds, even one too busy to answer, is
+    // left alone.
+    Listening listen();
 
     void setWindow(QWidget *window);
 

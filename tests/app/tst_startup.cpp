@@ -24,6 +24,7 @@ private slots:
     void secondStartEndsWithZero();
     void modesDoNotSeeEachOther();
     void staleSocketDoesNotBlock();
+    void busyInstanceKeepsItsSocket();
 
 private:
     QProcess *start(const QStringList &arguments);
@@ -141,6 +142,27 @@ void TestStartup::staleSocketDoesNotBlock()
     QVERIFY(second->waitForFinished(20000));
     QCOMPARE(second->exitCode(), 0);
     QCOMPARE(first->state(), QProcess::Running);
+}
+
+// A running instance that does not answer in time (its window busy) still holds its socket: a second
+// start leaves it there and ends instead of starting a second window.
+void TestStartup::busyInstanceKeepsItsSocket()
+{
+    const QByteArray path = QFile::encodeName(SuiteLink::socketPathForTitle(QStringLiteral("Viewer")));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    QVERIFY(fd >= 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    QVERIFY(size_t(path.size()) < sizeof(address.sun_path));
+    memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    QCOMPARE(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof(address)), 0);
+    QCOMPARE(::listen(fd, 8), 0); // listening, never answering
+    QProcess *second = start({});
+    QVERIFY(second->waitForFinished(20000));
+    QCOMPARE(second->exitCode(), 0);
+    QVERIFY(QFile::exists(QFile::decodeName(path)));
+    QVERIFY(isListening(QStringLiteral("Viewer")));
+    ::close(fd);
 }
 
 QTEST_GUILESS_MAIN(TestStartup)
