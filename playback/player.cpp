@@ -289,8 +289,10 @@ void Player::watchBus()
 {
     ++m_generation;
     Gst::BusPtr bus(gst_element_get_bus(m_pipeline));
+    // A sync handler that drops a message owns it and must release it.
     auto onMessage = [](GstBus *, GstMessage *message, gpointer data) -> GstBusSyncReply {
         PlayerBusRelay::post(*static_cast<const BusContext *>(data), message);
+        gst_message_unref(message);
         return GST_BUS_DROP;
     };
     gst_bus_set_sync_handler(bus.get(), onMessage, new BusContext{this, m_generation},

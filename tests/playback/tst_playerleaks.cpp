@@ -1,0 +1,104 @@
+// Opening and closing clips many times gives everything back: descriptors (each pipeline's bus and
+// bins hold sockets) and memory.
+#include "playback/player.h"
+
+#include "catalogue/clip.h"
+#include "playback/mediaframework.h"
+#include "playertestclips.h"
+#include "tools/mediagen/mediagen.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWidget>
+
+#include <malloc.h>
+#include <unistd.h>
+
+namespace {
+
+int openDescriptors()
+{
+    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size());
+}
+
+// Resident memory in bytes, after handing freed heap back to the system so that only what is still
+// held counts.
+qint64 residentBytes()
+{
+    malloc_trim(0);
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return -1;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.value(1).toLongLong() * sysconf(_SC_PAGESIZE);
+}
+
+} // namespace
+
+class TestPlayerLeaks : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void hundredOpensGiveEverythingBack();
+
+private:
+    // Opens the clip, shows a few pictures on screen, and closes it again.
+    void cycle(Player &player, QWidget &window, const QString &name, bool opens);
+
+    PlayerTestClips m_clips;
+};
+
+void TestPlayerLeaks::initTestCase()
+{
+    QVERIFY(MediaFramework::initialise());
+    if (!m_clips.missingMp4().isEmpty() || !m_clips.missingAvi().isEmpty())
+        QSKIP("GStreamer plugins missing for the test clips");
+    QString error;
+    QVERIFY2(m_clips.create(&error), qPrintable(error));
+}
+
+void TestPlayerLeaks::cycle(Player &player, QWidget &window, const QString &name, bool opens)
+{
+    Clip clip{QFileInfo(m_clips.path(name))};
+    QCOMPARE(PlayerTestClips::openAndWait(player, &clip), opens);
+    if (opens) {
+        player.showRenderer(&window, QRect(0, 0, 160, 90), 0);
+        player.showRenderer(&window, QRect(160, 0, 160, 90), 1);
+        QVERIFY(player.play());
+        QTRY_VERIFY(player.renderedFrames(0) > 3);
+        QVERIFY(!player.grabFrame(0, true).isNull());
+    }
+    player.close();
+}
+
+void TestPlayerLeaks::hundredOpensGiveEverythingBack()
+{
+    Player player;
+    QWidget window;
+    window.resize(320, 90);
+    const QString clips[] = {PlayerTestClips::mp4Two(), PlayerTestClips::aviTwo(), PlayerTestClips::randomBytes()};
+    // The first rounds load plugins and fill caches, pools and the heap's arenas once for the process.
+    for (int i = 0; i < 30; ++i)
+        cycle(player, window, clips[i % 3], i % 3 != 2);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    const int descriptors = openDescriptors();
+    const qint64 resident = residentBytes();
+
+    for (int i = 0; i < 100; ++i)
+        cycle(player, window, clips[i % 3], i % 3 != 2);
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    const int descriptorsAfter = openDescriptors();
+    const qint64 residentAfter = residentBytes();
+    qInfo("descriptors %d -> %d, resident memory %.1f -> %.1f MB after 100 opens", descriptors, descriptorsAfter,
+          resident / 1048576.0, residentAfter / 1048576.0);
+    QCOMPARE(descriptorsAfter, descriptors);
+    QVERIFY2(residentAfter - resident < 5 * 1048576, qPrintable(QString::number(residentAfter - resident)));
+}
+
+QTEST_MAIN(TestPlayerLeaks)
+#include "tst_playerleaks.moc"
