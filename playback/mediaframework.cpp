@@ -6,10 +6,31 @@
 
 Q_LOGGING_CATEGORY(lcMedia, "qrd7700.playback")
 
+namespace {
+
+// The AVI demuxer keeps a stream it could not describe (the recorder's telemetry stream has no
+// format chunk, so it gets no pad) in its list, and when that stream ends it asks the flow combiner
+// about the missing pad, which answers with a critical warning. The stream is meant to be dropped,
+// and nothing else is affected: that one message goes to the debug log; everything else as usual.
+constexpr const char *kPadlessStreamAssertion = "gst_flow_combiner_update_pad_flow: assertion 'pad != NULL' failed";
+
+void filterBaseLibraryMessages(const gchar *domain, GLogLevelFlags level, const gchar *message, gpointer data)
+{
+    if (message && g_str_has_suffix(message, kPadlessStreamAssertion)) {
+        qCDebug(lcMedia) << "the AVI demuxer dropped a stream without a pad (telemetry)";
+        return;
+    }
+    g_log_default_handler(domain, level, message, data);
+}
+
+} // namespace
+
 namespace MediaFramework {
 
 bool initialise()
 {
+    g_log_set_handler("GStreamer-Base", GLogLevelFlags(G_LOG_LEVEL_CRITICAL | G_LOG_FLAG_FATAL | G_LOG_FLAG_RECURSION),
+                      &filterBaseLibraryMessages, nullptr);
     GError *error = nullptr;
     if (!gst_init_check(nullptr, nullptr, &error)) {
         qCWarning(lcMedia) << "GStreamer cannot start:" << (error ? error->message : "unknown error");

@@ -218,11 +218,9 @@ void Player::finishOpen()
     m_stage = OpenStage::Idle;
     m_deadline.stop();
     m_builder.reset();
-    publishSizes();
-    applyVolume();
     // A clip without pictures or without length cannot be played, whatever its header says.
     for (int c = 0; c < channels; ++c) {
-        if (videoSize(c).isEmpty()) {
+        if (m_grabber[c]->videoSize().isEmpty()) {
             failOpen(QStringLiteral("the pictures of channel %1 have no size").arg(c));
             return;
         }
@@ -231,6 +229,8 @@ void Player::finishOpen()
         failOpen(QStringLiteral("the clip has no length"));
         return;
     }
+    publishSizes();
+    applyVolume();
     s_channelCount = channels;
     s_videoSizes[0] = s_videoSizes[1] = QSize(0, 0);
     for (int c = 0; c < channels; ++c)

@@ -194,13 +194,21 @@ bool Player::isRunning() const
            && state == GST_STATE_PLAYING;
 }
 
+// The longest of the video streams: a damaged index can make another stream (the sound) claim
+// hours that the data does not hold. Without an answer from them, the pipeline's.
 qint64 Player::lengthMs() const
 {
-    gint64 duration = 0;
-    if (!m_pipeline || m_stage != OpenStage::Idle || m_broken
-        || !gst_element_query_duration(m_pipeline, GST_FORMAT_TIME, &duration) || duration < 0)
+    if (!m_pipeline || m_stage != OpenStage::Idle || m_broken)
         return 0;
-    return duration / kNsPerMs;
+    gint64 longest = -1;
+    for (const auto &renderer : m_renderer) {
+        gint64 duration = -1;
+        if (renderer && gst_element_query_duration(renderer->sink(), GST_FORMAT_TIME, &duration))
+            longest = qMax(longest, duration);
+    }
+    if (longest < 0 && !gst_element_query_duration(m_pipeline, GST_FORMAT_TIME, &longest))
+        return 0;
+    return qMax<gint64>(0, longest) / kNsPerMs;
 }
 
 // Once the clip has played to its end the position is its length, which is how the viewer

@@ -73,7 +73,8 @@ void MainWindow::onClipOpenFailed(Clip *clip, const QString &reason, const QStri
     m_frontBig = true;
     m_view1->close();
     m_view2->close();
-    // Nothing of an earlier clip stays on the map.
+    // Nothing of an earlier clip stays on the map: the marker goes back to the default position.
+    m_mapPane->setPosition(0, 0);
     m_mapPane->setMapShown(false);
     qCWarning(lcViewer).noquote() << "cannot open" << (clip ? clip->file().filePath() : QString()) << ":" << reason;
     QString text = Messages::openClipFailed();

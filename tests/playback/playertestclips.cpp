@@ -22,17 +22,32 @@ QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// The size of the video track's sample `index` becomes 2 GiB: the clip opens, and the demuxer
-// fails when playback reaches that sample.
-QByteArray damaged(QByteArray clip, int index)
+// Every box `name` of an MP4 file (version 0) gets 0 in its 32-bit field at `offset` from the box's
+// type.
+QByteArray zeroField(QByteArray mp4, const QByteArray &name, int offset)
 {
-    const qsizetype table = clip.indexOf("stsz");
-    const qsizetype entry = table + 16 + 4 * index;
-    if (table < 0 || entry + 4 > clip.size())
+    for (qsizetype at = mp4.indexOf(name); at >= 0; at = mp4.indexOf(name, at + 4)) {
+        if (at + offset + 4 <= mp4.size())
+            mp4.replace(at + offset, 4, QByteArray(4, '\0'));
+    }
+    return mp4;
+}
+
+// The AVI's last sound entry of its index (id "NNwb") claims 2 GiB.
+QByteArray withHugeSoundEntry(QByteArray avi)
+{
+    const qsizetype index = avi.lastIndexOf("idx1");
+    qsizetype last = -1;
+    for (qsizetype at = avi.indexOf("wb", index); index >= 0 && at >= 0; at = avi.indexOf("wb", at + 1)) {
+        const qsizetype entry = at - 2;
+        if ((entry - index - 8) % 16 == 0 && entry + 16 <= avi.size())
+            last = entry;
+    }
+    if (last < 0)
         return QByteArray();
-    const char huge[4] = {char(0x7f), char(0xff), char(0xff), char(0xff)};
-    clip.replace(entry, 4, huge, 4);
-    return clip;
+    const char huge[4] = {char(0xff), char(0xff), char(0xff), char(0x7f)};
+    avi.replace(last + 12, 4, huge, 4);
+    return avi;
 }
 
 } // namespace
@@ -81,13 +96,20 @@ bool PlayerTestClips::create(QString *error)
         const QByteArray one = readFile(path(mp4One()));
         ok = ok && writeFile(path(mp4NamedAvi()), one) && writeFile(path(mp4CapitalName()), one)
              && writeFile(path(truncatedMp4()), one.left(one.size() / 2));
+        // Durations: mvhd and mdhd at 16 bytes after the type, tkhd at 20.
+        ok = ok && writeFile(path(mp4WithoutLength()), zeroField(zeroField(zeroField(one, "mvhd", 20), "mdhd", 20), "tkhd", 24));
+        // Sample counts of every table at 8 (12 for stsz): the tracks hold nothing.
+        QByteArray empty = zeroField(one, "stsz", 12);
+        for (const char *table : {"stts", "stss", "stsc", "stco"})
+            empty = zeroField(empty, table, 8);
+        ok = ok && writeFile(path(mp4WithoutPictures()), empty);
         // Long enough that the damaged sample lies beyond what opening reads ahead.
         clipSpec.channels = {second};
         clipSpec.audio = false;
         clipSpec.frames = Frames * 3;
         const QString damagedPath = path(damagedMp4());
         ok = ok && MediaGen::writeMp4(damagedPath, clipSpec, error)
-             && writeFile(damagedPath, damaged(readFile(damagedPath), Frames * 3 - 8));
+             && writeFile(damagedPath, MediaGen::withHugeSample(readFile(damagedPath), Frames * 3 - 8));
         clipSpec.audio = true;
         clipSpec.frames = Frames;
         clipSpec.channels = {first};
@@ -109,6 +131,8 @@ bool PlayerTestClips::create(QString *error)
             clipSpec.fps = fps;
             ok = ok && MediaGen::writeAvi(path(aviAtRate(fps)), clipSpec, error);
         }
+        const QByteArray hours = withHugeSoundEntry(readFile(path(aviTwo())));
+        ok = ok && !hours.isEmpty() && writeFile(path(aviWithHoursOfSound()), hours);
         clipSpec.fps = Fps;
     }
     return ok;

@@ -37,6 +37,11 @@ public:
     static QString truncatedMp4() { return QStringLiteral("REC_2012_05_14_10_30_30.mp4"); }
     static QString textAvi() { return QStringLiteral("REC_2012_05_14_10_31_30.avi"); }
     static QString damagedMp4() { return QStringLiteral("REC_2012_05_14_10_32_30.mp4"); }
+    // An MP4 whose headers claim no length; one whose video track lost its samples; an AVI whose
+    // index claims hours of sound for its 2 s.
+    static QString mp4WithoutLength() { return QStringLiteral("REC_2012_05_14_10_34_30.mp4"); }
+    static QString mp4WithoutPictures() { return QStringLiteral("REC_2012_05_14_10_35_30.mp4"); }
+    static QString aviWithHoursOfSound() { return QStringLiteral("REC_2012_05_14_10_36_30.avi"); }
     // One channel (320x180) at another frame rate (10 or 30 per second), 30 pictures.
     static QString mp4AtRate(int fps) { return QStringLiteral("REC_2012_05_14_10_40_%1.mp4").arg(fps); }
     static QString aviAtRate(int fps) { return QStringLiteral("REC_2012_05_14_10_41_%1.avi").arg(fps); }

@@ -15,6 +15,7 @@
 #include "viewer/videogeometry.h"
 #include "viewer/videoview.h"
 #include "viewer/widgetprogressa.h"
+#include "viewer/widgetvolume.h"
 
 #include <QApplication>
 #include <QDir>
@@ -128,12 +129,19 @@ private slots:
     void looseFilePlays();
     void timelineClickThroughWindowSeeks();
     void closingWhileOpening();
+    void unplayableClipWarnsAndClearsTheMap();
+    void errorWhilePlayingStopsAndPlayReopens();
+    void volumeAndMuteReachTheClipsSound();
+    void stopResetsTheSpeedGauge();
+    void quickSwitchingOpensTheLastClipOnly();
     void pressesOnAndAroundTheDashboard_data();
     void pressesOnAndAroundTheDashboard();
 
 private:
     QString card() const { return m_card.path(); }
+    QString troubleCard() const { return m_trouble.path(); }
     QTemporaryDir m_card;
+    QTemporaryDir m_trouble; // a good clip, one that is not a clip at all, one that breaks while playing
     QTemporaryDir m_scratch;
     std::unique_ptr<MainWindow> m_window;
     QStringList m_warnings;
@@ -166,6 +174,23 @@ void TestMainWindow::initTestCase()
     QVERIFY(empty.open(QIODevice::WriteOnly));
     empty.close();
     qputenv("QRD7700_CARDS", QFile::encodeName(card()));
+
+    QVERIFY2(writeTelemetryAvi(troubleCard() + QStringLiteral("/REC_2012_05_14_11_00_00.avi"), &error), qPrintable(error));
+    QFile garbage(troubleCard() + QStringLiteral("/REC_2012_05_14_11_01_00.mp4"));
+    QVERIFY(garbage.open(QIODevice::WriteOnly));
+    QVERIFY(garbage.write(QByteArray("not a clip, only a name like one\n").repeated(300)) > 0);
+    garbage.close();
+    MediaGen::ClipSpec broken = one;
+    broken.frames = 90;
+    broken.audio = true;
+    const QString brokenPath = troubleCard() + QStringLiteral("/REC_2012_05_14_11_02_00.mp4");
+    QVERIFY2(MediaGen::writeMp4(brokenPath, broken, &error), qPrintable(error));
+    QFile brokenFile(brokenPath);
+    QVERIFY(brokenFile.open(QIODevice::ReadWrite));
+    const QByteArray damaged = MediaGen::withHugeSample(brokenFile.readAll(), 82);
+    QVERIFY(!damaged.isEmpty());
+    QVERIFY(brokenFile.seek(0) && brokenFile.write(damaged) == damaged.size());
+    brokenFile.close();
 
     // Warning boxes are answered at once and remembered.
     connect(&m_warningCloser, &QTimer::timeout, this, [this] {
@@ -479,6 +504,95 @@ void TestMainWindow::pressesOnAndAroundTheDashboard()
     }
     QCOMPARE(m_window->dashboard()->isEnabled(), withClip);
     QVERIFY(m_window->isVisible());
+    QVERIFY(m_warnings.isEmpty());
+}
+
+// A clip that cannot be opened warns once, and the map forgets the clip before it.
+void TestMainWindow::unplayableClipWarnsAndClearsTheMap()
+{
+    m_window->openFolder(troubleCard());
+    QTRY_VERIFY(qAbs(m_window->mapPane()->latitude() - kLatitude) < 1e-5);
+    m_window->playSelectClip(1);
+    QTRY_COMPARE(m_warnings, QStringList{QStringLiteral("파일 재생이 실패하였습니다.")});
+    QVERIFY(!m_window->isPlaying());
+    QVERIFY(!m_window->player()->clip());
+    QCOMPARE(m_window->mapPane()->latitude(), MapView::kDefaultLatitude);
+    QCOMPARE(m_window->mapPane()->longitude(), MapView::kDefaultLongitude);
+    QCOMPARE(m_window->clipList()->currentRow(), 1);
+    // The next clip plays as usual.
+    m_window->OnSlotsnext_file();
+    QTRY_VERIFY(rowIsOpen(*m_window, 2));
+    QVERIFY(m_window->isPlaying());
+}
+
+// A clip that breaks in the middle stops with the reason shown, the window stopped; Play opens
+// it again and plays.
+void TestMainWindow::errorWhilePlayingStopsAndPlayReopens()
+{
+    m_window->openFolder(troubleCard());
+    m_window->playSelectClip(2);
+    QTRY_VERIFY(rowIsOpen(*m_window, 2));
+    m_window->OnSlotsProgress(4800); // near the broken picture
+    QTRY_VERIFY_WITH_TIMEOUT(!m_warnings.isEmpty(), 20000);
+    QCOMPARE(m_warnings.size(), 1);
+    QVERIFY(m_warnings.first().startsWith(QStringLiteral("파일 재생이 실패하였습니다.\n\n")));
+    QVERIFY(m_warnings.first().size() > QStringLiteral("파일 재생이 실패하였습니다.\n\n").size());
+    QVERIFY(!m_window->isPlaying());
+    QVERIFY(m_window->button(Button::Play)->isVisible());
+    QVERIFY(!m_window->button(Button::Pause)->isVisible());
+    QVERIFY(m_window->player()->isBroken());
+
+    m_window->OnSlotsplay();
+    QVERIFY(m_window->isPlaying());
+    QTRY_VERIFY(rowIsOpen(*m_window, 2) && !m_window->player()->isBroken());
+    QTRY_VERIFY(MediaGen::readFrameMark(m_window->player()->rendererPicture(0)).frame > 3);
+    QVERIFY(m_window->isPlaying());
+    QCOMPARE(m_warnings.size(), 1);
+}
+
+// The volume bar and the mute button set the clip's own sound level, also for the next clip; the
+// system's mixer is not part of it.
+void TestMainWindow::volumeAndMuteReachTheClipsSound()
+{
+    m_window->openFolder(troubleCard());
+    QTRY_VERIFY(rowIsOpen(*m_window, 0));
+    Player *player = m_window->player();
+    QCOMPARE(player->appliedVolume(), 1.0); // full until the bar is used
+    const double half = 5 * 6553 / 65535.0; // level 5 of the bar
+    m_window->volumeSlider()->setLevel(5);
+    QVERIFY(qAbs(player->appliedVolume() - half) < 1e-6);
+    m_window->OnSlotsvolume();
+    QVERIFY(!m_window->volumeSlider()->isEnabled());
+    QCOMPARE(player->appliedVolume(), 0.0);
+    m_window->playSelectClip(2);
+    QTRY_VERIFY(rowIsOpen(*m_window, 2));
+    QCOMPARE(player->appliedVolume(), 0.0); // still muted
+    m_window->OnSlotsvolume();
+    QCOMPARE(m_window->volumeSlider()->level(), 5);
+    QVERIFY(qAbs(player->appliedVolume() - half) < 1e-6);
+}
+
+void TestMainWindow::stopResetsTheSpeedGauge()
+{
+    m_window->openFolder(card());
+    QTRY_COMPARE(m_window->dashboard()->speed(), 100);
+    m_window->OnSlotsstop();
+    QCOMPARE(m_window->dashboard()->speed(), 0);
+    QCOMPARE(m_window->dashboard()->timeText().left(5), QStringLiteral("00:00"));
+}
+
+// Rows changed faster than clips open: only the last one is opened and plays; nothing answers late.
+void TestMainWindow::quickSwitchingOpensTheLastClipOnly()
+{
+    m_window->openFolder(card());
+    for (int i = 0; i < 12; ++i)
+        m_window->OnSlotsnext_file();
+    const int last = m_window->clipList()->currentRow();
+    QCOMPARE(last, 12 % 4);
+    QTRY_VERIFY(rowIsOpen(*m_window, last));
+    QTRY_VERIFY(MediaGen::readFrameMark(m_window->player()->rendererPicture(0)).frame > 2);
+    QCOMPARE(m_window->clipList()->currentRow(), last);
+    QVERIFY(m_window->isPlaying());
     QVERIFY(m_warnings.isEmpty());
 }
 

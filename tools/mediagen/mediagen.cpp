@@ -165,6 +165,17 @@ bool writeMp4(const QString &path, const ClipSpec &clipSpec, QString *error)
     return run(description, path, clipSpec, error);
 }
 
+QByteArray withHugeSample(QByteArray mp4, int index)
+{
+    const qsizetype table = mp4.indexOf("stsz");
+    const qsizetype entry = table + 16 + 4 * qsizetype(index);
+    if (table < 0 || index < 0 || entry + 4 > mp4.size())
+        return QByteArray();
+    const char huge[4] = {char(0x7f), char(0xff), char(0xff), char(0xff)};
+    mp4.replace(entry, 4, huge, 4);
+    return mp4;
+}
+
 bool writeAvi(const QString &path, const ClipSpec &clipSpec, QString *error)
 {
     ClipWriter::ClipDescription description;

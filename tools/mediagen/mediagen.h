@@ -33,6 +33,9 @@ QStringList missingForMp4(bool audio = true);
 QStringList missingForAvi();
 
 bool writeMp4(const QString &path, const ClipSpec &clipSpec, QString *error = nullptr);
+// An MP4 clip whose first track's sample `index` claims a size of 2 GiB: the clip opens, and the
+// demuxer fails when playback reaches that sample. Empty when the clip has no such sample.
+QByteArray withHugeSample(QByteArray mp4, int index);
 bool writeAvi(const QString &path, const ClipSpec &clipSpec, QString *error = nullptr);
 
 // The picture of `frame` on `channel` (Format_RGB32).
