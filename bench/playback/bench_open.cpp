@@ -1,0 +1,187 @@
+// How long the viewer's event loop stalls while its playback controller opens a clip: a valid
+// one-minute 1080p AVI, a file that is not a clip, and a clip that fails while it prerolls. A 5 ms
+// timer measures the gaps of the event loop; the longest gap is the stall a user would feel. For
+// the valid clip it also prints the time from the click to the first picture on screen.
+#include "benchclip.h"
+
+#include "catalogue/clip.h"
+#include "playback/mediaframework.h"
+#include "playback/player.h"
+#include "viewer/playbackcontroller.h"
+#include "viewer/videoview.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QTimer>
+
+namespace {
+
+// Records the longest gap between the ticks of a 5 ms timer.
+class StallMeter : public QObject
+{
+public:
+    StallMeter()
+    {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setInterval(5);
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            m_longest = qMax(m_longest, m_sinceTick.restart());
+        });
+    }
+    void start()
+    {
+        m_longest = 0;
+        m_sinceTick.start();
+        m_timer.start();
+    }
+    qint64 stop()
+    {
+        m_timer.stop();
+        return qMax(m_longest, m_sinceTick.elapsed());
+    }
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_sinceTick;
+    qint64 m_longest = 0;
+};
+
+struct OpenResult
+{
+    bool opened = false;
+    qint64 longestStallMs = 0;
+    qint64 firstPictureMs = -1;
+};
+
+// Opens `path` through the controller, as a click on a list row does, and waits for the answer (and
+// for the first picture of an opened clip) while the meter runs.
+OpenResult openOnce(PlaybackController &controller, VideoView &view, const QString &path)
+{
+    OpenResult result;
+    Clip clip{QFileInfo(path)};
+    QEventLoop loop;
+    QElapsedTimer clock;
+    bool answered = false;
+    auto finishWhenShown = [&] {
+        if (result.opened && view.player()->pictureSerial(0) > 0 && result.firstPictureMs < 0) {
+            result.firstPictureMs = clock.elapsed();
+            loop.quit();
+        }
+    };
+    const auto c1 = QObject::connect(&controller, &PlaybackController::opened, &loop, [&] {
+        answered = true;
+        result.opened = true;
+        finishWhenShown();
+    });
+    const auto c2 = QObject::connect(&controller, &PlaybackController::openFailed, &loop, [&] {
+        answered = true;
+        loop.quit();
+    });
+    const auto c3 = QObject::connect(view.player(), &Player::pictureShown, &loop, finishWhenShown);
+    QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+    StallMeter meter;
+    meter.start();
+    clock.start();
+    controller.open(&clip);
+    if (!answered)
+        loop.exec();
+    result.longestStallMs = meter.stop();
+    QObject::disconnect(c1);
+    QObject::disconnect(c2);
+    QObject::disconnect(c3);
+    controller.close();
+    return result;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QRD7700_AUDIO_SINK", "fakesink");
+    if (!MediaFramework::initialise())
+        return 1;
+    QApplication app(argc, argv);
+    QTextStream out(stdout);
+    const int fps = argc > 1 ? QByteArray(argv[1]).toInt() : 10;
+    QTemporaryDir dir;
+
+    const QString valid = dir.filePath(QStringLiteral("REC_2012_05_14_10_20_30.avi"));
+    MediaGen::ClipSpec clipSpec;
+    clipSpec.channels = {QSize(1920, 1080)};
+    clipSpec.fps = fps;
+    clipSpec.frames = 60 * fps;
+    clipSpec.audio = true;
+    clipSpec.telemetry = true;
+    if (!Bench::writeClip(valid, clipSpec))
+        return 1;
+    const QString garbage = dir.filePath(QStringLiteral("REC_2012_05_14_10_21_30.avi"));
+    QFile junk(garbage);
+    if (!junk.open(QIODevice::WriteOnly) || junk.write(QByteArray(1 << 20, 'x')) != 1 << 20)
+        return 1;
+    junk.close();
+    // An MP4 whose first picture claims 2 GiB: the demuxer fails while the clip prerolls.
+    const QString failing = dir.filePath(QStringLiteral("REC_2012_05_14_10_22_30.mp4"));
+    MediaGen::ClipSpec small;
+    small.channels = {QSize(320, 180)};
+    if (!Bench::writeClip(failing, small))
+        return 1;
+    QFile clipFile(failing);
+    if (!clipFile.open(QIODevice::ReadWrite))
+        return 1;
+    const QByteArray broken = MediaGen::withHugeSample(clipFile.readAll(), 0);
+    if (broken.isEmpty() || !clipFile.seek(0) || clipFile.write(broken) != broken.size())
+        return 1;
+    clipFile.close();
+
+    VideoView view1;
+    VideoView view2;
+    view1.resize(640, 360);
+    view2.resize(320, 180);
+    view1.show();
+    view2.show();
+    PlaybackController controller(&view1, &view2);
+    Bench::printLoad();
+    openOnce(controller, view1, valid); // the first open loads the plugins
+
+    struct Case
+    {
+        const char *name;
+        QString path;
+        bool opens;
+    };
+    const Case cases[] = {{"valid 1-minute 1080p AVI", valid, true},
+                          {"garbage under a clip's name", garbage, false},
+                          {"clip failing in preroll", failing, false}};
+    qint64 worstStall = 0;
+    qint64 firstPicture = -1;
+    bool asExpected = true;
+    for (const Case &c : cases) {
+        qint64 stall = 0;
+        qint64 picture = -1;
+        for (int round = 0; round < 3; ++round) {
+            const OpenResult result = openOnce(controller, view1, c.path);
+            asExpected = asExpected && result.opened == c.opens;
+            stall = qMax(stall, result.longestStallMs);
+            if (result.firstPictureMs >= 0)
+                picture = picture < 0 ? result.firstPictureMs : qMin(picture, result.firstPictureMs);
+        }
+        out << QStringLiteral("%1: %2, longest event-loop stall %3 ms")
+                   .arg(QLatin1String(c.name), c.opens ? QStringLiteral("opened") : QStringLiteral("refused"))
+                   .arg(stall);
+        if (picture >= 0)
+            out << QStringLiteral(", click to first picture %1 ms").arg(picture);
+        out << Qt::endl;
+        worstStall = qMax(worstStall, stall);
+        if (c.opens)
+            firstPicture = picture;
+    }
+    out << QStringLiteral("longest stall %1 ms (target <= 50), click to first picture %2 ms (target <= 150)")
+               .arg(worstStall).arg(firstPicture)
+        << Qt::endl;
+    return asExpected && worstStall <= 50 && firstPicture >= 0 && firstPicture <= 150 ? 0 : 2;
+}
