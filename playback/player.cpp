@@ -249,17 +249,21 @@ void Player::failOpen(const QString &why, bool fromSound)
 {
     if (!m_openingClip)
         return;
-    qCWarning(lcMedia).noquote() << "cannot open" << m_openingClip->file().fileName() << "with"
-                                 << recipeName(m_recipe) << (m_withSound ? "" : "(without sound)") << ":" << why;
+    const QString attempt = QStringLiteral("%1 with %2%3: %4")
+                                .arg(m_openingClip->file().fileName(), recipeName(m_recipe),
+                                     m_withSound ? QString() : QStringLiteral(" (without sound)"), why);
     if (fromSound && m_withSound) {
+        qCDebug(lcMedia).noquote() << "the sound failed, opening without it:" << attempt;
         m_withSound = false;
         startRecipe(m_recipe);
         return;
     }
     if (m_recipe == Recipe::Avi) {
+        qCDebug(lcMedia).noquote() << "trying the fallback:" << attempt;
         startRecipe(Recipe::Fallback);
         return;
     }
+    qCWarning(lcMedia).noquote() << "cannot open" << attempt;
     m_error = why;
     m_missing.removeDuplicates();
     m_openingClip = nullptr;

@@ -14,11 +14,7 @@
 #include "viewer/videoview.h"
 #include "viewer/widgetprogressa.h"
 
-#include <QLoggingCategory>
-
 using ViewerLayout::Button;
-
-Q_LOGGING_CATEGORY(lcViewer, "qrd7700.viewer")
 
 namespace {
 
@@ -62,7 +58,8 @@ void MainWindow::onClipOpened(Clip *clip)
         showInformation(player->lengthMs(), 0);
 }
 
-void MainWindow::onClipOpenFailed(Clip *clip, const QString &reason, const QStringList &missing)
+// The player has logged the reason; the user is told, with what is missing when that is the cause.
+void MainWindow::onClipOpenFailed(Clip *clip, const QString &, const QStringList &missing)
 {
     if (clip) {
         m_dashboard->setDateText(clip->displayDate());
@@ -76,7 +73,6 @@ void MainWindow::onClipOpenFailed(Clip *clip, const QString &reason, const QStri
     // Nothing of an earlier clip stays on the map: the marker goes back to the default position.
     m_mapPane->setPosition(0, 0);
     m_mapPane->setMapShown(false);
-    qCWarning(lcViewer).noquote() << "cannot open" << (clip ? clip->file().filePath() : QString()) << ":" << reason;
     QString text = Messages::openClipFailed();
     if (!missing.isEmpty())
         text += QLatin1String("\n\n") + Messages::missingPlugins(missing);

@@ -17,6 +17,8 @@
 #include "viewer/widgetprogressa.h"
 #include "viewer/widgetvolume.h"
 
+#include <gst/gst.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -134,6 +136,7 @@ private slots:
     void volumeAndMuteReachTheClipsSound();
     void stopResetsTheSpeedGauge();
     void quickSwitchingOpensTheLastClipOnly();
+    void missingDecoderIsNamed();
     void pressesOnAndAroundTheDashboard_data();
     void pressesOnAndAroundTheDashboard();
 
@@ -594,6 +597,31 @@ void TestMainWindow::quickSwitchingOpensTheLastClipOnly()
     QCOMPARE(m_window->clipList()->currentRow(), last);
     QVERIFY(m_window->isPlaying());
     QVERIFY(m_warnings.isEmpty());
+}
+
+// Without a decoder for the pictures the warning says what is not installed.
+void TestMainWindow::missingDecoderIsNamed()
+{
+    m_window->openFolder(card());
+    QTRY_VERIFY(rowIsOpen(*m_window, 0));
+    GList *decoders = gst_element_factory_list_get_elements(
+        GST_ELEMENT_FACTORY_TYPE_DECODER | GST_ELEMENT_FACTORY_TYPE_MEDIA_VIDEO, GST_RANK_NONE);
+    QList<QPair<GstPluginFeature *, guint>> hidden;
+    for (GList *l = decoders; l; l = l->next) {
+        auto *feature = GST_PLUGIN_FEATURE(l->data);
+        hidden.append({GST_PLUGIN_FEATURE(gst_object_ref(feature)), gst_plugin_feature_get_rank(feature)});
+        gst_plugin_feature_set_rank(feature, GST_RANK_NONE);
+    }
+    gst_plugin_feature_list_free(decoders);
+    m_window->playSelectClip(3); // the H.264 clip
+    QTRY_VERIFY_WITH_TIMEOUT(!m_warnings.isEmpty(), 20000);
+    for (const auto &[feature, rank] : hidden) {
+        gst_plugin_feature_set_rank(feature, rank);
+        gst_object_unref(feature);
+    }
+    QCOMPARE(m_warnings.size(), 1);
+    QVERIFY2(m_warnings.first().startsWith(QStringLiteral("파일 재생이 실패하였습니다.\n\n")), qPrintable(m_warnings.first()));
+    QVERIFY2(m_warnings.first().contains(QLatin1String("H.264")), qPrintable(m_warnings.first()));
 }
 
 int main(int argc, char **argv)
