@@ -48,6 +48,21 @@ std::vector<ViewerShortcuts::Entry> buildTable()
     };
 }
 
+bool repeats(Command command)
+{
+    switch (command) {
+    case Command::FrameBack:
+    case Command::FrameForward:
+    case Command::SeekBack:
+    case Command::SeekForward:
+    case Command::ZoomIn:
+    case Command::ZoomOut:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 ViewerShortcuts::ViewerShortcuts(MainWindow *window)
@@ -58,8 +73,9 @@ ViewerShortcuts::ViewerShortcuts(MainWindow *window)
         auto *action = new QAction(window);
         action->setShortcuts(entry.keys);
         action->setShortcutContext(Qt::WindowShortcut);
-        // Auto-repeat keeps stepping frames and seeking while the key is held.
-        action->setAutoRepeat(true);
+        // A held key keeps stepping, seeking and zooming; everything else happens once per press
+        // (a held Space must not flicker between play and pause).
+        action->setAutoRepeat(repeats(entry.command));
         const Command command = entry.command;
         connect(action, &QAction::triggered, this, [this, command] { run(command); });
         window->addAction(action);

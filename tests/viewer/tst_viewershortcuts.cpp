@@ -175,6 +175,12 @@ void TestViewerShortcuts::spaceWhereverTheFocusIs()
     QTest::keyClick(target, Qt::Key_Space);
     QVERIFY(!m_window->isPlaying());
     QCOMPARE(m_window->clipList()->currentRow(), kLongRow); // the list did not take the key
+    // A held Space (the keyboard repeating it) plays once, instead of flickering.
+    QTest::keyPress(target, Qt::Key_Space);
+    for (int repeat = 0; repeat < 3; ++repeat)
+        QTest::simulateEvent(target, true, Qt::Key_Space, {}, QStringLiteral(" "), true);
+    QTest::keyRelease(target, Qt::Key_Space);
+    QVERIFY(m_window->isPlaying());
 }
 
 // Up and Down still move through the list; the clip selected opens as a click would open it.
@@ -201,6 +207,13 @@ void TestViewerShortcuts::arrowsStepOneFramePaused()
     press(Qt::Key_Left);
     QTRY_COMPARE(shownFrame(*m_window), 1);
     QCOMPARE(m_window->clipList()->currentRow(), kLongRow);
+    // Holding Right keeps stepping, one picture per repeat.
+    QWidget *list = m_window->clipList();
+    QTest::keyPress(list, Qt::Key_Right);
+    for (int repeat = 0; repeat < 3; ++repeat)
+        QTest::simulateEvent(list, true, Qt::Key_Right, {}, QString(), true);
+    QTest::keyRelease(list, Qt::Key_Right);
+    QTRY_COMPARE(shownFrame(*m_window), 5);
     // A step while playing pauses first.
     press(Qt::Key_Space);
     QTRY_VERIFY(shownFrame(*m_window) > 3);
