@@ -37,6 +37,8 @@ QVariant read(const Key &key)
 void write(const Key &key, const QVariant &value)
 {
     const QString file = ProgramSettings::filePath();
+    if (!file.isEmpty() && value == key.defaultValue && !QFileInfo::exists(file))
+        return; // defaults are not written, and no file is made for them
     if (file.isEmpty() || !QDir().mkpath(QFileInfo(file).path())) {
         qCWarning(lcConfig) << "no place for the program's settings" << file;
         return;

@@ -105,6 +105,9 @@ void TestLanguage::storedChoiceRoundTrip()
 
 void TestLanguage::settingsDefaultsAreNotWritten()
 {
+    ProgramSettings::setMaximized(false);
+    ProgramSettings::setLastFolder(QString());
+    QVERIFY(!QFile::exists(ProgramSettings::filePath()));
     ProgramSettings::setLastFolder(QStringLiteral("/media/카드/폴더"));
     ProgramSettings::setMaximized(true);
     ProgramSettings::setLanguage(QStringLiteral("kr"));

@@ -45,19 +45,19 @@ bool Card::create(QString *error)
     }
     QDir(path()).mkpath(QStringLiteral("REC"));
     QDir(path()).mkpath(QStringLiteral("EVENT"));
-    MediaGen::ClipSpec spec;
-    spec.fps = Fps;
-    spec.frames = LongClipMs * Fps / 1000;
-    spec.audio = true;
-    if (!MediaGen::writeAvi(clip(0), spec, error))
+    MediaGen::ClipSpec written;
+    written.fps = Fps;
+    written.frames = LongClipMs * Fps / 1000;
+    written.audio = true;
+    if (!MediaGen::writeAvi(clip(0), written, error))
         return false;
-    spec.frames = 2 * Fps;
-    spec.audio = false;
-    spec.channels = {QSize(320, 180), QSize(160, 90)};
-    if (!MediaGen::writeAvi(clip(1), spec, error))
+    written.frames = 2 * Fps;
+    written.audio = false;
+    written.channels = {QSize(320, 180), QSize(160, 90)};
+    if (!MediaGen::writeAvi(clip(1), written, error))
         return false;
-    spec.channels = {QSize(320, 180)};
-    return MediaGen::writeAvi(clip(2), spec, error);
+    written.channels = {QSize(320, 180)};
+    return MediaGen::writeAvi(clip(2), written, error);
 }
 
 QString Card::clip(int index) const
