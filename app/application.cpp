@@ -7,8 +7,10 @@
 #include "app/runmode.h"
 #include "playback/mediaframework.h"
 #include "settings/configwindow.h"
+#include "skin/dialogpalette.h"
 #include "viewer/mainwindow.h"
 #include "viewer/mapview.h"
+#include "viewer/viewersession.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -37,7 +39,9 @@ int runViewer(const RunModeChoice &choice, QSplashScreen &splash, InstanceServer
     window->show();
     QCoreApplication::processEvents();
     splash.finish(window.get());
+    ViewerSession::restore(*window);
     const int result = QApplication::exec();
+    ViewerSession::save(*window);
     // The window (and any player it owns) goes before the media framework does.
     window.reset();
     MediaFramework::shutdown();
@@ -78,6 +82,8 @@ int Application::run()
     QApplication::setApplicationName(QStringLiteral("qrd7700"));
     QApplication::setOrganizationName(QStringLiteral("QRD-7700"));
     QApplication::setWindowIcon(QIcon(QLatin1String(kIconPath)));
+    // The standard dialogs and the folder chooser take the skin's dark colours.
+    DialogPalette::apply({QStringLiteral("FolderBrowserDialog")});
     settleLanguage();
 
     auto splash = std::make_unique<QSplashScreen>(QPixmap(QLatin1String(kSplashPath)));

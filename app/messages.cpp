@@ -9,6 +9,11 @@ bool korean()
 {
     return currentLanguage() == QLatin1String("kr");
 }
+
+bool english()
+{
+    return currentLanguage() == QLatin1String("en");
+}
 } // namespace
 
 QString openClipFailed()
@@ -26,6 +31,31 @@ QString missingPlugins(const QStringList &names)
 QString saveFileCancelled()
 {
     return korean() ? QStringLiteral("파일 저장이 취소되었습니다.") : QStringLiteral("Save File Cancelled");
+}
+
+QString selectFolderFirst()
+{
+    return english() ? QStringLiteral("Please select a folder first.") : QStringLiteral("폴더를 먼저 선택해 주세요.");
+}
+
+QString filterAll()
+{
+    return english() ? QStringLiteral("All") : QStringLiteral("전체");
+}
+
+QString filterManual()
+{
+    return english() ? QStringLiteral("Man.") : QStringLiteral("수동");
+}
+
+QString filterDriving()
+{
+    return english() ? QStringLiteral("Drive") : QStringLiteral("주행");
+}
+
+QString filterParking()
+{
+    return english() ? QStringLiteral("Park.") : QStringLiteral("주차");
 }
 
 } // namespace Messages

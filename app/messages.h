@@ -14,7 +14,6 @@ inline QString suiteTitle() { return QStringLiteral("QRD-7700 Suite"); }
 inline QString snapshotTitle() { return QStringLiteral("QRD-7700"); }
 
 inline QString selectProperFolder() { return QStringLiteral("Please select proper folder"); }
-inline QString selectFolderFirst() { return QStringLiteral("폴더를 먼저 선택해 주세요."); }
 inline QString playFirst() { return QStringLiteral("Play first"); }
 // Exports of a clip's telemetry that would be empty.
 inline QString noPositionsInClip() { return QStringLiteral("no positions in this clip"); }
@@ -26,13 +25,16 @@ QString saveFileCancelled();
 // The line naming what is not installed to play a clip (plugin or decoder names).
 QString missingPlugins(const QStringList &names);
 
-inline QString filterAll() { return QStringLiteral("전체"); }
-inline QString filterManual() { return QStringLiteral("수동"); }
-inline QString filterDriving() { return QStringLiteral("주행"); }
-inline QString filterParking() { return QStringLiteral("주차"); }
+// Texts that are Korean unless the language code is "en", as the text table's are.
+QString selectFolderFirst();
+QString filterAll();
+QString filterManual();
+QString filterDriving();
+QString filterParking();
 
 inline QString openFileDialogTitle() { return QStringLiteral("Open QRD-7700"); }
-inline QString openFileDialogFilter() { return QStringLiteral("corvi-i Data Files (*.mp4)"); }
+// The recorder writes AVI clips too: the dialog offers them beside the MP4 pattern.
+inline QString openFileDialogFilter() { return QStringLiteral("corvi-i Data Files (*.mp4 *.avi)"); }
 inline QString saveFileDialogTitle() { return QStringLiteral("QRD-7700 Save File"); }
 inline QString saveFileDialogFilter() { return QStringLiteral("Image Files (*.png *.jpg)"); }
 

@@ -17,13 +17,13 @@ QString absoluteFolder(const QString &path)
 ClipCatalogue::ClipCatalogue(const QString &path)
     : m_path(path)
 {
-    scan(VolumeMap::current());
+    scan(VolumeMap::forFolder(m_path));
 }
 
 bool ClipCatalogue::rescan()
 {
     m_clips.clear();
-    scan(VolumeMap::current());
+    scan(VolumeMap::forFolder(m_path));
     return hasClips();
 }
 
@@ -45,7 +45,7 @@ void ClipCatalogue::scan(const VolumeMap &volumes)
 
 bool isProperFolder(const QString &path, const std::atomic<bool> *cancelled)
 {
-    return isProperFolder(path, VolumeMap::current(), cancelled);
+    return isProperFolder(path, VolumeMap::forFolder(path), cancelled);
 }
 
 // Any clip file counts here, empty ones included; the first one found ends the walk.

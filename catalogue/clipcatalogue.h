@@ -12,7 +12,8 @@ class VolumeMap;
 
 // One opened clip folder: its path and every clip file found there, keyed by bare file name in
 // QString order (so all EVS_ names come before all REC_ names, each group oldest first). The folder
-// itself is always scanned; a folder on a removable drive is searched through all its sub-folders.
+// itself is always scanned; a folder on a removable drive, and a copy of a card on a disk (a folder
+// holding REC or EVENT), is searched through all its sub-folders.
 // Owns its clips; everyone else holds plain pointers that die with the catalogue or its rescan.
 class ClipCatalogue
 {
@@ -39,7 +40,7 @@ private:
 };
 
 // The folder chooser's acceptance test: the folder holds a clip file (*.mp4, *.avi), or it lies on a
-// removable drive and one of its sub-folders does. Stops at the first hit. When `cancelled` is given
+// removable drive or is a copy of a card, and one of its sub-folders does. Stops at the first hit. When `cancelled` is given
 // and becomes true, the walk stops early and the answer is false.
 bool isProperFolder(const QString &path, const std::atomic<bool> *cancelled = nullptr);
 bool isProperFolder(const QString &path, const VolumeMap &volumes, const std::atomic<bool> *cancelled = nullptr);

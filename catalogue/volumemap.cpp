@@ -1,5 +1,10 @@
 #include "catalogue/volumemap.h"
 
+#include "catalogue/cardcopy.h"
+
+#include <QDir>
+#include <QFileInfo>
+
 #include <algorithm>
 
 namespace {
@@ -16,6 +21,17 @@ QString withoutTrailingSeparator(QString path)
 VolumeMap VolumeMap::current()
 {
     return VolumeMap(listRemovableDrives(), mountPoints());
+}
+
+VolumeMap VolumeMap::forFolder(const QString &folder)
+{
+    QList<RemovableDrive> drives = listRemovableDrives();
+    const QString root = QDir::cleanPath(QDir(folder).absolutePath());
+    const bool known = std::any_of(drives.cbegin(), drives.cend(),
+                                   [&root](const RemovableDrive &drive) { return drive.drive == root; });
+    if (!known && CardCopy::isCardCopy(root))
+        drives.append(RemovableDrive{root, QFileInfo(root).fileName(), QString()});
+    return VolumeMap(drives, mountPoints());
 }
 
 VolumeMap::VolumeMap(const QList<RemovableDrive> &drives, const QStringList &mountPoints)

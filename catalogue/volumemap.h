@@ -15,6 +15,9 @@ class VolumeMap
 public:
     // The drives of listRemovableDrives() and the mount points of all mounted file systems.
     static VolumeMap current();
+    // current(), and `folder` as one more card when it is a copy of a card on a disk (CardCopy), so
+    // that it is searched, and its REC and EVENT folders categorised, like the card itself.
+    static VolumeMap forFolder(const QString &folder);
 
     // Volume roots are `mountPoints` plus every drive of `drives`.
     VolumeMap(const QList<RemovableDrive> &drives, const QStringList &mountPoints);

@@ -1,6 +1,9 @@
 #include "settings/devicecard.h"
 
+#include "catalogue/cardcopy.h"
 #include "settings/cardfile.h"
+
+#include <QFileInfo>
 
 #include <QStringList>
 
@@ -83,10 +86,14 @@ DeviceModel clipModel(const QString &clipPath, const QList<RemovableDrive> &driv
         }
         return DeviceModel::NoModel;
     }
-    const RemovableDrive *holder = nullptr;
+    QString holder;
     for (const RemovableDrive &drive : drives) {
-        if (isOnDrive(clipPath, drive.drive) && (!holder || drive.drive.size() > holder->drive.size()))
-            holder = &drive;
+        if (isOnDrive(clipPath, drive.drive) && drive.drive.size() > holder.size())
+            holder = drive.drive;
     }
-    return holder ? cardModel(holder->drive) : DeviceModel::NoModel;
+    // A copy of a card on a disk (or inside a drive) answers with its own version file.
+    const QString copy = CardCopy::rootOf(QFileInfo(clipPath).absolutePath());
+    if (copy.size() > holder.size())
+        holder = copy;
+    return holder.isEmpty() ? DeviceModel::NoModel : cardModel(holder);
 }

@@ -40,7 +40,8 @@ std::optional<RemovableDrive> findCardDrive(const QList<RemovableDrive> &drives)
 bool isOnDrive(const QString &path, const QString &root);
 
 // The model of the recorder that recorded the clip at `clipPath`, from the version file of the drive
-// holding the clip (the innermost one when drives nest); NoModel when no drive holds it. For an empty
+// or card copy (CardCopy) holding the clip (the innermost one when they nest); NoModel when none
+// holds it. For an empty
 // path (no clip): Main when any of the drives is a QRD-7700 card. The first form looks at
 // listRemovableDrives().
 DeviceModel clipModel(const QString &clipPath);

@@ -121,6 +121,13 @@ int releasePosition(int rangeStartMs, int rangeEndMs, int releaseX, int width)
     return static_cast<int>(std::clamp<qint64>(position, INT_MIN, INT_MAX));
 }
 
+QString rateText(double rate)
+{
+    if (rate == 1.0 || rate <= 0)
+        return {};
+    return QStringLiteral("\u00d7") + QString::number(rate, 'g', 3);
+}
+
 QString accelerationText(int raw)
 {
     return QStringLiteral("%1").arg(raw * 4 / 512.0, 0, 'g', 3);

@@ -37,6 +37,9 @@ SpeedDigits speedDigits(int shownSpeed);
 // "mm:ss/mm:ss" of position and range end; minutes are not wrapped at 60.
 QString timeText(int positionMs, int rangeEndMs);
 
+// The playback speed beside the play time: "×2", "×0.5"; empty at normal speed.
+QString rateText(double rate);
+
 // x of the position marker on the strip.
 int markerX(int positionMs, int rangeEndMs, int width);
 

@@ -3,13 +3,18 @@
 #include "app/localconfig.h"
 #include "catalogue/clipcatalogue.h"
 
+#include <QCompleter>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QFutureWatcher>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
@@ -26,6 +31,7 @@ FolderBrowserDialog::FolderBrowserDialog(QWidget *parent)
     : QDialog(parent)
     , m_model(new QFileSystemModel(this))
     , m_tree(new QTreeView(this))
+    , m_path(new QLineEdit(this))
     , m_watcher(new QFutureWatcher<bool>(this))
 {
     setWindowTitle(QLatin1String(kTitle));
@@ -40,6 +46,15 @@ FolderBrowserDialog::FolderBrowserDialog(QWidget *parent)
     m_tree->header()->hide();
     m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
 
+    // The path field completes folder names and goes to the folder typed when Return is pressed.
+    m_path->setObjectName(QStringLiteral("pathEdit"));
+    auto *completionModel = new QFileSystemModel(this);
+    completionModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
+    completionModel->setRootPath(QStringLiteral("/"));
+    auto *completer = new QCompleter(completionModel, this);
+    m_path->setCompleter(completer);
+    m_path->installEventFilter(this);
+
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     m_ok = buttons->button(QDialogButtonBox::Ok);
     m_ok->setEnabled(false);
@@ -47,12 +62,21 @@ FolderBrowserDialog::FolderBrowserDialog(QWidget *parent)
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_path);
     layout->addWidget(m_tree);
     layout->addWidget(buttons);
     resize(420, 480);
 
     connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            &FolderBrowserDialog::startCheck);
+            &FolderBrowserDialog::onSelectionChanged);
+    m_tree->installEventFilter(this);
+    m_tree->viewport()->installEventFilter(this);
+    connect(m_tree->verticalScrollBar(), &QScrollBar::actionTriggered, this, [this] { m_keepInView = false; });
+    m_scrollTimer.setSingleShot(true);
+    m_scrollTimer.setInterval(0);
+    connect(&m_scrollTimer, &QTimer::timeout, this, &FolderBrowserDialog::scrollToSelection);
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, &FolderBrowserDialog::followSelection);
+    connect(m_model, &QAbstractItemModel::layoutChanged, this, &FolderBrowserDialog::followSelection);
     connect(m_watcher, &QFutureWatcher<bool>::finished, this, &FolderBrowserDialog::finishCheck);
 }
 
@@ -74,8 +98,63 @@ bool FolderBrowserDialog::selectFolder(const QString &path)
     for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent())
         m_tree->expand(parent);
     m_tree->setCurrentIndex(index);
-    m_tree->scrollTo(index);
+    m_keepInView = true;
+    scrollToSelection();
+    followSelection();
     return true;
+}
+
+void FolderBrowserDialog::onSelectionChanged()
+{
+    m_path->setText(QDir::toNativeSeparators(selectedPath()));
+    startCheck();
+}
+
+// The folders around the selection are read after it was selected, each one inserting and sorting
+// rows that push it out of view: until the user scrolls, clicks or types in the tree, every such
+// change brings the selection back into view once the tree has been laid out again.
+void FolderBrowserDialog::followSelection()
+{
+    if (m_keepInView)
+        m_scrollTimer.start();
+}
+
+void FolderBrowserDialog::scrollToSelection()
+{
+    if (m_keepInView && m_tree->currentIndex().isValid())
+        m_tree->scrollTo(m_tree->currentIndex(), QAbstractItemView::PositionAtCenter);
+}
+
+void FolderBrowserDialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    followSelection();
+}
+
+// Return in the path field goes to the folder typed and never closes the dialog: OK does that, once
+// the folder has been checked.
+bool FolderBrowserDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (watched == m_tree->viewport() && (type == QEvent::MouseButtonPress || type == QEvent::Wheel))
+        m_keepInView = false;
+    if (watched == m_tree && type == QEvent::KeyPress)
+        m_keepInView = false;
+    if (watched == m_path && type == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            goToTypedPath();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void FolderBrowserDialog::goToTypedPath()
+{
+    const QString typed = QDir::fromNativeSeparators(m_path->text().trimmed());
+    if (!typed.isEmpty() && selectFolder(QDir::cleanPath(typed)))
+        m_tree->setFocus();
 }
 
 QString FolderBrowserDialog::selectedPath() const

@@ -2,19 +2,22 @@
 
 #include <QDialog>
 #include <QString>
+#include <QTimer>
 
 #include <atomic>
 #include <memory>
 
 class QFileSystemModel;
+class QLineEdit;
 class QPushButton;
 class QTreeView;
 template <typename T>
 class QFutureWatcher;
 
-// The folder chooser's dialog: a tree of the computer's folders (no files, no way to make folders)
-// whose OK button is enabled exactly when the selected folder is a proper clip folder. The check runs
-// off the GUI thread, so a large card never freezes the dialog; OK stays disabled until it answers.
+// The folder chooser's dialog: a path field over a tree of the computer's folders (no files, no way
+// to make folders) whose OK button is enabled exactly when the selected folder is a proper clip
+// folder. The check runs off the GUI thread, so a large card never freezes the dialog; OK stays
+// disabled until it answers. The selected folder is kept in view while the tree loads around it.
 class FolderBrowserDialog : public QDialog
 {
     Q_OBJECT
@@ -29,24 +32,36 @@ public:
     QString selectedPath() const;
 
     QPushButton *okButton() const;
+    QLineEdit *pathField() const { return m_path; }
     // True while the selected folder is still being checked.
     bool isChecking() const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 signals:
     // The check of `path` ended; `proper` is the answer that now drives the OK button.
     void folderChecked(const QString &path, bool proper);
 
 private:
+    void onSelectionChanged();
+    void followSelection();
+    void scrollToSelection();
+    void goToTypedPath();
     void startCheck();
     void finishCheck();
     void cancelCheck();
 
     QFileSystemModel *m_model = nullptr;
     QTreeView *m_tree = nullptr;
+    QLineEdit *m_path = nullptr;
     QPushButton *m_ok = nullptr;
     QFutureWatcher<bool> *m_watcher = nullptr;
     QString m_checkedPath;
     bool m_checking = false;
+    bool m_keepInView = false; // the selection is brought back into view as the tree fills
+    QTimer m_scrollTimer;
     std::shared_ptr<std::atomic<bool>> m_cancel;
 };
 

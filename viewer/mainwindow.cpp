@@ -15,6 +15,8 @@
 #include "viewer/mapview.h"
 #include "viewer/playbackcontroller.h"
 #include "viewer/videoview.h"
+#include "viewer/viewerinput.h"
+#include "viewer/viewershortcuts.h"
 #include "viewer/widgetprogressa.h"
 #include "viewer/widgetvolume.h"
 
@@ -77,6 +79,9 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
     m_category = 0;
     m_filter = 0;
     setSelectorButtonsEnabled();
+    // Keys, the mouse wheel, double clicks and drops, beside the buttons.
+    new ViewerShortcuts(this);
+    new ViewerInput(this);
 }
 
 MainWindow::~MainWindow()
@@ -129,7 +134,7 @@ void MainWindow::createButtons()
         {Button::SwapViews, &MainWindow::OnSlotslist_screen},
     };
     for (const ViewerLayout::ButtonSpec &entry : ViewerLayout::buttonTable()) {
-        ClearButton *button = makeButton(this, entry.images, entry.toolTipRow >= 0 ? uiText(entry.toolTipRow) : QString());
+        ClearButton *button = makeButton(this, entry.images, toolTipFor(entry));
         button->setObjectName(QLatin1String(entry.objectName));
         m_buttons[entry.button] = button;
         if (const auto slot = handlers.find(entry.button); slot != handlers.end())
@@ -176,10 +181,14 @@ void MainWindow::applyTexts()
                                     Messages::filterParking()};
     for (int i = 0; i < 4; ++i)
         m_filterButtons[i]->setText(filterTexts[i]);
-    for (const ViewerLayout::ButtonSpec &entry : ViewerLayout::buttonTable()) {
-        if (entry.toolTipRow >= 0)
-            m_buttons[entry.button]->setToolTipText(uiText(entry.toolTipRow));
-    }
+    for (const ViewerLayout::ButtonSpec &entry : ViewerLayout::buttonTable())
+        m_buttons[entry.button]->setToolTipText(toolTipFor(entry));
+}
+
+// The text table's tool tip of the button with the keys that do the same.
+QString MainWindow::toolTipFor(const ViewerLayout::ButtonSpec &entry) const
+{
+    return ViewerShortcuts::toolTip(entry.button, entry.toolTipRow >= 0 ? uiText(entry.toolTipRow) : QString());
 }
 
 Player *MainWindow::player() const

@@ -58,6 +58,10 @@ public:
     int category() const { return m_category; }
     int filter() const { return m_filter; }
 
+    // Adds the files as entries of their own (as the open-file button does), enables the transport
+    // and plays the first of them.
+    void openFiles(const QStringList &paths);
+
 public slots:
     void openFolder(const QString &path);
     void closeFolder();
@@ -121,6 +125,7 @@ private:
     void showAllControls();
     void enableTransportControls(bool enabled);
     void applyTexts();
+    QString toolTipFor(const ViewerLayout::ButtonSpec &entry) const;
     VideoView *largeView() const;
     // Playback (mainwindowplayback.cpp)
     void setupPlaybackConnections();

@@ -103,6 +103,17 @@ void MainWindow::OnSlotsfolder_open()
         openFolder(browser.chosenPath());
 }
 
+void MainWindow::openFiles(const QStringList &paths)
+{
+    if (paths.isEmpty())
+        return;
+    const int first = m_clipList->count();
+    for (const QString &path : paths)
+        m_clipList->appendLooseFile(path);
+    enableTransportControls(true);
+    m_clipList->setCurrentRow(first); // opens and plays it
+}
+
 void MainWindow::OnSlotsfile_open()
 {
     const QString file = QFileDialog::getOpenFileName(this, Messages::openFileDialogTitle(), QString(),

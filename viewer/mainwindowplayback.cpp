@@ -36,6 +36,7 @@ void MainWindow::setupPlaybackConnections()
     connect(m_playback, &PlaybackController::tick, this, &MainWindow::OnTimeoutUpdate);
     connect(m_playback, &PlaybackController::pausedPictureShown, this, &MainWindow::showPausedPosition);
     connect(m_playback, &PlaybackController::clipEnded, this, &MainWindow::onClipEnded);
+    connect(m_playback, &PlaybackController::rateChanged, m_dashboard, &WidgetProgressA::setPlaybackRate);
 }
 
 void MainWindow::openClip(Clip *clip)

@@ -67,8 +67,10 @@ void MainWindow::OnSlotssnapshot()
         return;
     const ShownMoment moment = shownMoment(player(), m_dashboard);
     QString selectedFilter;
+    const QString proposed = Snapshot::proposedName(QDateTime::currentDateTime());
+    const QString folder = Snapshot::pictureFolder();
     const QString chosen = QFileDialog::getSaveFileName(this, Messages::saveFileDialogTitle(),
-                                                        Snapshot::proposedName(QDateTime::currentDateTime()),
+                                                        folder.isEmpty() ? proposed : folder + QLatin1Char('/') + proposed,
                                                         Messages::saveFileDialogFilter(), &selectedFilter);
     if (Snapshot::isCancelledName(chosen)) {
         warn(Messages::snapshotTitle(), Messages::saveFileCancelled());

@@ -51,6 +51,8 @@ MapView::MapView(QWidget *parent, std::unique_ptr<MapScriptRunner> scripts)
     , m_frameImage(Gfx::path(QStringLiteral("screen.png")))
 {
     setFont(skinFont(8));
+    // A file dropped on the map goes to the window, which opens it, instead of replacing the page.
+    m_webView->setAcceptDrops(false);
     MapSchemeHandler::installOn(m_webView->page()->profile());
     if (!m_scripts)
         m_scripts = std::make_unique<WebPageScriptRunner>(m_webView->page());

@@ -65,6 +65,11 @@ void PlaybackController::onOpened()
     m_view2->setVideoVisible(true);
     m_view2->setVideoSize(m_player->videoSize(1));
     m_player->setRate(1.0);
+    if (m_rate != 1.0) {
+        m_rate = 1.0;
+        applyVolume();
+        emit rateChanged(m_rate);
+    }
     m_player->stop();
     m_player->rewind();
     m_player->pause();
@@ -151,7 +156,50 @@ void PlaybackController::seek(qint64 positionMs)
 
 void PlaybackController::setVolume(double volume)
 {
-    m_view1->player()->setVolume(volume);
+    m_volume = volume;
+    applyVolume();
+}
+
+void PlaybackController::applyVolume()
+{
+    m_view1->player()->setVolume(m_rate == 1.0 ? m_volume : 0.0);
+}
+
+bool PlaybackController::setRate(double rate)
+{
+    Player *player = openPlayer();
+    if (!player || isOpening() || !player->setRate(rate))
+        return false;
+    if (rate != m_rate) {
+        m_rate = rate;
+        applyVolume();
+        emit rateChanged(m_rate);
+    }
+    return true;
+}
+
+const QList<double> &PlaybackController::rates()
+{
+    static const QList<double> speeds = {0.25, 0.5, 1.0, 2.0, 4.0};
+    return speeds;
+}
+
+// From a speed between the steps, the next step in that direction.
+double PlaybackController::steppedRate(double current, int direction)
+{
+    const QList<double> &speeds = rates();
+    if (direction > 0) {
+        for (double speed : speeds) {
+            if (speed > current)
+                return speed;
+        }
+        return speeds.last();
+    }
+    for (auto it = speeds.crbegin(); it != speeds.crend(); ++it) {
+        if (*it < current)
+            return *it;
+    }
+    return speeds.first();
 }
 
 void PlaybackController::setPlaying(bool playing)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
@@ -43,6 +44,15 @@ public:
     void seek(qint64 positionMs);
     // The program's own sound level 0 … 1, for this and every later clip.
     void setVolume(double volume);
+    // Playback speed (1.0 normal). The sound branch only resamples at other speeds (no tempo
+    // correction), so it is silent there and comes back at 1.0; the level set above is kept. A
+    // clip opens at 1.0. False when no clip is open or the player refused the speed.
+    bool setRate(double rate);
+    double rate() const { return m_rate; }
+    // The speeds offered, slowest first, and the next one from `current` in `direction` (-1 slower,
+    // +1 faster), staying at the ends.
+    static const QList<double> &rates();
+    static double steppedRate(double current, int direction);
 
 signals:
     // The clip is open, stopped on its first picture; playback follows when it was asked for.
@@ -55,6 +65,8 @@ signals:
     // A new picture is on screen while paused (after a step or a seek).
     void pausedPictureShown();
     void clipEnded();
+    // The playback speed changed (also back to 1.0 when a clip opens).
+    void rateChanged(double rate);
     // An error stopped the clip in the middle; it is in the stopped state.
     void playbackFailed(const QString &reason);
 
@@ -63,6 +75,7 @@ private:
     void onOpenFailed(const QString &reason);
     void onError(const QString &reason);
     void setPlaying(bool playing);
+    void applyVolume();
     Player *openPlayer() const;
 
     VideoView *m_view1;
@@ -71,5 +84,7 @@ private:
     Clip *m_clip = nullptr;
     bool m_playWhenOpened = false;
     bool m_playing = false;
+    double m_volume = 1.0;
+    double m_rate = 1.0;
     QTimer m_updateTimer;
 };

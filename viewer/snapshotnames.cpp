@@ -1,6 +1,8 @@
 #include "viewer/snapshotnames.h"
 
+#include <QDir>
 #include <QLocale>
+#include <QStandardPaths>
 
 #include <algorithm>
 
@@ -18,6 +20,15 @@ QString resolutionTag(int frameHeight)
 QString proposedName(const QDateTime &when)
 {
     return QStringLiteral("QRD-7700_") + QLocale().toString(when, QStringLiteral("yyyyMMddhhmmss'.jpg'"));
+}
+
+QString pictureFolder()
+{
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (pictures.isEmpty())
+        return {};
+    const QString folder = QDir(pictures).filePath(QStringLiteral("QRD-7700"));
+    return QDir().mkpath(folder) ? folder : QString();
 }
 
 bool isCancelledName(const QString &chosen)

@@ -18,6 +18,10 @@ QString resolutionTag(int frameHeight);
 // The name offered in the save dialog: "QRD-7700_yyyyMMddhhmmss.jpg" in the default locale.
 QString proposedName(const QDateTime &when);
 
+// Where the save dialog starts: the folder QRD-7700 in the desktop's pictures folder, created when
+// missing. Empty when it cannot be made (the dialog then starts where the program runs).
+QString pictureFolder();
+
 // True when the dialog's answer counts as cancelled (no name, or four characters or fewer).
 bool isCancelledName(const QString &chosen);
 

@@ -19,6 +19,7 @@ constexpr int kMeterOffsetX = -23;
 constexpr int kMeterY = 71;
 constexpr QSize kTextBox(82, 16);
 const QColor kTextColour(96, 96, 96);
+const QColor kRateColour(255, 160, 40); // the meter's orange: a speed other than normal stands out
 const QColor kAxisColours[] = {QColor(255, 0, 0), QColor(255, 255, 0), QColor(0, 0, 255)};
 
 QPixmap image(const QString &name)
@@ -109,6 +110,15 @@ void WidgetProgressA::rebuildTimeText()
 void WidgetProgressA::setDateText(const QString &text)
 {
     m_dateText = text;
+}
+
+void WidgetProgressA::setPlaybackRate(double rate)
+{
+    const QString text = Dashboard::rateText(rate);
+    if (text == m_rateText)
+        return;
+    m_rateText = text;
+    update();
 }
 
 void WidgetProgressA::setClipPath(const QString &path)
@@ -264,6 +274,11 @@ void WidgetProgressA::paintTexts(QPainter &painter, int x0) const
         painter.drawText(QRect(QPoint(x, y), kTextBox), Qt::AlignLeft, value);
     };
     text(x0 + 20, 86, m_timeText);
+    if (!m_rateText.isEmpty()) {
+        painter.setPen(kRateColour);
+        painter.drawText(QRect(QPoint(x0 + 96, 86), QSize(29, 16)), Qt::AlignLeft, m_rateText);
+        painter.setPen(kTextColour);
+    }
     text(x0 + 21, 127, m_modelText);
     text(x0 + 556, 102,
          m_dateText.isEmpty() ? QDate::currentDate().toString(QStringLiteral("yyyy.MM.dd")) : m_dateText);

@@ -37,6 +37,9 @@ public:
     void setTimePosition(int positionMs);
     QString timeText() const { return m_timeText; }
     void setDateText(const QString &text);
+    // The playback speed, shown beside the play time while it is not 1.0.
+    void setPlaybackRate(double rate);
+    QString rateText() const { return m_rateText; }
     // The clip on screen: its telemetry is read from there, and the model is shown only for a clip
     // on the recorder's card.
     void setClipPath(const QString &path);
@@ -104,6 +107,7 @@ private:
     bool m_timeTextStale = false;
     QString m_modelText = QStringLiteral("unknown");
     QString m_dateText;
+    QString m_rateText;
     QString m_clipPath;
     int m_speed = 0;
     bool m_speedUnitKm = true;

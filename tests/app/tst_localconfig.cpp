@@ -20,7 +20,7 @@ private slots:
     void emptyValueIsStillStored();
     void roundTripKeepsUnicode();
     void noDocumentsFolderMeansNoConfig();
-    void fixedPreferences();
+    void fixedSpeedUnit();
 
 private:
     QString documentsFolder() const;
@@ -113,15 +113,8 @@ void TestLocalConfig::noDocumentsFolderMeansNoConfig()
     QVERIFY(!loadLastFolder(path));
 }
 
-void TestLocalConfig::fixedPreferences()
+void TestLocalConfig::fixedSpeedUnit()
 {
-    QString code = QStringLiteral("xx");
-    QVERIFY(readStoredLanguage(code));
-    QCOMPARE(code, QStringLiteral("kr"));
-    storeLanguage(QStringLiteral("en"));
-    QVERIFY(readStoredLanguage(code));
-    QCOMPARE(code, QStringLiteral("kr"));
-
     QString unit;
     QVERIFY(readStoredSpeedUnit(unit));
     QCOMPARE(unit, QStringLiteral("km"));

@@ -15,6 +15,8 @@ private slots:
     void languageChoice();
     void outOfRange();
     void messagesFollowLanguage();
+    void fixedKoreanTextsInEnglish_data();
+    void fixedKoreanTextsInEnglish();
 };
 
 void TestTextTable::everyRow_data()
@@ -162,6 +164,28 @@ void TestTextTable::messagesFollowLanguage()
     // Any code other than "kr" gets the English message.
     setCurrentLanguage(QStringLiteral("de"));
     QCOMPARE(Messages::openClipFailed(), QStringLiteral("Failed to open clip file"));
+}
+
+void TestTextTable::fixedKoreanTextsInEnglish_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QStringList>("expected"); // the four filters, then the rescan message
+    const QStringList korean = {"전체", "수동", "주행", "주차", "폴더를 먼저 선택해 주세요."};
+    QTest::newRow("kr") << "kr" << korean;
+    QTest::newRow("en") << "en" << QStringList{"All", "Man.", "Drive", "Park.", "Please select a folder first."};
+    QTest::newRow("no code yet") << "" << korean;
+    QTest::newRow("EN is not en") << "EN" << korean;
+}
+
+// The fixed Korean texts have English forms shown exactly when the table shows English.
+void TestTextTable::fixedKoreanTextsInEnglish()
+{
+    QFETCH(QString, code);
+    QFETCH(QStringList, expected);
+    setCurrentLanguage(code);
+    QCOMPARE(QStringList({Messages::filterAll(), Messages::filterManual(), Messages::filterDriving(),
+                          Messages::filterParking(), Messages::selectFolderFirst()}),
+             expected);
 }
 
 QTEST_GUILESS_MAIN(TestTextTable)

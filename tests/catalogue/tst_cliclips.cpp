@@ -40,6 +40,9 @@ void TestCliClips::initTestCase()
     file(QStringLiteral("CARD/MOV0001.avi"));
     file(QStringLiteral("CARD/notes.txt"));
     QVERIFY(QDir().mkpath(m_dir.path() + QStringLiteral("/nothing")));
+    // A copy of a card on the disk, not listed as a card.
+    file(QStringLiteral("COPY/REC/REC_2012_05_14_10_20_30.mp4"));
+    file(QStringLiteral("COPY/EVENT/deep/EVS_2012_05_14_10_22_30.mp4"));
     // A name that would forge a line of its own, and a clip-named link to a file off the card.
     file(QStringLiteral("HOSTILE/EVS_x\n2\t-\tforged.mp4"));
     file(QStringLiteral("HOSTILE/REC_2012_05_14_10_00_01.mp4"));
@@ -64,6 +67,14 @@ void TestCliClips::clips_data()
     QTest::newRow("manual filter") << QStringList{"--filter", "manual", "@"} << recM << 0;
     QTest::newRow("parking filter shows none") << QStringList{"@", "--filter", "parking"} << "" << 0;
     QTest::newRow("sub-folder of the card") << QStringList{"@/REC", "--category", "rec"} << rec + recM << 0;
+    QTest::newRow("card copy on the disk")
+        << QStringList{"@/../COPY"}
+        << "2\t2012-05-14T10:22:30\t#/COPY/EVENT/deep/EVS_2012_05_14_10_22_30.mp4\n"
+           "1\t2012-05-14T10:20:30\t#/COPY/REC/REC_2012_05_14_10_20_30.mp4\n"
+        << 0;
+    QTest::newRow("card copy, REC category")
+        << QStringList{"@/../COPY", "--category", "rec"} << "1\t2012-05-14T10:20:30\t#/COPY/REC/REC_2012_05_14_10_20_30.mp4\n"
+        << 0;
     QTest::newRow("folder without clips") << QStringList{"@/../nothing"} << "" << 3;
     QTest::newRow("control characters escaped, links skipped")
         << QStringList{"@/../HOSTILE"}

@@ -112,19 +112,40 @@ void TestClipCatalogue::cardWithRecAndEvent()
     QCOMPARE(visibleClips(recOnly, NormalCategory, AllCauses).size(), 2);
 }
 
+// A card copied into a folder of a fixed disk, however deep: the folder holding REC and EVENT is
+// opened like the card (both searched, each its own category); one of its folders opened by itself is
+// a plain folder, and a folder named REC that is a link makes no copy.
 void TestClipCatalogue::copyOnFixedDisk()
 {
-    file(QStringLiteral("copy/REC/REC_2012_05_14_10_00_00.mp4"));
-    file(QStringLiteral("copy/EVENT/EVS_2012_05_14_11_00_00.mp4"));
-    const QString copy = path(QStringLiteral("copy"));
-    QVERIFY(!isProperFolder(copy)); // no clips in the folder itself, and not removable
-    QVERIFY(!ClipCatalogue(copy).hasClips());
-    QVERIFY(isProperFolder(path(QStringLiteral("copy/REC"))));
-
-    ClipCatalogue rec(path(QStringLiteral("copy/REC")));
+    file(QStringLiteral("disk/a/b/copy/REC/REC_2012_05_14_10_00_00.mp4"));
+    file(QStringLiteral("disk/a/b/copy/REC/old/REC_2012_05_14_09_00_00.mp4"));
+    file(QStringLiteral("disk/a/b/copy/EVENT/EVS_2012_05_14_11_00_00_I.mp4"));
+    file(QStringLiteral("disk/a/b/copy/other/EVS_2012_05_14_12_00_00.mp4"));
+    const QString copy = path(QStringLiteral("disk/a/b/copy"));
+    QVERIFY(isProperFolder(copy));
+    ClipCatalogue catalogue(copy);
+    QCOMPARE(relativePaths(catalogue, copy),
+             QStringList({QStringLiteral("EVENT/EVS_2012_05_14_11_00_00_I.mp4"),
+                          QStringLiteral("other/EVS_2012_05_14_12_00_00.mp4"),
+                          QStringLiteral("REC/old/REC_2012_05_14_09_00_00.mp4"),
+                          QStringLiteral("REC/REC_2012_05_14_10_00_00.mp4")}));
     using namespace ClipListFilter;
+    QCOMPARE(names(visibleClips(catalogue, NormalCategory, AllCauses)),
+             QStringList({QStringLiteral("REC_2012_05_14_09_00_00.mp4"), QStringLiteral("REC_2012_05_14_10_00_00.mp4")}));
+    QCOMPARE(names(visibleClips(catalogue, EventCategory, DrivingCause)),
+             QStringList({QStringLiteral("EVS_2012_05_14_11_00_00_I.mp4")}));
+    // The folders above the copy are no card.
+    QVERIFY(!isProperFolder(path(QStringLiteral("disk/a"))));
+
+    ClipCatalogue rec(path(QStringLiteral("disk/a/b/copy/REC")));
     QCOMPARE(visibleClips(rec, AllCategories, AllCauses).size(), 1);
     QVERIFY(visibleClips(rec, NormalCategory, AllCauses).isEmpty());
+
+    file(QStringLiteral("disk/linked/target/REC_2012_05_14_10_00_00.mp4"));
+    QVERIFY(QDir().mkpath(path(QStringLiteral("disk/fake"))));
+    QVERIFY(QFile::link(path(QStringLiteral("disk/linked/target")), path(QStringLiteral("disk/fake/REC"))));
+    QVERIFY(!isProperFolder(path(QStringLiteral("disk/fake"))));
+    QVERIFY(!ClipCatalogue(path(QStringLiteral("disk/fake"))).hasClips());
 }
 
 void TestClipCatalogue::zeroByteFiles()
@@ -198,10 +219,14 @@ void TestClipCatalogue::rescan()
     QVERIFY(QDir(path(QStringLiteral("CARD/EVENT"))).removeRecursively());
     QVERIFY(!catalogue.rescan());
     QVERIFY(!catalogue.hasClips());
-    // The card taken out of the listing: only the folder itself counts now.
-    file(QStringLiteral("CARD/REC/REC_2012_05_14_10_00_00.mp4"));
+    // The card taken out of the listing: only the folder itself counts now, unless it holds REC or
+    // EVENT, which makes it a copy of a card.
+    file(QStringLiteral("CARD/sub/REC_2012_05_14_10_00_00.mp4"));
     qunsetenv(kCardsVariable);
     QVERIFY(!catalogue.rescan());
+    file(QStringLiteral("CARD/EVENT/EVS_2012_05_14_10_00_00.mp4"));
+    QVERIFY(catalogue.rescan());
+    QCOMPARE(catalogue.clips().size(), size_t(2));
 }
 
 void TestClipCatalogue::properFolder_data()
@@ -214,7 +239,11 @@ void TestClipCatalogue::properFolder_data()
     QTest::newRow("card root, only a shortcut folder") << "CARD/x.lnk/REC_1.mp4" << "CARD" << false;
     QTest::newRow("card root, only other files") << "CARD/REC/REC_1.mov" << "CARD" << false;
     QTest::newRow("fixed disk, clip in the folder") << "disk/REC_1.mp4" << "disk" << true;
-    QTest::newRow("fixed disk, clip below") << "disk/REC/REC_1.mp4" << "disk" << false;
+    QTest::newRow("fixed disk, clip below") << "disk/a/REC_1.mp4" << "disk" << false;
+    QTest::newRow("card copy on a fixed disk, clip in its REC") << "disk/REC/REC_1.mp4" << "disk" << true;
+    QTest::newRow("card copy, clip deep in its EVENT") << "disk/EVENT/a/b/EVS_1.mp4" << "disk" << true;
+    QTest::newRow("card copy without clips") << "disk/REC/notes.txt" << "disk" << false;
+    QTest::newRow("lower-case rec folder is no copy") << "disk/rec/REC_1.mp4" << "disk" << false;
     QTest::newRow("missing folder") << "disk/REC_1.mp4" << "nothing" << false;
 }
 

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -119,6 +120,7 @@ class TestConfigWindow : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
     void loadsOneValueFiles();
@@ -151,6 +153,14 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     QStringList m_cards;
 };
+
+void TestConfigWindow::initTestCase()
+{
+    // The dialog builds in the language read at its construction: Korean here, whatever the desktop
+    // running the tests speaks, and no stored choice of the user's is read or written.
+    QStandardPaths::setTestModeEnabled(true);
+    qputenv("QRD7700_LANG", "kr");
+}
 
 void TestConfigWindow::init()
 {

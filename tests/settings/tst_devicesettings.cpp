@@ -46,6 +46,8 @@ private slots:
     void findCard();
     void clipModelFromItsCard_data();
     void clipModelFromItsCard();
+    void clipModelOfCardCopy_data();
+    void clipModelOfCardCopy();
     void pathOnDrive_data();
     void pathOnDrive();
     void fieldsByName();
@@ -657,6 +659,51 @@ void TestDeviceSettings::clipModelFromItsCard()
     const QString clip = clipDrive == -2   ? QString()
                          : clipDrive == -1 ? m_dir->filePath(name)
                                            : drives[clipDrive].drive + QStringLiteral("/REC/") + name;
+    QCOMPARE(int(clipModel(clip, drives)), model);
+}
+
+void TestDeviceSettings::clipModelOfCardCopy_data()
+{
+    QTest::addColumn<QString>("copyVersion");  // the copy's own update/version.txt; "-" for none
+    QTest::addColumn<QString>("driveVersion"); // of a drive holding the copy; "-" for no such drive
+    QTest::addColumn<QString>("clipFolder");   // below the copy
+    QTest::addColumn<int>("model");
+    const int main = int(DeviceModel::Main);
+    const int none = int(DeviceModel::NoModel);
+    QTest::newRow("copy on a disk, its own version") << "V1 QRD-7700" << "-" << "REC" << main;
+    QTest::newRow("copy on a disk, clip deep in EVENT") << "V1 QRD-7700" << "-" << "EVENT/a/b" << main;
+    QTest::newRow("copy on a disk without version") << "-" << "-" << "REC" << none;
+    QTest::newRow("copy of another model") << "V1 QRD-5500" << "-" << "REC" << none;
+    QTest::newRow("copy inside a drive without version") << "V1 QRD-7700" << "" << "REC" << main;
+    QTest::newRow("copy without version inside a QRD-7700 card") << "-" << "V1 QRD-7700" << "REC" << none;
+}
+
+// A card copied into a folder (on a disk or on another drive) names its recorder with its own
+// version file, the innermost one holding the clip.
+void TestDeviceSettings::clipModelOfCardCopy()
+{
+    QFETCH(QString, copyVersion);
+    QFETCH(QString, driveVersion);
+    QFETCH(QString, clipFolder);
+    QFETCH(int, model);
+    const auto write = [](const QString &path, const QString &text) {
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(text.toUtf8());
+    };
+    const QString drive = m_dir->filePath(QStringLiteral("stick"));
+    const QString copy = drive + QStringLiteral("/backup/2012/card");
+    QList<RemovableDrive> drives;
+    if (driveVersion != QLatin1String("-")) {
+        drives.append({drive, QString(), QStringLiteral("vfat")});
+        if (!driveVersion.isEmpty())
+            write(drive + QStringLiteral("/update/version.txt"), driveVersion);
+    }
+    if (copyVersion != QLatin1String("-"))
+        write(copy + QStringLiteral("/update/version.txt"), copyVersion);
+    const QString clip = copy + QLatin1Char('/') + clipFolder + QStringLiteral("/REC_2012_05_14_10_20_30.avi");
+    write(clip, QStringLiteral("clip"));
     QCOMPARE(int(clipModel(clip, drives)), model);
 }
 

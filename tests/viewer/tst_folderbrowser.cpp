@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -27,6 +28,9 @@ private slots:
     void okButtonFollowsFolder();
     void okButtonOffWhileChecking();
     void listsFoldersOnly();
+    void lastFolderScrolledIntoView();
+    void pathFieldGoesToFolder_data();
+    void pathFieldGoesToFolder();
     void browseStoresChoice();
     void browseCancelled();
 
@@ -54,6 +58,10 @@ void TestFolderBrowser::initTestCase()
     file(QStringLiteral("plain/notes.txt"));
     QVERIFY(QDir().mkpath(path(QStringLiteral("plain/sub"))));
     QVERIFY(QDir().mkpath(path(QStringLiteral("empty"))));
+    // Enough folders beside each other that the last ones are out of view at first.
+    for (int i = 0; i < 80; ++i)
+        QVERIFY(QDir().mkpath(path(QStringLiteral("many/f%1").arg(i, 2, 10, QLatin1Char('0')))));
+    file(QStringLiteral("many/f77/deep/REC_2012_05_14_10_00_00.mp4"));
     qputenv(kCardsVariable, path(QStringLiteral("CARD")).toLocal8Bit());
 }
 
@@ -76,7 +84,7 @@ void TestFolderBrowser::okButtonFollowsFolder_data()
     QTest::addColumn<bool>("enabled");
     QTest::newRow("card root, clips below") << "CARD" << true;
     QTest::newRow("folder holding a clip") << "plain" << true;
-    QTest::newRow("copy of a card on a fixed disk") << "copy" << false;
+    QTest::newRow("copy of a card on a fixed disk") << "copy" << true;
     QTest::newRow("REC folder of the copy") << "copy/REC" << true;
     QTest::newRow("empty folder") << "empty" << false;
 }
@@ -124,6 +132,66 @@ void TestFolderBrowser::listsFoldersOnly()
     QTRY_COMPARE(tree->model()->rowCount(plain), 1); // "sub"; the clip and the text file are not shown
     QCOMPARE(tree->model()->index(0, 0, plain).data().toString(), QStringLiteral("sub"));
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Browse For Folder"));
+}
+
+// The preselected folder sits far down a long list whose folders are read while the dialog shows:
+// it ends up in view, not somewhere below the visible rows.
+void TestFolderBrowser::lastFolderScrolledIntoView()
+{
+    FolderBrowserDialog dialog;
+    const QString target = path(QStringLiteral("many/f77/deep"));
+    QVERIFY(dialog.selectFolder(target));
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *tree = dialog.findChild<QTreeView *>(QStringLiteral("folderTree"));
+    // Once "many" has been read and sorted (f77 is its 78th row), the selection is on screen.
+    const auto settledInView = [tree] {
+        const QModelIndex f77 = tree->currentIndex().parent();
+        if (tree->model()->rowCount(f77.parent()) != 80 || f77.row() != 77)
+            return false;
+        tree->doItemsLayout();
+        return tree->viewport()->rect().contains(tree->visualRect(tree->currentIndex()));
+    };
+    QTRY_VERIFY(settledInView());
+    QCOMPARE(dialog.pathField()->text(), target);
+    QTRY_VERIFY(dialog.okButton()->isEnabled());
+}
+
+void TestFolderBrowser::pathFieldGoesToFolder_data()
+{
+    QTest::addColumn<QString>("typed"); // "@" stands for the temporary folder
+    QTest::addColumn<QString>("selected");
+    QTest::addColumn<bool>("enabled");
+    QTest::newRow("card") << "@/CARD" << "CARD" << true;
+    QTest::newRow("trailing separator and blanks") << "  @/copy/  " << "copy" << true;
+    QTest::newRow("dotted path") << "@/plain/sub/.." << "plain" << true;
+    QTest::newRow("folder without clips") << "@/empty" << "empty" << false;
+    QTest::newRow("missing folder keeps the selection") << "@/missing" << "many/f77/deep" << true;
+    QTest::newRow("file keeps the selection") << "@/plain/notes.txt" << "many/f77/deep" << true;
+}
+
+// Typing a path and pressing Return selects that folder (and checks it); it never closes the
+// dialog, nor accepts the folder selected before.
+void TestFolderBrowser::pathFieldGoesToFolder()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, selected);
+    QFETCH(bool, enabled);
+    FolderBrowserDialog dialog;
+    QVERIFY(dialog.selectFolder(path(QStringLiteral("many/f77/deep"))));
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QTRY_VERIFY(dialog.okButton()->isEnabled());
+    QSignalSpy accepted(&dialog, &QDialog::accepted);
+    QLineEdit *field = dialog.pathField();
+    field->setFocus();
+    field->setText(typed.replace(QLatin1Char('@'), m_dir.path()));
+    QTest::keyClick(field, Qt::Key_Return);
+    QCOMPARE(dialog.selectedPath(), path(selected));
+    QTRY_VERIFY(!dialog.isChecking());
+    QCOMPARE(dialog.okButton()->isEnabled(), enabled);
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(accepted.size(), 0);
 }
 
 bool TestFolderBrowser::browseAndPick(FolderBrowser &browser, const QString &folder, bool accept,

@@ -374,10 +374,14 @@ void TestMainWindow::snapshotWritesOneFilePerChannel()
     QTRY_VERIFY(rowIsOpen(*m_window, 0));
     QTRY_VERIFY(MediaGen::readFrameMark(m_window->player()->rendererPicture(0)).isValid());
     const QString chosen = m_scratch.filePath(QStringLiteral("shot"));
-    answerNextModal<QFileDialog>([chosen](QFileDialog *dialog) {
+    QString startFolder;
+    answerNextModal<QFileDialog>([chosen, &startFolder](QFileDialog *dialog) {
+        startFolder = dialog->directory().absolutePath();
         typeFileName(dialog, chosen);
     });
     m_window->OnSlotssnapshot();
+    // The dialog starts in the desktop's pictures folder, in a QRD-7700 folder made for it.
+    QCOMPARE(startFolder, QDir::home().filePath(QStringLiteral("Pictures/QRD-7700")));
     QVERIFY(!m_window->isPlaying());
     QVERIFY(m_warnings.isEmpty());
     const QImage front(m_scratch.filePath(QStringLiteral("shot-1ch-SD.jpg")));
@@ -629,6 +633,10 @@ int main(int argc, char **argv)
     MapView::registerUrlScheme();
     if (!MediaFramework::initialise())
         return 1;
+    // Snapshot folders and the program's settings go to a home of the test's own.
+    QTemporaryDir home;
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral(".config"))));
     QApplication app(argc, argv);
     QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     TestMainWindow test;

@@ -442,6 +442,10 @@ int main(int argc, char **argv)
     MapView::registerUrlScheme();
     if (!MediaFramework::initialise())
         return 1;
+    // Snapshot folders and the program's settings go to a home of the test's own.
+    QTemporaryDir home;
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral(".config"))));
     qputenv("QRD7700_MAP_TILES", ""); // no tile server in tests
     QApplication app(argc, argv);
     QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);

@@ -4,12 +4,19 @@
 // poppler's pdftoppm is installed). Unless QRD7700_MAP_TILES names a tile server, the map shows
 // blank tiles, so that it can zoom in to the route without one.
 //   qrd7700-screenshots CARD CLIPNAME SECONDS OUTDIR
+// With --window NAME only the window is saved, as NAME.png, in the language QRD7700_LANG (or the
+// stored one, or the desktop's) chooses; --rate R plays at that speed first:
+//   qrd7700-screenshots --window NAME [--rate R] FOLDER CLIPNAME SECONDS OUTDIR
+#include "app/language.h"
+#include "app/preferences.h"
 #include "playback/mediaframework.h"
 #include "playback/player.h"
 #include "viewer/cliplist.h"
 #include "viewer/cliplistmenu.h"
 #include "viewer/mainwindow.h"
 #include "viewer/mapview.h"
+#include "viewer/playbackcontroller.h"
+#include "skin/dialogpalette.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -107,6 +114,31 @@ void savePrintedPage(MainWindow &window, const QDir &out)
                                      QStringLiteral("-singlefile"), pdf, out.filePath(QStringLiteral("evidence-page"))});
 }
 
+// The window alone, playing the clip at `rate`, saved as NAME.png.
+int saveWindowOnly(const QString &name, double rate, const QStringList &args)
+{
+    QString code;
+    readStoredLanguage(code);
+    setCurrentLanguage(code);
+    MainWindow window(nullptr, Qt::FramelessWindowHint);
+    window.setWindowTitle(QStringLiteral("Viewer"));
+    window.show();
+    window.openFolder(args.at(0));
+    const auto found = window.clipList()->findItems(args.at(1), Qt::MatchExactly);
+    if (found.isEmpty()) {
+        std::fprintf(stderr, "no clip named %s\n", qPrintable(args.at(1)));
+        return 1;
+    }
+    window.clipList()->setCurrentItem(found.first());
+    runFor(1500);
+    window.playback()->setRate(rate);
+    window.OnSlotsProgress(args.at(2).toInt() * 1000);
+    runFor(3000);
+    QDir().mkpath(args.at(3));
+    window.grab().save(QDir(args.at(3)).filePath(name + QStringLiteral(".png")));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -117,7 +149,21 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     if (!qEnvironmentVariableIsSet("QRD7700_MAP_TILES"))
         qputenv("QRD7700_MAP_TILES", blankTileUrl());
-    const QStringList args = QCoreApplication::arguments();
+    DialogPalette::apply();
+    QStringList args = QCoreApplication::arguments();
+    if (args.size() >= 3 && args.at(1) == QLatin1String("--window")) {
+        const QString name = args.at(2);
+        args = args.mid(3);
+        double rate = 1.0;
+        if (args.size() >= 2 && args.at(0) == QLatin1String("--rate")) {
+            rate = args.at(1).toDouble();
+            args = args.mid(2);
+        }
+        if (args.size() == 4 && rate > 0)
+            return saveWindowOnly(name, rate, args);
+        std::fprintf(stderr, "usage: qrd7700-screenshots --window NAME [--rate R] FOLDER CLIPNAME SECONDS OUTDIR\n");
+        return 2;
+    }
     if (args.size() != 5) {
         std::fprintf(stderr, "usage: qrd7700-screenshots CARD CLIPNAME SECONDS OUTDIR\n");
         return 2;

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+// The program's own settings file, beside the recorder viewer's local.cfg: a small INI file in the
+// desktop's configuration folder ($XDG_CONFIG_HOME/qrd7700/viewer.conf). It keeps what the program
+// adds to the recorder's viewer: the interface language chosen, and where the viewer was left. One
+// table of keys with defaults; only values that differ from their default are written. The file is
+// opened afresh for every access. GUI thread only.
+namespace ProgramSettings {
+
+// Path of the file; empty when the desktop has no configuration folder.
+QString filePath();
+
+// The interface language chosen in the program ("en" or "kr"); empty when none was chosen.
+QString language();
+void setLanguage(const QString &code);
+
+// The clip folder open when the viewer was left; empty for none.
+QString lastFolder();
+void setLastFolder(const QString &path);
+
+// Whether the viewer was left maximized.
+bool maximized();
+void setMaximized(bool maximized);
+
+} // namespace ProgramSettings

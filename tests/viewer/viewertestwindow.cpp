@@ -1,0 +1,80 @@
+#include "tests/viewer/viewertestwindow.h"
+
+#include "catalogue/clip.h"
+#include "playback/player.h"
+#include "tools/mediagen/mediagen.h"
+#include "viewer/cliplist.h"
+#include "viewer/mainwindow.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+
+namespace ViewerTestWindow {
+
+namespace {
+
+const char *const kClipNames[] = {"REC/REC_2012_05_14_10_20_30.avi", "REC/REC_2012_05_14_10_21_30.avi",
+                                  "EVENT/EVS_2012_05_14_10_22_30_I.avi"};
+
+} // namespace
+
+void prepareEnvironment()
+{
+    static QTemporaryDir home;
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral(".config"))));
+    if (qgetenv("QT_QPA_PLATFORM") != "offscreen")
+        return;
+    const QString config = home.filePath(QStringLiteral("screens.json"));
+    QFile file(config);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(R"({"screens": [{"name": "big", "x": 0, "y": 0, "width": 1920, "height": 1080,
+                      "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+        file.close();
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(config));
+    }
+}
+
+bool Card::create(QString *error)
+{
+    const QStringList missing = MediaGen::missingForAvi();
+    if (!missing.isEmpty()) {
+        *error = QStringLiteral("GStreamer elements missing: ") + missing.join(QLatin1String(", "));
+        return false;
+    }
+    QDir(path()).mkpath(QStringLiteral("REC"));
+    QDir(path()).mkpath(QStringLiteral("EVENT"));
+    MediaGen::ClipSpec written;
+    written.fps = Fps;
+    written.frames = LongClipMs * Fps / 1000;
+    written.audio = true;
+    if (!MediaGen::writeAvi(clip(0), written, error))
+        return false;
+    written.frames = 2 * Fps;
+    written.audio = false;
+    written.channels = {QSize(320, 180), QSize(160, 90)};
+    if (!MediaGen::writeAvi(clip(1), written, error))
+        return false;
+    written.channels = {QSize(320, 180)};
+    return MediaGen::writeAvi(clip(2), written, error);
+}
+
+QString Card::clip(int index) const
+{
+    return m_dir.filePath(QLatin1String(kClipNames[index]));
+}
+
+bool rowIsOpen(const MainWindow &window, int row)
+{
+    const Player *player = window.player();
+    return player && player->clip() && player->clip() == MyListWidget::clipOf(window.clipList()->item(row));
+}
+
+int shownFrame(const MainWindow &window)
+{
+    const Player *player = window.player();
+    return player ? MediaGen::readFrameMark(player->rendererPicture(0)).frame : -1;
+}
+
+} // namespace ViewerTestWindow

@@ -1,0 +1,164 @@
+#include "viewer/viewershortcuts.h"
+
+#include "playback/player.h"
+#include "skin/clearbutton.h"
+#include "viewer/mainwindow.h"
+#include "viewer/playbackcontroller.h"
+
+#include <QAction>
+
+#include <algorithm>
+
+using ViewerLayout::Button;
+
+namespace {
+
+using Command = ViewerShortcuts::Command;
+
+std::vector<ViewerShortcuts::Entry> buildTable()
+{
+    const auto keys = [](std::initializer_list<QKeyCombination> combinations) {
+        QList<QKeySequence> sequences;
+        for (const QKeyCombination &combination : combinations)
+            sequences.append(QKeySequence(combination));
+        return sequences;
+    };
+    return {
+        {Command::PlayPause, keys({Qt::Key_Space}), Button::Play, {Button::Play, Button::Pause}},
+        {Command::FrameBack, keys({Qt::Key_Left}), Button::FrameBack, {Button::FrameBack}},
+        {Command::FrameForward, keys({Qt::Key_Right}), Button::FrameForward, {Button::FrameForward}},
+        {Command::SeekBack, keys({Qt::SHIFT | Qt::Key_Left}), Button::Play, {}},
+        {Command::SeekForward, keys({Qt::SHIFT | Qt::Key_Right}), Button::Play, {}},
+        {Command::PreviousClip, keys({Qt::Key_PageUp, Qt::CTRL | Qt::Key_Left}), Button::PreviousFile,
+         {Button::PreviousFile}},
+        {Command::NextClip, keys({Qt::Key_PageDown, Qt::CTRL | Qt::Key_Right}), Button::NextFile, {Button::NextFile}},
+        // "=" is "+" without Shift on many keyboards.
+        {Command::ZoomIn, keys({Qt::Key_Plus, Qt::Key_Equal}), Button::ZoomIn, {Button::ZoomIn}},
+        {Command::ZoomOut, keys({Qt::Key_Minus}), Button::ZoomOut, {Button::ZoomOut}},
+        {Command::ZoomFit, keys({Qt::Key_0}), Button::ActualSize, {Button::ActualSize}},
+        {Command::ToggleMaximize, keys({Qt::Key_F, Qt::Key_F11}), Button::Maximize, {Button::Maximize}},
+        {Command::Restore, keys({Qt::Key_Escape}), Button::Restore, {Button::Restore}},
+        {Command::Mute, keys({Qt::Key_M}), Button::Volume, {Button::Volume}},
+        {Command::Snapshot, keys({Qt::CTRL | Qt::Key_S}), Button::Snapshot, {Button::Snapshot}},
+        {Command::Print, keys({Qt::CTRL | Qt::Key_P}), Button::Print, {Button::Print}},
+        {Command::OpenFolder, keys({Qt::CTRL | Qt::Key_O}), Button::FolderOpen, {Button::FolderOpen}},
+        {Command::Slower, keys({Qt::Key_BracketLeft}), Button::Play, {}},
+        {Command::Faster, keys({Qt::Key_BracketRight}), Button::Play, {}},
+        {Command::Quit, keys({Qt::CTRL | Qt::Key_Q}), Button::Exit, {Button::Exit}},
+    };
+}
+
+bool repeats(Command command)
+{
+    switch (command) {
+    case Command::FrameBack:
+    case Command::FrameForward:
+    case Command::SeekBack:
+    case Command::SeekForward:
+    case Command::ZoomIn:
+    case Command::ZoomOut:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+ViewerShortcuts::ViewerShortcuts(MainWindow *window)
+    : QObject(window)
+    , m_window(window)
+{
+    for (const Entry &entry : table()) {
+        auto *action = new QAction(window);
+        action->setShortcuts(entry.keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        // A held key keeps stepping, seeking and zooming; everything else happens once per press
+        // (a held Space must not flicker between play and pause).
+        action->setAutoRepeat(repeats(entry.command));
+        const Command command = entry.command;
+        connect(action, &QAction::triggered, this, [this, command] { run(command); });
+        window->addAction(action);
+        m_actions[command] = action;
+    }
+}
+
+const std::vector<ViewerShortcuts::Entry> &ViewerShortcuts::table()
+{
+    static const std::vector<Entry> entries = buildTable();
+    return entries;
+}
+
+QString ViewerShortcuts::toolTip(Button button, const QString &text)
+{
+    QStringList names;
+    for (const Entry &entry : table()) {
+        if (!entry.named.contains(button))
+            continue;
+        for (const QKeySequence &key : entry.keys)
+            names.append(key.toString(QKeySequence::NativeText));
+    }
+    if (names.isEmpty())
+        return text;
+    const QString keys = names.join(QLatin1String(", "));
+    return text.isEmpty() ? keys : QStringLiteral("%1 (%2)").arg(text, keys);
+}
+
+QAction *ViewerShortcuts::action(Command command) const
+{
+    const auto it = m_actions.find(command);
+    return it == m_actions.end() ? nullptr : it->second;
+}
+
+bool ViewerShortcuts::run(Command command)
+{
+    const auto &entries = table();
+    const auto entry = std::find_if(entries.begin(), entries.end(),
+                                    [command](const Entry &e) { return e.command == command; });
+    const ClearButton *gate = entry == entries.end() ? nullptr : m_window->button(entry->gate);
+    if (!gate || !gate->isEnabled())
+        return false;
+    MainWindow &w = *m_window;
+    switch (command) {
+    case Command::PlayPause: w.isPlaying() ? w.OnSlotspause() : w.OnSlotsplay(); break;
+    case Command::FrameBack: w.OnSlotsrw(); break;
+    case Command::FrameForward: w.OnSlotsfw(); break;
+    case Command::SeekBack: seekBy(-kSeekStepMs); break;
+    case Command::SeekForward: seekBy(kSeekStepMs); break;
+    case Command::PreviousClip: w.OnSlotspre_file(); break;
+    case Command::NextClip: w.OnSlotsnext_file(); break;
+    case Command::ZoomIn: w.OnSlotszoom_in(); break;
+    case Command::ZoomOut: w.OnSlotszoom_out(); break;
+    case Command::ZoomFit: w.OnSlotszoom_win(); break;
+    case Command::ToggleMaximize: w.isMaximizedLayout() ? w.OnSlotsback2origin() : w.OnSlotsmaximize(); break;
+    case Command::Restore:
+        if (w.isMaximizedLayout())
+            w.OnSlotsback2origin();
+        break;
+    case Command::Mute: w.OnSlotsvolume(); break;
+    case Command::Snapshot: w.OnSlotssnapshot(); break;
+    case Command::Print: w.OnSlotsprint(); break;
+    case Command::OpenFolder: w.OnSlotsfolder_open(); break;
+    case Command::Slower: stepRate(-1); break;
+    case Command::Faster: stepRate(+1); break;
+    case Command::Quit: w.close(); break;
+    }
+    return true;
+}
+
+// A seek from the picture shown, kept inside the clip; playing goes on playing.
+void ViewerShortcuts::seekBy(qint64 deltaMs)
+{
+    const Player *player = m_window->player();
+    if (!player || !player->clip())
+        return;
+    const qint64 length = player->lengthMs();
+    const qint64 target = std::clamp<qint64>(player->positionMs() + deltaMs, 0, std::max<qint64>(0, length));
+    m_window->OnSlotsProgress(int(target));
+}
+
+void ViewerShortcuts::stepRate(int direction)
+{
+    PlaybackController *playback = m_window->playback();
+    playback->setRate(PlaybackController::steppedRate(playback->rate(), direction));
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "viewer/viewerlayout.h"
+
+#include <QKeySequence>
+#include <QList>
+#include <QObject>
+
+#include <map>
+#include <vector>
+
+class MainWindow;
+class QAction;
+
+// The viewer's keyboard: one table of commands and their keys, installed on the main window as
+// window-wide actions, so that they work whatever child has the focus (the clip list keeps Up and
+// Down). A command does what its button does, and only while that button is enabled.
+class ViewerShortcuts : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class Command {
+        PlayPause, FrameBack, FrameForward, SeekBack, SeekForward, PreviousClip, NextClip, ZoomIn, ZoomOut,
+        ZoomFit, ToggleMaximize, Restore, Mute, Snapshot, Print, OpenFolder, Slower, Faster, Quit,
+    };
+
+    struct Entry
+    {
+        Command command;
+        QList<QKeySequence> keys;
+        ViewerLayout::Button gate;           // the command runs only while this button is enabled
+        QList<ViewerLayout::Button> named;   // buttons whose tool tips name the keys
+    };
+
+    // How far Shift+Left and Shift+Right move.
+    static constexpr qint64 kSeekStepMs = 5000;
+
+    explicit ViewerShortcuts(MainWindow *window);
+
+    static const std::vector<Entry> &table();
+    // `text` (a button's tool tip, may be empty) followed by the keys of the commands naming that
+    // button: "Play (Space)", or just "Ctrl+O" for a button without a tool tip of its own.
+    static QString toolTip(ViewerLayout::Button button, const QString &text);
+
+    QAction *action(Command command) const;
+    // Runs the command when its button is enabled; true when it ran.
+    bool run(Command command);
+
+private:
+    void seekBy(qint64 deltaMs);
+    void stepRate(int direction);
+
+    MainWindow *m_window;
+    std::map<Command, QAction *> m_actions;
+};
