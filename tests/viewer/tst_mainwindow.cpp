@@ -2,6 +2,7 @@
 // filters, zoom, pan, rotate, snapshot, print and the settings round trip.
 #include "viewer/mainwindow.h"
 
+#include "app/messages.h"
 #include "catalogue/clip.h"
 #include "playback/mediaframework.h"
 #include "playback/player.h"
@@ -520,7 +521,7 @@ void TestMainWindow::unplayableClipWarnsAndClearsTheMap()
     m_window->openFolder(troubleCard());
     QTRY_VERIFY(qAbs(m_window->mapPane()->latitude() - kLatitude) < 1e-5);
     m_window->playSelectClip(1);
-    QTRY_COMPARE(m_warnings, QStringList{QStringLiteral("파일 재생이 실패하였습니다.")});
+    QTRY_COMPARE(m_warnings, QStringList{Messages::openClipFailed()});
     QVERIFY(!m_window->isPlaying());
     QVERIFY(!m_window->player()->clip());
     QCOMPARE(m_window->mapPane()->latitude(), MapView::kDefaultLatitude);
@@ -542,8 +543,8 @@ void TestMainWindow::errorWhilePlayingStopsAndPlayReopens()
     m_window->OnSlotsProgress(4800); // near the broken picture
     QTRY_VERIFY_WITH_TIMEOUT(!m_warnings.isEmpty(), 20000);
     QCOMPARE(m_warnings.size(), 1);
-    QVERIFY(m_warnings.first().startsWith(QStringLiteral("파일 재생이 실패하였습니다.\n\n")));
-    QVERIFY(m_warnings.first().size() > QStringLiteral("파일 재생이 실패하였습니다.\n\n").size());
+    QVERIFY(m_warnings.first().startsWith(Messages::openClipFailed() + QLatin1String("\n\n")));
+    QVERIFY(m_warnings.first().size() > Messages::openClipFailed().size() + 2); // and the reason
     QVERIFY(!m_window->isPlaying());
     QVERIFY(m_window->button(Button::Play)->isVisible());
     QVERIFY(!m_window->button(Button::Pause)->isVisible());
@@ -624,7 +625,7 @@ void TestMainWindow::missingDecoderIsNamed()
         gst_object_unref(feature);
     }
     QCOMPARE(m_warnings.size(), 1);
-    QVERIFY2(m_warnings.first().startsWith(QStringLiteral("파일 재생이 실패하였습니다.\n\n")), qPrintable(m_warnings.first()));
+    QVERIFY2(m_warnings.first().startsWith(Messages::openClipFailed() + QLatin1String("\n\n")), qPrintable(m_warnings.first()));
     QVERIFY2(m_warnings.first().contains(QLatin1String("H.264")), qPrintable(m_warnings.first()));
 }
 
