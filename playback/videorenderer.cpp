@@ -14,7 +14,7 @@ constexpr int kMinimumSide = 16;
 // A mapped BGRx picture kept alive for as long as a QImage refers to its pixels.
 struct MappedPicture
 {
-    Gst::SamplePtr sample;
+    Gst::BufferPtr buffer;
     GstVideoFrame frame;
 };
 
@@ -27,15 +27,13 @@ void releaseMappedPicture(void *info)
 
 // BGRx in memory is 0xffRRGGBB read as a native 32-bit word on little-endian machines, which is
 // what QImage::Format_RGB32 paints fastest.
-QImage wrapSample(Gst::SamplePtr sample)
+QImage wrapPicture(const VideoRenderer::Picture &picture)
 {
     GstVideoInfo info;
-    GstCaps *caps = gst_sample_get_caps(sample.get());
-    GstBuffer *buffer = gst_sample_get_buffer(sample.get());
-    if (!caps || !buffer || !gst_video_info_from_caps(&info, caps))
+    if (!picture.buffer || !picture.caps || !gst_video_info_from_caps(&info, picture.caps.get()))
         return QImage();
-    auto *mapped = new MappedPicture{std::move(sample), {}};
-    if (!gst_video_frame_map(&mapped->frame, &info, buffer, GST_MAP_READ)) {
+    auto *mapped = new MappedPicture{Gst::refBuffer(picture.buffer.get()), {}};
+    if (!gst_video_frame_map(&mapped->frame, &info, mapped->buffer.get(), GST_MAP_READ)) {
         delete mapped;
         return QImage();
     }
@@ -163,15 +161,19 @@ GstFlowReturn VideoRenderer::onSample(GstAppSink *sink, gpointer self)
     return GST_FLOW_OK;
 }
 
-// Streaming thread: keep the newest sample, post one call for the GUI thread, copy nothing.
+// Streaming thread: keep the newest picture, post one call for the GUI thread, copy nothing. Only
+// the buffer and its caps are kept: the sink reuses its sample objects and must find them released.
 void VideoRenderer::deliver(GstSample *sample)
 {
     if (!sample)
         return;
-    Gst::SamplePtr newest(sample);
+    Gst::SamplePtr taken(sample);
+    GstCaps *caps = gst_sample_get_caps(sample);
+    Picture newest{Gst::refBuffer(gst_sample_get_buffer(sample)), Gst::CapsPtr(caps ? gst_caps_ref(caps) : nullptr)};
+    taken.reset();
     ++m_delivered;
     QMutexLocker lock(&m_mutex);
-    m_pending.swap(newest);
+    std::swap(m_pending, newest);
     if (m_posted)
         return;
     m_posted = true;
@@ -180,15 +182,15 @@ void VideoRenderer::deliver(GstSample *sample)
 
 void VideoRenderer::takeLatest()
 {
-    Gst::SamplePtr sample;
+    Picture picture;
     {
         QMutexLocker lock(&m_mutex);
-        sample.swap(m_pending);
+        std::swap(picture, m_pending);
         m_posted = false;
     }
-    if (!sample)
+    if (!picture.buffer)
         return;
-    m_picture = wrapSample(std::move(sample));
+    m_picture = wrapPicture(picture);
     ++m_serial;
     if (m_visible)
         repaint();

@@ -60,6 +60,13 @@ public:
     // Called on the GUI thread after each new picture was taken over.
     void setPictureCallback(std::function<void()> callback) { m_onPicture = std::move(callback); }
 
+    // A decoded picture as the sink handed it over.
+    struct Picture
+    {
+        Gst::BufferPtr buffer;
+        Gst::CapsPtr caps;
+    };
+
 private:
     static GstFlowReturn onPreroll(GstAppSink *sink, gpointer self);
     static GstFlowReturn onSample(GstAppSink *sink, gpointer self);
@@ -70,8 +77,8 @@ private:
 
     Gst::ElementPtr m_sink;
     Gst::ElementPtr m_format;
-    QMutex m_mutex;            // guards m_pending and m_posted
-    Gst::SamplePtr m_pending;  // newest sample not yet taken by the GUI thread
+    QMutex m_mutex;    // guards m_pending and m_posted
+    Picture m_pending; // newest picture not yet taken by the GUI thread
     bool m_posted = false;
     std::atomic<quint64> m_delivered{0};
 
