@@ -22,6 +22,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -33,6 +34,15 @@ using ViewerLayout::Button;
 namespace {
 
 constexpr auto kFolderLabelStyle = "color: rgb(220,220,220); font-family: \"Segoe UI\", Arial; font-size: 10pt;";
+
+// The selector buttons' font; smaller for a text (the English cause names) too wide for the button.
+QFont fittingFont(const QString &text, int width)
+{
+    QFont font(QStringLiteral("Gulim"), 9);
+    while (font.pointSizeF() > 6 && QFontMetrics(font).horizontalAdvance(text) > width - 2)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    return font;
+}
 
 ClearButton *makeButton(QWidget *parent, const QStringList &images, const QString &toolTip = {})
 {
@@ -179,8 +189,10 @@ void MainWindow::applyTexts()
         m_categoryButtons[i]->setText(uiText(79 + i));
     const QString filterTexts[4] = {Messages::filterAll(), Messages::filterManual(), Messages::filterDriving(),
                                     Messages::filterParking()};
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 4; ++i) {
         m_filterButtons[i]->setText(filterTexts[i]);
+        m_filterButtons[i]->setFont(fittingFont(filterTexts[i], ViewerLayout::filterButtonRect(i, m_width).width()));
+    }
     for (const ViewerLayout::ButtonSpec &entry : ViewerLayout::buttonTable())
         m_buttons[entry.button]->setToolTipText(toolTipFor(entry));
 }
