@@ -59,6 +59,26 @@ bool isInSoundDecoder(GstObject *object)
     return false;
 }
 
+// The text and the technical details of an error or warning message.
+struct Problem
+{
+    QString text;
+    QByteArray details;
+};
+
+Problem problemOf(GstMessage *message)
+{
+    GError *raw = nullptr;
+    gchar *debug = nullptr;
+    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_WARNING)
+        gst_message_parse_warning(message, &raw, &debug);
+    else
+        gst_message_parse_error(message, &raw, &debug);
+    Gst::ErrorPtr error(raw);
+    Gst::StringPtr details(debug);
+    return {QString::fromUtf8(error ? error->message : "unknown error"), QByteArray(debug)};
+}
+
 MediaGraphBuilder::Demuxer demuxerOf(Player::Recipe recipe)
 {
     switch (recipe) {
@@ -323,12 +343,8 @@ void Player::takeBusMessage(quint64 generation, GstMessage *message)
         stepDone(GST_MESSAGE_SRC(message));
         break;
     case GST_MESSAGE_WARNING: {
-        GError *raw = nullptr;
-        gchar *debug = nullptr;
-        gst_message_parse_warning(message, &raw, &debug);
-        Gst::ErrorPtr error(raw);
-        Gst::StringPtr details(debug);
-        qCDebug(lcMedia) << "playback warning:" << (error ? error->message : "") << (debug ? debug : "");
+        const Problem warning = problemOf(message);
+        qCDebug(lcMedia) << "playback warning:" << warning.text << warning.details;
         break;
     }
     default:
@@ -363,15 +379,10 @@ void Player::takeOpeningMessage(GstMessage *message)
         failOpen(QStringLiteral("the clip ended before its first picture"));
         break;
     case GST_MESSAGE_ERROR: {
-        GError *raw = nullptr;
-        gchar *debug = nullptr;
-        gst_message_parse_error(message, &raw, &debug);
-        Gst::ErrorPtr error(raw);
-        Gst::StringPtr details(debug);
+        const Problem error = problemOf(message);
         const QString source = QString::fromUtf8(GST_OBJECT_NAME(GST_MESSAGE_SRC(message)));
-        qCDebug(lcMedia) << "error while opening:" << source << (debug ? debug : "");
-        failOpen(source + QLatin1String(": ") + QString::fromUtf8(error ? error->message : "unknown error"),
-                 isInSoundDecoder(GST_MESSAGE_SRC(message)));
+        qCDebug(lcMedia) << "error while opening:" << source << error.details;
+        failOpen(source + QLatin1String(": ") + error.text, isInSoundDecoder(GST_MESSAGE_SRC(message)));
         break;
     }
     default:
@@ -383,14 +394,9 @@ void Player::takeOpeningMessage(GstMessage *message)
 // follow-up errors of the same failure are ignored.
 void Player::takeError(GstMessage *message)
 {
-    GError *raw = nullptr;
-    gchar *debug = nullptr;
-    gst_message_parse_error(message, &raw, &debug);
-    Gst::ErrorPtr error(raw);
-    Gst::StringPtr details(debug);
-    const QString text = QString::fromUtf8(error ? error->message : "unknown error");
-    qCWarning(lcMedia) << "playback error:" << GST_OBJECT_NAME(GST_MESSAGE_SRC(message)) << text
-                       << (debug ? debug : "");
+    const Problem error = problemOf(message);
+    const QString text = error.text;
+    qCWarning(lcMedia) << "playback error:" << GST_OBJECT_NAME(GST_MESSAGE_SRC(message)) << text << error.details;
     m_error = text;
     ++m_generation;
     m_refresh.stop();

@@ -29,6 +29,8 @@ private slots:
 private:
     QProcess *start(const QStringList &arguments);
     bool isListening(const QString &title) const;
+    // A socket bound at the viewer's name by this process, as an instance would; -1 on failure.
+    static int bindViewerSocket();
 
     std::unique_ptr<QTemporaryDir> m_scratch;
     QProcessEnvironment m_environment;
@@ -80,6 +82,22 @@ bool TestStartup::isListening(const QString &title) const
     return socket.waitForConnected(200);
 }
 
+int TestStartup::bindViewerSocket()
+{
+    const QByteArray path = QFile::encodeName(SuiteLink::socketPathForTitle(QStringLiteral("Viewer")));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (fd < 0 || size_t(path.size()) >= sizeof(address.sun_path))
+        return -1;
+    memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    if (::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof(address)) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 void TestStartup::secondStartEndsWithZero_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -123,13 +141,8 @@ void TestStartup::staleSocketDoesNotBlock()
 {
     // A socket file left by an instance that crashed: bound, then abandoned without unlinking.
     const QByteArray path = QFile::encodeName(SuiteLink::socketPathForTitle(QStringLiteral("Viewer")));
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    const int fd = bindViewerSocket();
     QVERIFY(fd >= 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    QVERIFY(size_t(path.size()) < sizeof(address.sun_path));
-    memcpy(address.sun_path, path.constData(), size_t(path.size()));
-    QCOMPARE(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof(address)), 0);
     ::close(fd);
     QVERIFY(QFile::exists(QFile::decodeName(path)));
     QVERIFY(!isListening(QStringLiteral("Viewer")));
@@ -149,13 +162,8 @@ void TestStartup::staleSocketDoesNotBlock()
 void TestStartup::busyInstanceKeepsItsSocket()
 {
     const QByteArray path = QFile::encodeName(SuiteLink::socketPathForTitle(QStringLiteral("Viewer")));
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    const int fd = bindViewerSocket();
     QVERIFY(fd >= 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    QVERIFY(size_t(path.size()) < sizeof(address.sun_path));
-    memcpy(address.sun_path, path.constData(), size_t(path.size()));
-    QCOMPARE(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof(address)), 0);
     QCOMPARE(::listen(fd, 8), 0); // listening, never answering
     QProcess *second = start({});
     QVERIFY(second->waitForFinished(20000));

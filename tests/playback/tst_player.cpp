@@ -490,19 +490,10 @@ void TestPlayer::unusableAudioOutputStillPlays()
 void TestPlayer::missingSoundDecoderPlaysPicturesSilently()
 {
     requireClip(PlayerTestClips::mp4One());
-    GList *decoders = gst_element_factory_list_get_elements(
-        GST_ELEMENT_FACTORY_TYPE_DECODER | GST_ELEMENT_FACTORY_TYPE_MEDIA_AUDIO, GST_RANK_NONE);
-    QList<QPair<GstPluginFeature *, guint>> hidden;
-    for (GList *l = decoders; l; l = l->next) {
-        auto *feature = GST_PLUGIN_FEATURE(l->data);
-        hidden.append({GST_PLUGIN_FEATURE(gst_object_ref(feature)), gst_plugin_feature_get_rank(feature)});
-        gst_plugin_feature_set_rank(feature, GST_RANK_NONE);
-    }
-    gst_plugin_feature_list_free(decoders);
-    const bool opened = openClip(PlayerTestClips::mp4One());
-    for (const auto &[feature, rank] : hidden) {
-        gst_plugin_feature_set_rank(feature, rank);
-        gst_object_unref(feature);
+    bool opened = false;
+    {
+        const MediaGen::HiddenDecoders hidden(MediaGen::HiddenDecoders::Kind::Sound);
+        opened = openClip(PlayerTestClips::mp4One());
     }
     QVERIFY2(opened, qPrintable(m_player->errorString()));
     QVERIFY(!m_player->hasAudio());

@@ -176,6 +176,27 @@ QByteArray withHugeSample(QByteArray mp4, int index)
     return mp4;
 }
 
+HiddenDecoders::HiddenDecoders(Kind kind)
+{
+    const GstElementFactoryListType media =
+        kind == Kind::Sound ? GST_ELEMENT_FACTORY_TYPE_MEDIA_AUDIO : GST_ELEMENT_FACTORY_TYPE_MEDIA_VIDEO;
+    GList *decoders = gst_element_factory_list_get_elements(GST_ELEMENT_FACTORY_TYPE_DECODER | media, GST_RANK_NONE);
+    for (GList *l = decoders; l; l = l->next) {
+        auto *feature = GST_PLUGIN_FEATURE(l->data);
+        m_ranks.append({gst_object_ref(feature), gst_plugin_feature_get_rank(feature)});
+        gst_plugin_feature_set_rank(feature, GST_RANK_NONE);
+    }
+    gst_plugin_feature_list_free(decoders);
+}
+
+HiddenDecoders::~HiddenDecoders()
+{
+    for (const auto &[feature, rank] : m_ranks) {
+        gst_plugin_feature_set_rank(GST_PLUGIN_FEATURE(feature), rank);
+        gst_object_unref(feature);
+    }
+}
+
 bool writeAvi(const QString &path, const ClipSpec &clipSpec, QString *error)
 {
     ClipWriter::ClipDescription description;

@@ -52,4 +52,19 @@ struct FrameMark
 // picture does not carry one.
 FrameMark readFrameMark(const QImage &picture);
 
+// While alive, automatic plugging finds no decoder for sound (or for pictures): their ranks are
+// set to none, and given back when it goes. For tests of a missing plugin.
+class HiddenDecoders
+{
+public:
+    enum class Kind { Sound, Pictures };
+    explicit HiddenDecoders(Kind kind);
+    ~HiddenDecoders();
+    HiddenDecoders(const HiddenDecoders &) = delete;
+    HiddenDecoders &operator=(const HiddenDecoders &) = delete;
+
+private:
+    QList<QPair<void *, unsigned>> m_ranks; // plugin feature (a reference) and its rank
+};
+
 } // namespace MediaGen
