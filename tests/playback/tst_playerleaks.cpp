@@ -97,7 +97,11 @@ void TestPlayerLeaks::hundredOpensGiveEverythingBack()
     qInfo("descriptors %d -> %d, resident memory %.1f -> %.1f MB after 100 opens", descriptors, descriptorsAfter,
           resident / 1048576.0, residentAfter / 1048576.0);
     QCOMPARE(descriptorsAfter, descriptors);
+#if defined(__SANITIZE_ADDRESS__)
+    // AddressSanitizer keeps freed memory in quarantine; its leak checker speaks for the memory here.
+#else
     QVERIFY2(residentAfter - resident < 5 * 1048576, qPrintable(QString::number(residentAfter - resident)));
+#endif
 }
 
 QTEST_MAIN(TestPlayerLeaks)
