@@ -10,6 +10,7 @@
 #include "skin/clearbutton.h"
 #include "tools/clipwriter/aviclipwriter.h"
 #include "tools/mediagen/mediagen.h"
+#include "modaldialogs.h"
 #include "viewer/cliplist.h"
 #include "viewer/mapview.h"
 #include "viewer/playbackcontroller.h"
@@ -44,31 +45,6 @@ constexpr QSize kFront(320, 180);
 constexpr QSize kRear(160, 90);
 constexpr double kLatitude = 37.5;
 constexpr double kLongitude = 127.0;
-
-// Answers the next modal dialog of type T with `act`, on the event loop the dialog runs.
-template <typename T>
-void answerNextModal(std::function<void(T *)> act)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(20);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, act] {
-        if (auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            act(dialog);
-        }
-    });
-    timer->start();
-}
-
-// Types a file name into a file dialog and presses its accept button, as a user would.
-void typeFileName(QFileDialog *dialog, const QString &path)
-{
-    auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-    QVERIFY(edit);
-    edit->setText(path);
-    static_cast<QDialog *>(dialog)->accept();
-}
 
 bool writeTelemetryAvi(const QString &path, QString *error)
 {

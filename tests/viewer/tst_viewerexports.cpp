@@ -10,6 +10,7 @@
 #include "telemetry/trackexport.h"
 #include "tools/clipwriter/aviclipwriter.h"
 #include "tools/mediagen/mediagen.h"
+#include "modaldialogs.h"
 #include "viewer/cliplist.h"
 #include "viewer/cliplistmenu.h"
 #include "viewer/mapview.h"
@@ -86,30 +87,6 @@ QVariant evaluate(QWebEnginePage *page, const QString &script)
     if (!QTest::qWaitFor([&answer] { return answer.has_value(); }, 10000))
         return QStringLiteral("<no answer>");
     return *answer;
-}
-
-// Answers the next modal dialog of type T with `act`, on the event loop the dialog runs.
-template <typename T>
-void answerNextModal(std::function<void(T *)> act)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(20);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, act] {
-        if (auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            act(dialog);
-        }
-    });
-    timer->start();
-}
-
-void typeFileName(QFileDialog *dialog, const QString &path)
-{
-    auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-    QVERIFY(edit);
-    edit->setText(path);
-    static_cast<QDialog *>(dialog)->accept();
 }
 
 // Picks `text` from the next popup menu with the keyboard, as a user would; `entries` receives the
