@@ -5,7 +5,6 @@
 #include "benchclip.h"
 
 #include "catalogue/clip.h"
-#include "playback/mediaframework.h"
 #include "playback/player.h"
 #include "viewer/playbackcontroller.h"
 #include "viewer/videoview.h"
@@ -101,9 +100,7 @@ OpenResult openOnce(PlaybackController &controller, VideoView &view, const QStri
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    qputenv("QRD7700_AUDIO_SINK", "fakesink");
-    if (!MediaFramework::initialise())
+    if (!Bench::prepare())
         return 1;
     QApplication app(argc, argv);
     QTextStream out(stdout);

@@ -4,7 +4,6 @@
 // and MJPEG in AVI.
 #include "benchclip.h"
 
-#include "playback/mediaframework.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -12,9 +11,7 @@
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    qputenv("QRD7700_AUDIO_SINK", "fakesink");
-    if (!MediaFramework::initialise())
+    if (!Bench::prepare())
         return 1;
     QApplication app(argc, argv);
     QTextStream out(stdout);

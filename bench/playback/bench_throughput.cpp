@@ -3,7 +3,6 @@
 // the same clip in the same run: for 1080p H.264 in MP4 and 1080p MJPEG in AVI.
 #include "benchclip.h"
 
-#include "playback/mediaframework.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -22,9 +21,7 @@ struct Case
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    qputenv("QRD7700_AUDIO_SINK", "fakesink");
-    if (!MediaFramework::initialise())
+    if (!Bench::prepare())
         return 1;
     QApplication app(argc, argv);
     QTextStream out(stdout);

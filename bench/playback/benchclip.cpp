@@ -1,6 +1,7 @@
 #include "benchclip.h"
 
 #include "catalogue/clip.h"
+#include "playback/mediaframework.h"
 #include "playback/player.h"
 
 #include <gst/gst.h>
@@ -53,6 +54,14 @@ bool isAvi(const QString &path)
 }
 
 } // namespace
+
+bool prepare()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QRD7700_AUDIO_SINK", "fakesink");
+    return MediaFramework::initialise();
+}
 
 double cpuSeconds()
 {

@@ -14,6 +14,10 @@ namespace Bench {
 constexpr QSize kLargeBox(628, 359);
 constexpr QSize kSmallBox(318, 178);
 
+// Before the application object: offscreen widgets unless a platform is chosen, sound into a fake
+// sink, the media framework started. False when the framework cannot start.
+bool prepare();
+
 double cpuSeconds();
 // Prints the machine's load average: the figures mean little on a machine busy with other work.
 void printLoad();

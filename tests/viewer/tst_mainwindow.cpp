@@ -52,15 +52,7 @@ bool writeTelemetryAvi(const QString &path, QString *error)
     description.framesPerSecond = 10;
     description.durationMs = 2000;
     description.audio = true;
-    description.videoStreams.clear();
-    for (int channel = 0; channel < 2; ++channel) {
-        ClipWriter::VideoStream stream;
-        stream.size = channel == 0 ? kFront : kRear;
-        stream.paint = [channel](QPainter &painter, const QSize &size, int frame) {
-            painter.drawImage(0, 0, MediaGen::drawFrame(channel, frame, size));
-        };
-        description.videoStreams.append(stream);
-    }
+    description.videoStreams = MediaGen::markedStreams({kFront, kRear});
     ClipWriter::TelemetryRoute route;
     route.positions = {{kLatitude, kLongitude}};
     route.speedKnots = {54.0}; // 100 km/h

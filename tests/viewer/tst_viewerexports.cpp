@@ -60,15 +60,7 @@ bool writeClip(const QString &path, const QList<ClipWriter::RoutePoint> &positio
     description.framesPerSecond = 10;
     description.durationMs = 4000;
     description.audio = false;
-    description.videoStreams.clear();
-    for (int channel = 0; channel < 2; ++channel) {
-        ClipWriter::VideoStream stream;
-        stream.size = channel == 0 ? kFront : kRear;
-        stream.paint = [channel](QPainter &painter, const QSize &size, int frame) {
-            painter.drawImage(0, 0, MediaGen::drawFrame(channel, frame, size));
-        };
-        description.videoStreams.append(stream);
-    }
+    description.videoStreams = MediaGen::markedStreams({kFront, kRear});
     if (!positions.isEmpty()) {
         ClipWriter::TelemetryRoute route;
         route.positions = positions;

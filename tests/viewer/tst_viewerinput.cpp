@@ -5,13 +5,11 @@
 
 #include "app/programsettings.h"
 #include "catalogue/clipcatalogue.h"
-#include "playback/mediaframework.h"
 #include "playback/player.h"
 #include "skin/clearbutton.h"
 #include "tests/viewer/viewertestwindow.h"
 #include "viewer/cliplist.h"
 #include "viewer/mainwindow.h"
-#include "viewer/mapview.h"
 #include "viewer/playbackcontroller.h"
 #include "viewer/videoview.h"
 #include "viewer/viewersession.h"
@@ -22,8 +20,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QScreen>
-#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
@@ -352,16 +348,7 @@ void TestViewerInput::restartWithFolderGone()
 
 int main(int argc, char **argv)
 {
-    MapView::registerUrlScheme();
-    if (!MediaFramework::initialise())
-        return 1;
-    ViewerTestWindow::prepareEnvironment();
-    qputenv("QRD7700_MAP_TILES", "");
-    QApplication app(argc, argv);
-    QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
-    QStandardPaths::setTestModeEnabled(true);
-    TestViewerInput test;
-    return QTest::qExec(&test, argc, argv);
+    return ViewerTestWindow::run(argc, argv, [] { return std::make_unique<TestViewerInput>(); });
 }
 
 #include "tst_viewerinput.moc"

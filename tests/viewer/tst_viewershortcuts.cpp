@@ -4,14 +4,12 @@
 #include "viewer/viewershortcuts.h"
 
 #include "app/language.h"
-#include "playback/mediaframework.h"
 #include "playback/player.h"
 #include "skin/clearbutton.h"
 #include "tests/viewer/viewertestwindow.h"
 #include "viewer/cliplist.h"
 #include "viewer/folderbrowser.h"
 #include "viewer/mainwindow.h"
-#include "viewer/mapview.h"
 #include "viewer/playbackcontroller.h"
 #include "viewer/videoview.h"
 #include "viewer/widgetprogressa.h"
@@ -22,8 +20,6 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
-#include <QScreen>
-#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 
@@ -495,16 +491,7 @@ void TestViewerShortcuts::speedShownSilencedAndResetByNextClip()
 
 int main(int argc, char **argv)
 {
-    MapView::registerUrlScheme();
-    if (!MediaFramework::initialise())
-        return 1;
-    ViewerTestWindow::prepareEnvironment();
-    qputenv("QRD7700_MAP_TILES", "");
-    QApplication app(argc, argv);
-    QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
-    QStandardPaths::setTestModeEnabled(true);
-    TestViewerShortcuts test;
-    return QTest::qExec(&test, argc, argv);
+    return ViewerTestWindow::run(argc, argv, [] { return std::make_unique<TestViewerShortcuts>(); });
 }
 
 #include "tst_viewershortcuts.moc"

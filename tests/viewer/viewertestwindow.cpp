@@ -1,10 +1,15 @@
 #include "tests/viewer/viewertestwindow.h"
 
 #include "catalogue/clip.h"
+#include "playback/mediaframework.h"
 #include "playback/player.h"
 #include "tools/mediagen/mediagen.h"
 #include "viewer/cliplist.h"
 #include "viewer/mainwindow.h"
+#include "viewer/mapview.h"
+
+#include <QApplication>
+#include <QTest>
 
 #include <QDir>
 #include <QFile>
@@ -75,6 +80,20 @@ int shownFrame(const MainWindow &window)
 {
     const Player *player = window.player();
     return player ? MediaGen::readFrameMark(player->rendererPicture(0)).frame : -1;
+}
+
+int run(int argc, char **argv, const std::function<std::unique_ptr<QObject>()> &makeTest)
+{
+    MapView::registerUrlScheme();
+    if (!MediaFramework::initialise())
+        return 1;
+    prepareEnvironment();
+    qputenv("QRD7700_MAP_TILES", "");
+    QApplication app(argc, argv);
+    QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    QStandardPaths::setTestModeEnabled(true);
+    const std::unique_ptr<QObject> test = makeTest();
+    return QTest::qExec(test.get(), argc, argv);
 }
 
 } // namespace ViewerTestWindow

@@ -6,13 +6,21 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <functional>
+#include <memory>
+
 class MainWindow;
+class QObject;
 
 namespace ViewerTestWindow {
 
 // Before the application object: makes the offscreen test screen 1920 × 1080, so the window can
 // maximize (only when the tests run offscreen), and gives the test a home of its own.
 void prepareEnvironment();
+
+// The whole main() of a window test: the map's scheme, the media framework, the environment above,
+// the application with non-native dialogs and test-mode paths, then the test `makeTest` creates.
+int run(int argc, char **argv, const std::function<std::unique_ptr<QObject>()> &makeTest);
 
 // One card of AVI clips, 320 × 180 at 15 pictures per second:
 //   REC/REC_2012_05_14_10_20_30.avi  6 s, with sound

@@ -3,7 +3,6 @@
 #include <gst/app/gstappsrc.h>
 #include <gst/gst.h>
 
-#include "tools/clipwriter/aviclipwriter.h"
 
 #include <QPainter>
 
@@ -197,20 +196,25 @@ HiddenDecoders::~HiddenDecoders()
     }
 }
 
-bool writeAvi(const QString &path, const ClipSpec &clipSpec, QString *error)
+QList<ClipWriter::VideoStream> markedStreams(const QList<QSize> &sizes, bool textured, int jpegQuality)
 {
-    ClipWriter::ClipDescription description;
-    description.videoStreams.clear();
-    for (int c = 0; c < clipSpec.channels.size(); ++c) {
+    QList<ClipWriter::VideoStream> streams;
+    for (int c = 0; c < sizes.size(); ++c) {
         ClipWriter::VideoStream stream;
-        stream.size = clipSpec.channels.at(c);
-        stream.jpegQuality = 85;
-        const bool textured = clipSpec.textured;
+        stream.size = sizes.at(c);
+        stream.jpegQuality = jpegQuality;
         stream.paint = [c, textured](QPainter &painter, const QSize &size, int frame) {
             painter.drawImage(0, 0, drawFrame(c, frame, size, textured));
         };
-        description.videoStreams << stream;
+        streams << stream;
     }
+    return streams;
+}
+
+bool writeAvi(const QString &path, const ClipSpec &clipSpec, QString *error)
+{
+    ClipWriter::ClipDescription description;
+    description.videoStreams = markedStreams(clipSpec.channels, clipSpec.textured, 85);
     description.framesPerSecond = clipSpec.fps;
     description.durationMs = (clipSpec.frames * 1000 + clipSpec.fps - 1) / qMax(1, clipSpec.fps);
     description.audio = clipSpec.audio;

@@ -3,6 +3,8 @@
 // Test media for the tests, the benchmarks and the demo card: MP4 clips (H.264 video tracks, AAC
 // sound) and AVI clips (MJPEG video streams, PCM sound, telemetry; written by the clip writer). Every picture carries a mark that tells
 // its frame number and channel: a row of 16 black and white blocks across the top sixth.
+#include "tools/clipwriter/aviclipwriter.h"
+
 #include <QImage>
 #include <QList>
 #include <QSize>
@@ -37,6 +39,10 @@ bool writeMp4(const QString &path, const ClipSpec &clipSpec, QString *error = nu
 // demuxer fails when playback reaches that sample. Empty when the clip has no such sample.
 QByteArray withHugeSample(QByteArray mp4, int index);
 bool writeAvi(const QString &path, const ClipSpec &clipSpec, QString *error = nullptr);
+
+// The clip writer's video streams of the given sizes (stream i is channel i), painting the marked
+// pictures of drawFrame.
+QList<ClipWriter::VideoStream> markedStreams(const QList<QSize> &sizes, bool textured = false, int jpegQuality = 75);
 
 // The picture of `frame` on `channel` (Format_RGB32).
 QImage drawFrame(int channel, int frame, const QSize &size, bool textured = false);
