@@ -1,12 +1,13 @@
 #include "app/application.h"
 
 #include "app/instanceserver.h"
-#include "app/logrules.h"
-#include "app/language.h"
-#include "app/preferences.h"
+#include "base/logrules.h"
+#include "base/language.h"
+#include "base/preferences.h"
 #include "app/runmode.h"
+#include "app/suitelink.h"
 #include "playback/mediaframework.h"
-#include "settings/configwindow.h"
+#include "settingsui/configwindow.h"
 #include "skin/dialogpalette.h"
 #include "viewer/mainwindow.h"
 #include "viewer/mapview.h"
@@ -30,10 +31,16 @@ void settleLanguage()
         setCurrentLanguage(code);
 }
 
+// A mode started from the suite launcher brings the launcher back once its window is gone.
+void returnToSuiteWhenAsked(const RunModeChoice &choice)
+{
+    if (choice.returnToSuite)
+        SuiteLink::returnToSuite();
+}
+
 int runViewer(const RunModeChoice &choice, QSplashScreen &splash, InstanceServer &instance)
 {
     auto window = std::make_unique<MainWindow>(nullptr, Qt::FramelessWindowHint);
-    window->returnToSuite = choice.returnToSuite;
     window->setWindowTitle(QObject::tr("Viewer"));
     instance.setWindow(window.get());
     window->show();
@@ -45,19 +52,20 @@ int runViewer(const RunModeChoice &choice, QSplashScreen &splash, InstanceServer
     // The window (and any player it owns) goes before the media framework does.
     window.reset();
     MediaFramework::shutdown();
+    returnToSuiteWhenAsked(choice);
     return result;
 }
 
 int runSettings(const RunModeChoice &choice, QSplashScreen &splash, InstanceServer &instance)
 {
     auto window = std::make_unique<ConfigWindow>(nullptr);
-    window->returnToSuite = choice.returnToSuite;
     instance.setWindow(window.get());
     window->show();
     // The splash closes once the window is up, as in the viewer, instead of waiting for a click.
     splash.finish(window.get());
     const int result = QApplication::exec();
     window.reset();
+    returnToSuiteWhenAsked(choice);
     return result;
 }
 

@@ -1,6 +1,6 @@
 #include "app/runmode.h"
 
-#include "app/messages.h"
+#include "base/messages.h"
 
 RunModeChoice chooseRunMode(const QStringList &arguments)
 {

@@ -1,6 +1,6 @@
 #include "app/suitelink.h"
 
-#include "app/messages.h"
+#include "base/messages.h"
 
 #include <QDir>
 #include <QLocalSocket>

@@ -1,6 +1,6 @@
 #include "viewer/clipexporter.h"
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "telemetry/exportfile.h"
 
 #include <QFile>

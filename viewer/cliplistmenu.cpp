@@ -1,6 +1,6 @@
 #include "viewer/cliplistmenu.h"
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "viewer/clipexporter.h"
 #include "viewer/cliplist.h"
 

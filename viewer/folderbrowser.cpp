@@ -1,6 +1,6 @@
 #include "viewer/folderbrowser.h"
 
-#include "app/localconfig.h"
+#include "base/localconfig.h"
 #include "catalogue/clipcatalogue.h"
 
 #include <QCompleter>

@@ -1,9 +1,8 @@
 #include "viewer/mainwindow.h"
 
-#include "app/messages.h"
-#include "app/preferences.h"
-#include "app/suitelink.h"
-#include "app/texttable.h"
+#include "base/messages.h"
+#include "base/preferences.h"
+#include "base/texttable.h"
 #include "catalogue/clipcatalogue.h"
 #include "playback/player.h"
 #include "resources/gfxpaths.h"
@@ -99,8 +98,6 @@ MainWindow::~MainWindow()
     closeFolder();
     m_view1->close();
     m_view2->close();
-    if (returnToSuite)
-        SuiteLink::returnToSuite();
 }
 
 void MainWindow::createPanes()

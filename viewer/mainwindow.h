@@ -35,8 +35,6 @@ public:
     explicit MainWindow(QWidget *parent = nullptr, Qt::WindowFlags flags = {});
     ~MainWindow() override;
 
-    bool returnToSuite = false;
-
     // Read access for the composition root and tests.
     VideoView *view1() const { return m_view1; }
     VideoView *view2() const { return m_view2; }

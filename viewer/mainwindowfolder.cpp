@@ -2,7 +2,7 @@
 // added one by one.
 #include "viewer/mainwindow.h"
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "catalogue/clipcatalogue.h"
 #include "catalogue/cliplistfilter.h"
 #include "skin/clearbutton.h"

@@ -3,7 +3,7 @@
 // does the opening and the transport; this side keeps the panes in step with what it reports.
 #include "viewer/mainwindow.h"
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "catalogue/clip.h"
 #include "playback/player.h"
 #include "skin/clearbutton.h"

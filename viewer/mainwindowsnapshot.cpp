@@ -2,8 +2,8 @@
 // time, place and recorder in EXIF; the printed page carries them in a caption.
 #include "viewer/mainwindow.h"
 
-#include "app/language.h"
-#include "app/messages.h"
+#include "base/language.h"
+#include "base/messages.h"
 #include "catalogue/clip.h"
 #include "playback/player.h"
 #include "viewer/playbackcontroller.h"

@@ -1,9 +1,9 @@
 // The viewer window's picture controls: zoom, pan, rotate, mute, and the settings dialog.
 #include "viewer/mainwindow.h"
 
-#include "app/preferences.h"
+#include "base/preferences.h"
 #include "playback/player.h"
-#include "settings/configwindow.h"
+#include "settingsui/configwindow.h"
 #include "skin/clearbutton.h"
 #include "skin/flhlp.h"
 #include "viewer/cliplist.h"
@@ -80,7 +80,6 @@ void MainWindow::OnSlotssetting()
 {
     OnSlotspause();
     ConfigWindow dialog(this);
-    dialog.returnToSuite = false;
     dialog.viewerSpeedUnit = m_dashboard->speedUnitKm() ? 1 : 2;
     if (dialog.exec() != QDialog::Accepted)
         return;

@@ -1,6 +1,6 @@
 #include "viewer/viewersession.h"
 
-#include "app/programsettings.h"
+#include "base/programsettings.h"
 #include "catalogue/clipcatalogue.h"
 #include "viewer/mainwindow.h"
 

@@ -3,7 +3,7 @@
 // Shared helpers of the playback benchmarks: clip generation with timing, process CPU time, the
 // player run to the end of a clip the way the viewer shows it, and a bare pipeline with the same
 // demuxing and decoding for comparison.
-#include "tools/mediagen/mediagen.h"
+#include "generators/mediagen/mediagen.h"
 
 #include <QSize>
 #include <QString>

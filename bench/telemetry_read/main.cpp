@@ -2,7 +2,7 @@
 // read of the same file, and prints both and their ratio. The clip lives in a temporary folder
 // that is removed at the end.
 #include "telemetry/telemetryreader.h"
-#include "tools/clipwriter/aviclipwriter.h"
+#include "generators/clipwriter/aviclipwriter.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 #include "playertestclips.h"
 
 #include "playback/player.h"
-#include "tools/mediagen/mediagen.h"
+#include "generators/mediagen/mediagen.h"
 
 #include <QEventLoop>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "tools/clipwriter/aviclipwriter.h"
+#include "generators/clipwriter/aviclipwriter.h"
 
 #include <QProcess>
 #include <QRandomGenerator>

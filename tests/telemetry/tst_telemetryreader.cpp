@@ -1,5 +1,5 @@
 #include "telemetry/telemetryreader.h"
-#include "tools/clipwriter/aviclipwriter.h"
+#include "generators/clipwriter/aviclipwriter.h"
 
 #include <QRandomGenerator>
 #include <QTemporaryDir>

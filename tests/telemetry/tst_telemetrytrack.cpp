@@ -1,5 +1,5 @@
 #include "telemetry/telemetrytrack.h"
-#include "tools/clipwriter/aviclipwriter.h"
+#include "generators/clipwriter/aviclipwriter.h"
 
 #include <QSignalSpy>
 #include <QThreadPool>

@@ -3,7 +3,7 @@
 #include "telemetry/exportfile.h"
 #include "telemetry/telemetrytrack.h"
 #include "telemetry/trackexport.h"
-#include "tools/clipwriter/aviclipwriter.h"
+#include "generators/clipwriter/aviclipwriter.h"
 
 #include <QProcess>
 #include <QStandardPaths>

@@ -2,14 +2,14 @@
 // filters, zoom, pan, rotate, snapshot, print and the settings round trip.
 #include "viewer/mainwindow.h"
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "catalogue/clip.h"
 #include "playback/mediaframework.h"
 #include "playback/player.h"
-#include "settings/configwindow.h"
+#include "settingsui/configwindow.h"
 #include "skin/clearbutton.h"
-#include "tools/clipwriter/aviclipwriter.h"
-#include "tools/mediagen/mediagen.h"
+#include "generators/clipwriter/aviclipwriter.h"
+#include "generators/mediagen/mediagen.h"
 #include "modaldialogs.h"
 #include "viewer/cliplist.h"
 #include "viewer/mapview.h"

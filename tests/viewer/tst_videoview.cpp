@@ -5,7 +5,7 @@
 #include "catalogue/clip.h"
 #include "playback/mediaframework.h"
 #include "playback/player.h"
-#include "tools/mediagen/mediagen.h"
+#include "generators/mediagen/mediagen.h"
 #include "viewer/videogeometry.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 // the user left at the next start.
 #include "viewer/viewerinput.h"
 
-#include "app/programsettings.h"
+#include "base/programsettings.h"
 #include "catalogue/clipcatalogue.h"
 #include "playback/player.h"
 #include "skin/clearbutton.h"

@@ -3,7 +3,7 @@
 // measured on a generated clip.
 #include "viewer/viewershortcuts.h"
 
-#include "app/language.h"
+#include "base/language.h"
 #include "playback/player.h"
 #include "skin/clearbutton.h"
 #include "tests/viewer/viewertestwindow.h"

@@ -2,7 +2,7 @@
 
 #include "catalogue/removabledrive.h"
 #include "telemetry/telemetrytrack.h"
-#include "tools/clipwriter/aviclipwriter.h"
+#include "generators/clipwriter/aviclipwriter.h"
 #include "viewer/dashboardgeometry.h"
 
 #include <QDir>

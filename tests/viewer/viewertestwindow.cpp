@@ -3,7 +3,7 @@
 #include "catalogue/clip.h"
 #include "playback/mediaframework.h"
 #include "playback/player.h"
-#include "tools/mediagen/mediagen.h"
+#include "generators/mediagen/mediagen.h"
 #include "viewer/cliplist.h"
 #include "viewer/mainwindow.h"
 #include "viewer/mapview.h"

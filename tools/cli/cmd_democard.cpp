@@ -1,8 +1,8 @@
 #include "tools/cli/clicommand.h"
 
-#include "app/localconfig.h"
+#include "base/localconfig.h"
 #include "playback/mediaframework.h"
-#include "tools/democard/democard.h"
+#include "generators/democard/democard.h"
 
 #include <QFileInfo>
 

@@ -1,7 +1,7 @@
 // Subcommands on the telemetry engine: records, track, at, gpx, kml.
 #include "tools/cli/clicommand.h"
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "telemetry/avimainheader.h"
 #include "telemetry/telemetryreader.h"
 #include "telemetry/telemetrytrack.h"

@@ -1,7 +1,7 @@
 // qrd7700-cli: the program's engines on the command line, for scripts and checks.
 #include "tools/cli/clicommand.h"
 
-#include "app/logrules.h"
+#include "base/logrules.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

@@ -7,8 +7,8 @@
 // With --window NAME only the window is saved, as NAME.png, in the language QRD7700_LANG (or the
 // stored one, or the desktop's) chooses; --rate R plays at that speed first:
 //   qrd7700-screenshots --window NAME [--rate R] FOLDER CLIPNAME SECONDS OUTDIR
-#include "app/language.h"
-#include "app/preferences.h"
+#include "base/language.h"
+#include "base/preferences.h"
 #include "playback/mediaframework.h"
 #include "playback/player.h"
 #include "viewer/cliplist.h"

@@ -1,9 +1,0 @@
-#include "app/logrules.h"
-
-#include <QLoggingCategory>
-
-void installLogRules()
-{
-    QLoggingCategory::setFilterRules(QStringLiteral("qrd7700.*.debug=false\n"
-                                                    "qt.webenginecontext.info=false"));
-}

@@ -1,0 +1,61 @@
+#include "base/messages.h"
+
+#include "base/language.h"
+
+namespace Messages {
+
+namespace {
+bool korean()
+{
+    return currentLanguage() == QLatin1String("kr");
+}
+
+bool english()
+{
+    return currentLanguage() == QLatin1String("en");
+}
+} // namespace
+
+QString openClipFailed()
+{
+    return korean() ? QStringLiteral("파일 재생이 실패하였습니다.") : QStringLiteral("Failed to open clip file");
+}
+
+QString missingPlugins(const QStringList &names)
+{
+    const QString list = names.join(QLatin1String(", "));
+    return korean() ? QStringLiteral("설치되지 않은 구성 요소: %1").arg(list)
+                    : QStringLiteral("Not installed: %1").arg(list);
+}
+
+QString saveFileCancelled()
+{
+    return korean() ? QStringLiteral("파일 저장이 취소되었습니다.") : QStringLiteral("Save File Cancelled");
+}
+
+QString selectFolderFirst()
+{
+    return english() ? QStringLiteral("Please select a folder first.") : QStringLiteral("폴더를 먼저 선택해 주세요.");
+}
+
+QString filterAll()
+{
+    return english() ? QStringLiteral("All") : QStringLiteral("전체");
+}
+
+QString filterManual()
+{
+    return english() ? QStringLiteral("Man.") : QStringLiteral("수동");
+}
+
+QString filterDriving()
+{
+    return english() ? QStringLiteral("Drive") : QStringLiteral("주행");
+}
+
+QString filterParking()
+{
+    return english() ? QStringLiteral("Park.") : QStringLiteral("주차");
+}
+
+} // namespace Messages

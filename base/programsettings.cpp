@@ -1,0 +1,100 @@
+#include "base/programsettings.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QVariant>
+
+Q_DECLARE_LOGGING_CATEGORY(lcConfig)
+
+namespace {
+
+constexpr auto kFolderName = "qrd7700";
+constexpr auto kFileName = "viewer.conf";
+
+struct Key
+{
+    const char *name;
+    QVariant defaultValue;
+};
+
+const Key kLanguage{"interface/language", QString()};
+const Key kLastFolder{"viewer/lastFolder", QString()};
+const Key kMaximized{"viewer/maximized", false};
+
+QVariant read(const Key &key)
+{
+    const QString file = ProgramSettings::filePath();
+    if (file.isEmpty())
+        return key.defaultValue;
+    const QSettings settings(file, QSettings::IniFormat);
+    QVariant value = settings.value(QLatin1String(key.name), key.defaultValue);
+    return value.convert(key.defaultValue.metaType()) ? value : key.defaultValue;
+}
+
+void write(const Key &key, const QVariant &value)
+{
+    const QString file = ProgramSettings::filePath();
+    if (!file.isEmpty() && value == key.defaultValue && !QFileInfo::exists(file))
+        return; // defaults are not written, and no file is made for them
+    if (file.isEmpty() || !QDir().mkpath(QFileInfo(file).path())) {
+        qCWarning(lcConfig) << "no place for the program's settings" << file;
+        return;
+    }
+    QSettings settings(file, QSettings::IniFormat);
+    if (value == key.defaultValue)
+        settings.remove(QLatin1String(key.name));
+    else
+        settings.setValue(QLatin1String(key.name), value);
+    settings.sync();
+    // A damaged file reads as a format error but is written anew all the same.
+    if (settings.status() == QSettings::AccessError)
+        qCWarning(lcConfig) << "cannot write" << file;
+}
+
+} // namespace
+
+namespace ProgramSettings {
+
+QString filePath()
+{
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    if (config.isEmpty())
+        return {};
+    return config + QLatin1Char('/') + QLatin1String(kFolderName) + QLatin1Char('/') + QLatin1String(kFileName);
+}
+
+QString language()
+{
+    const QString code = read(kLanguage).toString();
+    return code == QLatin1String("en") || code == QLatin1String("kr") ? code : QString();
+}
+
+void setLanguage(const QString &code)
+{
+    write(kLanguage, code == QLatin1String("en") || code == QLatin1String("kr") ? code : QString());
+}
+
+QString lastFolder()
+{
+    return read(kLastFolder).toString();
+}
+
+void setLastFolder(const QString &path)
+{
+    write(kLastFolder, path);
+}
+
+bool maximized()
+{
+    return read(kMaximized).toBool();
+}
+
+void setMaximized(bool maximized)
+{
+    write(kMaximized, maximized);
+}
+
+} // namespace ProgramSettings
