@@ -4,15 +4,15 @@
 #include "base/preferences.h"
 #include "base/texttable.h"
 #include "catalogue/clipcatalogue.h"
-#include "playback/player.h"
 #include "resources/gfxpaths.h"
+#include "session/playbacksession.h"
+#include "session/viewerstate.h"
 #include "skin/background.h"
 #include "skin/clearbutton.h"
 #include "skin/flhlp.h"
 #include "viewer/cliplist.h"
 #include "viewer/cliplistmenu.h"
 #include "viewer/mapview.h"
-#include "viewer/playbackcontroller.h"
 #include "viewer/videoview.h"
 #include "viewer/viewerinput.h"
 #include "viewer/viewershortcuts.h"
@@ -60,6 +60,8 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
     pal.setColor(QPalette::Window, QColor(9, 9, 9));
     setPalette(pal);
     setFixedSize(m_width, m_height);
+    m_state = new ViewerState(this);
+    m_session = new PlaybackSession(*m_state, this);
 
     createPanes();
     m_clipList = new MyListWidget(this, this);
@@ -73,7 +75,6 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
     m_view1->setObjectName(QStringLiteral("view1"));
     m_view2 = new VideoView(this);
     m_view2->setObjectName(QStringLiteral("view2"));
-    m_playback = new PlaybackController(m_view1, m_view2, this);
     setupPlaybackConnections();
     switchLayout(1);
 
@@ -96,8 +97,7 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
 MainWindow::~MainWindow()
 {
     closeFolder();
-    m_view1->close();
-    m_view2->close();
+    m_session->close();
 }
 
 void MainWindow::createPanes()
@@ -111,13 +111,10 @@ void MainWindow::createPanes()
     m_dashboard->setSpeedUnitKm(!readStoredSpeedUnit(unit) || unit == QLatin1String("km") || unit.isEmpty());
     // The bar sets the program's own sound level, handed to the player of every clip.
     m_volumeSlider = new WidgetVolume(this, std::make_unique<ProgramVolumeDevice>([this](double level) {
-                                          if (m_playback)
-                                              m_playback->setVolume(level);
+                                          m_session->setVolume(level);
                                       }));
     m_volumeSlider->setObjectName(QStringLiteral("volumeSlider"));
     connect(m_dashboard, &WidgetProgressA::clicked, this, &MainWindow::OnSlotsProgress);
-    // dashboard's track -> map: the route follows whatever track the dashboard holds.
-    m_mapPane->followTrack(&m_dashboard->track());
 
     m_folderLabel = new QLabel(this);
     m_folderLabel->setObjectName(QStringLiteral("folderLabel"));
@@ -200,14 +197,9 @@ QString MainWindow::toolTipFor(const ViewerLayout::ButtonSpec &entry) const
     return ViewerShortcuts::toolTip(entry.button, entry.toolTipRow >= 0 ? uiText(entry.toolTipRow) : QString());
 }
 
-Player *MainWindow::player() const
-{
-    return m_playback->player();
-}
-
 bool MainWindow::isPlaying() const
 {
-    return m_playback && m_playback->isPlaying();
+    return m_state->isPlaying();
 }
 
 ClearButton *MainWindow::button(Button which) const
@@ -282,12 +274,12 @@ void MainWindow::enableTransportControls(bool enabled)
                          Button::Print})
         m_buttons[which]->setEnabled(enabled);
     m_volumeSlider->setEnabled(enabled);
-    m_buttons[Button::SwapViews]->setEnabled(enabled && player() && player()->channelCount() == 2);
+    m_buttons[Button::SwapViews]->setEnabled(enabled && m_state->channelCount() == 2);
 }
 
 void MainWindow::OnSlotslist_screen()
 {
-    if (!player() || !player()->clip() || player()->channelCount() != 2)
+    if (m_state->channelCount() != 2)
         return;
     m_frontBig = !m_frontBig;
     switchLayout(m_frontBig ? 1 : 2);

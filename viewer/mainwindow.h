@@ -16,17 +16,17 @@ class ClipCatalogue;
 class FlHlp;
 class MapView;
 class MyListWidget;
-class PlaybackController;
-class Player;
+class PlaybackSession;
 class QLabel;
 class QListWidgetItem;
 class VideoView;
+class ViewerState;
 class WidgetProgressA;
 class WidgetVolume;
 
 // The viewer's top-level window: a frameless skinned window that owns every pane (two video views,
 // the dashboard with its timeline, the volume bar, the map, the clip list), lays them out, and
-// drives playback of the selected clip through the first view's player.
+// drives playback of the selected clip through its playback session.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -46,8 +46,8 @@ public:
     ClearButton *categoryButton(int index) const { return m_categoryButtons[index]; }
     ClearButton *filterButton(int index) const { return m_filterButtons[index]; }
     QLabel *folderLabel() const { return m_folderLabel; }
-    Player *player() const;
-    PlaybackController *playback() const { return m_playback; }
+    PlaybackSession *session() const { return m_session; }
+    ViewerState *state() const { return m_state; }
     ClipCatalogue *catalogue() const { return m_catalogue.get(); }
     bool isPlaying() const;
     bool isMaximizedLayout() const { return m_maximized; }
@@ -63,7 +63,7 @@ public:
 public slots:
     void openFolder(const QString &path);
     void closeFolder();
-    bool updatePlayingInformation(Player *player);
+    bool updatePlayingInformation();
     void updateClipInformation(const Clip *clip);
     void playSelectClip(int row);
     int playNextClip(int direction);
@@ -134,8 +134,8 @@ private:
     void onClipEnded();
     void resetViewer();
     void setPlaying(bool playing);
-    void showPausedPosition();
-    void refreshMap(bool fromTimer);
+    void showPosition(qint64 positionMs, qint64 lengthMs);
+    void showSampleAt(qint64 positionMs);
     // Picture controls (mainwindowview.cpp)
     VideoView *zoomTarget() const;
     // Folder and list (mainwindowfolder.cpp)
@@ -147,7 +147,8 @@ private:
 
     WidgetProgressA *m_dashboard = nullptr;
     Background *m_background = nullptr;
-    PlaybackController *m_playback = nullptr;
+    ViewerState *m_state = nullptr;
+    PlaybackSession *m_session = nullptr;
     VideoView *m_view1 = nullptr;
     VideoView *m_view2 = nullptr;
     MyListWidget *m_clipList = nullptr;

@@ -8,7 +8,7 @@
 #include "skin/clearbutton.h"
 #include "viewer/cliplist.h"
 #include "viewer/folderbrowser.h"
-#include "viewer/playbackcontroller.h"
+#include "session/playbacksession.h"
 #include "viewer/videoview.h"
 #include "viewer/widgetprogressa.h"
 
@@ -27,8 +27,8 @@ void MainWindow::closeFolder()
 {
     // Nothing may read a clip once its catalogue is gone: the player lets go of it (or of the
     // open under way) first.
-    if (m_playback->clip() && m_playback->clip() != m_looseClip.get())
-        m_playback->close();
+    if (m_session->clip() && m_session->clip() != m_looseClip.get())
+        m_session->close();
     m_clipList->clear();
     m_catalogue.reset();
     m_category = 0;
@@ -46,7 +46,6 @@ void MainWindow::fillList(std::unique_ptr<ClipCatalogue> catalogue)
             m_clipList->appendClip(clip);
     }
     if (shown.isEmpty()) {
-        m_dashboard->clearTrack();
         resetViewer();
     } else {
         m_clipList->setCurrentRow(0); // opens and plays the first clip

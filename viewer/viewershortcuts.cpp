@@ -1,9 +1,9 @@
 #include "viewer/viewershortcuts.h"
 
-#include "playback/player.h"
+#include "session/playbacksession.h"
+#include "session/viewerstate.h"
 #include "skin/clearbutton.h"
 #include "viewer/mainwindow.h"
-#include "viewer/playbackcontroller.h"
 
 #include <QAction>
 
@@ -149,16 +149,15 @@ bool ViewerShortcuts::run(Command command)
 // A seek from the picture shown, kept inside the clip; playing goes on playing.
 void ViewerShortcuts::seekBy(qint64 deltaMs)
 {
-    const Player *player = m_window->player();
-    if (!player || !player->clip())
+    const PlaybackSession *session = m_window->session();
+    if (!session->clip())
         return;
-    const qint64 length = player->lengthMs();
-    const qint64 target = std::clamp<qint64>(player->positionMs() + deltaMs, 0, std::max<qint64>(0, length));
+    const qint64 length = session->length();
+    const qint64 target = std::clamp<qint64>(session->position() + deltaMs, 0, std::max<qint64>(0, length));
     m_window->OnSlotsProgress(int(target));
 }
 
 void ViewerShortcuts::stepRate(int direction)
 {
-    PlaybackController *playback = m_window->playback();
-    playback->setRate(PlaybackController::steppedRate(playback->rate(), direction));
+    m_window->session()->setRate(PlaybackSession::steppedRate(m_window->state()->rate(), direction));
 }

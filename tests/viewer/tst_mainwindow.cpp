@@ -3,9 +3,10 @@
 #include "viewer/mainwindow.h"
 
 #include "base/messages.h"
+#include "base/programsettings.h"
 #include "catalogue/clip.h"
 #include "playback/mediaframework.h"
-#include "playback/player.h"
+#include "session/playbacksession.h"
 #include "settingsui/configwindow.h"
 #include "skin/clearbutton.h"
 #include "generators/clipwriter/aviclipwriter.h"
@@ -13,9 +14,9 @@
 #include "modaldialogs.h"
 #include "viewer/cliplist.h"
 #include "viewer/mapview.h"
-#include "viewer/playbackcontroller.h"
 #include "viewer/videogeometry.h"
 #include "viewer/videoview.h"
+#include "viewer/viewersession.h"
 #include "viewer/widgetprogressa.h"
 #include "viewer/widgetvolume.h"
 
@@ -29,6 +30,7 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -60,18 +62,28 @@ bool writeTelemetryAvi(const QString &path, QString *error)
     return ClipWriter::writeAviClip(path, description, error);
 }
 
-// The clip of `row` is open in the window's player: opening answers a moment after the selection.
+// The clip of `row` is open in the window's session: opening answers a moment after the selection.
 bool rowIsOpen(const MainWindow &window, int row)
 {
-    const Player *player = window.player();
-    return player && player->clip() && player->clip() == MyListWidget::clipOf(window.clipList()->item(row));
+    const PlaybackSession *session = window.session();
+    return session->facts().channelCount > 0 && session->clip() == MyListWidget::clipOf(window.clipList()->item(row));
 }
 
 // The frame mark the view paints, read after turning the picture back by `rotation`.
-int paintedFrame(VideoView *view, int rotation = 0)
+MediaGen::FrameMark paintedMark(VideoView *view, int rotation = 0)
 {
     const QImage painted = view->grab().toImage().copy(view->rendererRect());
-    return MediaGen::readFrameMark(painted.transformed(QTransform().rotate(-rotation))).frame;
+    return MediaGen::readFrameMark(painted.transformed(QTransform().rotate(-rotation)));
+}
+
+int paintedFrame(VideoView *view, int rotation = 0)
+{
+    return paintedMark(view, rotation).frame;
+}
+
+int paintedChannel(VideoView *view)
+{
+    return paintedMark(view).channel;
 }
 
 } // namespace
@@ -106,6 +118,7 @@ private slots:
     void missingDecoderIsNamed();
     void pressesOnAndAroundTheDashboard_data();
     void pressesOnAndAroundTheDashboard();
+    void restoredClipLooksPausedByHand();
 
 private:
     QString card() const { return m_card.path(); }
@@ -197,14 +210,14 @@ void TestMainWindow::folderFillsListAndPlaysFirstRow()
     QCOMPARE(list->currentRow(), 0);
     QVERIFY(m_window->isPlaying()); // asked for at once, playing as soon as the clip is open
     QTRY_VERIFY(rowIsOpen(*m_window, 0));
-    QCOMPARE(m_window->player()->channelCount(), 2);
+    QCOMPARE(m_window->session()->facts().channelCount, 2);
     QVERIFY(m_window->isPlaying());
     QVERIFY(m_window->button(Button::Play)->isEnabled());
     QVERIFY(m_window->button(Button::SwapViews)->isEnabled());
     QCOMPARE(m_window->folderLabel()->text(), card());
     // Both channels reach their views; the time moves on the dashboard.
-    QTRY_VERIFY(MediaGen::readFrameMark(m_window->player()->rendererPicture(0)).frame > 2);
-    QTRY_COMPARE(MediaGen::readFrameMark(m_window->player()->rendererPicture(1)).channel, 1);
+    QTRY_VERIFY(paintedFrame(m_window->view1()) > 2);
+    QTRY_COMPARE(paintedChannel(m_window->view2()), 1);
     QTRY_VERIFY(m_window->dashboard()->timeText().endsWith(QLatin1String("/00:02")));
 }
 
@@ -249,8 +262,9 @@ void TestMainWindow::singleClipStopsAndRewinds()
     QVERIFY(m_window->isPlaying());
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->isPlaying(), 15000);
     QCOMPARE(m_window->clipList()->currentRow(), 0);
-    QTRY_COMPARE(m_window->player()->positionMs(), 0);
-    QVERIFY(m_window->player()->isPaused());
+    QTRY_COMPARE(m_window->session()->position(), 0);
+    QTRY_COMPARE(paintedFrame(m_window->view1()), 0);
+    QVERIFY(m_window->session()->engineStatus().flags & Player::Paused);
 }
 
 void TestMainWindow::categoriesAndFilters()
@@ -298,8 +312,8 @@ void TestMainWindow::zoomPanRotate()
 {
     m_window->openFolder(card());
     QTRY_VERIFY(rowIsOpen(*m_window, 0));
-    QTRY_VERIFY(MediaGen::readFrameMark(m_window->player()->rendererPicture(0)).frame > 2);
     VideoView *view = m_window->view1();
+    QTRY_VERIFY(paintedFrame(view) > 2);
     QCOMPARE(view->width(), 640);
     const QRect fitted = view->rendererRect();
     m_window->OnSlotszoom_in();
@@ -318,11 +332,9 @@ void TestMainWindow::zoomPanRotate()
     // Stopped on the first picture: turning shows that picture upside down, where it is.
     QTRY_COMPARE(paintedFrame(view), 0);
     m_window->OnSlotsrotate();
-    QCOMPARE(m_window->player()->rotation(), 180);
     QCOMPARE(paintedFrame(view, 180), 0);
-    QCOMPARE(m_window->player()->positionMs(), 0);
+    QCOMPARE(m_window->session()->position(), 0);
     m_window->OnSlotsrotate();
-    QCOMPARE(m_window->player()->rotation(), 0);
     QCOMPARE(paintedFrame(view), 0);
 }
 
@@ -339,7 +351,7 @@ void TestMainWindow::snapshotWritesOneFilePerChannel()
 {
     m_window->openFolder(card());
     QTRY_VERIFY(rowIsOpen(*m_window, 0));
-    QTRY_VERIFY(MediaGen::readFrameMark(m_window->player()->rendererPicture(0)).isValid());
+    QTRY_VERIFY(paintedFrame(m_window->view1()) >= 0);
     const QString chosen = m_scratch.filePath(QStringLiteral("shot"));
     QString startFolder;
     answerNextModal<QFileDialog>([chosen, &startFolder](QFileDialog *dialog) {
@@ -361,7 +373,7 @@ void TestMainWindow::printPlacesPictures()
 {
     m_window->openFolder(card());
     QTRY_VERIFY(rowIsOpen(*m_window, 0));
-    QTRY_VERIFY(MediaGen::readFrameMark(m_window->player()->rendererPicture(0)).isValid());
+    QTRY_VERIFY(paintedFrame(m_window->view1()) >= 0);
     const QString pdf = m_scratch.filePath(QStringLiteral("print.pdf"));
     answerNextModal<QPrintDialog>([pdf](QPrintDialog *dialog) {
         dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
@@ -397,9 +409,9 @@ void TestMainWindow::looseFilePlays()
     m_window->OnSlotsfile_open();
     QCOMPARE(m_window->clipList()->count(), 1);
     m_window->playSelectClip(0);
-    QTRY_VERIFY(m_window->player() && m_window->player()->clip());
-    QCOMPARE(m_window->player()->clip()->file().absoluteFilePath(), QFileInfo(path).absoluteFilePath());
-    QTRY_VERIFY(MediaGen::readFrameMark(m_window->player()->rendererPicture(0)).frame > 2);
+    QTRY_VERIFY(m_window->session()->clip() && m_window->session()->facts().channelCount > 0);
+    QCOMPARE(m_window->session()->clip()->file().absoluteFilePath(), QFileInfo(path).absoluteFilePath());
+    QTRY_VERIFY(paintedFrame(m_window->view1()) > 2);
 }
 
 void TestMainWindow::timelineClickThroughWindowSeeks()
@@ -417,16 +429,16 @@ void TestMainWindow::timelineClickThroughWindowSeeks()
                         Qt::NoModifier);
     QCoreApplication::sendEvent(m_window.get(), &press);
     QCoreApplication::sendEvent(m_window.get(), &release);
-    const qint64 length = m_window->player()->lengthMs();
+    const qint64 length = m_window->session()->length();
     const qint64 expected = length * 320 / 628;
-    QTRY_VERIFY(qAbs(m_window->player()->positionMs() - expected) <= 100);
+    QTRY_VERIFY(qAbs(m_window->session()->position() - expected) <= 100);
 }
 
 // The window goes while a clip is still opening: nothing it owned may answer later.
 void TestMainWindow::closingWhileOpening()
 {
     m_window->openFolder(card());
-    QVERIFY(m_window->playback()->isOpening());
+    QVERIFY(m_window->session()->clip() && m_window->session()->facts().channelCount == 0); // opening
     m_window.reset();
     QTest::qWait(0);
     QCoreApplication::processEvents();
@@ -489,7 +501,7 @@ void TestMainWindow::unplayableClipWarnsAndClearsTheMap()
     m_window->playSelectClip(1);
     QTRY_COMPARE(m_warnings, QStringList{Messages::openClipFailed()});
     QVERIFY(!m_window->isPlaying());
-    QVERIFY(!m_window->player()->clip());
+    QVERIFY(!m_window->session()->clip());
     QCOMPARE(m_window->mapPane()->latitude(), MapView::kDefaultLatitude);
     QCOMPARE(m_window->mapPane()->longitude(), MapView::kDefaultLongitude);
     QCOMPARE(m_window->clipList()->currentRow(), 1);
@@ -514,12 +526,14 @@ void TestMainWindow::errorWhilePlayingStopsAndPlayReopens()
     QVERIFY(!m_window->isPlaying());
     QVERIFY(m_window->button(Button::Play)->isVisible());
     QVERIFY(!m_window->button(Button::Pause)->isVisible());
-    QVERIFY(m_window->player()->isBroken());
+    QVERIFY(m_window->session()->engineStatus().broken);
 
+    QSignalSpy reopened(m_window->session(), &PlaybackSession::opened);
     m_window->OnSlotsplay();
     QVERIFY(m_window->isPlaying());
-    QTRY_VERIFY(rowIsOpen(*m_window, 2) && !m_window->player()->isBroken());
-    QTRY_VERIFY(MediaGen::readFrameMark(m_window->player()->rendererPicture(0)).frame > 3);
+    QTRY_COMPARE(reopened.count(), 1);
+    QVERIFY(rowIsOpen(*m_window, 2) && !m_window->session()->engineStatus().broken);
+    QTRY_VERIFY(paintedFrame(m_window->view1()) > 3);
     QVERIFY(m_window->isPlaying());
     QCOMPARE(m_warnings.size(), 1);
 }
@@ -530,20 +544,20 @@ void TestMainWindow::volumeAndMuteReachTheClipsSound()
 {
     m_window->openFolder(troubleCard());
     QTRY_VERIFY(rowIsOpen(*m_window, 0));
-    Player *player = m_window->player();
-    QCOMPARE(player->appliedVolume(), 1.0); // full until the bar is used
+    const PlaybackSession *session = m_window->session();
+    QCOMPARE(session->engineStatus().appliedVolume, 1.0); // full until the bar is used
     const double half = 5 * 6553 / 65535.0; // level 5 of the bar
     m_window->volumeSlider()->setLevel(5);
-    QVERIFY(qAbs(player->appliedVolume() - half) < 1e-6);
+    QVERIFY(qAbs(session->engineStatus().appliedVolume - half) < 1e-6);
     m_window->OnSlotsvolume();
     QVERIFY(!m_window->volumeSlider()->isEnabled());
-    QCOMPARE(player->appliedVolume(), 0.0);
+    QCOMPARE(session->engineStatus().appliedVolume, 0.0);
     m_window->playSelectClip(2);
     QTRY_VERIFY(rowIsOpen(*m_window, 2));
-    QCOMPARE(player->appliedVolume(), 0.0); // still muted
+    QCOMPARE(session->engineStatus().appliedVolume, 0.0); // still muted
     m_window->OnSlotsvolume();
     QCOMPARE(m_window->volumeSlider()->level(), 5);
-    QVERIFY(qAbs(player->appliedVolume() - half) < 1e-6);
+    QVERIFY(qAbs(session->engineStatus().appliedVolume - half) < 1e-6);
 }
 
 void TestMainWindow::stopResetsTheSpeedGauge()
@@ -564,7 +578,7 @@ void TestMainWindow::quickSwitchingOpensTheLastClipOnly()
     const int last = m_window->clipList()->currentRow();
     QCOMPARE(last, 12 % 4);
     QTRY_VERIFY(rowIsOpen(*m_window, last));
-    QTRY_VERIFY(MediaGen::readFrameMark(m_window->player()->rendererPicture(0)).frame > 2);
+    QTRY_VERIFY(paintedFrame(m_window->view1()) > 2);
     QCOMPARE(m_window->clipList()->currentRow(), last);
     QVERIFY(m_window->isPlaying());
     QVERIFY(m_warnings.isEmpty());
@@ -583,6 +597,36 @@ void TestMainWindow::missingDecoderIsNamed()
     QCOMPARE(m_warnings.size(), 1);
     QVERIFY2(m_warnings.first().startsWith(Messages::openClipFailed() + QLatin1String("\n\n")), qPrintable(m_warnings.first()));
     QVERIFY2(m_warnings.first().contains(QLatin1String("H.264")), qPrintable(m_warnings.first()));
+}
+
+// The folder reopened at start rests on its first clip's first picture exactly as a clip opened
+// and paused by hand: no loading picture over it, and the speed, the coordinates and the map marker
+// of that moment filled in without a key being pressed.
+void TestMainWindow::restoredClipLooksPausedByHand()
+{
+    ProgramSettings::setLastFolder(card());
+    m_window = std::make_unique<MainWindow>(nullptr, Qt::FramelessWindowHint);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    ViewerSession::restore(*m_window);
+    QFile::remove(ProgramSettings::filePath());
+    VideoView *view = m_window->view1();
+    QTRY_COMPARE(paintedFrame(view), 0);
+    QTRY_VERIFY(!view->isLoadingShown());
+    QTRY_COMPARE(m_window->dashboard()->speed(), 100);
+    QTRY_VERIFY(qAbs(m_window->mapPane()->latitude() - kLatitude) < 1e-5);
+    QVERIFY(qAbs(m_window->dashboard()->currentSample().latitude - kLatitude) < 1e-5);
+    QVERIFY(m_window->dashboard()->timeText().startsWith(QLatin1String("00:00/")));
+    QVERIFY(!m_window->isPlaying());
+    const QImage restored = view->grab().toImage();
+
+    // The same clip opened, played and paused by hand, then taken back to its first picture.
+    m_window->OnSlotsplay();
+    m_window->OnSlotspause();
+    m_window->OnSlotsProgress(0);
+    QTRY_COMPARE(paintedFrame(view), 0);
+    QTRY_COMPARE(view->grab().toImage(), restored);
+    QVERIFY(m_warnings.isEmpty());
 }
 
 int main(int argc, char **argv)

@@ -5,7 +5,8 @@
 
 #include "catalogue/clip.h"
 #include "playback/mediaframework.h"
-#include "playback/player.h"
+#include "session/playbacksession.h"
+#include "viewer/videoview.h"
 #include "telemetry/telemetrytrack.h"
 #include "telemetry/trackexport.h"
 #include "generators/clipwriter/aviclipwriter.h"
@@ -49,6 +50,12 @@ namespace {
 
 constexpr QSize kFront(320, 180);
 constexpr QSize kRear(160, 90);
+
+// The frame mark the view paints.
+MediaGen::FrameMark paintedMark(VideoView *view)
+{
+    return MediaGen::readFrameMark(view->grab().toImage().copy(view->rendererRect()));
+}
 // Rows of the list, in file-name order.
 constexpr int kSydneyRow = 0;  // EVS_…: a fix all along
 constexpr int kSeoulRow = 1;   // REC_… 10_20_30: a lost fix in its third second
@@ -217,7 +224,7 @@ void TestViewerExports::openCardPaused()
     m_window->openFolder(card());
     QCOMPARE(m_window->clipList()->count(), 3);
     // The clip opens and its telemetry arrives a moment after the selection.
-    QTRY_VERIFY(m_window->player() && m_window->player()->clip() && !m_window->dashboard()->track().isLoading());
+    QTRY_VERIFY(m_window->session()->facts().channelCount > 0 && !m_window->dashboard()->track()->isLoading());
     m_window->OnSlotspause();
 }
 
@@ -241,7 +248,7 @@ void TestViewerExports::rightClick(int row)
 void TestViewerExports::routeFollowsTheOpenClip()
 {
     m_window->openFolder(card());
-    const auto expectedCount = [this] { return int(positionsOf(m_window->dashboard()->track().samples()).size()); };
+    const auto expectedCount = [this] { return int(positionsOf(m_window->dashboard()->track()->samples()).size()); };
     QTRY_VERIFY(expectedCount() > 30);
     QTRY_COMPARE_WITH_TIMEOUT(routeVertexCount(), expectedCount(), 20000);
 
@@ -251,11 +258,11 @@ void TestViewerExports::routeFollowsTheOpenClip()
     list->setCurrentRow(kNoGpsRow);
     list->setCurrentRow(kSydneyRow);
     list->setCurrentRow(kSeoulRow);
-    const TelemetryTrack &track = m_window->dashboard()->track();
-    QTRY_VERIFY(m_window->player()->clip() == MyListWidget::clipOf(list->item(kSeoulRow)) && !track.isLoading()
+    const TelemetryTrack &track = *m_window->dashboard()->track();
+    QTRY_VERIFY(m_window->session()->clip() == MyListWidget::clipOf(list->item(kSeoulRow)) && !track.isLoading()
                 && !track.samples().isEmpty());
     const QList<TelemetrySample> seoul = positionsOf(track.samples());
-    QVERIFY(!seoul.isEmpty() && seoul.size() < m_window->dashboard()->track().samples().size());
+    QVERIFY(!seoul.isEmpty() && seoul.size() < m_window->dashboard()->track()->samples().size());
     QTRY_COMPARE_WITH_TIMEOUT(routeVertexCount(), int(seoul.size()), 10000);
     QCOMPARE(evaluate(page(), QStringLiteral("routeLines().length")).toInt(), 2); // the lost fix is a gap
     const QVariantList first = evaluate(page(), QStringLiteral("routeLines()[0][0]")).toList();
@@ -285,7 +292,7 @@ void TestViewerExports::rightClickExportsGpxWithoutSwitchingClips()
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(gpx), 10000);
     // The playing clip stayed; the file holds the other clip's positions, in two segments.
     QCOMPARE(list->currentRow(), kSydneyRow);
-    QCOMPARE(m_window->player()->clip()->file().fileName(), QStringLiteral("EVS_2012_05_14_10_22_30_I.avi"));
+    QCOMPARE(m_window->session()->clip()->file().fileName(), QStringLiteral("EVS_2012_05_14_10_22_30_I.avi"));
     QFile file(gpx);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray document = file.readAll();
@@ -310,7 +317,7 @@ void TestViewerExports::menuKeyExportsCsvOfTheCurrentClip()
     QFile file(csv + QStringLiteral(".csv"));
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = file.readAll().trimmed().split('\n');
-    QCOMPARE(lines.size(), m_window->dashboard()->track().samples().size() + 1);
+    QCOMPARE(lines.size(), m_window->dashboard()->track()->samples().size() + 1);
     QVERIFY(lines.at(1).endsWith(",2012-05-14T10:22:30.000+09:00"));
     QVERIFY(lines.at(1).contains(",-33.868801,151.209296,100,"));
 }
@@ -354,14 +361,14 @@ void TestViewerExports::snapshotCarriesTimeAndPlace()
 {
     openCardPaused();
     m_window->OnSlotsProgress(1500);
-    QTRY_VERIFY(qAbs(m_window->player()->positionMs() - 1500) <= 100);
-    QTRY_VERIFY(MediaGen::readFrameMark(m_window->player()->rendererPicture(0)).isValid());
+    QTRY_VERIFY(qAbs(m_window->session()->position() - 1500) <= 100);
+    QTRY_VERIFY(paintedMark(m_window->view1()).isValid());
     const QString chosen = m_scratch.filePath(QStringLiteral("shot.jpg"));
     answerNextModal<QFileDialog>([chosen](QFileDialog *dialog) { typeFileName(dialog, chosen); });
     m_window->OnSlotssnapshot();
     QVERIFY(m_warnings.isEmpty());
-    const qint64 position = m_window->player()->positionMs();
-    const TelemetrySample sample = m_window->dashboard()->sampleAt(int(position));
+    const qint64 position = m_window->session()->position();
+    const TelemetrySample sample = m_window->session()->sampleAt(position).value_or(TelemetrySample());
     QVERIFY(sample.hasUsablePosition());
     for (const char *name : {"shot-1ch-SD.jpg", "shot-2ch-SD.jpg"}) {
         Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(m_scratch.filePath(QLatin1String(name)).toStdString());
@@ -385,8 +392,8 @@ void TestViewerExports::printedPageHasTheCaption()
         QSKIP("poppler-utils is not installed (scripts/install-deps installs it)");
     openCardPaused();
     m_window->OnSlotsProgress(2500);
-    QTRY_VERIFY(qAbs(m_window->player()->positionMs() - 2500) <= 100);
-    QTRY_VERIFY(MediaGen::readFrameMark(m_window->player()->rendererPicture(0)).isValid());
+    QTRY_VERIFY(qAbs(m_window->session()->position() - 2500) <= 100);
+    QTRY_VERIFY(paintedMark(m_window->view1()).isValid());
     const QString pdf = m_scratch.filePath(QStringLiteral("evidence.pdf"));
     answerNextModal<QPrintDialog>([pdf](QPrintDialog *dialog) {
         dialog->printer()->setOutputFormat(QPrinter::PdfFormat);

@@ -5,12 +5,11 @@
 
 #include "base/programsettings.h"
 #include "catalogue/clipcatalogue.h"
-#include "playback/player.h"
+#include "session/playbacksession.h"
 #include "skin/clearbutton.h"
 #include "tests/viewer/viewertestwindow.h"
 #include "viewer/cliplist.h"
 #include "viewer/mainwindow.h"
-#include "viewer/playbackcontroller.h"
 #include "viewer/videoview.h"
 #include "viewer/viewersession.h"
 
@@ -234,12 +233,12 @@ void TestViewerInput::droppedFilesPlayTheFirst()
     QTRY_COMPARE(m_window->clipList()->count(), 2);
     QCOMPARE(m_window->clipList()->item(0)->text(), QStringLiteral("EVS_2012_05_14_10_22_30_I.avi"));
     QCOMPARE(m_window->clipList()->currentRow(), 0);
-    QTRY_VERIFY(m_window->player() && m_window->player()->clip());
-    QCOMPARE(m_window->player()->clip()->file().absoluteFilePath(), m_card.clip(2));
+    QTRY_VERIFY(m_window->session()->clip() && m_window->session()->facts().channelCount > 0);
+    QCOMPARE(m_window->session()->clip()->file().absoluteFilePath(), m_card.clip(2));
     QVERIFY(m_window->isPlaying());
     QVERIFY(m_window->button(Button::Pause)->isEnabled());
     m_window->OnSlotsnext_file();
-    QTRY_COMPARE(m_window->player()->clip() ? m_window->player()->clip()->file().absoluteFilePath() : QString(),
+    QTRY_COMPARE(m_window->session()->clip() ? m_window->session()->clip()->file().absoluteFilePath() : QString(),
                  m_card.clip(1));
     QVERIFY(m_window->catalogue() == nullptr);
 }
@@ -291,8 +290,8 @@ void TestViewerInput::restartReopensFolderPaused()
     QTRY_VERIFY(rowIsOpen(*m_window, 0));
     QTRY_COMPARE(ViewerTestWindow::shownFrame(*m_window), 0);
     QVERIFY(!m_window->isPlaying());
-    QVERIFY(!m_window->player()->isRunning());
-    QCOMPARE(m_window->player()->positionMs(), 0);
+    QVERIFY(!m_window->session()->engineStatus().running);
+    QCOMPARE(m_window->session()->position(), 0);
     QVERIFY(m_window->button(Button::Play)->isEnabled());
     QVERIFY(m_warnings.isEmpty());
 

@@ -4,13 +4,13 @@
 #include "viewer/viewershortcuts.h"
 
 #include "base/language.h"
-#include "playback/player.h"
+#include "session/playbacksession.h"
+#include "session/viewerstate.h"
 #include "skin/clearbutton.h"
 #include "tests/viewer/viewertestwindow.h"
 #include "viewer/cliplist.h"
 #include "viewer/folderbrowser.h"
 #include "viewer/mainwindow.h"
-#include "viewer/playbackcontroller.h"
 #include "viewer/videoview.h"
 #include "viewer/widgetprogressa.h"
 #include "viewer/widgetvolume.h"
@@ -140,7 +140,7 @@ void TestViewerShortcuts::keysNeedAnOpenFolder()
         press(key);
     press(Qt::Key_Right, Qt::ShiftModifier);
     QVERIFY(!m_window->isPlaying());
-    QVERIFY(!m_window->player());
+    QVERIFY(!m_window->session()->clip());
     QVERIFY(m_window->volumeSlider()->isEnabled() == false);
     QCOMPARE(m_window->view1()->zoom(), 1.0f);
 }
@@ -167,7 +167,7 @@ void TestViewerShortcuts::spaceWhereverTheFocusIs()
     QTRY_VERIFY(target->hasFocus());
     QTest::keyClick(target, Qt::Key_Space);
     QVERIFY(m_window->isPlaying());
-    QTRY_VERIFY(m_window->player()->isRunning());
+    QTRY_VERIFY(m_window->session()->engineStatus().running);
     QTest::keyClick(target, Qt::Key_Space);
     QVERIFY(!m_window->isPlaying());
     QCOMPARE(m_window->clipList()->currentRow(), kLongRow); // the list did not take the key
@@ -215,7 +215,7 @@ void TestViewerShortcuts::arrowsStepOneFramePaused()
     QTRY_VERIFY(shownFrame(*m_window) > 3);
     press(Qt::Key_Right);
     QVERIFY(!m_window->isPlaying());
-    QTRY_VERIFY(!m_window->player()->isRunning());
+    QTRY_VERIFY(!m_window->session()->engineStatus().running);
     QVERIFY(m_window->button(Button::Play)->isVisible());
 }
 
@@ -223,10 +223,10 @@ void TestViewerShortcuts::arrowsStepOneFramePaused()
 void TestViewerShortcuts::shiftArrowsSeekFiveSeconds()
 {
     openPaused(kLongRow);
-    const qint64 length = m_window->player()->lengthMs();
+    const qint64 length = m_window->session()->length();
     QVERIFY(length > ViewerShortcuts::kSeekStepMs);
     const auto near = [this](qint64 expected) {
-        return qAbs(m_window->player()->positionMs() - expected) <= 100;
+        return qAbs(m_window->session()->position() - expected) <= 100;
     };
     press(Qt::Key_Right, Qt::ShiftModifier);
     QTRY_VERIFY(near(ViewerShortcuts::kSeekStepMs));
@@ -304,16 +304,16 @@ void TestViewerShortcuts::maximizeKeys()
 void TestViewerShortcuts::muteKey()
 {
     openPaused(kLongRow);
-    QVERIFY(m_window->player()->hasAudio());
-    const double level = m_window->player()->appliedVolume();
+    QVERIFY(m_window->session()->engineStatus().hasAudio);
+    const double level = m_window->session()->engineStatus().appliedVolume;
     QVERIFY(level > 0);
     press(Qt::Key_M);
     QVERIFY(!m_window->volumeSlider()->isEnabled());
     QVERIFY(m_window->button(Button::Volume)->isHighlighted());
-    QCOMPARE(m_window->player()->appliedVolume(), 0.0);
+    QCOMPARE(m_window->session()->engineStatus().appliedVolume, 0.0);
     press(Qt::Key_M);
     QVERIFY(m_window->volumeSlider()->isEnabled());
-    QVERIFY(qAbs(m_window->player()->appliedVolume() - level) < 0.001); // the bar's top level
+    QVERIFY(qAbs(m_window->session()->engineStatus().appliedVolume - level) < 0.001); // the bar's top level
 }
 
 void TestViewerShortcuts::dialogKeys_data()
@@ -416,7 +416,7 @@ void TestViewerShortcuts::speedSteps()
     QFETCH(double, from);
     QFETCH(int, direction);
     QFETCH(double, to);
-    QCOMPARE(PlaybackController::steppedRate(from, direction), to);
+    QCOMPARE(PlaybackSession::steppedRate(from, direction), to);
 }
 
 void TestViewerShortcuts::playbackAdvancesAtChosenRate_data()
@@ -442,17 +442,17 @@ void TestViewerShortcuts::playbackAdvancesAtChosenRate()
     openPaused(kLongRow);
     for (int key : keys)
         press(key);
-    QCOMPARE(m_window->playback()->rate(), rate);
-    QCOMPARE(m_window->player()->rate(), rate);
+    QCOMPARE(m_window->state()->rate(), rate);
+    QCOMPARE(m_window->session()->engineStatus().rate, rate);
     press(Qt::Key_Space);
-    const Player *player = m_window->player();
+    const PlaybackSession *session = m_window->session();
     // Measure once the pipeline runs and the position has started moving.
-    QTRY_VERIFY(player->isRunning() && player->positionMs() > 100 * rate);
+    QTRY_VERIFY(session->engineStatus().running && session->position() > 100 * rate);
     QElapsedTimer clock;
-    const qint64 from = player->positionMs();
+    const qint64 from = session->position();
     clock.start();
-    QTRY_VERIFY_WITH_TIMEOUT(player->positionMs() >= from + mediaMs, 10000);
-    const double measured = double(player->positionMs() - from) / double(clock.elapsed());
+    QTRY_VERIFY_WITH_TIMEOUT(session->position() >= from + mediaMs, 10000);
+    const double measured = double(session->position() - from) / double(clock.elapsed());
     QVERIFY2(measured > rate * 0.6 && measured < rate * 1.5,
              qPrintable(QStringLiteral("played at %1x instead of %2x").arg(measured).arg(rate)));
 }
@@ -462,31 +462,31 @@ void TestViewerShortcuts::playbackAdvancesAtChosenRate()
 void TestViewerShortcuts::speedShownSilencedAndResetByNextClip()
 {
     openPaused(kLongRow);
-    const double level = m_window->player()->appliedVolume();
+    const double level = m_window->session()->engineStatus().appliedVolume;
     QVERIFY(level > 0);
     QVERIFY(m_window->dashboard()->rateText().isEmpty());
     press(Qt::Key_BracketRight);
     QCOMPARE(m_window->dashboard()->rateText(), QStringLiteral("\u00d72"));
-    QCOMPARE(m_window->player()->appliedVolume(), 0.0);
+    QCOMPARE(m_window->session()->engineStatus().appliedVolume, 0.0);
     QVERIFY(m_window->volumeSlider()->isEnabled());
     press(Qt::Key_BracketLeft);
     press(Qt::Key_BracketLeft);
     QCOMPARE(m_window->dashboard()->rateText(), QStringLiteral("\u00d70.5"));
     press(Qt::Key_BracketRight);
     QVERIFY(m_window->dashboard()->rateText().isEmpty());
-    QVERIFY(qAbs(m_window->player()->appliedVolume() - level) < 0.001);
+    QVERIFY(qAbs(m_window->session()->engineStatus().appliedVolume - level) < 0.001);
 
     press(Qt::Key_BracketLeft);
     press(Qt::Key_BracketLeft);
-    QCOMPARE(m_window->playback()->rate(), 0.25);
+    QCOMPARE(m_window->state()->rate(), 0.25);
     press(Qt::Key_PageUp);
     QTRY_VERIFY(rowIsOpen(*m_window, 0));
-    QCOMPARE(m_window->playback()->rate(), 1.0);
-    QCOMPARE(m_window->player()->rate(), 1.0);
+    QCOMPARE(m_window->state()->rate(), 1.0);
+    QCOMPARE(m_window->session()->engineStatus().rate, 1.0);
     QVERIFY(m_window->dashboard()->rateText().isEmpty());
     press(Qt::Key_PageDown);
     QTRY_VERIFY(rowIsOpen(*m_window, kLongRow));
-    QVERIFY(qAbs(m_window->player()->appliedVolume() - level) < 0.001);
+    QVERIFY(qAbs(m_window->session()->engineStatus().appliedVolume - level) < 0.001);
 }
 
 int main(int argc, char **argv)

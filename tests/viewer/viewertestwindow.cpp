@@ -2,11 +2,12 @@
 
 #include "catalogue/clip.h"
 #include "playback/mediaframework.h"
-#include "playback/player.h"
+#include "session/playbacksession.h"
 #include "generators/mediagen/mediagen.h"
 #include "viewer/cliplist.h"
 #include "viewer/mainwindow.h"
 #include "viewer/mapview.h"
+#include "viewer/videoview.h"
 
 #include <QApplication>
 #include <QTest>
@@ -72,14 +73,14 @@ QString Card::clip(int index) const
 
 bool rowIsOpen(const MainWindow &window, int row)
 {
-    const Player *player = window.player();
-    return player && player->clip() && player->clip() == MyListWidget::clipOf(window.clipList()->item(row));
+    const PlaybackSession *session = window.session();
+    return session->facts().channelCount > 0 && session->clip() == MyListWidget::clipOf(window.clipList()->item(row));
 }
 
 int shownFrame(const MainWindow &window)
 {
-    const Player *player = window.player();
-    return player ? MediaGen::readFrameMark(player->rendererPicture(0)).frame : -1;
+    VideoView *view = window.view1();
+    return MediaGen::readFrameMark(view->grab().toImage().copy(view->rendererRect())).frame;
 }
 
 int run(int argc, char **argv, const std::function<std::unique_ptr<QObject>()> &makeTest)

@@ -40,9 +40,9 @@ private:
     QTemporaryDir m_dir;
 };
 
-// The clip of `row` is open in the window's player.
+// The clip of `row` is open in the window's playback session.
 bool rowIsOpen(const MainWindow &window, int row);
-// The frame number the first channel's renderer shows; -1 when none.
+// The frame number the first view paints; -1 when none.
 int shownFrame(const MainWindow &window);
 
 } // namespace ViewerTestWindow

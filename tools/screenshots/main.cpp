@@ -10,12 +10,11 @@
 #include "base/language.h"
 #include "base/preferences.h"
 #include "playback/mediaframework.h"
-#include "playback/player.h"
+#include "session/playbacksession.h"
 #include "viewer/cliplist.h"
 #include "viewer/cliplistmenu.h"
 #include "viewer/mainwindow.h"
 #include "viewer/mapview.h"
-#include "viewer/playbackcontroller.h"
 #include "skin/dialogpalette.h"
 
 #include <QApplication>
@@ -63,7 +62,7 @@ QByteArray blankTileUrl()
 // The map pane with the route, the marker one second further on.
 void saveMapWithRoute(MainWindow &window, const QDir &out)
 {
-    window.OnSlotsProgress(window.player() ? int(window.player()->positionMs()) + 1000 : 0);
+    window.OnSlotsProgress(window.session()->clip() ? int(window.session()->position()) + 1000 : 0);
     runFor(2000);
     window.mapPane()->grab().save(out.filePath(QStringLiteral("map-route.png")));
 }
@@ -131,7 +130,7 @@ int saveWindowOnly(const QString &name, double rate, const QStringList &args)
     }
     window.clipList()->setCurrentItem(found.first());
     runFor(1500);
-    window.playback()->setRate(rate);
+    window.session()->setRate(rate);
     window.OnSlotsProgress(args.at(2).toInt() * 1000);
     runFor(3000);
     QDir().mkpath(args.at(3));
