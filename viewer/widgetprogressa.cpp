@@ -180,12 +180,7 @@ void WidgetProgressA::onTrackChanged()
 
 void WidgetProgressA::showSample(const TelemetrySample &sample)
 {
-    m_current = TelemetrySample();
-    m_current.accelX = sample.accelX;
-    m_current.accelY = sample.accelY;
-    m_current.accelZ = sample.accelZ;
-    m_current.latitude = sample.latitude;
-    m_current.longitude = sample.longitude;
+    m_current = sample.forcesAndPosition();
     setGpsValid(isUsablePosition(sample.latitude, sample.longitude));
     update();
 }
