@@ -47,6 +47,8 @@ public:
     void close();
     // The clip open, being opened, or stopped by an error; null when nothing is open.
     Clip *clip() const { return m_clip; }
+    // A clip has opened (it may have been stopped by an error since); false while one is opening.
+    bool isOpen() const { return m_open; }
 
     // Plays now, or as soon as the clip under way has opened.
     void play();

@@ -116,7 +116,7 @@ void MainWindow::OnSlotsselectFile(QListWidgetItem *current, QListWidgetItem *)
 // Whether the session has a clip open (also one an error stopped), not one still opening.
 bool MainWindow::updatePlayingInformation()
 {
-    return m_session->facts().channelCount > 0;
+    return m_session->isOpen();
 }
 
 void MainWindow::updateClipInformation(const Clip *clip)

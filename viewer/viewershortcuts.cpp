@@ -150,7 +150,7 @@ bool ViewerShortcuts::run(Command command)
 void ViewerShortcuts::seekBy(qint64 deltaMs)
 {
     const PlaybackSession *session = m_window->session();
-    if (!session->clip())
+    if (!session->isOpen())
         return;
     const qint64 length = session->length();
     const qint64 target = std::clamp<qint64>(session->position() + deltaMs, 0, std::max<qint64>(0, length));

@@ -66,7 +66,7 @@ bool writeTelemetryAvi(const QString &path, QString *error)
 bool rowIsOpen(const MainWindow &window, int row)
 {
     const PlaybackSession *session = window.session();
-    return session->facts().channelCount > 0 && session->clip() == MyListWidget::clipOf(window.clipList()->item(row));
+    return session->isOpen() && session->clip() == MyListWidget::clipOf(window.clipList()->item(row));
 }
 
 // The frame mark the view paints, read after turning the picture back by `rotation`.
@@ -409,7 +409,7 @@ void TestMainWindow::looseFilePlays()
     m_window->OnSlotsfile_open();
     QCOMPARE(m_window->clipList()->count(), 1);
     m_window->playSelectClip(0);
-    QTRY_VERIFY(m_window->session()->clip() && m_window->session()->facts().channelCount > 0);
+    QTRY_VERIFY(m_window->session()->isOpen());
     QCOMPARE(m_window->session()->clip()->file().absoluteFilePath(), QFileInfo(path).absoluteFilePath());
     QTRY_VERIFY(paintedFrame(m_window->view1()) > 2);
 }
@@ -438,7 +438,7 @@ void TestMainWindow::timelineClickThroughWindowSeeks()
 void TestMainWindow::closingWhileOpening()
 {
     m_window->openFolder(card());
-    QVERIFY(m_window->session()->clip() && m_window->session()->facts().channelCount == 0); // opening
+    QVERIFY(m_window->session()->clip() && !m_window->session()->isOpen()); // opening
     m_window.reset();
     QTest::qWait(0);
     QCoreApplication::processEvents();

@@ -224,7 +224,7 @@ void TestViewerExports::openCardPaused()
     m_window->openFolder(card());
     QCOMPARE(m_window->clipList()->count(), 3);
     // The clip opens and its telemetry arrives a moment after the selection.
-    QTRY_VERIFY(m_window->session()->facts().channelCount > 0 && !m_window->dashboard()->track()->isLoading());
+    QTRY_VERIFY(m_window->session()->isOpen() && !m_window->dashboard()->track()->isLoading());
     m_window->OnSlotspause();
 }
 

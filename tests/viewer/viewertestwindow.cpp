@@ -74,7 +74,7 @@ QString Card::clip(int index) const
 bool rowIsOpen(const MainWindow &window, int row)
 {
     const PlaybackSession *session = window.session();
-    return session->facts().channelCount > 0 && session->clip() == MyListWidget::clipOf(window.clipList()->item(row));
+    return session->isOpen() && session->clip() == MyListWidget::clipOf(window.clipList()->item(row));
 }
 
 int shownFrame(const MainWindow &window)

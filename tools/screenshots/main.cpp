@@ -62,7 +62,7 @@ QByteArray blankTileUrl()
 // The map pane with the route, the marker one second further on.
 void saveMapWithRoute(MainWindow &window, const QDir &out)
 {
-    window.OnSlotsProgress(window.session()->clip() ? int(window.session()->position()) + 1000 : 0);
+    window.OnSlotsProgress(window.session()->isOpen() ? int(window.session()->position()) + 1000 : 0);
     runFor(2000);
     window.mapPane()->grab().save(out.filePath(QStringLiteral("map-route.png")));
 }
