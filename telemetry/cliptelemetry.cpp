@@ -70,18 +70,30 @@ ClipSummary summarize(const QString &path, std::optional<qint64> durationMs, con
     return summary;
 }
 
-ClipTelemetry readClipTelemetry(const QString &path)
+ClipTelemetry readClipTelemetry(const QString &path, std::optional<qint64> durationMs)
 {
-    std::optional<qint64> durationMs = containerDurationMs(path);
+    if (!durationMs)
+        durationMs = containerDurationMs(path);
     auto records = std::make_unique<TelemetryRecords>();
     const int count = readTelemetryFile(path, *records);
     if (!durationMs && count > 0)
         durationMs = count * kRecordSpanMs;
     ClipTelemetry clip;
-    if (durationMs) {
+    if (durationMs && *durationMs > 0) {
         clip.samples = TelemetryTrack::placeRecords(records->data(), count, *durationMs);
         clip.fixes = TelemetryTrack::placeFixes(records->data(), count, *durationMs);
     }
     clip.summary = summarize(path, durationMs, clip.samples, clip.fixes);
     return clip;
+}
+
+QDateTime clipStart(const ClipSummary &clip, const RecorderClock::FallbackZone &fallback, bool *assumed)
+{
+    if (!clip.recorderStartMs)
+        return QDateTime();
+    const qint64 start = *clip.recorderStartMs;
+    const qint64 offset = clip.ownOffsetMs.value_or(fallback.offsetAt(start));
+    if (assumed)
+        *assumed = !clip.ownOffsetMs;
+    return QDateTime::fromMSecsSinceEpoch(start - offset, Qt::UTC);
 }

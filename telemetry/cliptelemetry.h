@@ -50,8 +50,14 @@ struct ClipTelemetry
 
 // Reads one clip file: length, telemetry, fixes and summary. A file without telemetry (an MP4 clip,
 // a damaged file) gets an empty track; one without a length in its header takes the length of its
-// telemetry. Never fails: what cannot be read stays empty.
-ClipTelemetry readClipTelemetry(const QString &path);
+// telemetry. `durationMs`, when given, is the length to place the telemetry over instead. Never
+// fails: what cannot be read stays empty.
+ClipTelemetry readClipTelemetry(const QString &path, std::optional<qint64> durationMs = {});
+
+// The true moment a clip began as far as the clip alone tells: its stamp less its own offset, or
+// less the fallback zone's offset when it has no fix (then *assumed is set). Invalid without a
+// stamp.
+QDateTime clipStart(const ClipSummary &clip, const RecorderClock::FallbackZone &fallback, bool *assumed = nullptr);
 
 // The summary of a clip at `path` with the given length, samples and fixes.
 ClipSummary summarize(const QString &path, std::optional<qint64> durationMs, const QList<TelemetrySample> &samples,

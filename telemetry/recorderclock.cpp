@@ -104,6 +104,14 @@ std::optional<FallbackZone> FallbackZone::fromText(const QString &text)
     return FallbackZone(named);
 }
 
+FallbackZone FallbackZone::fromSetting(const QString &text)
+{
+    if (std::optional<FallbackZone> zone = fromText(text))
+        return *zone;
+    qWarning("time zone setting \"%s\" names no zone; using the computer's", qPrintable(text));
+    return FallbackZone();
+}
+
 qint64 FallbackZone::offsetAt(qint64 recorderMs) const
 {
     const QDateTime naive = naiveDateTime(recorderMs);

@@ -71,6 +71,8 @@ public:
     // "" or "system" (the computer's), "UTC" or "Z", a fixed offset ("+09:00", "+0930", "-5",
     // "UTC+9") or a zone name ("Asia/Seoul"). Nothing when the text names no zone.
     static std::optional<FallbackZone> fromText(const QString &text);
+    // The zone a setting names; the computer's when the setting is empty or names no zone (logged).
+    static FallbackZone fromSetting(const QString &text);
 
     // The offset of the zone's local time `recorderMs` (naive) from UTC, in ms.
     qint64 offsetAt(qint64 recorderMs) const;

@@ -87,6 +87,7 @@ void TestRecorderClock::stamps_data()
     QTest::newRow("hour of a spring-forward gap elsewhere") << "REC_2025_03_30_02_30_00.avi" << "2025-03-30T02:30:00";
     QTest::newRow("impossible date") << "REC_2025_02_30_09_00_00.avi" << QString();
     QTest::newRow("hour 24") << "REC_2025_07_02_24_00_00.avi" << QString();
+    QTest::newRow("truncated time") << "REC_2025_07_02_09_00.avi" << QString();
     QTest::newRow("other name") << "movie.avi" << QString();
 }
 
