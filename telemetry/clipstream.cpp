@@ -63,6 +63,16 @@ void ClipStream::adviseRandomAccess()
 #endif
 }
 
+void ClipStream::prefetch(qint64 position, qint64 bytes)
+{
+#ifdef Q_OS_UNIX
+    ::posix_fadvise(m_file.handle(), off_t(position), off_t(bytes), POSIX_FADV_WILLNEED);
+#else
+    Q_UNUSED(position);
+    Q_UNUSED(bytes);
+#endif
+}
+
 void ClipStream::fill()
 {
     m_window.resize(kWindowSize);

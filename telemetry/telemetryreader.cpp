@@ -105,6 +105,9 @@ qint64 walkChunks(ClipStream &stream, TelemetryBatch &batch, TelemetryRecords &r
 std::optional<QList<QByteArray>> indexedPayloads(ClipStream &stream, const QList<AviIndex::ChunkRef> &chunks)
 {
     constexpr qint64 kJoinGap = 512;
+    // All reads are asked for first: the disk serves them together instead of one after another.
+    for (const AviIndex::ChunkRef &chunk : chunks)
+        stream.prefetch(chunk.offset, kHeaderSize + std::min<qint64>(chunk.size, kMaxTelemetryPayload));
     QList<QByteArray> payloads;
     payloads.reserve(chunks.size());
     for (qsizetype first = 0; first < chunks.size();) {
