@@ -1,6 +1,6 @@
 #include "generators/clipwriter/aviclipwriter.h"
+#include "clirun.h"
 
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
@@ -14,12 +14,7 @@ using namespace ClipWriter;
 
 namespace {
 
-struct Run
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using Run = CliRun;
 
 } // namespace
 
@@ -48,20 +43,8 @@ private:
 
 Run TestTelemetryCli::run(const QStringList &arguments)
 {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     // The computer's zone plays no part in the times written: they are true UTC from the GPS.
-    environment.insert(QStringLiteral("TZ"), QStringLiteral("EST5EDT"));
-    environment.insert(QStringLiteral("XDG_CACHE_HOME"), m_dir.filePath(QStringLiteral("cache")));
-    process.setProcessEnvironment(environment);
-    process.start(qEnvironmentVariable("QRD7700_BINARY_DIR") + QStringLiteral("/tools/cli/qrd7700-cli"), arguments);
-    Run result;
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
-        return result;
-    result.exitCode = process.exitCode();
-    result.out = QString::fromUtf8(process.readAllStandardOutput());
-    result.err = QString::fromUtf8(process.readAllStandardError());
-    return result;
+    return runCli(arguments, QStringLiteral("EST5EDT"), m_dir.filePath(QStringLiteral("cache")));
 }
 
 void TestTelemetryCli::initTestCase()

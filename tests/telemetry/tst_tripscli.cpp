@@ -2,12 +2,12 @@
 // drives (a 2 s gap joined, a 4 s gap cut, one across midnight), a recorder 75 s fast in +09:00, an
 // event inside a drive and one outside, a file of garbage; and a card without any fix.
 #include "cardfixture.h"
+#include "clirun.h"
 
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 #include <QtTest>
@@ -16,12 +16,7 @@ using CardFixture::ClipSpec;
 
 namespace {
 
-struct Run
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using Run = CliRun;
 
 const QDateTime kMorning(QDate(2025, 7, 2), QTime(9, 0, 14), Qt::UTC);
 constexpr qint64 kSeoulFast = 9 * 3600 + 75;
@@ -74,19 +69,7 @@ private:
 
 Run TestTripsCli::run(const QStringList &arguments)
 {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("TZ"), QStringLiteral("America/New_York")); // plays no part
-    environment.insert(QStringLiteral("XDG_CACHE_HOME"), m_dir.filePath(QStringLiteral("cache")));
-    process.setProcessEnvironment(environment);
-    process.start(qEnvironmentVariable("QRD7700_BINARY_DIR") + QStringLiteral("/tools/cli/qrd7700-cli"), arguments);
-    Run result;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return result;
-    result.exitCode = process.exitCode();
-    result.out = QString::fromUtf8(process.readAllStandardOutput());
-    result.err = QString::fromUtf8(process.readAllStandardError());
-    return result;
+    return runCli(arguments, QStringLiteral("America/New_York"), m_dir.filePath(QStringLiteral("cache")));
 }
 
 void TestTripsCli::initTestCase()
