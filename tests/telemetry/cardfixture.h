@@ -9,7 +9,7 @@
 // sentences whose UTC lies a given offset behind it.
 namespace CardFixture {
 
-struct ClipSpec
+struct ClipPlan
 {
     QString folder = QStringLiteral("REC"); // below the card
     QString prefix = QStringLiteral("REC"); // "REC" or "EVS"
@@ -23,6 +23,6 @@ struct ClipSpec
 };
 
 // Writes the clip below `card` and returns its path (empty on failure).
-QString writeClip(const QString &card, const ClipSpec &spec);
+QString writeClip(const QString &card, const ClipPlan &plan);
 
 } // namespace CardFixture

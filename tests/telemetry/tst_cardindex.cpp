@@ -13,7 +13,7 @@
 #include <sys/stat.h>
 #include <fcntl.h>
 
-using CardFixture::ClipSpec;
+using CardFixture::ClipPlan;
 
 namespace {
 
@@ -69,14 +69,14 @@ void TestCardIndex::initTestCase()
 {
     QVERIFY(m_card.isValid() && m_scratch.isValid());
     for (int i = 0; i < 4; ++i) {
-        ClipSpec spec;
-        spec.recorderStart = kMorning.addSecs(i * 10);
-        spec.offsetSeconds = 9 * 3600 + 75;
-        spec.latitude = 37.5 + i * 0.001;
-        m_clips << CardFixture::writeClip(m_card.path(), spec);
+        ClipPlan plan;
+        plan.recorderStart = kMorning.addSecs(i * 10);
+        plan.offsetSeconds = 9 * 3600 + 75;
+        plan.latitude = 37.5 + i * 0.001;
+        m_clips << CardFixture::writeClip(m_card.path(), plan);
     }
-    ClipSpec event;
-    event.folder = event.prefix = QStringLiteral("EVS");
+    ClipPlan event;
+    event.prefix = QStringLiteral("EVS");
     event.folder = QStringLiteral("EVENT");
     event.suffix = QStringLiteral("_I.avi");
     event.recorderStart = kMorning.addSecs(15);

@@ -12,7 +12,7 @@
 #include <QXmlStreamReader>
 #include <QtTest>
 
-using CardFixture::ClipSpec;
+using CardFixture::ClipPlan;
 
 namespace {
 
@@ -21,18 +21,18 @@ using Run = CliRun;
 const QDateTime kMorning(QDate(2025, 7, 2), QTime(9, 0, 14), Qt::UTC);
 constexpr qint64 kSeoulFast = 9 * 3600 + 75;
 
-ClipSpec spec(const QDateTime &start, std::optional<qint64> offset, double latitude)
+ClipPlan plan(const QDateTime &start, std::optional<qint64> offset, double latitude)
 {
-    ClipSpec s;
+    ClipPlan s;
     s.recorderStart = start;
     s.offsetSeconds = offset;
     s.latitude = latitude;
     return s;
 }
 
-ClipSpec eventClip(const QDateTime &start, const QString &marker)
+ClipPlan eventClip(const QDateTime &start, const QString &marker)
 {
-    ClipSpec s = spec(start, kSeoulFast, 36.0);
+    ClipPlan s = plan(start, kSeoulFast, 36.0);
     s.folder = QStringLiteral("EVENT");
     s.prefix = QStringLiteral("EVS");
     s.suffix = marker + QStringLiteral(".avi");
@@ -79,9 +79,9 @@ void TestTripsCli::initTestCase()
     QVERIFY(m_dir.isValid());
     m_card = m_dir.filePath(QStringLiteral("card"));
     const QDateTime midnight(QDate(2025, 7, 2), QTime(23, 59, 55), Qt::UTC);
-    for (const ClipSpec &clip : {spec(kMorning, kSeoulFast, 37.5), spec(kMorning.addSecs(12), kSeoulFast, 37.501),
-                                 spec(kMorning.addSecs(22), kSeoulFast, 37.502), spec(kMorning.addSecs(36), kSeoulFast, 37.6),
-                                 spec(midnight, kSeoulFast, 37.7), spec(midnight.addSecs(10), kSeoulFast, 37.701),
+    for (const ClipPlan &clip : {plan(kMorning, kSeoulFast, 37.5), plan(kMorning.addSecs(12), kSeoulFast, 37.501),
+                                 plan(kMorning.addSecs(22), kSeoulFast, 37.502), plan(kMorning.addSecs(36), kSeoulFast, 37.6),
+                                 plan(midnight, kSeoulFast, 37.7), plan(midnight.addSecs(10), kSeoulFast, 37.701),
                                  eventClip(kMorning.addSecs(16), QStringLiteral("_I")),
                                  eventClip(kMorning.addSecs(-3600), QStringLiteral("_P"))})
         QVERIFY(!CardFixture::writeClip(m_card, clip).isEmpty());
@@ -164,8 +164,8 @@ void TestTripsCli::tripExports()
 void TestTripsCli::cardWithoutAnyFix()
 {
     const QString card = m_dir.filePath(QStringLiteral("nofix"));
-    QVERIFY(!CardFixture::writeClip(card, spec(kMorning, std::nullopt, 0)).isEmpty());
-    QVERIFY(!CardFixture::writeClip(card, spec(kMorning.addSecs(10), std::nullopt, 0)).isEmpty());
+    QVERIFY(!CardFixture::writeClip(card, plan(kMorning, std::nullopt, 0)).isEmpty());
+    QVERIFY(!CardFixture::writeClip(card, plan(kMorning.addSecs(10), std::nullopt, 0)).isEmpty());
     const Run result = run({QStringLiteral("trips"), card, QStringLiteral("--json"), QStringLiteral("--tz"), QStringLiteral("+02:00")});
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(result.err, "qrd7700-cli: " + card + ": no GPS time on this card: times assume the zone +02:00\n");
