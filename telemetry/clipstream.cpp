@@ -63,6 +63,13 @@ void ClipStream::adviseRandomAccess()
 #endif
 }
 
+void ClipStream::adviseNormalAccess()
+{
+#ifdef Q_OS_UNIX
+    ::posix_fadvise(m_file.handle(), 0, 0, POSIX_FADV_NORMAL);
+#endif
+}
+
 void ClipStream::prefetch(qint64 position, qint64 bytes)
 {
 #ifdef Q_OS_UNIX

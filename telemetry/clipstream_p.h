@@ -30,6 +30,8 @@ public:
     // Tells the system that reads will jump through the file, so that it reads no pages ahead of
     // them (each read of a cold page would otherwise bring in its neighbours too).
     void adviseRandomAccess();
+    // Back to the system's usual reading ahead, for a walk through the file.
+    void adviseNormalAccess();
     // Asks the system to start reading `bytes` at `position` now, without waiting for them: many
     // such requests let the disk work on them together.
     void prefetch(qint64 position, qint64 bytes);

@@ -181,6 +181,7 @@ int readTelemetryFile(const QString &path, TelemetryRecords &records, TelemetryR
     const bool indexed = method != TelemetryReadMethod::Walk && readThroughIndex(stream, batch, records);
     if (!indexed) {
         batch = TelemetryBatch();
+        stream.adviseNormalAccess();
         stream.seek(kFileHeaderSize);
         walkChunks(stream, batch, records);
     }
