@@ -23,6 +23,7 @@ struct Key
 const Key kLanguage{"interface/language", QString()};
 const Key kLastFolder{"viewer/lastFolder", QString()};
 const Key kMaximized{"viewer/maximized", false};
+const Key kTimeZone{"time/zone", QString()};
 
 QVariant read(const Key &key)
 {
@@ -85,6 +86,11 @@ QString lastFolder()
 void setLastFolder(const QString &path)
 {
     write(kLastFolder, path);
+}
+
+QString timeZone()
+{
+    return read(kTimeZone).toString().trimmed();
 }
 
 bool maximized()

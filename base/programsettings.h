@@ -20,6 +20,11 @@ void setLanguage(const QString &code);
 QString lastFolder();
 void setLastFolder(const QString &path);
 
+// The time zone assumed for recorder times on a card without any GPS fix ("[time] zone=": a zone
+// name such as "Asia/Seoul", a fixed offset such as "+09:00", or "UTC"); empty for the computer's.
+// Read only: the user writes it into the file.
+QString timeZone();
+
 // Whether the viewer was left maximized.
 bool maximized();
 void setMaximized(bool maximized);

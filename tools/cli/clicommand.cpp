@@ -32,6 +32,12 @@ int unreadable(const QString &file, const QString &reason)
     return ExitUnreadable;
 }
 
+void note(const QString &file, const QString &remark)
+{
+    err() << "qrd7700-cli: " << printable(file) << ": " << printable(remark) << '\n';
+    err().flush();
+}
+
 QString printable(const QString &text)
 {
     QString result;

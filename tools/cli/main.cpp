@@ -21,6 +21,7 @@ const Cli::Command *const kCommands[] = {
     &Cli::gpxCommand,
     &Cli::kmlCommand,
     &Cli::clipsCommand,
+    &Cli::tripsCommand,
     &Cli::settingsCommand,
     &Cli::probeCommand,
     &Cli::demoCardCommand,
