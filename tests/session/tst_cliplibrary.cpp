@@ -6,6 +6,7 @@
 #include "catalogue/clipcatalogue.h"
 #include "catalogue/removabledrive.h"
 #include "session/viewerstate.h"
+#include "tests/catalogue/cardtree.h"
 
 #include <QDir>
 #include <QFile>
@@ -78,12 +79,7 @@ void TestClipLibrary::cleanup()
 
 QString TestClipLibrary::file(const QString &relative, int size)
 {
-    const QString full = path(relative);
-    QDir().mkpath(QFileInfo(full).path());
-    QFile out(full);
-    if (!out.open(QIODevice::WriteOnly) || out.write(QByteArray(size, 'x')) != size)
-        qFatal("cannot write %s", qPrintable(full));
-    return full;
+    return CardTree::writeFile(path(relative), size);
 }
 
 bool TestClipLibrary::open(ClipLibrary &library, const QString &relative)

@@ -307,18 +307,33 @@ void TestMainWindow::categoriesAndFilters()
 
 void TestMainWindow::folderWithoutClipsWarns()
 {
-    QVERIFY(!openFolder(m_scratch.path()));
+    QVERIFY(openFolder(card()));
+    QCOMPARE(list()->count(), 4);
+    // The list empties as soon as another folder is asked for, not once it has been read.
+    QSignalSpy read(&m_window->library(), &ClipLibrary::scanFinished);
+    m_window->openFolder(m_scratch.path());
+    QCOMPARE(list()->count(), 0);
+    QVERIFY(read.wait(10000));
     QTRY_COMPARE(m_warnings, QStringList{QStringLiteral("Please select proper folder")});
     QCOMPARE(list()->count(), 0);
-    // A category button with no folder open reads the working folder and finds nothing.
-    QSignalSpy read(&m_window->library(), &ClipLibrary::scanFinished);
+    QCOMPARE(m_window->findChild<QLabel *>(QStringLiteral("folderLabel"))->text(), card());
+    // A category button after that reads the folder shown again and lists its clips of that kind.
     click(*m_window, "category1");
     QVERIFY(read.wait(10000));
+    QTRY_COMPARE(list()->count(), 2);
+    QCOMPARE(m_warnings.size(), 1);
+
+    // With no folder shown at all, it reads the working folder and finds nothing.
+    m_window = std::make_unique<MainWindow>(nullptr, Qt::FramelessWindowHint);
+    m_window->show();
+    QSignalSpy readAgain(&m_window->library(), &ClipLibrary::scanFinished);
+    click(*m_window, "category1");
+    QVERIFY(readAgain.wait(10000));
     QTRY_COMPARE(m_warnings.size(), 2);
     QCOMPARE(m_warnings.last(), QStringLiteral("폴더를 먼저 선택해 주세요."));
     // Events only may well find nothing: no warning for them.
     click(*m_window, "category2");
-    QVERIFY(read.wait(10000));
+    QVERIFY(readAgain.wait(10000));
     QCOMPARE(m_warnings.size(), 2);
 }
 
