@@ -12,6 +12,7 @@
 #include "generators/clipwriter/aviclipwriter.h"
 #include "generators/mediagen/mediagen.h"
 #include "modaldialogs.h"
+#include "tests/viewer/viewertestwindow.h"
 #include "viewer/cliplist.h"
 #include "viewer/cliplistmenu.h"
 #include "viewer/mapview.h"
@@ -150,8 +151,12 @@ private slots:
 
 private:
     QString card() const { return m_card.path(); }
-    QString clipPath(int row) const { return MyListWidget::filePathOf(m_window->clipList()->item(row)); }
-    QWebEnginePage *page() const { return m_window->mapPane()->webView()->page(); }
+    QString clipPath(int row) const { return MyListWidget::filePathOf(clipList()->item(row)); }
+    QWebEnginePage *page() const { return m_window->findChild<MapView *>()->webView()->page(); }
+    // The window's parts, found by name as a user finds them by sight.
+    MyListWidget *clipList() const { return ViewerTestWindow::clipList(*m_window); }
+    WidgetProgressA *dashboard() const { return m_window->findChild<WidgetProgressA *>(); }
+    Player *player() const { return ViewerTestWindow::player(*m_window); }
     int routeVertexCount() const;
     void openCardPaused();
     void rightClick(int row);
@@ -218,17 +223,17 @@ int TestViewerExports::routeVertexCount() const
 
 void TestViewerExports::openCardPaused()
 {
-    m_window->openFolder(card());
-    QCOMPARE(m_window->clipList()->count(), 3);
+    QVERIFY(ViewerTestWindow::openFolder(*m_window, card()));
+    QCOMPARE(clipList()->count(), 3);
     // The clip opens and its telemetry arrives a moment after the selection.
-    QTRY_VERIFY(m_window->player() && m_window->player()->clip() && !m_window->dashboard()->track().isLoading());
-    m_window->OnSlotspause();
+    QTRY_VERIFY(player() && player()->clip() && !dashboard()->track().isLoading());
+    ViewerTestWindow::click(*m_window, "pause");
 }
 
 // A right click as the pointer makes it: press and release on the entry, then the context menu event.
 void TestViewerExports::rightClick(int row)
 {
-    MyListWidget *list = m_window->clipList();
+    MyListWidget *list = clipList();
     const QPoint local = list->visualItemRect(list->item(row)).center();
     const QPoint global = list->viewport()->mapToGlobal(local);
     QCursor::setPos(global);
@@ -244,22 +249,22 @@ void TestViewerExports::rightClick(int row)
 
 void TestViewerExports::routeFollowsTheOpenClip()
 {
-    m_window->openFolder(card());
-    const auto expectedCount = [this] { return int(positionsOf(m_window->dashboard()->track().samples()).size()); };
+    QVERIFY(ViewerTestWindow::openFolder(*m_window, card()));
+    const auto expectedCount = [this] { return int(positionsOf(dashboard()->track().samples()).size()); };
     QTRY_VERIFY(expectedCount() > 30);
     QTRY_COMPARE_WITH_TIMEOUT(routeVertexCount(), expectedCount(), 20000);
 
     // Clips switched faster than the page answers: only the last one's route stays.
-    MyListWidget *list = m_window->clipList();
+    MyListWidget *list = clipList();
     list->setCurrentRow(kSeoulRow);
     list->setCurrentRow(kNoGpsRow);
     list->setCurrentRow(kSydneyRow);
     list->setCurrentRow(kSeoulRow);
-    const TelemetryTrack &track = m_window->dashboard()->track();
-    QTRY_VERIFY(m_window->player()->clip() == MyListWidget::clipOf(list->item(kSeoulRow)) && !track.isLoading()
+    const TelemetryTrack &track = dashboard()->track();
+    QTRY_VERIFY(player()->clip() == MyListWidget::clipOf(list->item(kSeoulRow)) && !track.isLoading()
                 && !track.samples().isEmpty());
     const QList<TelemetrySample> seoul = positionsOf(track.samples());
-    QVERIFY(!seoul.isEmpty() && seoul.size() < m_window->dashboard()->track().samples().size());
+    QVERIFY(!seoul.isEmpty() && seoul.size() < dashboard()->track().samples().size());
     QTRY_COMPARE_WITH_TIMEOUT(routeVertexCount(), int(seoul.size()), 10000);
     QCOMPARE(evaluate(page(), QStringLiteral("routeLines().length")).toInt(), 2); // the lost fix is a gap
     const QVariantList first = evaluate(page(), QStringLiteral("routeLines()[0][0]")).toList();
@@ -274,7 +279,7 @@ void TestViewerExports::routeFollowsTheOpenClip()
 void TestViewerExports::rightClickExportsGpxWithoutSwitchingClips()
 {
     openCardPaused();
-    MyListWidget *list = m_window->clipList();
+    MyListWidget *list = clipList();
     QCOMPARE(list->currentRow(), kSydneyRow);
     const QString gpx = m_scratch.filePath(QStringLiteral("seoul.gpx"));
     QStringList entries;
@@ -289,7 +294,7 @@ void TestViewerExports::rightClickExportsGpxWithoutSwitchingClips()
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(gpx), 10000);
     // The playing clip stayed; the file holds the other clip's positions, in two segments.
     QCOMPARE(list->currentRow(), kSydneyRow);
-    QCOMPARE(m_window->player()->clip()->file().fileName(), QStringLiteral("EVS_2012_05_14_10_22_30_I.avi"));
+    QCOMPARE(player()->clip()->file().fileName(), QStringLiteral("EVS_2012_05_14_10_22_30_I.avi"));
     QFile file(gpx);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray document = file.readAll();
@@ -306,14 +311,14 @@ void TestViewerExports::menuKeyExportsCsvOfTheCurrentClip()
     const QString csv = m_scratch.filePath(QStringLiteral("sydney"));
     chooseFromNextMenu(QString::fromUtf8(ClipListMenu::kExportCsv));
     answerNextModal<QFileDialog>([csv](QFileDialog *dialog) { typeFileName(dialog, csv); });
-    m_window->clipList()->setFocus();
-    QTest::keyClick(m_window->clipList(), Qt::Key_Menu);
+    clipList()->setFocus();
+    QTest::keyClick(clipList(), Qt::Key_Menu);
     // The dialog adds the format's extension to a bare name.
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(csv + QStringLiteral(".csv")), 10000);
     QFile file(csv + QStringLiteral(".csv"));
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = file.readAll().trimmed().split('\n');
-    QCOMPARE(lines.size(), m_window->dashboard()->track().samples().size() + 1);
+    QCOMPARE(lines.size(), dashboard()->track().samples().size() + 1);
     QVERIFY(lines.at(1).endsWith(",2012-05-14T01:22:30.000Z"));
     QVERIFY(lines.at(1).contains(",-33.868801,151.209296,100,"));
 }
@@ -357,14 +362,14 @@ void TestViewerExports::snapshotCarriesTimeAndPlace()
 {
     openCardPaused();
     m_window->OnSlotsProgress(1500);
-    QTRY_VERIFY(qAbs(m_window->player()->positionMs() - 1500) <= 100);
-    QTRY_VERIFY(MediaGen::readFrameMark(m_window->player()->rendererPicture(0)).isValid());
+    QTRY_VERIFY(qAbs(player()->positionMs() - 1500) <= 100);
+    QTRY_VERIFY(MediaGen::readFrameMark(player()->rendererPicture(0)).isValid());
     const QString chosen = m_scratch.filePath(QStringLiteral("shot.jpg"));
     answerNextModal<QFileDialog>([chosen](QFileDialog *dialog) { typeFileName(dialog, chosen); });
-    m_window->OnSlotssnapshot();
+    ViewerTestWindow::click(*m_window, "snapshot");
     QVERIFY(m_warnings.isEmpty());
-    const qint64 position = m_window->player()->positionMs();
-    const TelemetrySample sample = m_window->dashboard()->sampleAt(int(position));
+    const qint64 position = player()->positionMs();
+    const TelemetrySample sample = dashboard()->sampleAt(int(position));
     QVERIFY(sample.hasUsablePosition());
     for (const char *name : {"shot-1ch-SD.jpg", "shot-2ch-SD.jpg"}) {
         Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(m_scratch.filePath(QLatin1String(name)).toStdString());
@@ -391,15 +396,15 @@ void TestViewerExports::printedPageHasTheCaption()
         QSKIP("poppler-utils is not installed (scripts/install-deps installs it)");
     openCardPaused();
     m_window->OnSlotsProgress(2500);
-    QTRY_VERIFY(qAbs(m_window->player()->positionMs() - 2500) <= 100);
-    QTRY_VERIFY(MediaGen::readFrameMark(m_window->player()->rendererPicture(0)).isValid());
+    QTRY_VERIFY(qAbs(player()->positionMs() - 2500) <= 100);
+    QTRY_VERIFY(MediaGen::readFrameMark(player()->rendererPicture(0)).isValid());
     const QString pdf = m_scratch.filePath(QStringLiteral("evidence.pdf"));
     answerNextModal<QPrintDialog>([pdf](QPrintDialog *dialog) {
         dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
         dialog->printer()->setOutputFileName(pdf);
         dialog->done(QDialog::Accepted);
     });
-    m_window->OnSlotsprint();
+    ViewerTestWindow::click(*m_window, "print");
     QProcess process;
     process.start(pdftotext, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
     QVERIFY(process.waitForFinished(30000));
