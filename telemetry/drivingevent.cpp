@@ -88,8 +88,8 @@ QString EventThresholds::settingsText() const
     return text;
 }
 
-QDateTime eventTimeUtc(const QString &clipFileName, qint64 offsetMs)
+QDateTime clipStartUtc(const QString &clipFileName)
 {
     const QDateTime start = TrackExport::recordingStartFromName(clipFileName);
-    return start.isValid() ? start.addMSecs(offsetMs).toUTC() : QDateTime();
+    return start.isValid() ? start.toUTC() : QDateTime();
 }

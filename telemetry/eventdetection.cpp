@@ -2,8 +2,6 @@
 
 #include "telemetry/eventmotion_p.h"
 
-#include <QFileInfo>
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -15,8 +13,6 @@ using namespace Internal;
 namespace {
 
 constexpr qint64 kHoldMs = 500;            // brakes, starts and turns last at least this long
-constexpr qint64 kImpactMaxMs = 300;       // an impact is over within this
-constexpr qint64 kImpactReferenceMs = 1000; // an impact is measured against this last stretch
 constexpr qint64 kSpeedDropMs = 1000;      // a speed drop counts within this
 // Dropping faster than 60 km/h in a second would take 1.7 g: such a drop is a glitch of the fix.
 constexpr int kMaxSpeedDropKmh = 60;
@@ -31,14 +27,6 @@ constexpr float kEvidenceMinimumG = 0.05f;
 constexpr int kEvidenceSamples = 10;
 
 constexpr size_t kNone = std::numeric_limits<size_t>::max();
-
-struct Detection
-{
-    EventKind kind;
-    qint64 startMs;
-    qint64 endMs; // time of the last sample of it
-    double peakG;
-};
 
 // force(k) averaged with its neighbours in the same stretch: the strength of a held force
 // without the sensor's noise.
@@ -58,17 +46,6 @@ double steadyForce(const Motion &m, Force force, size_t k)
     return sum / count;
 }
 
-// Whether force(k) stays at `floor` or above for k in [first, last].
-template<typename Force>
-bool staysAbove(Force force, size_t first, size_t last, double floor)
-{
-    for (size_t k = first; k <= last; ++k) {
-        if (force(k) < floor)
-            return false;
-    }
-    return true;
-}
-
 // Stretches where force(k), averaged over kHoldMs (and at least two samples, however sparse),
 // reaches `threshold` without falling under half of it. Averaging over the whole hold keeps the
 // sensor's noise from cutting a held force short; the floor keeps a short strong push from
@@ -78,22 +55,30 @@ void findHeld(const Motion &m, EventKind kind, double threshold, Force force, st
 {
     const size_t n = m.timeMs.size();
     const size_t window = size_t(std::max<qint64>(2, (kHoldMs + m.stepMs - 1) / m.stepMs));
-    std::vector<char> held(n, 0);
+    const double floor = threshold / 2;
+    std::vector<char> held;
     double sum = 0;
-    size_t begin = 0; // the window is [begin, k]
+    size_t begin = 0; // the window is [begin, k], every force in it at the floor or above
     for (size_t k = 0; k < n; ++k) {
+        const double value = force(k);
+        if (value < floor) {
+            sum = 0;
+            begin = k + 1;
+            continue;
+        }
         if (m.startsStretch[k]) {
             sum = 0;
             begin = k;
         }
-        sum += force(k);
+        sum += value;
         if (k - begin + 1 > window)
             sum -= force(begin++);
-        if (k - begin + 1 == window && sum / double(window) >= threshold
-            && staysAbove(force, begin, k, threshold / 2))
+        if (k - begin + 1 == window && sum >= threshold * double(window)) {
+            held.resize(n, 0);
             std::fill(held.begin() + qsizetype(begin), held.begin() + qsizetype(k) + 1, 1);
+        }
     }
-    for (size_t first = 0; first < n; ++first) {
+    for (size_t first = 0; first < held.size(); ++first) {
         if (!held[first])
             continue;
         size_t last = first;
@@ -105,69 +90,20 @@ void findHeld(const Motion &m, EventKind kind, double threshold, Force force, st
     }
 }
 
-// The jump of `raw` from `reference`, in g. The sensor reads at most 1 g each way, and a mounting
-// tilted towards the jump has used up part of that: a reading pinned at the limit gets the
-// reference's share back, as far as a mounting's offset goes (the calm band).
-double jumpG(int raw, int reference)
-{
-    int jump = std::abs(raw - reference);
-    if ((raw >= kRawMaximum && reference > 0) || (raw <= kRawMinimum && reference < 0))
-        jump += std::min(std::abs(reference), kCalmRaw);
-    return jump / kRawPerG;
-}
-
-// Jumps of at least `threshold` on one axis against the median of the second before, back under
-// half of it within kImpactMaxMs (or as the samples end). A force that stays is a brake, start or
-// turn, or a step to a new level (an emergency brake, and its end): no impact, and the level
-// before it no longer counts as the reference.
-void findImpacts(const Motion &m, const std::vector<int> &raw, double threshold, std::vector<Detection> &found)
-{
-    RunningMedian lastSecond;
-    size_t tail = 0;
-    size_t first = kNone;
-    int reference = 0;
-    double peak = 0;
-    const auto lasted = [&m, &first](size_t last) { return m.timeMs[last] - m.timeMs[first] + m.stepMs; };
-    for (size_t k = 0; k < raw.size(); ++k) {
-        if (first != kNone) {
-            const double jump = jumpG(raw[k], reference);
-            if (m.startsStretch[k] || jump < threshold / 2) {
-                if (lasted(k - 1) <= kImpactMaxMs)
-                    found.push_back({EventKind::Impact, m.timeMs[first], m.timeMs[k - 1], peak});
-                first = kNone;
-            } else if (lasted(k) > kImpactMaxMs) {
-                first = kNone;
-                for (; tail < k; ++tail)
-                    lastSecond.remove(raw[tail]);
-                lastSecond.add(raw[k]);
-                continue;
-            } else {
-                peak = std::max(peak, jump);
-                lastSecond.add(raw[k]);
-                continue;
-            }
-        }
-        for (; tail < k && (m.startsStretch[k] || m.timeMs[tail] < m.timeMs[k] - kImpactReferenceMs); ++tail)
-            lastSecond.remove(raw[tail]);
-        if (lastSecond.size() > 0) {
-            reference = lastSecond.median();
-            peak = jumpG(raw[k], reference);
-            if (peak >= threshold)
-                first = k;
-        }
-        lastSecond.add(raw[k]);
-    }
-    if (first != kNone && lasted(raw.size() - 1) <= kImpactMaxMs)
-        found.push_back({EventKind::Impact, m.timeMs[first], m.timeMs[raw.size() - 1], peak});
-}
-
 // GPS speed drops of at least `threshold` within kSpeedDropMs, between samples with a fix. The
 // peak is the stronger of the deceleration the drop implies and the one measured.
 template<typename Deceleration>
 void findSpeedDrops(const Motion &m, double threshold, Deceleration deceleration, std::vector<Detection> &found)
 {
+    // A sample at the speed of the one before cannot drop more than that one did: it only needs a
+    // look when that one dropped by the threshold or more.
+    bool lookAgain = true;
     for (size_t k = 1; k < m.timeMs.size(); ++k) {
-        if (m.speedKmh[k] < 0)
+        if (m.speedKmh[k] < 0) {
+            lookAgain = true;
+            continue;
+        }
+        if (!lookAgain && m.speedKmh[k] == m.speedKmh[k - 1])
             continue;
         int highest = -1;
         size_t from = k;
@@ -178,7 +114,8 @@ void findSpeedDrops(const Motion &m, double threshold, Deceleration deceleration
             }
         }
         const int drop = highest - m.speedKmh[k];
-        if (highest < 0 || drop < threshold || drop > kMaxSpeedDropKmh)
+        lookAgain = highest >= 0 && drop >= threshold;
+        if (!lookAgain || drop > kMaxSpeedDropKmh)
             continue;
         const double seconds = std::max<qint64>(m.timeMs[k] - m.timeMs[from], kSpeedDropMs) / 1000.0;
         double peak = drop / kKmhPerSecondPerG / seconds;
@@ -216,21 +153,31 @@ std::vector<Detection> merged(std::vector<Detection> found)
 std::optional<int> speedAround(const Motion &m, qint64 timeMs, bool after)
 {
     const auto &t = m.timeMs;
-    std::optional<int> near;
+    const auto valid = [&m](size_t k) { return m.speedKmh[k] >= 0; };
     if (!after) {
-        const size_t end = size_t(std::upper_bound(t.begin(), t.end(), timeMs) - t.begin());
-        for (size_t k = 0; k < end; ++k) {
-            if (m.speedKmh[k] >= 0 && (!near || t[k] <= timeMs - kSpeedAroundMs))
-                near = m.speedKmh[k];
+        const auto end = std::upper_bound(t.begin(), t.end(), timeMs);
+        size_t k = size_t(std::upper_bound(t.begin(), end, timeMs - kSpeedAroundMs) - t.begin());
+        while (k-- > 0) {
+            if (valid(k))
+                return m.speedKmh[k];
         }
-        return near;
+        for (k = 0; k < size_t(end - t.begin()); ++k) {
+            if (valid(k))
+                return m.speedKmh[k];
+        }
+        return std::nullopt;
     }
-    const size_t begin = size_t(std::lower_bound(t.begin(), t.end(), timeMs) - t.begin());
-    for (size_t k = t.size(); k-- > begin;) {
-        if (m.speedKmh[k] >= 0 && (!near || t[k] >= timeMs + kSpeedAroundMs))
-            near = m.speedKmh[k];
+    const auto begin = std::lower_bound(t.begin(), t.end(), timeMs);
+    size_t k = size_t(std::lower_bound(begin, t.end(), timeMs + kSpeedAroundMs) - t.begin());
+    for (; k < t.size(); ++k) {
+        if (valid(k))
+            return m.speedKmh[k];
     }
-    return near;
+    for (k = t.size(); k-- > size_t(begin - t.begin());) {
+        if (valid(k))
+            return m.speedKmh[k];
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -243,9 +190,18 @@ LongitudinalEvidence &LongitudinalEvidence::operator+=(const LongitudinalEvidenc
     return *this;
 }
 
-LongitudinalEvidence longitudinalEvidence(const QList<TelemetrySample> &samples)
+PreparedTrack::PreparedTrack(const QList<TelemetrySample> &samples)
+    : m_motion(std::make_unique<Motion>(motionOf(samples)))
 {
-    const Motion m = motionOf(samples);
+}
+
+PreparedTrack::PreparedTrack(PreparedTrack &&) noexcept = default;
+PreparedTrack &PreparedTrack::operator=(PreparedTrack &&) noexcept = default;
+PreparedTrack::~PreparedTrack() = default;
+
+LongitudinalEvidence longitudinalEvidence(const PreparedTrack &track)
+{
+    const Motion &m = track.motion();
     LongitudinalEvidence evidence;
     size_t later = 0;
     for (size_t k = 0; k < m.timeMs.size(); ++k) {
@@ -270,10 +226,9 @@ Forward forwardDirection(const LongitudinalEvidence &evidence)
                                                                                             : Forward::PositiveX;
 }
 
-QList<DrivingEvent> detectEvents(const QList<TelemetrySample> &samples, const EventThresholds &thresholds,
-                                 Forward forward)
+QList<DrivingEvent> detectEvents(const PreparedTrack &track, const EventThresholds &thresholds, Forward forward)
 {
-    const Motion m = motionOf(samples);
+    const Motion &m = track.motion();
     const double sign = forward == Forward::PositiveX ? 1 : -1;
     const auto braking = [&m, sign](size_t k) { return -sign * m.longitudinal[k]; };
     std::vector<Detection> found;
@@ -300,14 +255,18 @@ QList<DrivingEvent> detectEvents(const QList<TelemetrySample> &samples, const Ev
     return events;
 }
 
-QList<DrivingEvent> clipEvents(const QString &clipPath, const QList<TelemetrySample> &samples,
-                               const EventThresholds &thresholds, Forward forward)
+QList<DrivingEvent> clipEvents(const QString &clipPath, const PreparedTrack &track, const EventThresholds &thresholds,
+                               Forward forward)
 {
-    QList<DrivingEvent> events = detectEvents(samples, thresholds, forward);
-    const QString name = QFileInfo(clipPath).fileName();
+    QList<DrivingEvent> events = detectEvents(track, thresholds, forward);
+    if (events.isEmpty())
+        return events;
+    // The name only: QFileInfo would look the file up on disk.
+    const QDateTime start = clipStartUtc(clipPath.mid(clipPath.lastIndexOf(QLatin1Char('/')) + 1));
     for (DrivingEvent &event : events) {
         event.clip = clipPath;
-        event.timeUtc = eventTimeUtc(name, event.offsetMs);
+        if (start.isValid())
+            event.timeUtc = start.addMSecs(event.offsetMs);
     }
     return events;
 }

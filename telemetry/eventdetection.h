@@ -6,6 +6,12 @@
 #include <QList>
 #include <QString>
 
+#include <memory>
+
+namespace EventDetection::Internal {
+struct Motion;
+}
+
 // Finds hard brakes, hard starts, sharp turns and impacts in a clip's telemetry. Accelerations
 // become g (128 raw units to 1 g); the recorder's mounting shows as a steady offset on each axis,
 // which a running median over the last ten seconds takes away, so a tilted recorder raises no
@@ -27,19 +33,35 @@ struct LongitudinalEvidence
     LongitudinalEvidence &operator+=(const LongitudinalEvidence &other);
 };
 
+// One clip's samples made ready for the detection: in time order, in g, without the mounting's
+// offset. Made once per clip, it serves both the evidence for the direction of X (which needs
+// every clip of the drive) and the events.
+class PreparedTrack
+{
+public:
+    explicit PreparedTrack(const QList<TelemetrySample> &samples);
+    PreparedTrack(PreparedTrack &&) noexcept;
+    PreparedTrack &operator=(PreparedTrack &&) noexcept;
+    ~PreparedTrack();
+
+    const Internal::Motion &motion() const { return *m_motion; }
+
+private:
+    std::unique_ptr<Internal::Motion> m_motion;
+};
+
 // What the clip's samples with a GPS fix say about the direction of X.
-LongitudinalEvidence longitudinalEvidence(const QList<TelemetrySample> &samples);
+LongitudinalEvidence longitudinalEvidence(const PreparedTrack &track);
 
 // Forward is negative X only when the evidence clearly says so; without GPS, or with too little
 // change of speed to tell, negative X is braking.
 Forward forwardDirection(const LongitudinalEvidence &evidence);
 
 // The events in one clip's samples, in time order, with their clip left empty and no time.
-QList<DrivingEvent> detectEvents(const QList<TelemetrySample> &samples, const EventThresholds &thresholds,
-                                 Forward forward);
+QList<DrivingEvent> detectEvents(const PreparedTrack &track, const EventThresholds &thresholds, Forward forward);
 
 // The same for the clip file at `clipPath`: each event names the clip and carries its time.
-QList<DrivingEvent> clipEvents(const QString &clipPath, const QList<TelemetrySample> &samples,
-                               const EventThresholds &thresholds, Forward forward);
+QList<DrivingEvent> clipEvents(const QString &clipPath, const PreparedTrack &track, const EventThresholds &thresholds,
+                               Forward forward);
 
 } // namespace EventDetection

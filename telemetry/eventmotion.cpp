@@ -1,17 +1,17 @@
 #include "telemetry/eventmotion_p.h"
 
-#include <algorithm>
 #include <cstdlib>
 
 namespace EventDetection::Internal {
 
 namespace {
 
-// The mounting's offset is the median of the last ten seconds' calm samples. Braking, turns and
-// bumps stay out of it, so a long brake does not become the new level (and its end a false
-// start). When nothing was calm for a whole window the level itself has changed (the recorder was
-// moved), and the median of all samples takes over.
+// The mounting's offset is the median of the last ten seconds' calm samples, taken once a second.
+// Braking, turns and bumps stay out of it, so a long brake does not become the new level (and its
+// end a false start). When nothing was calm for a whole window the level itself has changed (the
+// recorder was moved), and the median of all that window's samples takes over.
 constexpr qint64 kOffsetWindowMs = 10000;
+constexpr qint64 kOffsetUpdateMs = 1000;
 constexpr int kMaxSpeedKmh = 300;
 constexpr qint64 kDefaultStepMs = 100;
 constexpr qint64 kMaxStepMs = 1000;
@@ -30,13 +30,12 @@ QList<TelemetrySample> ordered(const QList<TelemetrySample> &samples)
         if (sample.timeMs >= 0)
             result.append(sample);
     }
-    if (!std::is_sorted(result.cbegin(), result.cend(), before))
-        std::stable_sort(result.begin(), result.end(), before);
+    std::stable_sort(result.begin(), result.end(), before);
     return result;
 }
 
 // The median time between samples, so that a few gaps or doubled times do not set it.
-qint64 usualStep(const std::vector<qint64> &times)
+qint64 medianStep(const std::vector<qint64> &times)
 {
     std::vector<qint64> steps;
     steps.reserve(times.size());
@@ -46,8 +45,8 @@ qint64 usualStep(const std::vector<qint64> &times)
     }
     if (steps.empty())
         return kDefaultStepMs;
-    std::nth_element(steps.begin(), steps.begin() + steps.size() / 2, steps.end());
-    return std::clamp<qint64>(steps[steps.size() / 2], 1, kMaxStepMs);
+    std::nth_element(steps.begin(), steps.begin() + qsizetype(steps.size() / 2), steps.end());
+    return steps[steps.size() / 2];
 }
 
 std::vector<float> withoutOffset(const std::vector<int> &raw, const std::vector<qint64> &times)
@@ -57,25 +56,30 @@ std::vector<float> withoutOffset(const std::vector<int> &raw, const std::vector<
     if (n == 0)
         return relative;
     // Until calm samples have been seen, the median of the first window stands in.
-    RunningMedian first;
-    for (size_t k = 0; k < n && times[k] < times[0] + kOffsetWindowMs; ++k)
-        first.add(raw[k]);
-    int offset = first.median();
     RunningMedian calm;
-    RunningMedian all;
+    for (size_t k = 0; k < n && times[k] < times[0] + kOffsetWindowMs; ++k)
+        calm.add(raw[k]);
+    int offset = calm.median();
+    calm = RunningMedian();
+    std::vector<int> scratch;
     std::vector<char> isCalm(n, 0);
-    size_t tail = 0; // oldest sample still in the windows
+    size_t tail = 0; // oldest sample still in the window
     qint64 lastCalm = times[0];
+    qint64 nextUpdate = times[0] + kOffsetUpdateMs;
     for (size_t k = 0; k < n; ++k) {
         for (; tail < k && times[tail] < times[k] - kOffsetWindowMs; ++tail) {
-            all.remove(raw[tail]);
             if (isCalm[tail])
                 calm.remove(raw[tail]);
         }
-        if (calm.size() > 0)
-            offset = calm.median();
-        else if (times[k] - lastCalm >= kOffsetWindowMs && all.size() > 0)
-            offset = all.median();
+        if (times[k] >= nextUpdate) {
+            nextUpdate = times[k] + kOffsetUpdateMs;
+            if (calm.size() > 0) {
+                offset = calm.median();
+            } else if (times[k] - lastCalm >= kOffsetWindowMs && tail < k) {
+                offset = medianOf(raw, tail, k, scratch);
+                lastCalm = times[k];
+            }
+        }
         const int deviation = raw[k] - offset;
         relative[k] = float(deviation / kRawPerG);
         if (std::abs(deviation) < kCalmRaw) {
@@ -83,32 +87,53 @@ std::vector<float> withoutOffset(const std::vector<int> &raw, const std::vector<
             isCalm[k] = 1;
             lastCalm = times[k];
         }
-        all.add(raw[k]);
     }
     return relative;
 }
 
+// The motion of samples that all have a time and come in time order; false when they do not.
+bool fillMotion(const QList<TelemetrySample> &samples, Motion &motion)
+{
+    const size_t n = size_t(samples.size());
+    motion.timeMs.resize(n);
+    for (auto &axis : motion.raw)
+        axis.resize(n);
+    motion.speedKmh.resize(n);
+    qint64 step = 0; // the one time between samples, while all are alike
+    bool evenlySpaced = true;
+    qint64 *times = motion.timeMs.data();
+    int *x = motion.raw[0].data();
+    int *y = motion.raw[1].data();
+    int *z = motion.raw[2].data();
+    int *speed = motion.speedKmh.data();
+    const TelemetrySample *s = samples.constData();
+    for (size_t k = 0; k < n; ++k, ++s) {
+        if (s->timeMs < 0 || (k > 0 && s->timeMs < times[k - 1]))
+            return false;
+        if (k > 0 && s->timeMs > times[k - 1]) {
+            const qint64 gap = s->timeMs - times[k - 1];
+            evenlySpaced = evenlySpaced && (step == 0 || gap == step);
+            step = gap;
+        }
+        times[k] = s->timeMs;
+        x[k] = std::clamp<int>(s->accelX, kRawMinimum, kRawMaximum);
+        y[k] = std::clamp<int>(s->accelY, kRawMinimum, kRawMaximum);
+        z[k] = std::clamp<int>(s->accelZ, kRawMinimum, kRawMaximum);
+        const bool usable =
+            s->speedKmh >= 0 && s->speedKmh <= kMaxSpeedKmh && isUsablePosition(s->latitude, s->longitude);
+        speed[k] = usable ? s->speedKmh : -1;
+    }
+    step = evenlySpaced && step > 0 ? step : medianStep(motion.timeMs);
+    motion.stepMs = std::clamp<qint64>(step, 1, kMaxStepMs);
+    motion.startsStretch.resize(n, 0);
+    for (size_t k = 0; k < n; ++k)
+        motion.startsStretch[k] = k == 0 || motion.timeMs[k] - motion.timeMs[k - 1] > 2 * motion.stepMs;
+    motion.longitudinal = withoutOffset(motion.raw[0], motion.timeMs);
+    motion.lateral = withoutOffset(motion.raw[1], motion.timeMs);
+    return true;
+}
+
 } // namespace
-
-void RunningMedian::add(int raw)
-{
-    const int bin = std::clamp(raw, kRawMinimum, kRawMaximum) + kOffset;
-    ++m_counts[bin];
-    ++m_size;
-    if (bin < m_bin)
-        ++m_below;
-}
-
-void RunningMedian::remove(int raw)
-{
-    const int bin = std::clamp(raw, kRawMinimum, kRawMaximum) + kOffset;
-    if (m_counts[bin] == 0)
-        return;
-    --m_counts[bin];
-    --m_size;
-    if (bin < m_bin)
-        --m_below;
-}
 
 int RunningMedian::median()
 {
@@ -122,29 +147,19 @@ int RunningMedian::median()
     return m_bin - kOffset;
 }
 
+int medianOf(const std::vector<int> &values, size_t first, size_t last, std::vector<int> &scratch)
+{
+    scratch.assign(values.begin() + qsizetype(first), values.begin() + qsizetype(last));
+    const auto middle = scratch.begin() + qsizetype((scratch.size() - 1) / 2);
+    std::nth_element(scratch.begin(), middle, scratch.end());
+    return *middle;
+}
+
 Motion motionOf(const QList<TelemetrySample> &samples)
 {
-    const QList<TelemetrySample> sorted = ordered(samples);
-    const size_t n = size_t(sorted.size());
     Motion motion;
-    motion.timeMs.reserve(n);
-    for (auto &axis : motion.raw)
-        axis.reserve(n);
-    motion.speedKmh.reserve(n);
-    for (const TelemetrySample &s : sorted) {
-        motion.timeMs.push_back(s.timeMs);
-        motion.raw[0].push_back(std::clamp<int>(s.accelX, kRawMinimum, kRawMaximum));
-        motion.raw[1].push_back(std::clamp<int>(s.accelY, kRawMinimum, kRawMaximum));
-        motion.raw[2].push_back(std::clamp<int>(s.accelZ, kRawMinimum, kRawMaximum));
-        const bool usable = s.hasUsablePosition() && s.speedKmh >= 0 && s.speedKmh <= kMaxSpeedKmh;
-        motion.speedKmh.push_back(usable ? s.speedKmh : -1);
-    }
-    motion.stepMs = usualStep(motion.timeMs);
-    motion.startsStretch.resize(n, 0);
-    for (size_t k = 0; k < n; ++k)
-        motion.startsStretch[k] = k == 0 || motion.timeMs[k] - motion.timeMs[k - 1] > 2 * motion.stepMs;
-    motion.longitudinal = withoutOffset(motion.raw[0], motion.timeMs);
-    motion.lateral = withoutOffset(motion.raw[1], motion.timeMs);
+    if (!fillMotion(samples, motion))
+        fillMotion(ordered(samples), motion);
     return motion;
 }
 

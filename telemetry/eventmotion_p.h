@@ -1,9 +1,11 @@
 #pragma once
 
+#include "telemetry/drivingevent.h"
 #include "telemetry/telemetrysample.h"
 
 #include <QList>
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -23,8 +25,22 @@ constexpr int kCalmRaw = 26;
 class RunningMedian
 {
 public:
-    void add(int raw);
-    void remove(int raw);
+    void add(int raw)
+    {
+        const int bin = std::clamp(raw, kRawMinimum, kRawMaximum) + kOffset;
+        ++m_counts[bin];
+        ++m_size;
+        m_below += bin < m_bin;
+    }
+    void remove(int raw)
+    {
+        const int bin = std::clamp(raw, kRawMinimum, kRawMaximum) + kOffset;
+        if (m_counts[bin] == 0)
+            return;
+        --m_counts[bin];
+        --m_size;
+        m_below -= bin < m_bin;
+    }
     int size() const { return m_size; }
     int median(); // the lower median; 0 when empty
 
@@ -35,6 +51,9 @@ private:
     int m_bin = kOffset; // where the median was last found
     int m_below = 0;     // values in the bins below m_bin
 };
+
+// The lower median of values[first, last), which must not be empty; `scratch` is working space.
+int medianOf(const std::vector<int> &values, size_t first, size_t last, std::vector<int> &scratch);
 
 struct Motion
 {
@@ -48,5 +67,17 @@ struct Motion
 };
 
 Motion motionOf(const QList<TelemetrySample> &samples);
+
+// One kind of event found between two samples' times, before detections close together merge.
+struct Detection
+{
+    EventKind kind;
+    qint64 startMs;
+    qint64 endMs; // time of its last sample
+    double peakG;
+};
+
+// The impacts on one axis (eventimpacts.cpp).
+void findImpacts(const Motion &m, const std::vector<int> &raw, double threshold, std::vector<Detection> &found);
 
 } // namespace EventDetection::Internal

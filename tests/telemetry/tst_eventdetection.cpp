@@ -41,7 +41,8 @@ QList<TelemetrySample> trackOf(const SynthesizedDrive &drive, bool gps = true)
 
 QList<DrivingEvent> eventsIn(const QList<TelemetrySample> &samples, const EventThresholds &thresholds = {})
 {
-    return detectEvents(samples, thresholds, forwardDirection(longitudinalEvidence(samples)));
+    const PreparedTrack track(samples);
+    return detectEvents(track, thresholds, forwardDirection(longitudinalEvidence(track)));
 }
 
 struct Expected
@@ -181,7 +182,8 @@ void TestEventDetection::drives()
             QCOMPARE(event.speedAfterKmh, std::nullopt);
         }
         if (want.speedBefore)
-            QVERIFY2(event.speedBeforeKmh && std::abs(*event.speedBeforeKmh - *want.speedBefore) <= 3, qPrintable(found));
+            QVERIFY2(event.speedBeforeKmh && std::abs(*event.speedBeforeKmh - *want.speedBefore) <= 3,
+                     qPrintable(found));
         if (want.speedAfter)
             QVERIFY2(event.speedAfterKmh && std::abs(*event.speedAfterKmh - *want.speedAfter) <= 3, qPrintable(found));
     }
@@ -258,7 +260,8 @@ void TestEventDetection::hostileTracks_data()
         return s;
     };
     QTest::newRow("empty") << QList<TelemetrySample>() << QList<EventKind>();
-    QTest::newRow("one sample at full scale") << QList<TelemetrySample>{sample(0, 128, -127, 128)} << QList<EventKind>();
+    QTest::newRow("one sample at full scale")
+        << QList<TelemetrySample>{sample(0, 128, -127, 128)} << QList<EventKind>();
     QList<TelemetrySample> beyond;
     for (int k = 0; k < 100; ++k)
         beyond.append(sample(k * 100, k == 50 ? 32767 : 0, k == 50 ? -32768 : 0));

@@ -198,8 +198,10 @@ void TestEventsCli::table()
     QCOMPARE(result.err, QString());
     const QStringList lines = result.out.split('\n');
     QVERIFY2(lines.size() == 7, qPrintable(result.out));
-    QCOMPARE(lines.first(), QStringLiteral("time_utc                  kind               peak_g  speed_kmh   offset   clip"));
-    const QString row = QStringLiteral("^2012-05-14T01:2\\d:\\d\\d\\.\\d{3}Z +%1 +[01]\\.\\d\\d +\\d+ -> \\d+ +0:\\d\\d\\.\\d +%2$");
+    QCOMPARE(lines.first(),
+             QStringLiteral("time_utc                  kind               peak_g  speed_kmh   offset   clip"));
+    const QString row =
+        QStringLiteral("^2012-05-14T01:2\\d:\\d\\d\\.\\d{3}Z +%1 +[01]\\.\\d\\d +\\d+ -> \\d+ +0:\\d\\d\\.\\d +%2$");
     QVERIFY2(QRegularExpression(row.arg("impact", kFirst)).match(lines.at(1)).hasMatch(), qPrintable(lines.at(1)));
     QVERIFY2(QRegularExpression(row.arg("hard-brake", kSecond)).match(lines.at(3)).hasMatch(), qPrintable(lines.at(3)));
     QCOMPARE(lines.at(5), QStringLiteral("4 events in 6 clips (2 without telemetry)"));
@@ -208,7 +210,8 @@ void TestEventsCli::table()
 
 void TestEventsCli::thresholdsInEffect()
 {
-    const Run result = run({QStringLiteral("events"), QStringLiteral("--thresholds")}, "[events]\nsharp-turn=0.5\nimpact=-1\n");
+    const Run result =
+        run({QStringLiteral("events"), QStringLiteral("--thresholds")}, "[events]\nsharp-turn=0.5\nimpact=-1\n");
     QCOMPARE(result.exitCode, 0);
     QVERIFY(result.out.startsWith(QLatin1String("[events]\n")));
     QVERIFY(result.out.contains(QLatin1String("\nsharp-turn=0.5\n")));

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace Cli {
 
@@ -112,14 +113,14 @@ QStringList folderClips(const ClipCatalogue &catalogue)
 struct ClipTrack
 {
     QString path;
-    QList<TelemetrySample> samples;
+    EventDetection::PreparedTrack track;
 };
 
 // The tracks of the clips that have telemetry. A clip that cannot be opened is named on stderr and
 // sets *failed; other clips without telemetry (MP4 clips, no AVI header) are only counted.
-QList<ClipTrack> readTracks(const QStringList &clips, int *withoutTelemetry, bool *failed)
+std::vector<ClipTrack> readTracks(const QStringList &clips, int *withoutTelemetry, bool *failed)
 {
-    QList<ClipTrack> tracks;
+    std::vector<ClipTrack> tracks;
     for (const QString &clip : clips) {
         QFile file(clip);
         if (!file.open(QIODevice::ReadOnly)) {
@@ -131,7 +132,7 @@ QList<ClipTrack> readTracks(const QStringList &clips, int *withoutTelemetry, boo
         if (isAviFile(clip))
             samples = TrackExport::readClipTrack(clip);
         if (samples && !samples->isEmpty())
-            tracks.append({clip, *samples});
+            tracks.push_back({clip, EventDetection::PreparedTrack(*samples)});
         else
             ++*withoutTelemetry;
     }
@@ -229,14 +230,14 @@ int runEvents(const QStringList &arguments)
 
     int withoutTelemetry = 0;
     bool failed = false;
-    const QList<ClipTrack> tracks = readTracks(clips, &withoutTelemetry, &failed);
+    const std::vector<ClipTrack> tracks = readTracks(clips, &withoutTelemetry, &failed);
     EventDetection::LongitudinalEvidence evidence;
-    for (const ClipTrack &track : tracks)
-        evidence += EventDetection::longitudinalEvidence(track.samples);
+    for (const ClipTrack &clip : tracks)
+        evidence += EventDetection::longitudinalEvidence(clip.track);
     const EventDetection::Forward forward = EventDetection::forwardDirection(evidence);
     QList<DrivingEvent> events;
-    for (const ClipTrack &track : tracks)
-        events += EventDetection::clipEvents(track.path, track.samples, thresholds, forward);
+    for (const ClipTrack &clip : tracks)
+        events += EventDetection::clipEvents(clip.path, clip.track, thresholds, forward);
 
     if (options.json)
         printJson(events);
