@@ -6,6 +6,7 @@
 // The clips have the recorder's layout of chunks with tiny pictures; both are timed with the card
 // in the page cache, where reading is cheapest.
 // Usage: bench_events [CLIPS] [ROUNDS]
+#include "bench/benchtiming.h"
 #include "generators/clipwriter/aviclipwriter.h"
 #include "generators/clipwriter/drivesynthesis.h"
 #include "telemetry/eventdetection.h"
@@ -81,20 +82,6 @@ bool writeCard(const QString &root, int clips, QString *error)
     return true;
 }
 
-double elapsedMs(const std::function<void()> &job)
-{
-    QElapsedTimer timer;
-    timer.start();
-    job();
-    return double(timer.nsecsElapsed()) / 1e6;
-}
-
-double median(std::vector<double> times)
-{
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -152,14 +139,14 @@ int main(int argc, char **argv)
     qsizetype events = 0;
     std::vector<double> readTimes, detectTimes;
     for (int round = 0; round < rounds; ++round) {
-        readTimes.push_back(elapsedMs(readAll));
-        detectTimes.push_back(elapsedMs([&] { detectAll(&events); }));
+        readTimes.push_back(Bench::elapsedMs(readAll));
+        detectTimes.push_back(Bench::elapsedMs([&] { detectAll(&events); }));
     }
     qsizetype samples = 0;
     for (const QList<TelemetrySample> &track : tracks)
         samples += track.size();
-    const double readMs = median(readTimes);
-    const double detectMs = median(detectTimes);
+    const double readMs = Bench::median(readTimes);
+    const double detectMs = Bench::median(detectTimes);
     const double share = detectMs / readMs;
     out << samples << " samples, " << events << " events found\n";
     out << QStringLiteral("reading the telemetry: %1 ms (median of %2)\n").arg(readMs, 0, 'f', 1).arg(rounds);
