@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 namespace EventDetection {
 
@@ -25,8 +24,6 @@ constexpr qint64 kEvidenceWindowMs = 1000;
 constexpr int kEvidenceSpeedChangeKmh = 3;
 constexpr float kEvidenceMinimumG = 0.05f;
 constexpr int kEvidenceSamples = 10;
-
-constexpr size_t kNone = std::numeric_limits<size_t>::max();
 
 // force(k) averaged with its neighbours in the same stretch: the strength of a held force
 // without the sensor's noise.
