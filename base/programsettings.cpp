@@ -103,4 +103,17 @@ void setMaximized(bool maximized)
     write(kMaximized, maximized);
 }
 
+QMap<QString, QString> eventThresholds()
+{
+    QMap<QString, QString> values;
+    const QString file = filePath();
+    if (file.isEmpty())
+        return values;
+    QSettings settings(file, QSettings::IniFormat);
+    settings.beginGroup(QStringLiteral("events"));
+    for (const QString &key : settings.childKeys())
+        values.insert(key, settings.value(key).toString());
+    return values;
+}
+
 } // namespace ProgramSettings

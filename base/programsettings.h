@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QString>
 
 // The program's own settings file, beside the recorder viewer's local.cfg: a small INI file in the
@@ -28,5 +29,9 @@ QString timeZone();
 // Whether the viewer was left maximized.
 bool maximized();
 void setMaximized(bool maximized);
+
+// The [events] group as written (key → value text): the user's thresholds for the driving events
+// found in the telemetry. Their meaning and checks belong to the detection.
+QMap<QString, QString> eventThresholds();
 
 } // namespace ProgramSettings

@@ -40,6 +40,10 @@ int unreadable(const QString &file, const QString &reason);
 // escapes, DEL) are written as \\, \n, \t, \r or \xHH, so a file name cannot forge lines or fields.
 QString printable(const QString &text);
 
+// Checks that the clip is an AVI file that can be read; reports it otherwise. Only regular files are
+// opened, so a FIFO or device never blocks the command.
+bool clipOpens(const QString &clip);
+
 // True when `arguments` asks for help ("--help" or "-h").
 bool wantsHelp(const QStringList &arguments);
 
@@ -53,6 +57,7 @@ extern const Command atCommand;
 extern const Command gpxCommand;
 extern const Command kmlCommand;
 
+extern const Command eventsCommand;   // tools/cli/cmd_events.cpp
 extern const Command clipsCommand;    // tools/cli/cmd_catalogue.cpp
 extern const Command tripsCommand;    // tools/cli/cmd_trips.cpp
 // The track of trip `trip` (from 1) of the card at `folder` as a document of `format`, times

@@ -67,31 +67,6 @@ QString parseArguments(const QStringList &arguments, const QStringList &allowed,
     return parsed->clip.isEmpty() ? QStringLiteral("no clip given") : QString();
 }
 
-// Checks that the clip is an AVI file that can be read; reports it otherwise. Only regular files are
-// opened, so a FIFO or device never blocks the command.
-bool clipOpens(const QString &clip)
-{
-    const QFileInfo info(clip);
-    if (info.isDir()) {
-        Cli::unreadable(clip, QStringLiteral("is a folder"));
-        return false;
-    }
-    if (info.exists() && !info.isFile()) {
-        Cli::unreadable(clip, QStringLiteral("not a regular file"));
-        return false;
-    }
-    QFile file(clip);
-    if (!file.open(QIODevice::ReadOnly)) {
-        Cli::unreadable(clip, file.errorString());
-        return false;
-    }
-    if (!isAviFile(clip)) {
-        Cli::unreadable(clip, QStringLiteral("not an AVI clip"));
-        return false;
-    }
-    return true;
-}
-
 // Writes the document to `path`: a new or regular file is replaced whole (atomically), anything else
 // (a FIFO, a device such as /dev/null) is written in place, as a shell redirection would; it is never
 // replaced by a regular file.
@@ -143,7 +118,7 @@ int runRecords(const QStringList &arguments)
     Arguments args;
     if (const QString problem = parseArguments(arguments, {}, &args); !problem.isEmpty())
         return Cli::usageError(Cli::recordsCommand, problem);
-    if (!clipOpens(args.clip))
+    if (!Cli::clipOpens(args.clip))
         return Cli::ExitUnreadable;
     auto records = std::make_unique<TelemetryRecords>();
     const int count = readTelemetryFile(args.clip, *records);
@@ -207,7 +182,7 @@ int runExport(const Cli::Command &command, TrackExport::Format format, const QSt
             Cli::tripDocument(command, format, args.clip, args.trip, args.zone, &exitCode);
         return document ? writeDocument(args.output, *document) : exitCode;
     }
-    if (!clipOpens(args.clip))
+    if (!Cli::clipOpens(args.clip))
         return Cli::ExitUnreadable;
     std::optional<qint64> assumedZone;
     const std::optional<TrackExport::Piece> piece = clipPiece(args, &assumedZone);
@@ -236,7 +211,7 @@ int runAt(const QStringList &arguments)
         problem = QStringLiteral("--duration-ms and --position-ms are required");
     if (!problem.isEmpty())
         return Cli::usageError(Cli::atCommand, problem);
-    if (!clipOpens(args.clip))
+    if (!Cli::clipOpens(args.clip))
         return Cli::ExitUnreadable;
     TelemetryTrack track;
     track.setClipPath(args.clip);

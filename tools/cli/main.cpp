@@ -20,6 +20,7 @@ const Cli::Command *const kCommands[] = {
     &Cli::atCommand,
     &Cli::gpxCommand,
     &Cli::kmlCommand,
+    &Cli::eventsCommand,
     &Cli::clipsCommand,
     &Cli::tripsCommand,
     &Cli::settingsCommand,
