@@ -87,9 +87,3 @@ QString EventThresholds::settingsText() const
     }
     return text;
 }
-
-QDateTime clipStartUtc(const QString &clipFileName)
-{
-    const QDateTime start = TrackExport::recordingStartFromName(clipFileName);
-    return start.isValid() ? start.toUTC() : QDateTime();
-}

@@ -54,7 +54,3 @@ struct EventThresholds
     friend bool operator==(const EventThresholds &, const EventThresholds &) = default;
 };
 
-// When the clip file named `clipFileName` began, in UTC: for now the recorder's clock as the name
-// gives it, read in the computer's time zone. Invalid without a time in the name. Every event's
-// time is this plus its offset in the clip.
-QDateTime clipStartUtc(const QString &clipFileName);

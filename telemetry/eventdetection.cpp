@@ -253,17 +253,13 @@ QList<DrivingEvent> detectEvents(const PreparedTrack &track, const EventThreshol
 }
 
 QList<DrivingEvent> clipEvents(const QString &clipPath, const PreparedTrack &track, const EventThresholds &thresholds,
-                               Forward forward)
+                               Forward forward, std::optional<qint64> clipStartUtcMs)
 {
     QList<DrivingEvent> events = detectEvents(track, thresholds, forward);
-    if (events.isEmpty())
-        return events;
-    // The name only: QFileInfo would look the file up on disk.
-    const QDateTime start = clipStartUtc(clipPath.mid(clipPath.lastIndexOf(QLatin1Char('/')) + 1));
     for (DrivingEvent &event : events) {
         event.clip = clipPath;
-        if (start.isValid())
-            event.timeUtc = start.addMSecs(event.offsetMs);
+        if (clipStartUtcMs)
+            event.timeUtc = QDateTime::fromMSecsSinceEpoch(*clipStartUtcMs + event.offsetMs, Qt::UTC);
     }
     return events;
 }

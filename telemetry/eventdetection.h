@@ -4,6 +4,8 @@
 #include "telemetry/telemetrysample.h"
 
 #include <QList>
+
+#include <optional>
 #include <QString>
 
 #include <memory>
@@ -60,8 +62,9 @@ Forward forwardDirection(const LongitudinalEvidence &evidence);
 // The events in one clip's samples, in time order, with their clip left empty and no time.
 QList<DrivingEvent> detectEvents(const PreparedTrack &track, const EventThresholds &thresholds, Forward forward);
 
-// The same for the clip file at `clipPath`: each event names the clip and carries its time.
+// The same for the clip file at `clipPath`: each event names the clip and, when the true moment the
+// clip began is known (`clipStartUtcMs`, see RecorderClock), carries its UTC time.
 QList<DrivingEvent> clipEvents(const QString &clipPath, const PreparedTrack &track, const EventThresholds &thresholds,
-                               Forward forward);
+                               Forward forward, std::optional<qint64> clipStartUtcMs);
 
 } // namespace EventDetection

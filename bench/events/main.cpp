@@ -10,7 +10,7 @@
 #include "generators/clipwriter/aviclipwriter.h"
 #include "generators/clipwriter/drivesynthesis.h"
 #include "telemetry/eventdetection.h"
-#include "telemetry/trackexport.h"
+#include "telemetry/cliptelemetry.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -128,7 +128,7 @@ int main(int argc, char **argv)
         samples = 0;
         for (const QString &path : paths) {
             QList<TelemetrySample> track;
-            *readMs += Bench::elapsedMs([&] { track = TrackExport::readClipTrack(path).value_or(track); });
+            *readMs += Bench::elapsedMs([&] { track = readClipTelemetry(path).samples; });
             samples += track.size();
             *detectMs += Bench::elapsedMs([&] {
                 prepared.emplace_back(track);
@@ -139,7 +139,7 @@ int main(int argc, char **argv)
             const EventDetection::Forward forward = EventDetection::forwardDirection(evidence);
             events = 0;
             for (qsizetype i = 0; i < paths.size(); ++i)
-                events += EventDetection::clipEvents(paths.at(i), prepared[size_t(i)], thresholds, forward).size();
+                events += EventDetection::clipEvents(paths.at(i), prepared[size_t(i)], thresholds, forward, 0).size();
             prepared.clear();
         });
     };

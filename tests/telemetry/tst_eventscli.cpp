@@ -34,8 +34,16 @@ struct Found
 const char kFirst[] = "REC_2012_05_14_10_20_30.avi";
 const char kSecond[] = "REC_2012_05_14_10_21_30.avi";
 
+// The recorder's clock in a clip's name, read as a wall clock.
+QDateTime nameTime(const QString &fileName)
+{
+    QDateTime time = QDateTime::fromString(fileName.mid(4, 19), QStringLiteral("yyyy_MM_dd_hh_mm_ss"));
+    time.setTimeSpec(Qt::UTC);
+    return time;
+}
+
 // A 30 s clip of a drive seen by a recorder mounted backwards and tilted 10°, with the noise
-// of `seed`.
+// of `seed`. The recorder's clock runs on Seoul time (+09:00); the GPS gives true UTC.
 bool writeDrive(const QString &path, const QList<Push> &pushes, quint32 seed)
 {
     DriveScenario scenario;
@@ -50,6 +58,7 @@ bool writeDrive(const QString &path, const QList<Push> &pushes, quint32 seed)
     d.durationMs = 30000;
     d.audioSampleRate = 1000; // the sound stream puts the telemetry at "02tx", as the recorder does
     d.route = routeOf(synthesizeDrive(scenario));
+    d.route->startUtc = nameTime(QFileInfo(path).fileName()).addSecs(-9 * 3600);
     return writeAviClip(path, d);
 }
 
@@ -85,7 +94,8 @@ private:
     QString m_card;
 };
 
-// Runs the tool in a fixed time zone (+09:00), with `settings` as its viewer.conf.
+// Runs the tool on a computer in New York (−05:00), with `settings` as its viewer.conf: the times
+// must come from the clips' GPS, not from this computer's zone.
 Run TestEventsCli::run(const QStringList &arguments, const QByteArray &settings)
 {
     QTemporaryDir config;
@@ -93,7 +103,7 @@ Run TestEventsCli::run(const QStringList &arguments, const QByteArray &settings)
         return {};
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("TZ"), QStringLiteral("KST-9"));
+    environment.insert(QStringLiteral("TZ"), QStringLiteral("EST5"));
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
     process.setProcessEnvironment(environment);
     process.start(qEnvironmentVariable("QRD7700_BINARY_DIR") + QStringLiteral("/tools/cli/qrd7700-cli"), arguments);
@@ -179,9 +189,7 @@ void TestEventsCli::events()
         const qint64 offset = event.value("offset_ms").toInteger(-1);
         QVERIFY2(std::abs(offset - found.at(i).atSeconds * 1000) <= 1000, qPrintable(context));
         // The recorder's time in the name, 10:20:30 at +09:00, plus the offset, in UTC.
-        QDateTime start = QDateTime::fromString(QLatin1String(found.at(i).clip).mid(4, 19),
-                                                QStringLiteral("yyyy_MM_dd_hh_mm_ss"));
-        start.setTimeSpec(Qt::UTC);
+        const QDateTime start = nameTime(QLatin1String(found.at(i).clip));
         QCOMPARE(event.value("time_utc").toString(),
                  start.addSecs(-9 * 3600).addMSecs(offset).toString("yyyy-MM-dd'T'HH:mm:ss.zzz'Z'"));
         QVERIFY2(std::abs(event.value("peak_g").toDouble() - found.at(i).peakG) <= 0.12, qPrintable(context));

@@ -6,9 +6,10 @@
 #include "catalogue/clipcatalogue.h"
 #include "catalogue/cliplistfilter.h"
 #include "telemetry/avimainheader.h"
+#include "telemetry/cliptelemetry.h"
 #include "telemetry/eventdetection.h"
+#include "telemetry/recorderclock.h"
 #include "telemetry/telemetryreader.h"
-#include "telemetry/trackexport.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -33,7 +34,7 @@ int runEvents(const QStringList &arguments);
 extern const Command eventsCommand = {
     "events",
     "hard brakes, hard starts, sharp turns and impacts in a clip or folder",
-    "usage: qrd7700-cli events PATH [--json]\n"
+    "usage: qrd7700-cli events PATH [--json] [--tz ZONE]\n"
     "       qrd7700-cli events --thresholds\n"
     "\n"
     "Finds the driving events in the telemetry of the AVI clip PATH, or of every clip the viewer\n"
@@ -41,7 +42,9 @@ extern const Command eventsCommand = {
     "impact. Prints a table, or with --json an array of objects with clip (absolute path),\n"
     "offset_ms (from the clip's start), time_utc (ISO 8601; null when the clip's name has no\n"
     "time), kind, peak_g, speed_before_kmh and speed_after_kmh (null without GPS).\n"
-    "The time is the recorder's clock from the clip's name, read in this computer's time zone.\n"
+    "Times are true UTC: the recorder's clock from the clip's name less the recorder's offset that\n"
+    "the GPS fixes give (a clip without a fix borrows that of the nearest clip with one; without any\n"
+    "fix, the zone of --tz, of [time] zone= in viewer.conf, or of this computer, said on stderr).\n"
     "Which way the recorder faces is learned from the GPS speed of all the clips given; without\n"
     "GPS, negative X is braking.\n"
     "--thresholds prints the thresholds in effect as the [events] group of\n"
@@ -58,12 +61,17 @@ struct Options
     QString path;
     bool json = false;
     bool thresholds = false;
+    std::optional<RecorderClock::FallbackZone> zone; // --tz
 };
 
 QString parseOptions(const QStringList &arguments, Options *options)
 {
-    for (const QString &argument : arguments) {
-        if (argument == QLatin1String("--json"))
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (argument == QLatin1String("--tz")) {
+            if (++i >= arguments.size() || !(options->zone = RecorderClock::FallbackZone::fromText(arguments.at(i))))
+                return QStringLiteral("--tz needs a time zone (\"+09:00\", \"Asia/Seoul\", \"UTC\")");
+        } else if (argument == QLatin1String("--json"))
             options->json = true;
         else if (argument == QLatin1String("--thresholds"))
             options->thresholds = true;
@@ -95,14 +103,14 @@ EventThresholds thresholdsInEffect()
 // clips without one keep the list's order after the others.
 QStringList folderClips(const ClipCatalogue &catalogue)
 {
-    QList<std::pair<QDateTime, QString>> clips;
+    QList<std::pair<std::optional<qint64>, QString>> clips;
     for (const Clip *clip : ClipListFilter::visibleClips(catalogue, ClipListFilter::AllCategories,
                                                          ClipListFilter::AllCauses))
-        clips.append({TrackExport::recordingStartFromName(clip->file().fileName()), clip->file().absoluteFilePath()});
+        clips.append({RecorderClock::stampFromName(clip->file().fileName()), clip->file().absoluteFilePath()});
     std::stable_sort(clips.begin(), clips.end(), [](const auto &a, const auto &b) {
-        if (a.first.isValid() != b.first.isValid())
-            return a.first.isValid();
-        return a.first.isValid() && a.first < b.first;
+        if (a.first.has_value() != b.first.has_value())
+            return a.first.has_value();
+        return a.first && *a.first < *b.first;
     });
     QStringList paths;
     for (const auto &clip : clips)
@@ -113,6 +121,7 @@ QStringList folderClips(const ClipCatalogue &catalogue)
 struct ClipTrack
 {
     QString path;
+    ClipSummary summary;
     EventDetection::PreparedTrack track;
 };
 
@@ -128,15 +137,46 @@ std::vector<ClipTrack> readTracks(const QStringList &clips, int *withoutTelemetr
             *failed = true;
             continue;
         }
-        std::optional<QList<TelemetrySample>> samples;
+        ClipTelemetry telemetry;
         if (isAviFile(clip))
-            samples = TrackExport::readClipTrack(clip);
-        if (samples && !samples->isEmpty())
-            tracks.push_back({clip, EventDetection::PreparedTrack(*samples)});
+            telemetry = readClipTelemetry(clip);
+        if (!telemetry.samples.isEmpty())
+            tracks.push_back({clip, telemetry.summary, EventDetection::PreparedTrack(telemetry.samples)});
         else
             ++*withoutTelemetry;
     }
     return tracks;
+}
+
+// The true moment each clip began (see RecorderClock), in the order of `tracks`; nothing for a
+// clip without a time in its name. A card without any fix is named on stderr with the zone assumed.
+QList<std::optional<qint64>> clipStarts(const std::vector<ClipTrack> &tracks, const RecorderClock::FallbackZone &zone)
+{
+    QList<qint64> starts;
+    QList<std::optional<qint64>> own;
+    for (const ClipTrack &clip : tracks) {
+        if (clip.summary.recorderStartMs) {
+            starts.append(*clip.summary.recorderStartMs);
+            own.append(clip.summary.ownOffsetMs);
+        }
+    }
+    const QList<RecorderClock::Offset> offsets = RecorderClock::resolveOffsets(starts, own, zone);
+    QList<std::optional<qint64>> result;
+    qsizetype next = 0;
+    bool assumed = false;
+    for (const ClipTrack &clip : tracks) {
+        if (!clip.summary.recorderStartMs) {
+            result.append(std::nullopt);
+            continue;
+        }
+        const RecorderClock::Offset &offset = offsets.at(next++);
+        assumed = assumed || offset.source == RecorderClock::Source::Assumed;
+        result.append(RecorderClock::utcOf(*clip.summary.recorderStartMs, offset));
+    }
+    if (assumed)
+        err() << "qrd7700-cli: no GPS time in these clips: times assume the zone "
+              << RecorderClock::offsetText(zone.offsetAt(starts.value(0))) << '\n';
+    return result;
 }
 
 QString timeText(const QDateTime &time)
@@ -235,9 +275,11 @@ int runEvents(const QStringList &arguments)
     for (const ClipTrack &clip : tracks)
         evidence += EventDetection::longitudinalEvidence(clip.track);
     const EventDetection::Forward forward = EventDetection::forwardDirection(evidence);
+    const QList<std::optional<qint64>> starts =
+        clipStarts(tracks, options.zone.value_or(RecorderClock::FallbackZone::fromSetting(ProgramSettings::timeZone())));
     QList<DrivingEvent> events;
-    for (const ClipTrack &clip : tracks)
-        events += EventDetection::clipEvents(clip.path, clip.track, thresholds, forward);
+    for (std::size_t i = 0; i < tracks.size(); ++i)
+        events += EventDetection::clipEvents(tracks[i].path, tracks[i].track, thresholds, forward, starts.at(qsizetype(i)));
 
     if (options.json)
         printJson(events);
