@@ -205,10 +205,13 @@ int main(int argc, char **argv)
     }
     if (!MediaFramework::initialise())
         return 1;
-    QTemporaryDir scratch;
+    // BENCH_WINDOW_DIR keeps the generated cards there (and reuses them) for profiling by hand.
+    const QString keep = qEnvironmentVariable("BENCH_WINDOW_DIR");
+    QTemporaryDir temporary;
+    const QString scratchPath = keep.isEmpty() ? temporary.path() : keep;
     ProcessTree server;
     const std::optional<int> display = startDisplay(server);
-    if (!scratch.isValid() || !display) {
+    if ((keep.isEmpty() && !temporary.isValid()) || !display) {
         out() << "cannot start a virtual X display" << Qt::endl;
         return 1;
     }
@@ -221,7 +224,7 @@ int main(int argc, char **argv)
     env.base.remove(QStringLiteral("QRD7700_MAP_URL"));
     if (getuid() == 0) // the web engine's sandbox refuses to run as root
         env.base.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
-    env.home = scratch.path() + QStringLiteral("/home");
+    env.home = scratchPath + QStringLiteral("/home");
 
     const QList<Codec> codecs = {
         {QStringLiteral("MJPEG"), QStringLiteral("REC_2025_07_02_09_00_00.avi"), QStringLiteral("avidemux")},
@@ -229,8 +232,9 @@ int main(int argc, char **argv)
     };
     bool missed = false;
     for (const Codec &codec : codecs) {
-        const QString card = scratch.path() + QStringLiteral("/card-") + codec.demux;
-        if (!writeCard(card, codec, kWarmUpSeconds + seconds + 8))
+        const QString card = scratchPath + QStringLiteral("/card-") + codec.demux;
+        const bool reuse = !keep.isEmpty() && QFile::exists(card + QStringLiteral("/REC/") + codec.file);
+        if (!reuse && !writeCard(card, codec, kWarmUpSeconds + seconds + 8))
             return 1;
         QList<double> viewer;
         QList<double> gstreamer;
