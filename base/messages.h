@@ -25,6 +25,10 @@ QString saveFileCancelled();
 QString saveFileFailed();
 // The line naming what is not installed to play a clip (plugin or decoder names).
 QString missingPlugins(const QStringList &names);
+// The recorder's clock error where it is worth telling (more than 30 s either way), for example
+// "Recorder clock 1 min 15 s fast"; empty otherwise. `errorSeconds` is positive when the
+// recorder's clock is ahead of true time.
+QString recorderClockError(qint64 errorSeconds);
 
 // Texts that are Korean unless the language code is "en", as the text table's are.
 QString selectFolderFirst();

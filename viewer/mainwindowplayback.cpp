@@ -5,16 +5,15 @@
 
 #include "base/messages.h"
 #include "catalogue/clip.h"
+#include "session/cliplibrary.h"
 #include "session/playbacksession.h"
 #include "session/viewerstate.h"
-#include "skin/clearbutton.h"
 #include "telemetry/telemetrysample.h"
+#include "telemetry/telemetrytrack.h"
 #include "viewer/cliplist.h"
 #include "viewer/mapview.h"
 #include "viewer/videoview.h"
 #include "viewer/widgetprogressa.h"
-
-using ViewerLayout::Button;
 
 // session -> window: every answer the session gives is shown here; views <-> session: pictures,
 // their drawn sizes and their rotation.
@@ -33,7 +32,8 @@ void MainWindow::setupPlaybackConnections()
     connect(m_session, &PlaybackSession::rateChanged, m_dashboard, &WidgetProgressA::setPlaybackRate);
     // A paused picture takes its telemetry once the track has been read.
     connect(m_session, &PlaybackSession::trackChanged, this, [this] {
-        if (!m_state->isPlaying())
+        const TelemetryTrack &track = m_session->track();
+        if (!m_state->isPlaying() && !track.isLoading() && !track.samples().isEmpty())
             OnTimeoutRefreshMapB();
     });
 }
@@ -54,9 +54,7 @@ void MainWindow::onClipOpened(Clip *clip)
     m_dashboard->setDateText(clip->displayDate());
     m_dashboard->setClipPath(clip->file().filePath());
     switchLayout(1);
-    m_frontBig = true;
     updateClipInformation(clip);
-    m_layoutMode = 1;
 }
 
 // The session has logged the reason; the user is told, with what is missing when that is the cause.
@@ -68,7 +66,6 @@ void MainWindow::onClipOpenFailed(Clip *clip, const QString &, const QStringList
     }
     m_view1->setVideoSize(QSize(0, 0));
     switchLayout(1);
-    m_frontBig = true;
     m_session->close();
     // Nothing of an earlier clip stays on the map: the marker goes back to the default position.
     m_mapPane->setPosition(0, 0);
@@ -100,14 +97,7 @@ void MainWindow::OnSlotsselectFile(QListWidgetItem *current, QListWidgetItem *)
 {
     resetViewer();
     if (current) {
-        Clip *clip = MyListWidget::clipOf(current);
-        if (!clip) {
-            // A file added with the open-file button: the window keeps a clip for it.
-            const QString path = MyListWidget::looseFileOf(current);
-            m_looseClip = path.isEmpty() ? nullptr : std::make_unique<Clip>(QFileInfo(path));
-            clip = m_looseClip.get();
-        }
-        if (clip)
+        if (Clip *clip = MyListWidget::clipOf(current))
             openClip(clip);
     }
     OnSlotsplay();
@@ -123,8 +113,7 @@ void MainWindow::updateClipInformation(const Clip *clip)
 {
     if (!clip)
         return;
-    const bool loose = clip == m_looseClip.get();
-    if (clip->kind() != Clip::Normal && clip->kind() != Clip::Event && !m_catalogue && !loose)
+    if (clip->kind() != Clip::Normal && clip->kind() != Clip::Event && !m_library->entries().contains(clip))
         return;
     const int row = m_clipList->rowOf(clip);
     if (row >= 0 && row != m_clipList->currentRow())
@@ -152,34 +141,13 @@ void MainWindow::showPosition(qint64 positionMs, qint64 lengthMs)
     showSampleAt(positionMs);
 }
 
-void MainWindow::playSelectClip(int row)
-{
-    m_clipList->setCurrentRow(row);
-}
-
-int MainWindow::playNextClip(int direction)
-{
-    if (!m_clipList)
-        return -1;
-    const int n = m_clipList->count();
-    const int r = m_clipList->currentRow();
-    if (n <= 1)
-        return -1;
-    const int next = direction > 0 ? (r < n - 1 ? r + 1 : 0) : (r > 0 ? r - 1 : n - 1);
-    m_clipList->setCurrentRow(next);
-    return next;
-}
-
-// Every change of the playing state comes here from the session.
+// Every change of the playing state comes here from the session (which writes it into the state).
 void MainWindow::setPlaying(bool playing)
 {
-    m_buttons[Button::Play]->setVisible(!playing);
-    m_buttons[Button::Pause]->setVisible(playing);
     if (playing)
         m_dashboard->setDashboardEnabled(true);
     else
         m_dashboard->stopAnimation();
-    m_buttons[Button::SwapViews]->setEnabled(m_state->channelCount() == 2);
 }
 
 void MainWindow::OnSlotsplay()

@@ -2,8 +2,8 @@
 
 #include "session/playbacksession.h"
 #include "session/viewerstate.h"
-#include "skin/clearbutton.h"
 #include "viewer/mainwindow.h"
+#include "viewer/viewercontrols.h"
 
 #include <QAction>
 
@@ -65,9 +65,11 @@ bool repeats(Command command)
 
 } // namespace
 
-ViewerShortcuts::ViewerShortcuts(MainWindow *window)
+ViewerShortcuts::ViewerShortcuts(MainWindow *window, const ViewerState *state, PlaybackSession *session)
     : QObject(window)
     , m_window(window)
+    , m_state(state)
+    , m_session(session)
 {
     for (const Entry &entry : table()) {
         auto *action = new QAction(window);
@@ -115,12 +117,11 @@ bool ViewerShortcuts::run(Command command)
     const auto &entries = table();
     const auto entry = std::find_if(entries.begin(), entries.end(),
                                     [command](const Entry &e) { return e.command == command; });
-    const ClearButton *gate = entry == entries.end() ? nullptr : m_window->button(entry->gate);
-    if (!gate || !gate->isEnabled())
+    if (entry == entries.end() || !ViewerControls::isEnabled(entry->gate, *m_state))
         return false;
     MainWindow &w = *m_window;
     switch (command) {
-    case Command::PlayPause: w.isPlaying() ? w.OnSlotspause() : w.OnSlotsplay(); break;
+    case Command::PlayPause: m_state->isPlaying() ? w.OnSlotspause() : w.OnSlotsplay(); break;
     case Command::FrameBack: w.OnSlotsrw(); break;
     case Command::FrameForward: w.OnSlotsfw(); break;
     case Command::SeekBack: seekBy(-kSeekStepMs); break;
@@ -130,9 +131,9 @@ bool ViewerShortcuts::run(Command command)
     case Command::ZoomIn: w.OnSlotszoom_in(); break;
     case Command::ZoomOut: w.OnSlotszoom_out(); break;
     case Command::ZoomFit: w.OnSlotszoom_win(); break;
-    case Command::ToggleMaximize: w.isMaximizedLayout() ? w.OnSlotsback2origin() : w.OnSlotsmaximize(); break;
+    case Command::ToggleMaximize: m_state->isMaximized() ? w.OnSlotsback2origin() : w.OnSlotsmaximize(); break;
     case Command::Restore:
-        if (w.isMaximizedLayout())
+        if (m_state->isMaximized())
             w.OnSlotsback2origin();
         break;
     case Command::Mute: w.OnSlotsvolume(); break;
@@ -149,15 +150,14 @@ bool ViewerShortcuts::run(Command command)
 // A seek from the picture shown, kept inside the clip; playing goes on playing.
 void ViewerShortcuts::seekBy(qint64 deltaMs)
 {
-    const PlaybackSession *session = m_window->session();
-    if (!session->isOpen())
+    if (!m_session->isOpen())
         return;
-    const qint64 length = session->length();
-    const qint64 target = std::clamp<qint64>(session->position() + deltaMs, 0, std::max<qint64>(0, length));
+    const qint64 length = m_session->length();
+    const qint64 target = std::clamp<qint64>(m_session->position() + deltaMs, 0, std::max<qint64>(0, length));
     m_window->OnSlotsProgress(int(target));
 }
 
 void ViewerShortcuts::stepRate(int direction)
 {
-    m_window->session()->setRate(PlaybackSession::steppedRate(m_window->state()->rate(), direction));
+    m_session->setRate(PlaybackSession::steppedRate(m_state->rate(), direction));
 }

@@ -164,6 +164,11 @@ void WidgetProgressA::followTrack(const TelemetryTrack *track)
     onTrackChanged();
 }
 
+const TelemetryTrack *WidgetProgressA::track() const
+{
+    return m_track;
+}
+
 // A track that starts loading or is emptied belongs to another clip: the values shown and the
 // strip's seeking go with it.
 void WidgetProgressA::onTrackChanged()

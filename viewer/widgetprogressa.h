@@ -5,6 +5,7 @@
 
 #include <QPixmap>
 #include <QPoint>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -54,7 +55,7 @@ public:
     // The track whose graph the strip draws, repainted whenever it changes; a track emptied ends
     // the strip's seeking. It must outlive the dashboard or be replaced first; null for none.
     void followTrack(const TelemetryTrack *track);
-    const TelemetryTrack *track() const { return m_track; }
+    const TelemetryTrack *track() const;
     // Shows the accelerations and coordinates of `sample` and lights the GPS indicator when its
     // position is usable (time and speed are not shown from here).
     void showSample(const TelemetrySample &sample);
@@ -86,7 +87,7 @@ private:
     void paintTexts(QPainter &painter, int x0) const;
     void onTrackChanged();
 
-    const TelemetryTrack *m_track = nullptr;
+    QPointer<const TelemetryTrack> m_track;
     QMetaObject::Connection m_trackConnection;
     QTimer m_animationTimer;
 
