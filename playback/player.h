@@ -39,7 +39,7 @@ public:
 
     struct Options
     {
-        VideoOutput *output = nullptr; // not owned; must outlive the player or be replaced by none
+        VideoOutput *output = nullptr; // not owned; must outlive the player
         // False lets renderers and sound run as fast as decoding allows (benchmarks).
         bool clockSync = true;
     };
