@@ -555,11 +555,13 @@ void TestMainWindow::pressesOnAndAroundTheDashboard()
     QVERIFY(m_warnings.isEmpty());
 }
 
-// A clip that cannot be opened warns once, and the map forgets the clip before it.
+// A clip that cannot be opened warns once, and nothing of the clip before it stays: not its place
+// on the map, not its two channels (the swap button), not its pictures (a snapshot).
 void TestMainWindow::unplayableClipWarnsAndClearsTheMap()
 {
     QVERIFY(openFolder(troubleCard()));
     QTRY_VERIFY(qAbs(mapPane()->latitude() - kLatitude) < 1e-5);
+    QTRY_VERIFY(button("list_screen")->isEnabled());
     m_window->playSelectClip(1);
     QTRY_COMPARE(m_warnings, QStringList{Messages::openClipFailed()});
     QVERIFY(!isPlaying());
@@ -567,6 +569,10 @@ void TestMainWindow::unplayableClipWarnsAndClearsTheMap()
     QCOMPARE(mapPane()->latitude(), MapView::kDefaultLatitude);
     QCOMPARE(mapPane()->longitude(), MapView::kDefaultLongitude);
     QCOMPARE(list()->currentRow(), 1);
+    QVERIFY(!button("list_screen")->isEnabled());
+    click(*m_window, "snapshot");
+    QTRY_COMPARE(m_warnings.size(), 2);
+    QCOMPARE(m_warnings.last(), Messages::playFirst());
     // The next clip plays as usual.
     click(*m_window, "next_file");
     QTRY_VERIFY(rowIsOpen(*m_window, 2));
