@@ -49,7 +49,7 @@ constexpr auto kClockStyleOff =
     "rgb(224,223,228);color: rgb(172,173,177);QSpinBox {\t\t\t padding-right: 21px;\t\t\t border-width: 3;"
     "\t\t\t background-image: url(:/gfx_r/2012/time_up1.png);\t\t }\t\t }";
 
-constexpr auto kClockFilePattern = "yyyy-MM-dd-hh-mm-ss";
+constexpr int kSensitivitySlot = ConfigLayout::slotOf(RecorderSetting::Sensitivity);
 
 // An image button of the settings editor from the common stem of its pictures.
 IconToolButton *imageButton(QWidget *parent, const QString &normal, const QString &pressed, const QString &hover,
@@ -168,7 +168,7 @@ void ConfigWindow::buildWidgets()
     m_bar = new WidgetBar(this);
     m_bar->setObjectName(QStringLiteral("shockBar"));
     m_bar->setGeometry(156, 347, 388, 25);
-    m_bar->setValue(m_values[ConfigLayout::Slot::Sensitivity]);
+    m_bar->setValue(m_values[kSensitivitySlot]);
     retranslate();
 }
 
@@ -279,9 +279,9 @@ void ConfigWindow::loadSettings()
     m_firmwareText = blank > 0 ? version.left(blank) : version;
     const DeviceSettings store(m_settingsFolder, m_model);
     ConfigStore::copyFromStore(store, m_model, m_values);
-    m_values[ConfigLayout::Slot::WriteClock] = QFile::exists(m_settingsFolder + QLatin1String("/settime.dat")) ? 1 : 0;
+    m_values[ConfigLayout::Slot::WriteClock] = QFile::exists(m_settingsFolder + QLatin1Char('/') + QLatin1String(SettingTable::kClockFile)) ? 1 : 0;
     m_clock->setDateTime(QDateTime::currentDateTime());
-    m_bar->setValue(m_values[ConfigLayout::Slot::Sensitivity]);
+    m_bar->setValue(m_values[kSensitivitySlot]);
     updateClockControls();
 }
 
@@ -292,10 +292,10 @@ bool ConfigWindow::writeSettings()
         return true;
     // The store reads the card first, so settings the dialog does not hold keep the card's values.
     DeviceSettings store(m_settingsFolder, m_model);
-    m_values[ConfigLayout::Slot::Sensitivity] = m_bar->value();
+    m_values[kSensitivitySlot] = m_bar->value();
     ConfigStore::copyToStore(m_values, m_model, store);
     store.setClock(m_values[ConfigLayout::Slot::WriteClock] != 0,
-                   locale().toString(m_clock->dateTime(), QLatin1String(kClockFilePattern)));
+                   locale().toString(m_clock->dateTime(), QLatin1String(SettingTable::kClockPattern)));
     const bool saved = store.save();
     m_failedFiles = store.failedFiles();
     return saved;
@@ -325,7 +325,7 @@ void ConfigWindow::applyModelToWidgets()
     if (!available)
         m_bar->setValue(0);
     else if (!m_bar->isEnabled())
-        m_bar->setValue(m_values[ConfigLayout::Slot::Sensitivity]);
+        m_bar->setValue(m_values[kSensitivitySlot]);
     m_bar->setEnabled(available);
     for (IconToolButton *button : m_batteryButtons)
         button->setEnabled(available);
@@ -394,17 +394,17 @@ void ConfigWindow::runOptionDialog(int slot)
 
 void ConfigWindow::OnSlotsBtn3()
 {
-    runOptionDialog<WindowBtn3>(ConfigLayout::Slot::PowerOff);
+    runOptionDialog<WindowBtn3>(ConfigLayout::slotOf(RecorderSetting::PowerOff));
 }
 
 void ConfigWindow::OnSlotsBtn4()
 {
-    runOptionDialog<WindowBtn4>(ConfigLayout::Slot::Battery);
+    runOptionDialog<WindowBtn4>(ConfigLayout::slotOf(RecorderSetting::Battery));
 }
 
 void ConfigWindow::OnSlotsBtn5()
 {
-    runOptionDialog<WindowBtn5>(ConfigLayout::Slot::Battery2);
+    runOptionDialog<WindowBtn5>(ConfigLayout::slotOf(RecorderSetting::Battery2));
 }
 
 void ConfigWindow::mousePressEvent(QMouseEvent *event)

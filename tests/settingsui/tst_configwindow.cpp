@@ -24,8 +24,8 @@
 namespace {
 
 using Files = QMap<QString, QByteArray>;
-using ConfigLayout::Slot::Battery;
-using ConfigLayout::Slot::PowerOff;
+constexpr int Battery = ConfigLayout::slotOf(RecorderSetting::Battery);
+constexpr int PowerOff = ConfigLayout::slotOf(RecorderSetting::PowerOff);
 
 constexpr auto kVersion = "QRD-7700 1.2.3 build";
 
@@ -221,17 +221,17 @@ void TestConfigWindow::loadsSettingDat()
                               "securityValue =0\nthemeValue=0\nenterSSValue=2\npoweroffValue=6\n"}});
     auto window = openDialog();
     const ConfigLayout::Values &v = window->values();
-    QCOMPARE(v[ConfigLayout::Slot::Quality], 1);
-    QCOMPARE(v[ConfigLayout::Slot::Frame], 2);
-    QCOMPARE(v[ConfigLayout::Slot::Sensitivity], 8);
-    QCOMPARE(v[ConfigLayout::Slot::EventNum], 20);
-    QCOMPARE(v[ConfigLayout::Slot::SecurityLed], 0);
-    QCOMPARE(v[ConfigLayout::Slot::Theme], 0);
-    QCOMPARE(v[ConfigLayout::Slot::ScreenSaver], 2);
-    QCOMPARE(v[ConfigLayout::Slot::PowerOff], 6);
+    QCOMPARE(v[ConfigLayout::slotOf(RecorderSetting::Quality)], 1);
+    QCOMPARE(v[ConfigLayout::slotOf(RecorderSetting::Frame)], 2);
+    QCOMPARE(v[ConfigLayout::slotOf(RecorderSetting::Sensitivity)], 8);
+    QCOMPARE(v[ConfigLayout::slotOf(RecorderSetting::EventNum)], 20);
+    QCOMPARE(v[ConfigLayout::slotOf(RecorderSetting::SecurityLed)], 0);
+    QCOMPARE(v[ConfigLayout::slotOf(RecorderSetting::Theme)], 0);
+    QCOMPARE(v[ConfigLayout::slotOf(RecorderSetting::ScreenSaver)], 2);
+    QCOMPARE(v[ConfigLayout::slotOf(RecorderSetting::PowerOff)], 6);
     // Settings the file leaves out come from the store's defaults.
-    QCOMPARE(v[ConfigLayout::Slot::Sound], 0);
-    QCOMPARE(v[ConfigLayout::Slot::Parking], 0);
+    QCOMPARE(v[ConfigLayout::slotOf(RecorderSetting::Sound)], 0);
+    QCOMPARE(v[ConfigLayout::slotOf(RecorderSetting::Parking)], 0);
 }
 
 // Each row: the clicks on the dialog (a negative x clicks the shock bar at local x -x - 1),
@@ -402,8 +402,8 @@ void TestConfigWindow::eventFilesStoredAsZero()
     files["seteventcnt.dat"] = byte(0);
     const QString card = makeCard("CARD", true, files);
     auto window = openDialog();
-    QCOMPARE(window->values()[ConfigLayout::Slot::EventNum], 10);
-    const ConfigLayout::BoxGroup *group = ConfigLayout::groupForSlot(ConfigLayout::Slot::EventNum);
+    QCOMPARE(window->values()[ConfigLayout::slotOf(RecorderSetting::EventNum)], 10);
+    const ConfigLayout::BoxGroup *group = ConfigLayout::groupForSlot(ConfigLayout::slotOf(RecorderSetting::EventNum));
     QCOMPARE(group->boxes[size_t(ConfigLayout::chosenBoxIndex(*group, 10))].value, 60);
     clickButton(window.get(), "ok");
     QCOMPARE(readFolder(card + "/setting").value("seteventcnt.dat"), byte(10));
@@ -419,10 +419,10 @@ void TestConfigWindow::chooserPicksTheLastCardWithVersion()
     QCOMPARE(chooser->count(), 3);
     QCOMPARE(chooser->currentIndex(), 1);
     QCOMPARE(window->settingsFolder(), b + "/setting");
-    QCOMPARE(window->values()[ConfigLayout::Slot::Quality], 2);
+    QCOMPARE(window->values()[ConfigLayout::slotOf(RecorderSetting::Quality)], 2);
     // Choosing another entry reloads everything from that card.
     chooser->setCurrentIndex(0);
-    QCOMPARE(window->values()[ConfigLayout::Slot::Quality], 1);
+    QCOMPARE(window->values()[ConfigLayout::slotOf(RecorderSetting::Quality)], 1);
 }
 
 void TestConfigWindow::refusedWriteWarnsAndStaysOpen_data()
@@ -534,7 +534,7 @@ void TestConfigWindow::optionDialogs_data()
     QTest::newRow("timer off and OK stores 1")
         << "timer" << int(PowerOff) << "setpoweroff.dat" << 5 << QList<int>{0} << "ok" << 1;
     QTest::newRow("Cancel leaves the slot")
-        << "battery24" << int(ConfigLayout::Slot::Battery2) << "setbattery2.dat" << 2 << QList<int>{5} << "cancel"
+        << "battery24" << int(ConfigLayout::slotOf(RecorderSetting::Battery2)) << "setbattery2.dat" << 2 << QList<int>{5} << "cancel"
         << 2;
     QTest::newRow("exit leaves the slot")
         << "battery12" << int(Battery) << "setbattery.dat" << 3 << QList<int>{0} << "exit" << 3;
