@@ -88,6 +88,7 @@ bool DeviceSettings::load()
 {
     if (m_folder.isEmpty())
         return false;
+    CardWriteBatch::recover(m_folder, SettingTable::writtenFiles());
     if (readValueFiles()) {
         m_loaded = true;
         return true;
@@ -199,14 +200,17 @@ bool DeviceSettings::writes(const Entry &entry) const
 bool DeviceSettings::save()
 {
     m_failedFiles.clear();
+    m_writeProtected = false;
     if (m_model == DeviceModel::NoModel || m_folder.isEmpty())
         return false;
     const auto fail = [this](const QString &name) {
         m_failedFiles.append(name);
+        m_writeProtected = CardFile::isReadOnlyMedium(m_folder);
         return false;
     };
     if (!prepareFolder(m_folder))
         return fail(QFileInfo(m_folder).fileName());
+    CardWriteBatch::recover(m_folder, SettingTable::writtenFiles());
     CardWriteBatch batch(m_folder);
     const auto stage = [&](const char *file, const QByteArray &bytes, SettingTable::OnFailure onFailure) {
         if (batch.stage(QLatin1String(file), bytes))
@@ -221,8 +225,10 @@ bool DeviceSettings::save()
             && !stage(SettingTable::kClockFile, m_clockText.toUtf8(), SettingTable::OnFailure::Stop))
             return false;
     }
-    if (!batch.commit())
+    if (!batch.commit()) {
         m_failedFiles.append(batch.failedNames());
+        m_writeProtected = CardFile::isReadOnlyMedium(m_folder);
+    }
     return m_failedFiles.isEmpty();
 }
 

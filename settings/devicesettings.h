@@ -19,12 +19,14 @@ public:
     DeviceSettings(const QString &folder, DeviceModel model);
 
     // Reads the card; true (and isLoaded()) when any settings file was read. Fields whose files are
-    // missing keep their values.
+    // missing keep their values. A save that was cut off is finished first (see save()).
     bool load();
     bool isLoaded() const { return m_loaded; }
 
     // Writes the card: every file is first written beside its target and synced, then all replace
     // their targets together and the folder is synced, so the card can be pulled once this returns.
+    // A save cut off while replacing (killed, card pulled) is finished by the next load() or save()
+    // of the folder, so the card holds either the old settings or the new ones, never a mix.
     // False when the model is NoModel, the folder cannot be made, or any file could not be written:
     // a file the recorder cannot do without leaves the whole card as it was, the others (motion,
     // screen saver, power-off timer) leave only themselves unwritten. failedFiles() names them.
@@ -32,6 +34,8 @@ public:
     // The files (names without folder) the last save() could not write; the settings folder's own
     // name when the folder itself could not be used or synced.
     const QStringList &failedFiles() const { return m_failedFiles; }
+    // Whether the last save() failed because the card only reads (a locked card).
+    bool isWriteProtected() const { return m_writeProtected; }
 
     const QString &folder() const { return m_folder; }
     DeviceModel model() const { return m_model; }
@@ -58,5 +62,6 @@ private:
     QString m_clockText;
     bool m_writeClock = false;
     QStringList m_failedFiles;
+    bool m_writeProtected = false;
     std::array<int, SettingTable::kCount> m_values{};
 };

@@ -5,6 +5,7 @@
 #include "base/messages.h"
 #include "catalogue/clipcatalogue.h"
 #include "catalogue/cliplistfilter.h"
+#include "settings/devicecard.h"
 #include "skin/clearbutton.h"
 #include "viewer/cliplist.h"
 #include "viewer/folderbrowser.h"
@@ -56,6 +57,8 @@ void MainWindow::fillList(std::unique_ptr<ClipCatalogue> catalogue)
 
 void MainWindow::openFolder(const QString &path)
 {
+    // A settings save cut off on this card is finished before anything of the card is shown.
+    finishInterruptedSave(path);
     closeFolder();
     setSelectorButtonsEnabled();
     auto catalogue = std::make_unique<ClipCatalogue>(path);

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
+#include <QRandomGenerator>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -39,6 +40,10 @@ private slots:
     void saveStopAndGoOn();
     void failedWritesKeepOldFiles();
     void readOnlyCard();
+    void killedSavesLeaveOneWholeSet();
+    void leftoversOfOthersStay();
+    void cutOffSaveFinishedAtNextAccess_data();
+    void cutOffSaveFinishedAtNextAccess();
     void hostileFilesAreNotRead_data();
     void hostileFilesAreNotRead();
     void writesNeverLeaveTheCard_data();
@@ -492,6 +497,129 @@ void TestDeviceSettings::readOnlyCard()
     QVERIFY(!saved);
     QCOMPARE(contentOf(QStringLiteral("setquality.dat")), QByteArray("\x02"));
     QCOMPARE(filesOnCard(), QStringList({"setquality.dat"}));
+}
+
+namespace {
+
+// Saves round `round` of the kill loop: every setting the byte `round`, the time format (which only
+// takes 0 or 1) its lowest bit, and the clock the round's second.
+bool saveRound(const QString &folder, int round)
+{
+    DeviceSettings settings(folder, DeviceModel::Main);
+    for (const SettingTable::Entry &entry : SettingTable::kEntries)
+        settings.setValue(entry.setting, entry.setting == RecorderSetting::Hour ? round % 2 : round);
+    settings.setClock(true, QStringLiteral("2013-04-05-17-30-%1").arg(round % 60, 2, 10, QLatin1Char('0')));
+    return settings.save();
+}
+
+} // namespace
+
+// A process saving the settings is killed at random moments, over and over. Whatever the moment, the
+// next access finds the card holding one whole round of settings (never some files of one round and
+// some of another) and nothing else: no temporary file, no journal.
+void TestDeviceSettings::killedSavesLeaveOneWholeSet()
+{
+    QVERIFY(saveRound(folder(), 1));
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(saveRound(folder(), 2));
+    const qint64 saveNs = qMax<qint64>(timer.nsecsElapsed(), 100000);
+    QStringList expectedFiles = SettingTable::writtenFiles();
+    expectedFiles.sort();
+
+    const quint32 seed = QRandomGenerator::global()->generate();
+    QRandomGenerator random(seed);
+    constexpr int kRounds = 60;
+    int killedMidSave = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        const pid_t child = fork();
+        if (child == 0) {
+            for (int r = 3;; r = r % 90 + 3)
+                saveRound(folder(), r);
+        }
+        QVERIFY(child > 0);
+        // Anywhere in the first few saves of the child, start-up included.
+        const qint64 delayNs = qint64(random.bounded(quint32(4 * saveNs)));
+        ::usleep(useconds_t(delayNs / 1000));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        killedMidSave += filesOnCard() != expectedFiles;
+
+        const DeviceSettings loaded(folder(), DeviceModel::Main);
+        const int shown = loaded.value(RecorderSetting::Quality);
+        const QString context = QStringLiteral("round %1 of seed %2, killed after %3 us")
+                                    .arg(round).arg(seed).arg(delayNs / 1000);
+        QVERIFY2(filesOnCard() == expectedFiles, qPrintable(context + ": " + filesOnCard().join(u' ')));
+        for (const SettingTable::Entry &entry : SettingTable::kEntries) {
+            if (entry.writeFor == SettingTable::Models::None)
+                continue;
+            const int expected = entry.setting == RecorderSetting::Hour ? shown % 2 : shown;
+            QVERIFY2(contentOf(QLatin1String(entry.file)) == QByteArray(1, char(expected)),
+                     qPrintable(context + QStringLiteral(": %1 is not of round %2").arg(entry.file).arg(shown)));
+        }
+        QVERIFY2(loaded.clockText().endsWith(QStringLiteral("-%1").arg(shown % 60, 2, 10, QLatin1Char('0'))),
+                 qPrintable(context));
+    }
+    // The kills must have hit saves under way, or the loop proved nothing.
+    QVERIFY2(killedMidSave > 0, qPrintable(QStringLiteral("seed %1").arg(seed)));
+}
+
+// Only our own temporary files are removed: a file of another program that happens to look alike, and
+// a journal of someone else's naming, stay.
+void TestDeviceSettings::leftoversOfOthersStay()
+{
+    put(QStringLiteral(".setquality.dat.1f2e"), "\x07");       // ours, left by a killed save
+    put(QStringLiteral(".qrd7700-commit.new"), "garbage");      // ours, a journal never finished
+    put(QStringLiteral(".setquality.dat.notours"), "\x07");
+    put(QStringLiteral(".notes.txt.1f2e"), "x");
+    put(QStringLiteral("setquality.dat"), "\x02");
+    // A journal naming files that are not temporaries of ours renames nothing.
+    put(QStringLiteral(".qrd7700-commit"), ".notes.txt.1f2e\n../setquality.dat.1\n.setquality.dat.notours\n");
+    const DeviceSettings loaded(folder(), DeviceModel::Main);
+    QCOMPARE(loaded.value(RecorderSetting::Quality), 2);
+    QCOMPARE(filesOnCard(),
+             QStringList({".notes.txt.1f2e", ".setquality.dat.notours", "setquality.dat"}));
+}
+
+// A save cut off half way through its renames: quality already renamed, sound and the clock still
+// waiting in their temporary files, all three in the journal. The next access by the settings store,
+// or by the viewer opening a folder of the card, finishes it.
+void TestDeviceSettings::cutOffSaveFinishedAtNextAccess_data()
+{
+    QTest::addColumn<QString>("access"); // "store", "viewer on a drive" or "viewer on a card copy"
+    QTest::newRow("settings store") << "store";
+    QTest::newRow("viewer opening a folder of the card") << "viewer on a drive";
+    QTest::newRow("viewer opening a folder of a card copy") << "viewer on a card copy";
+}
+
+void TestDeviceSettings::cutOffSaveFinishedAtNextAccess()
+{
+    QFETCH(QString, access);
+    put(QStringLiteral("setquality.dat"), "\x03");
+    put(QStringLiteral("setsound.dat"), "\x00");
+    put(QStringLiteral("settime.dat"), "2012-01-01-00-00-00");
+    put(QStringLiteral(".setsound.dat.a1"), "\x01");
+    put(QStringLiteral(".settime.dat.b2"), "2013-04-05-17-30-00");
+    put(QStringLiteral(".setframe.dat.c3"), "\x02"); // staged by a later save that never got to commit
+    put(QStringLiteral(".qrd7700-commit"), ".setquality.dat.9\n.setsound.dat.a1\n.settime.dat.b2\n");
+    const QString clips = m_dir->path() + QStringLiteral("/REC/deep");
+    QVERIFY(QDir().mkpath(clips));
+    if (access == QLatin1String("store")) {
+        const DeviceSettings settings(folder(), DeviceModel::Main);
+        QCOMPARE(settings.value(RecorderSetting::Sound), 1);
+        QCOMPARE(settings.value(RecorderSetting::Frame), 1);
+    } else if (access == QLatin1String("viewer on a drive")) {
+        QVERIFY(QDir(m_dir->path() + QStringLiteral("/REC")).removeRecursively());
+        QVERIFY(QDir().mkpath(m_dir->path() + QStringLiteral("/clips")));
+        qputenv(kCardsVariable, m_dir->path().toLocal8Bit());
+        finishInterruptedSave(m_dir->path() + QStringLiteral("/clips"));
+        qunsetenv(kCardsVariable);
+    } else {
+        finishInterruptedSave(clips);
+    }
+    QCOMPARE(filesOnCard(), QStringList({"setquality.dat", "setsound.dat", "settime.dat"}));
+    QCOMPARE(contentOf(QStringLiteral("setsound.dat")), QByteArray("\x01"));
+    QCOMPARE(contentOf(QStringLiteral("settime.dat")), QByteArray("2013-04-05-17-30-00"));
 }
 
 // Entries of the wrong kind where the recorder keeps its files: nothing may hang, read off the card
