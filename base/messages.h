@@ -24,6 +24,10 @@ QString openClipFailed();
 QString saveFileCancelled();
 // The line naming what is not installed to play a clip (plugin or decoder names).
 QString missingPlugins(const QStringList &names);
+// The settings editor's warnings.
+QString settingsNotSaved();
+QString noMemoryCard();
+QString cardWriteProtected();
 
 // Texts that are Korean unless the language code is "en", as the text table's are.
 QString selectFolderFirst();
