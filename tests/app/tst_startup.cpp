@@ -11,6 +11,7 @@
 #include <memory>
 
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -25,6 +26,7 @@ private slots:
     void modesDoNotSeeEachOther();
     void staleSocketDoesNotBlock();
     void busyInstanceKeepsItsSocket();
+    void fifoAsOwnSettingsFile();
 
 private:
     QProcess *start(const QStringList &arguments);
@@ -171,6 +173,19 @@ void TestStartup::busyInstanceKeepsItsSocket()
     QVERIFY(QFile::exists(QFile::decodeName(path)));
     QVERIFY(isListening(QStringLiteral("Viewer")));
     ::close(fd);
+}
+
+// A FIFO where the program keeps its own settings: the viewer starts on its defaults instead of
+// waiting for a writer that never comes.
+void TestStartup::fifoAsOwnSettingsFile()
+{
+    const QString config = m_scratch->filePath(QStringLiteral("config"));
+    QVERIFY(QDir().mkpath(config + QStringLiteral("/qrd7700")));
+    QCOMPARE(::mkfifo(QFile::encodeName(config + QStringLiteral("/qrd7700/viewer.conf")).constData(), 0600), 0);
+    m_environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+    QProcess *viewer = start({});
+    QTRY_VERIFY_WITH_TIMEOUT(isListening(QStringLiteral("Viewer")), 20000);
+    QCOMPARE(viewer->state(), QProcess::Running);
 }
 
 QTEST_GUILESS_MAIN(TestStartup)
