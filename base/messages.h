@@ -38,7 +38,7 @@ QString filterParking();
 
 inline QString openFileDialogTitle() { return QStringLiteral("Open QRD-7700"); }
 // The recorder writes AVI clips too: the dialog offers them beside the MP4 pattern.
-inline QString openFileDialogFilter() { return QStringLiteral("corvi-i Data Files (*.mp4 *.avi)"); }
+inline QString openFileDialogFilter() { return QStringLiteral("QRD-7700 Data Files (*.mp4 *.avi)"); }
 inline QString saveFileDialogTitle() { return QStringLiteral("QRD-7700 Save File"); }
 inline QString saveFileDialogFilter() { return QStringLiteral("Image Files (*.png *.jpg)"); }
 
