@@ -16,17 +16,22 @@ namespace {
 
 int runSettings(const QStringList &arguments);
 
-// The keys with the values the recorder knows, for the help text.
+// The keys with their files and the values the recorder knows, for the help text.
 QString keyList()
 {
-    QString text = QStringLiteral("\nKEY        values the recorder knows\n");
+    QString text = QStringLiteral("\nKEY           FILE                  VALUES\n");
     for (const SettingTable::Entry &entry : SettingTable::kEntries) {
-        text += QStringLiteral("%1 %2 to %3%4\n")
-                    .arg(QLatin1String(entry.key), -10)
+        QString note;
+        if (entry.writeFor == SettingTable::Models::None)
+            note = QStringLiteral(" (read only, never written)");
+        else if (entry.onFailure == SettingTable::OnFailure::GoOn)
+            note = QStringLiteral(" (the recorder can do without)");
+        text += QStringLiteral("%1 %2 %3 to %4%5\n")
+                    .arg(QLatin1String(entry.key), -13)
+                    .arg(QLatin1String(entry.file), -21)
                     .arg(entry.range.lowest)
                     .arg(entry.range.highest)
-                    .arg(entry.writeFor == SettingTable::Models::None ? QStringLiteral(" (shown only, never written)")
-                                                                      : QString());
+                    .arg(note);
     }
     return text;
 }
