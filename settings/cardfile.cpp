@@ -1,10 +1,11 @@
 #include "settings/cardfile.h"
 
+#include "base/rawfile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
-#include <QRandomGenerator>
 #include <QRegularExpression>
 
 #include <cerrno>
@@ -15,57 +16,16 @@
 
 Q_LOGGING_CATEGORY(lcCardFile, "qrd7700.settings.card")
 
+using RawFile::Descriptor;
+using RawFile::writeAll;
+
 namespace {
 
-constexpr int kTemporaryNameAttempts = 100;
 // The journal of a commit under way, and the name it is written under before it counts.
 constexpr auto kJournalName = ".qrd7700-commit";
 constexpr auto kJournalDraftName = ".qrd7700-commit.new";
 // A journal names a few dozen temporary files; anything longer is not ours.
 constexpr qint64 kJournalCap = 16 * 1024;
-
-// Closes a file descriptor on every way out.
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd)
-        : m_fd(fd)
-    {
-    }
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-
-    int get() const { return m_fd; }
-    // Closes now and says whether the close succeeded (a late write error shows up here).
-    bool close()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int m_fd;
-};
-
-bool writeAll(int fd, const QByteArray &bytes)
-{
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        done += written;
-    }
-    return true;
-}
 
 // Whether a file may be replaced at `path`: nothing there, a regular file, or a link (which rename()
 // replaces without touching what it points to).
@@ -77,33 +37,16 @@ bool replaceable(const QByteArray &path)
     return S_ISREG(info.st_mode) || S_ISLNK(info.st_mode);
 }
 
-// Creates a new, empty file with an unused name beside `target`; the descriptor, or -1.
-int createTemporary(const QByteArray &target, QByteArray *temporaryPath)
-{
-    const qsizetype slash = target.lastIndexOf('/');
-    const QByteArray folder = target.left(slash + 1);
-    const QByteArray name = target.mid(slash + 1);
-    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
-        const QByteArray suffix = QByteArray::number(QRandomGenerator::global()->generate(), 16);
-        *temporaryPath = folder + '.' + name + '.' + suffix;
-        const int fd = ::open(temporaryPath->constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    return -1;
-}
-
 bool isRegularFile(const QByteArray &path)
 {
     struct stat info;
     return ::lstat(path.constData(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-// Writes `bytes` to a new file at `path` (replacing a leftover of an earlier attempt) and syncs it.
-bool writeSynced(const QByteArray &path, const QByteArray &bytes)
+// Writes `bytes` into the new file `file` opened at `path` and syncs it; a file that could not be
+// written whole is removed.
+bool fillSynced(Descriptor &file, const QByteArray &path, const QByteArray &bytes)
 {
-    ::unlink(path.constData());
-    Descriptor file(::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
     if (file.get() < 0)
         return false;
     const bool written = writeAll(file.get(), bytes) && ::fsync(file.get()) == 0;
@@ -112,6 +55,14 @@ bool writeSynced(const QByteArray &path, const QByteArray &bytes)
         return false;
     }
     return true;
+}
+
+// Writes `bytes` to a new file at `path` (replacing a leftover of an earlier attempt) and syncs it.
+bool writeSynced(const QByteArray &path, const QByteArray &bytes)
+{
+    ::unlink(path.constData());
+    Descriptor file(::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    return fillSynced(file, path, bytes);
 }
 
 // The temporary files batches writing `names` make: "." + name + "." + hexadecimal suffix.
@@ -213,14 +164,9 @@ bool CardWriteBatch::stage(const QString &name, const QByteArray &bytes)
     if (!replaceable(target))
         return false;
     QByteArray temporaryPath;
-    Descriptor file(createTemporary(target, &temporaryPath));
-    if (file.get() < 0)
+    Descriptor file(RawFile::createTemporaryBeside(target, &temporaryPath));
+    if (!fillSynced(file, temporaryPath, bytes))
         return false;
-    const bool written = writeAll(file.get(), bytes) && ::fsync(file.get()) == 0;
-    if (!file.close() || !written) {
-        ::unlink(temporaryPath.constData());
-        return false;
-    }
     m_staged.push_back({name, temporaryPath});
     return true;
 }

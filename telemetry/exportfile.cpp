@@ -1,8 +1,9 @@
 #include "telemetry/exportfile.h"
 
+#include "base/rawfile.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 
 #include <cerrno>
 #include <cstring>
@@ -11,8 +12,6 @@
 #include <unistd.h>
 
 namespace {
-
-constexpr int kTemporaryNameAttempts = 100;
 
 bool fail(QString *error, const QString &reason)
 {
@@ -25,37 +24,6 @@ bool fail(QString *error, const QString &reason)
 bool failWithErrno(QString *error)
 {
     return fail(error, QString::fromLocal8Bit(std::strerror(errno)));
-}
-
-bool writeAll(int fd, const QByteArray &data)
-{
-    qsizetype done = 0;
-    while (done < data.size()) {
-        const ssize_t written = ::write(fd, data.constData() + done, size_t(data.size() - done));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            if (written == 0)
-                errno = EIO;
-            return false;
-        }
-        done += written;
-    }
-    return true;
-}
-
-// A new, empty file beside `target`; its descriptor, or -1 with errno set.
-int createTemporary(const QByteArray &target, QByteArray *temporary)
-{
-    const qsizetype slash = target.lastIndexOf('/');
-    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
-        const QByteArray suffix = QByteArray::number(QRandomGenerator::global()->generate(), 16);
-        *temporary = target.left(slash + 1) + '.' + target.mid(slash + 1) + '.' + suffix;
-        const int fd = ::open(temporary->constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    return -1;
 }
 
 // Gives the new file what the replaced one had: owner and group where allowed (a user may only give
@@ -90,15 +58,15 @@ bool writeExportFile(const QString &path, const QByteArray &data, QString *error
         return failWithErrno(error);
 
     QByteArray temporary;
-    const int fd = createTemporary(target, &temporary);
-    if (fd < 0)
+    RawFile::Descriptor file(RawFile::createTemporaryBeside(target, &temporary));
+    if (file.get() < 0)
         return failWithErrno(error);
     if (replacing)
-        takeOver(fd, existing);
+        takeOver(file.get(), existing);
     int failure = 0;
-    if (!writeAll(fd, data) || ::fsync(fd) != 0)
+    if (!RawFile::writeAll(file.get(), data) || ::fsync(file.get()) != 0)
         failure = errno;
-    if (::close(fd) != 0 && failure == 0)
+    if (!file.close() && failure == 0)
         failure = errno;
     if (failure == 0 && ::rename(temporary.constData(), target.constData()) != 0)
         failure = errno;

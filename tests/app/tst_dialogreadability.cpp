@@ -1,16 +1,15 @@
 // Every kind of dialog and message box of both run modes, opened on the program's own windows with the
 // program's dialog colours: each text they show has a contrast of at least 4.5 : 1 to what is under it.
 #include "app/application.h"
-#include "playback/mediaframework.h"
 #include "settingsui/configlayout.h"
 #include "settingsui/configpainting.h"
 #include "settingsui/configwindow.h"
 #include "settingsui/windowbtn.h"
 #include "tests/skin/readability.h"
 #include "tests/viewer/modaldialogs.h"
+#include "tests/viewer/viewertestwindow.h"
 #include "viewer/folderbrowser.h"
 #include "viewer/mainwindow.h"
-#include "viewer/mapview.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -63,6 +62,16 @@ Readability::Report measurePaintedForm(ConfigWindow *window)
     return report;
 }
 
+// Measures the next modal dialog of type T once it is up, then closes it.
+template <typename T>
+void measureNextModal(Finding &finding)
+{
+    answerNextModal<T>([&finding](T *dialog) {
+        finding = measure(dialog);
+        dialog->reject();
+    });
+}
+
 void clickButton(QWidget *window, const char *name)
 {
     auto *button = window->findChild<QAbstractButton *>(QLatin1String(name));
@@ -94,7 +103,6 @@ private:
 
 void TestDialogReadability::initTestCase()
 {
-    QStandardPaths::setTestModeEnabled(true);
     Application::applyDialogLook();
 }
 
@@ -157,22 +165,13 @@ void TestDialogReadability::viewerDialogs()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     Finding finding;
     if (kind == QLatin1String("warning")) {
-        answerNextModal<QMessageBox>([&finding](QMessageBox *box) {
-            finding = measure(box);
-            box->accept();
-        });
+        measureNextModal<QMessageBox>(finding);
         window.openFolder(m_dir->path()); // no clips: "Please select proper folder"
     } else if (kind == QLatin1String("folder")) {
-        answerNextModal<FolderBrowserDialog>([&finding](FolderBrowserDialog *dialog) {
-            finding = measure(dialog);
-            dialog->reject();
-        });
+        measureNextModal<FolderBrowserDialog>(finding);
         clickButton(&window, "folder_open");
     } else if (kind == QLatin1String("file")) {
-        answerNextModal<QFileDialog>([&finding](QFileDialog *dialog) {
-            finding = measure(dialog);
-            dialog->reject();
-        });
+        measureNextModal<QFileDialog>(finding);
         clickButton(&window, "file_open");
     } else if (kind == QLatin1String("print")) {
         QPrinter printer;
@@ -223,12 +222,8 @@ void TestDialogReadability::settingsModeDialogs()
     else
         makeCard(kind != QLatin1String("save failed"));
     Finding finding;
-    if (kind == QLatin1String("no card")) {
-        answerNextModal<QMessageBox>([&finding](QMessageBox *box) {
-            finding = measure(box);
-            box->accept();
-        });
-    }
+    if (kind == QLatin1String("no card"))
+        measureNextModal<QMessageBox>(finding);
     ConfigWindow window; // the window of the settings mode
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -238,16 +233,10 @@ void TestDialogReadability::settingsModeDialogs()
         finding.report.checked += painted.checked;
         finding.report.unreadable += painted.unreadable;
     } else if (kind == QLatin1String("save failed")) {
-        answerNextModal<QMessageBox>([&finding](QMessageBox *box) {
-            finding = measure(box);
-            box->accept();
-        });
+        measureNextModal<QMessageBox>(finding);
         clickButton(&window, "ok");
     } else if (kind != QLatin1String("no card")) {
-        answerNextModal<WindowBtn>([&finding](WindowBtn *dialog) {
-            finding = measure(dialog);
-            dialog->OnSlotsCancel();
-        });
+        measureNextModal<WindowBtn>(finding);
         clickButton(&window, qPrintable(kind));
     }
     QTRY_VERIFY(finding.seen);
@@ -256,17 +245,7 @@ void TestDialogReadability::settingsModeDialogs()
 
 int main(int argc, char **argv)
 {
-    MapView::registerUrlScheme();
-    if (!MediaFramework::initialise())
-        return 1;
-    // The program's own settings and folders go to a home of the test's own.
-    QTemporaryDir home;
-    qputenv("HOME", QFile::encodeName(home.path()));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral(".config"))));
-    QApplication app(argc, argv);
-    QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
-    TestDialogReadability test;
-    return QTest::qExec(&test, argc, argv);
+    return ViewerTestWindow::run(argc, argv, [] { return std::make_unique<TestDialogReadability>(); });
 }
 
 #include "tst_dialogreadability.moc"
