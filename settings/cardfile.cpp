@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -72,6 +73,25 @@ QRegularExpression temporaryPattern(const QStringList &names)
     for (const QString &name : names)
         escaped.append(QRegularExpression::escape(name));
     return QRegularExpression(QStringLiteral("^\\.(%1)\\.[0-9a-f]{1,8}$").arg(escaped.join(QLatin1Char('|'))));
+}
+
+// Opens `folder` and takes its lock, waiting for another holder or not; the descriptor that holds it,
+// or -1 when another process holds it (and `wait` is false). A file system without locks is used
+// without one.
+int lockFolder(const QString &folder, bool wait)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    int result;
+    do
+        result = ::flock(fd, LOCK_EX | (wait ? 0 : LOCK_NB));
+    while (result != 0 && errno == EINTR);
+    if (result != 0 && errno == EWOULDBLOCK) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 // Flushes the folder's entries (the renames) to the medium. File systems that cannot sync a folder
@@ -150,12 +170,15 @@ bool isReadOnlyMedium(const QString &path)
 
 CardWriteBatch::CardWriteBatch(const QString &folder)
     : m_folder(folder)
+    , m_lock(lockFolder(folder, true))
 {
 }
 
 CardWriteBatch::~CardWriteBatch()
 {
     discard();
+    if (m_lock >= 0)
+        ::close(m_lock); // and with it the lock
 }
 
 bool CardWriteBatch::stage(const QString &name, const QByteArray &bytes)
@@ -228,6 +251,10 @@ bool CardWriteBatch::recover(const QString &folder, const QStringList &names)
     struct stat info;
     const QByteArray native = QFile::encodeName(folder);
     if (::lstat(native.constData(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return true;
+    // A batch of another process at work holds the lock: what it left is no remains.
+    const Descriptor lock(lockFolder(folder, false));
+    if (lock.get() < 0)
         return true;
     const QRegularExpression ours = temporaryPattern(names);
     bool clean = true;

@@ -35,6 +35,8 @@ bool isReadOnlyMedium(const QString &path);
 // the card pulled) is finished by recover() at the next use of the folder. A target may be missing,
 // a regular file or a link (the link itself is replaced, its target never written); any other kind
 // is refused. Temporary files of a batch that is not committed are removed when the batch goes.
+// While a batch lives it holds the folder's lock, so that no recover() of another process takes its
+// work under way for the remains of an interrupted one.
 class CardWriteBatch
 {
 public:
@@ -71,6 +73,7 @@ private:
     };
 
     QString m_folder;
+    int m_lock = -1; // the folder, opened and locked
     std::vector<Staged> m_staged;
     QStringList m_failedNames;
 };

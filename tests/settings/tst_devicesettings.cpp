@@ -1,5 +1,7 @@
 #include "settings/devicesettings.h"
 
+#include "settings/cardfile.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -42,6 +44,7 @@ private slots:
     void readOnlyCard();
     void killedSavesLeaveOneWholeSet();
     void leftoversOfOthersStay();
+    void saveUnderWayIsNoLeftover();
     void cutOffSaveFinishedAtNextAccess_data();
     void cutOffSaveFinishedAtNextAccess();
     void hostileFilesAreNotRead_data();
@@ -579,6 +582,20 @@ void TestDeviceSettings::leftoversOfOthersStay()
     QCOMPARE(loaded.value(RecorderSetting::Quality), 2);
     QCOMPARE(filesOnCard(),
              QStringList({".notes.txt.1f2e", ".setquality.dat.notours", "setquality.dat"}));
+}
+
+// Another access to the card while a save is under way (staged, not yet committed) leaves the save's
+// files alone, and the save then completes.
+void TestDeviceSettings::saveUnderWayIsNoLeftover()
+{
+    QVERIFY(QDir().mkpath(folder()));
+    CardWriteBatch batch(folder());
+    QVERIFY(batch.stage(QStringLiteral("setquality.dat"), "\x03"));
+    const DeviceSettings reader(folder(), DeviceModel::Main); // recovers, or would
+    QCOMPARE(filesOnCard().size(), 1);
+    QVERIFY(batch.commit());
+    QCOMPARE(filesOnCard(), QStringList{QStringLiteral("setquality.dat")});
+    QCOMPARE(contentOf(QStringLiteral("setquality.dat")), QByteArray("\x03"));
 }
 
 // A save cut off half way through its renames: quality already renamed, sound and the clock still
