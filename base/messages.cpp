@@ -44,6 +44,30 @@ QString cardWriteProtected()
                     : QStringLiteral("The memory card is write-protected");
 }
 
+QString recorderClockError(qint64 errorSeconds)
+{
+    constexpr qint64 kWorthTellingSeconds = 30;
+    const qint64 size = errorSeconds < 0 ? -errorSeconds : errorSeconds;
+    if (size <= kWorthTellingSeconds)
+        return QString();
+    const qint64 minutes = size / 60;
+    const qint64 seconds = size % 60;
+    if (korean()) {
+        QString amount = minutes ? QStringLiteral("%1분").arg(minutes) : QString();
+        if (seconds)
+            amount += (amount.isEmpty() ? QString() : QStringLiteral(" ")) + QStringLiteral("%1초").arg(seconds);
+        return QStringLiteral("녹화기 시계가 %1 %2").arg(amount, errorSeconds > 0 ? QStringLiteral("빠릅니다")
+                                                                               : QStringLiteral("느립니다"));
+    }
+    QStringList parts;
+    if (minutes)
+        parts << QStringLiteral("%1 min").arg(minutes);
+    if (seconds)
+        parts << QStringLiteral("%1 s").arg(seconds);
+    return QStringLiteral("Recorder clock %1 %2")
+        .arg(parts.join(QLatin1Char(' ')), errorSeconds > 0 ? QStringLiteral("fast") : QStringLiteral("slow"));
+}
+
 QString saveFileCancelled()
 {
     return korean() ? QStringLiteral("파일 저장이 취소되었습니다.") : QStringLiteral("Save File Cancelled");

@@ -28,6 +28,10 @@ QString missingPlugins(const QStringList &names);
 QString settingsNotSaved();
 QString noMemoryCard();
 QString cardWriteProtected();
+// The recorder's clock error where it is worth telling (more than 30 s either way), for example
+// "Recorder clock 1 min 15 s fast"; empty otherwise. `errorSeconds` is positive when the
+// recorder's clock is ahead of true time.
+QString recorderClockError(qint64 errorSeconds);
 
 // Texts that are Korean unless the language code is "en", as the text table's are.
 QString selectFolderFirst();

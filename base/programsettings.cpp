@@ -25,6 +25,7 @@ struct Key
 const Key kLanguage{"interface/language", QString()};
 const Key kLastFolder{"viewer/lastFolder", QString()};
 const Key kMaximized{"viewer/maximized", false};
+const Key kTimeZone{"time/zone", QString()};
 
 QVariant read(const Key &key)
 {
@@ -91,6 +92,11 @@ void setLastFolder(const QString &path)
     write(kLastFolder, path);
 }
 
+QString timeZone()
+{
+    return read(kTimeZone).toString().trimmed();
+}
+
 bool maximized()
 {
     return read(kMaximized).toBool();
@@ -99,6 +105,19 @@ bool maximized()
 void setMaximized(bool maximized)
 {
     write(kMaximized, maximized);
+}
+
+QMap<QString, QString> eventThresholds()
+{
+    QMap<QString, QString> values;
+    const QString file = filePath();
+    if (file.isEmpty() || !StateFile::isUsable(file))
+        return values;
+    QSettings settings(file, QSettings::IniFormat);
+    settings.beginGroup(QStringLiteral("events"));
+    for (const QString &key : settings.childKeys())
+        values.insert(key, settings.value(key).toString());
+    return values;
 }
 
 } // namespace ProgramSettings

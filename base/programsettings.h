@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QString>
 
 // The program's own settings file, beside the recorder viewer's local.cfg: a small INI file in the
@@ -20,8 +21,17 @@ void setLanguage(const QString &code);
 QString lastFolder();
 void setLastFolder(const QString &path);
 
+// The time zone assumed for recorder times on a card without any GPS fix ("[time] zone=": a zone
+// name such as "Asia/Seoul", a fixed offset such as "+09:00", or "UTC"); empty for the computer's.
+// Read only: the user writes it into the file.
+QString timeZone();
+
 // Whether the viewer was left maximized.
 bool maximized();
 void setMaximized(bool maximized);
+
+// The [events] group as written (key → value text): the user's thresholds for the driving events
+// found in the telemetry. Their meaning and checks belong to the detection.
+QMap<QString, QString> eventThresholds();
 
 } // namespace ProgramSettings

@@ -7,6 +7,10 @@ using TextId = int;
 
 namespace TextRow {
 constexpr TextId Setting = 0;
+// The clip list's category buttons: all clips, normal recordings, events.
+constexpr TextId CategoryAll = 79;
+constexpr TextId CategoryNormal = 80;
+constexpr TextId CategoryEvent = 81;
 constexpr TextId Count = 83;
 } // namespace TextRow
 

@@ -14,28 +14,31 @@ QString absoluteFolder(const QString &path)
 
 } // namespace
 
-ClipCatalogue::ClipCatalogue(const QString &path)
+ClipCatalogue::ClipCatalogue(const QString &path, const std::atomic<bool> *cancelled)
     : m_path(path)
+    , m_volumes(VolumeMap::forFolder(path))
 {
-    scan(VolumeMap::forFolder(m_path));
+    scan(cancelled);
 }
 
 bool ClipCatalogue::rescan()
 {
     m_clips.clear();
-    scan(VolumeMap::forFolder(m_path));
+    m_volumes = VolumeMap::forFolder(m_path);
+    scan(nullptr);
     return hasClips();
 }
 
 // The folder itself, and below a removable drive every sub-folder, in walk order. A clip replaces an
 // earlier one of the same name, so of the same name in several folders the one scanned last stays.
 // Empty files are no clips.
-void ClipCatalogue::scan(const VolumeMap &volumes)
+void ClipCatalogue::scan(const std::atomic<bool> *cancelled)
 {
     const QString root = absoluteFolder(m_path);
     ClipFileWalk::Options options;
-    options.recursive = volumes.isOnRemovableDrive(root);
+    options.recursive = m_volumes.isOnRemovableDrive(root);
     options.withSizes = true;
+    options.cancelled = cancelled;
     ClipFileWalk::walk(root, options, [this](const QString &folder, const QString &name, qint64 size) {
         if (size > 0)
             m_clips[name] = std::make_unique<Clip>(QFileInfo(folder + QLatin1Char('/') + name));

@@ -47,7 +47,7 @@ bool isShown(const Clip &clip, int category, int filter, const VolumeMap &volume
 
 QList<Clip *> visibleClips(const ClipCatalogue &catalogue, int category, int filter)
 {
-    return visibleClips(catalogue, category, filter, VolumeMap::forFolder(catalogue.path()));
+    return visibleClips(catalogue, category, filter, catalogue.volumes());
 }
 
 QList<Clip *> visibleClips(const ClipCatalogue &catalogue, int category, int filter, const VolumeMap &volumes)

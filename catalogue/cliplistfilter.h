@@ -25,8 +25,8 @@ constexpr int ParkingCause = 3;
 // values outside the ranges above select nothing out.
 bool isShown(const Clip &clip, int category, int filter, const VolumeMap &volumes);
 
-// The clips shown, in the catalogue's order; the first form takes a fresh VolumeMap::forFolder() of
-// the catalogue's folder.
+// The clips shown, in the catalogue's order; the first form places them with the drive listing of
+// the catalogue's scan.
 QList<Clip *> visibleClips(const ClipCatalogue &catalogue, int category, int filter);
 QList<Clip *> visibleClips(const ClipCatalogue &catalogue, int category, int filter, const VolumeMap &volumes);
 

@@ -1,12 +1,19 @@
-# add_qt_test(<name> SOURCES <files...> LIBS <targets...> [ENV <VAR=value...>] [TIMEOUT <s>] [LABELS <l...>])
-# One QtTest executable registered with CTest, run headless.
+# add_qt_test(<name> SOURCES <files...> LIBS <targets...> [ENV <VAR=value...>] [TIMEOUT <s>] [LABELS <l...>]
+#             [XVFB])
+# One QtTest executable registered with CTest, run headless: offscreen, or with XVFB on a virtual X
+# display of its own (for what only a real window system does, such as embedding native windows).
 function(add_qt_test name)
-  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;ENV;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "XVFB" "TIMEOUT" "SOURCES;LIBS;ENV;LABELS" ${ARGN})
   qt_add_executable(${name} ${ARG_SOURCES})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   target_link_libraries(${name} PRIVATE Qt6::Test ${ARG_LIBS})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
-  add_test(NAME ${name} COMMAND ${name})
+  if(ARG_XVFB)
+    add_test(NAME ${name} COMMAND xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" $<TARGET_FILE:${name}>)
+    list(APPEND ARG_ENV QT_QPA_PLATFORM=xcb)
+  else()
+    add_test(NAME ${name} COMMAND ${name})
+  endif()
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 120)
   endif()

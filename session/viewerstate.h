@@ -14,7 +14,8 @@ class ViewerState : public QObject
 public:
     explicit ViewerState(QObject *parent = nullptr);
 
-    // The folder whose clips the list shows; empty when none is open. Written by the clip library.
+    // The folder last read with clips, as the folder label shows it; empty before the first. A
+    // folder refused later leaves it. Written by the clip library.
     QString folder() const { return m_folder; }
     void setFolder(const QString &folder);
 
@@ -24,8 +25,9 @@ public:
     int filter() const { return m_filter; }
     void setSelection(int category, int filter);
 
-    // Whether something can be played: a folder with clips or files added one by one. The transport
-    // buttons and their keys follow it.
+    // Whether something has been offered to play: a folder with clips or files added one by one.
+    // The transport buttons and their keys follow it; it stays true when a later folder turns out
+    // empty. Written by the clip library.
     bool hasClips() const { return m_hasClips; }
     void setHasClips(bool hasClips);
 
@@ -40,7 +42,7 @@ public:
     void setRate(double rate);
 
     // Which channel has the large view (0 front, 1 rear); the zoom buttons, the wheel and panning
-    // act on the large view.
+    // act on the large view. Written by the window's view arrangement.
     int largeChannel() const { return m_largeChannel; }
     void setLargeChannel(int channel);
 

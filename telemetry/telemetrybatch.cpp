@@ -39,7 +39,8 @@ void flushBatch(TelemetryBatch &batch, TelemetryRecords &records)
         const TelemetryBatch::Triple &t = batch.samples[index];
         const TelemetryPosition &p = batch.position;
         records[batch.recordCount++] = RawTelemetryRecord{t.x, t.y, t.z, p.latMicro, p.latHemisphere,
-                                                          p.lonMicro, p.lonHemisphere, p.speedKmh};
+                                                          p.lonMicro, p.lonHemisphere, p.speedKmh,
+                                                          p.utcMs};
     }
     batch.sampleCount = 0;
 }

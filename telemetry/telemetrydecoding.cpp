@@ -1,6 +1,7 @@
 #include "telemetry/telemetrydecoding.h"
 
 #include <QByteArray>
+#include <QDate>
 #include <QList>
 
 #include <cmath>
@@ -41,6 +42,43 @@ char firstCharacter(const QByteArray &field)
     return field.isEmpty() ? char(0) : field.at(0);
 }
 
+// An empty hemisphere field stays 0 (the track then drops the position); any letter but the two
+// of its axis can only come from a damaged sentence.
+bool knownHemisphere(const QByteArray &field, char positive, char negative)
+{
+    const char letter = firstCharacter(field);
+    return letter == 0 || letter == positive || letter == negative;
+}
+
+// The number written by `count` decimal digits of `text` from `from` on, or -1.
+int digits(QByteArrayView text, qsizetype from, qsizetype count)
+{
+    int value = 0;
+    for (qsizetype i = from; i < from + count; ++i) {
+        if (i >= text.size() || text[i] < '0' || text[i] > '9')
+            return -1;
+        value = value * 10 + (text[i] - '0');
+    }
+    return value;
+}
+
+// Milliseconds of a fraction of a second written after a point: ".5" → 500, ".123456" → 123.
+int fractionMs(QByteArrayView text)
+{
+    if (text.isEmpty())
+        return 0;
+    if (text.front() != '.')
+        return -1;
+    int ms = 0;
+    for (qsizetype i = 1; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return -1;
+        if (i <= 3)
+            ms += (text[i] - '0') * (i == 1 ? 100 : i == 2 ? 10 : 1);
+    }
+    return ms;
+}
+
 } // namespace
 
 qint32 parseCoordinate(QByteArrayView text)
@@ -61,8 +99,32 @@ qint32 parseCoordinate(QByteArrayView text)
 
 qint32 knotsToKmh(QByteArrayView text)
 {
-    const float kmh = float(double(floatOrZero(text)) * 1.852);
+    const float knots = floatOrZero(text);
+    if (knots < 0.0f)
+        return 0;
+    const float kmh = float(double(knots) * 1.852);
     return truncatedOrZero(double(kmh) + 0.5);
+}
+
+std::optional<qint64> decodeFixTime(QByteArrayView time, QByteArrayView date)
+{
+    constexpr qint64 kMsPerDay = 86400000;
+    constexpr qint64 kJulianDayOfEpoch = 2440588; // 1970-01-01
+    const int hours = digits(time, 0, 2);
+    const int minutes = digits(time, 2, 2);
+    const int seconds = digits(time, 4, 2);
+    const int ms = fractionMs(time.size() > 6 ? time.sliced(6) : QByteArrayView());
+    const int day = digits(date, 0, 2);
+    const int month = digits(date, 2, 2);
+    const int year = digits(date, 4, 2);
+    if (hours < 0 || hours > 23 || minutes < 0 || minutes > 59 || seconds < 0 || seconds > 59 || ms < 0
+        || date.size() != 6 || year < 0)
+        return std::nullopt;
+    const QDate calendarDay(year < 80 ? 2000 + year : 1900 + year, month, day);
+    if (!calendarDay.isValid())
+        return std::nullopt;
+    return (calendarDay.toJulianDay() - kJulianDayOfEpoch) * kMsPerDay
+           + ((hours * 60 + minutes) * 60 + seconds) * qint64(1000) + ms;
 }
 
 bool decodePositionSentence(QByteArrayView text, TelemetryPosition *position)
@@ -73,7 +135,7 @@ bool decodePositionSentence(QByteArrayView text, TelemetryPosition *position)
     QList<QByteArray> fields = text.toByteArray().split(',');
     if (fields.first() != "$GPRMC" && fields.first() != "G$GPRMC")
         return false;
-    constexpr int kUsedFields = 8;
+    constexpr int kUsedFields = 10; // up to the date in field 9
     while (fields.size() < kUsedFields)
         fields.append(QByteArray());
     if (fields.at(2) != "A") {
@@ -81,7 +143,8 @@ bool decodePositionSentence(QByteArrayView text, TelemetryPosition *position)
         return true;
     }
     // A position off the globe can only come from a damaged sentence: it counts as a lost fix.
-    if (!onGlobe(fields.at(3), 90) || !onGlobe(fields.at(5), 180)) {
+    if (!onGlobe(fields.at(3), 90) || !onGlobe(fields.at(5), 180) || !knownHemisphere(fields.at(4), 'N', 'S')
+        || !knownHemisphere(fields.at(6), 'E', 'W')) {
         *position = TelemetryPosition();
         return true;
     }
@@ -90,5 +153,6 @@ bool decodePositionSentence(QByteArrayView text, TelemetryPosition *position)
     position->lonMicro = parseCoordinate(fields.at(5));
     position->lonHemisphere = firstCharacter(fields.at(6));
     position->speedKmh = knotsToKmh(fields.at(7));
+    position->utcMs = decodeFixTime(fields.at(1), fields.at(9));
     return true;
 }

@@ -1,101 +1,24 @@
 #include "telemetry/telemetryreader.h"
 
+#include "telemetry/aviindex_p.h"
+#include "telemetry/clipstream_p.h"
 #include "telemetry/telemetrybatch.h"
 #include "telemetry/telemetrydecoding.h"
 
-#include <QFile>
 #include <QtEndian>
 
 #include <algorithm>
 #include <cstring>
-
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
+#include <limits>
+#include <optional>
 
 namespace {
 
+constexpr qint64 kFileHeaderSize = 12; // "RIFF" size "AVI "
 constexpr qint64 kHeaderSize = 8;
 // Telemetry payloads are a few dozen bytes; a larger one can only come from a damaged file, and
 // ends the walk instead of allocating whatever the size field claims.
 constexpr qint64 kMaxTelemetryPayload = 1 << 20;
-
-// Sequential reads at a moving position through a small window, so that runs of small chunks
-// (sound, telemetry) cost one system call while large payloads are skipped, never read.
-class ClipStream
-{
-public:
-    bool open(const QString &path)
-    {
-        m_file.setFileName(path);
-        if (!m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-            return false;
-        m_size = m_file.size();
-        return true;
-    }
-    qint64 remaining() const { return std::max<qint64>(0, m_size - m_pos); }
-    void skip(qint64 bytes) { m_pos += bytes; }
-
-    // Reads up to `bytes` at the current position and moves past them; returns the count read,
-    // short when the file ends (or shrank since it was opened).
-    qint64 read(char *into, qint64 bytes)
-    {
-        bytes = std::min(bytes, remaining());
-        if (bytes <= 0)
-            return 0;
-        if (m_pos < m_windowStart || m_pos + bytes > m_windowStart + m_window.size()) {
-            if (bytes > kWindowSize)
-                return direct(into, bytes);
-            fill();
-        }
-        const qint64 offset = m_pos - m_windowStart;
-        const qint64 available = std::clamp<qint64>(m_window.size() - offset, 0, bytes);
-        std::memcpy(into, m_window.constData() + offset, size_t(available));
-        m_pos += available;
-        return available;
-    }
-
-private:
-    static constexpr qint64 kWindowSize = 2048;
-
-    // One positioned read: a single system call where the platform has one.
-    qint64 readAt(qint64 position, char *into, qint64 bytes)
-    {
-#ifdef Q_OS_UNIX
-        qint64 total = 0;
-        while (total < bytes) {
-            const ssize_t got = ::pread(m_file.handle(), into + total, size_t(bytes - total), off_t(position + total));
-            if (got <= 0)
-                break;
-            total += got;
-        }
-        return total;
-#else
-        return m_file.seek(position) ? m_file.read(into, bytes) : -1;
-#endif
-    }
-    void fill()
-    {
-        m_window.resize(kWindowSize);
-        const qint64 got = readAt(m_pos, m_window.data(), kWindowSize);
-        m_window.resize(std::max<qint64>(got, 0));
-        m_windowStart = m_pos;
-    }
-    qint64 direct(char *into, qint64 bytes)
-    {
-        const qint64 got = readAt(m_pos, into, bytes);
-        if (got <= 0)
-            return 0;
-        m_pos += got;
-        return got;
-    }
-
-    QFile m_file;
-    qint64 m_size = 0;
-    qint64 m_pos = 0;
-    QByteArray m_window;
-    qint64 m_windowStart = 0;
-};
 
 bool isTelemetryId(const char *id)
 {
@@ -143,36 +66,106 @@ bool readTelemetryChunk(ClipStream &stream, quint32 size, TelemetryBatch &batch,
 
 bool startsAviFile(ClipStream &stream)
 {
-    char head[12];
-    return stream.read(head, 12) == 12 && std::memcmp(head, "RIFF", 4) == 0
+    char head[kFileHeaderSize];
+    return stream.read(head, kFileHeaderSize) == kFileHeaderSize && std::memcmp(head, "RIFF", 4) == 0
            && std::memcmp(head + 8, "AVI ", 4) == 0;
 }
 
-void walkChunks(ClipStream &stream, TelemetryBatch &batch, TelemetryRecords &records)
+// Walks the chunk headers from the stream's position on, descending into every list, until the
+// file ends or the walk reaches `end`. Returns the position where it stopped (past `end` when a
+// chunk reaches over it; -1 when the walk ended for good: end of file, a damaged size, full records).
+qint64 walkChunks(ClipStream &stream, TelemetryBatch &batch, TelemetryRecords &records,
+                  qint64 end = std::numeric_limits<qint64>::max())
 {
     char header[kHeaderSize];
-    while (!batch.isFull() && stream.read(header, kHeaderSize) == kHeaderSize) {
+    while (stream.position() < end) {
+        if (batch.isFull() || stream.read(header, kHeaderSize) != kHeaderSize)
+            return -1;
         const quint32 size = qFromLittleEndian<quint32>(header + 4);
         if (std::memcmp(header, "LIST", 4) == 0) {
             // Descend into every list: skip only its type.
             char type[4];
             if (stream.read(type, 4) != 4)
-                return;
+                return -1;
         } else if (isTelemetryId(header)) {
             if (!readTelemetryChunk(stream, size, batch, records))
-                return;
+                return -1;
         } else {
             const qint64 skipped = qint64(size) + (size % 2);
             if (skipped > stream.remaining())
-                return; // a size past the end of the file: nothing more to find
+                return -1; // a size past the end of the file: nothing more to find
             stream.skip(skipped);
         }
     }
+    return stream.position();
+}
+
+// The payloads of the telemetry chunks the index names, read close by close: chunks a few bytes
+// apart come in one read. Nothing when a chunk's header is not what the index says.
+std::optional<QList<QByteArray>> indexedPayloads(ClipStream &stream, const QList<AviIndex::ChunkRef> &chunks)
+{
+    constexpr qint64 kJoinGap = 512;
+    // All reads are asked for first: the disk serves them together instead of one after another.
+    for (const AviIndex::ChunkRef &chunk : chunks)
+        stream.prefetch(chunk.offset, kHeaderSize + std::min<qint64>(chunk.size, kMaxTelemetryPayload));
+    QList<QByteArray> payloads;
+    payloads.reserve(chunks.size());
+    for (qsizetype first = 0; first < chunks.size();) {
+        if (chunks.at(first).size > kMaxTelemetryPayload)
+            return std::nullopt; // the walk would end there
+        qsizetype last = first;
+        const auto endOf = [&chunks](qsizetype i) { return chunks.at(i).offset + kHeaderSize + chunks.at(i).size; };
+        while (last + 1 < chunks.size() && chunks.at(last + 1).offset - endOf(last) <= kJoinGap
+               && chunks.at(last + 1).size <= kMaxTelemetryPayload)
+            ++last;
+        const qint64 start = chunks.at(first).offset;
+        QByteArray run(endOf(last) - start, Qt::Uninitialized);
+        if (stream.readAt(start, run.data(), run.size()) != run.size())
+            return std::nullopt;
+        for (qsizetype i = first; i <= last; ++i) {
+            const char *header = run.constData() + (chunks.at(i).offset - start);
+            if (!isTelemetryId(header) || qFromLittleEndian<quint32>(header + 4) != chunks.at(i).size)
+                return std::nullopt;
+            payloads.append(QByteArray(header + kHeaderSize, chunks.at(i).size));
+        }
+        first = last + 1;
+    }
+    return payloads;
+}
+
+// The walk's result by way of the index: the chunks before the movie list and after it are walked,
+// the movie list's telemetry chunks are read where the index puts them. False, with `batch` and
+// `records` to be started afresh, when the index cannot stand in for the walk.
+bool readThroughIndex(ClipStream &stream, TelemetryBatch &batch, TelemetryRecords &records)
+{
+    const std::optional<AviIndex::Plan> plan = AviIndex::telemetryPlan(stream);
+    if (!plan)
+        return false;
+    stream.adviseRandomAccess();
+    const std::optional<QList<QByteArray>> payloads = indexedPayloads(stream, plan->telemetry);
+    if (!payloads)
+        return false;
+    stream.seek(kFileHeaderSize);
+    const qint64 reached = walkChunks(stream, batch, records, plan->movieStart);
+    if (reached < 0)
+        return batch.isFull(); // full before the movie list: the index has nothing to add
+    if (reached != plan->movieStart)
+        return false;
+    for (const QByteArray &payload : *payloads) {
+        if (batch.isFull())
+            return true;
+        // The walk reads one byte more, the zero after the payload: QByteArray keeps one.
+        takePayload(payload, batch, records);
+    }
+    stream.seek(plan->movieEnd);
+    walkChunks(stream, batch, records);
+    return true;
 }
 
 } // namespace
 
-int readTelemetryFile(const QString &path, TelemetryRecords &records)
+int readTelemetryFile(const QString &path, TelemetryRecords &records, TelemetryReadMethod method,
+                      TelemetryReadMethod *used)
 {
     ClipStream stream;
     if (!stream.open(path) || !startsAviFile(stream)) {
@@ -180,10 +173,20 @@ int readTelemetryFile(const QString &path, TelemetryRecords &records)
             record.latHemisphere = 0;
             record.lonHemisphere = 0;
         }
+        if (used)
+            *used = TelemetryReadMethod::Walk;
         return 0;
     }
     TelemetryBatch batch;
-    walkChunks(stream, batch, records);
+    const bool indexed = method != TelemetryReadMethod::Walk && readThroughIndex(stream, batch, records);
+    if (!indexed) {
+        batch = TelemetryBatch();
+        stream.adviseNormalAccess();
+        stream.seek(kFileHeaderSize);
+        walkChunks(stream, batch, records);
+    }
+    if (used)
+        *used = indexed ? TelemetryReadMethod::Index : TelemetryReadMethod::Walk;
     // Samples after the last sentence of a file that produced records become one more second.
     if (batch.sampleCount > 0 && batch.recordCount > 0)
         flushBatch(batch, records);

@@ -39,20 +39,34 @@ TelemetrySample sampleOf(const RawTelemetryRecord &record, qint64 timeMs)
     return sample;
 }
 
-// Moves the samples so that the last one ends with the clip and repeats the first one over the
-// uncovered beginning, keeping the times 0, interval, 2 × interval, …
-void alignWithEnd(QList<TelemetrySample> &samples, qint64 durationMs, qint64 interval)
+// Where records go on a clip's time line: record i at i × interval + shift. The interval is
+// (duration + span of the last record) / count, rounded half up, at least 1 ms so that times keep
+// rising on absurdly short clips; the shift moves the last record to the clip's end, by whole
+// intervals.
+struct Placement
 {
-    const qint64 last = samples.last().timeMs;
-    if (last >= durationMs)
-        return;
-    const qint64 shift = (durationMs - last) / interval * interval;
-    for (TelemetrySample &sample : samples)
-        sample.timeMs = qint32(sample.timeMs + shift);
-    const qint64 copies = shift / interval;
+    qint64 interval = 0;
+    qint64 shift = 0;
+};
+
+Placement placementOf(int count, qint64 durationMs)
+{
+    Placement placement;
+    placement.interval = std::max<qint64>(1, (2 * (durationMs + kRecordSpanMs) + count) / (2 * count));
+    const qint64 last = (count - 1) * placement.interval;
+    if (last < durationMs)
+        placement.shift = (durationMs - last) / placement.interval * placement.interval;
+    return placement;
+}
+
+// Puts copies of the first sample over the beginning left uncovered by the shift, keeping the times
+// 0, interval, 2 × interval, …
+void fillFront(QList<TelemetrySample> &samples, const Placement &placement)
+{
+    const qint64 copies = placement.shift / placement.interval;
     QList<TelemetrySample> front(copies, samples.first());
     for (qint64 i = 0; i < copies; ++i)
-        front[i].timeMs = qint32(std::max<qint64>(0, shift - (copies - i) * interval));
+        front[i].timeMs = qint32(std::max<qint64>(0, placement.shift - (copies - i) * placement.interval));
     samples = front + samples;
 }
 
@@ -79,22 +93,43 @@ QList<TelemetrySample> TelemetryTrack::placeRecords(const RawTelemetryRecord *re
     count = std::clamp(count, 0, kTelemetryCapacity);
     if (durationMs <= 0 || count == 0)
         return samples;
-    // (duration + span of the last record) / count, rounded half up; at least 1 ms so that
-    // times keep rising on absurdly short clips.
-    const qint64 interval = std::max<qint64>(1, (2 * (durationMs + kRecordSpanMs) + count) / (2 * count));
+    const Placement placement = placementOf(count, durationMs);
     for (int i = 0; i < count; ++i)
-        samples.append(sampleOf(records[i], i * interval));
-    alignWithEnd(samples, durationMs, interval);
+        samples.append(sampleOf(records[i], i * placement.interval + placement.shift));
+    fillFront(samples, placement);
     return samples;
 }
 
+QList<RecorderClock::FixTime> TelemetryTrack::placeFixes(const RawTelemetryRecord *records, int count,
+                                                         qint64 durationMs)
+{
+    QList<RecorderClock::FixTime> fixes;
+    durationMs = std::min(durationMs, kMaxDurationMs);
+    count = std::clamp(count, 0, kTelemetryCapacity);
+    if (durationMs <= 0 || count == 0)
+        return fixes;
+    const Placement placement = placementOf(count, durationMs);
+    // The ten records of one sentence carry its time; the sentence's time is that of the first.
+    for (int i = 0; i < count; ++i) {
+        const std::optional<qint64> &utc = records[i].fixUtcMs;
+        if (utc && (i == 0 || records[i - 1].fixUtcMs != utc))
+            fixes.append({i * placement.interval + placement.shift, *utc});
+    }
+    return fixes;
+}
+
 QList<TelemetrySample> TelemetryTrack::readTrack(const QString &path, qint64 durationMs)
+{
+    return readWithFixes(path, durationMs).samples;
+}
+
+TelemetryTrack::Loaded TelemetryTrack::readWithFixes(const QString &path, qint64 durationMs)
 {
     if (durationMs <= 0 || path.isEmpty())
         return {};
     auto records = std::make_unique<TelemetryRecords>();
     const int count = readTelemetryFile(path, *records);
-    return placeRecords(records->data(), count, durationMs);
+    return {placeRecords(records->data(), count, durationMs), placeFixes(records->data(), count, durationMs)};
 }
 
 void TelemetryTrack::beginLoad()
@@ -104,6 +139,7 @@ void TelemetryTrack::beginLoad()
     m_trackReady = false;
     m_current = TelemetrySample();
     m_samples.clear();
+    m_fixes.clear();
 }
 
 void TelemetryTrack::loadTrack(qint64 durationMs)
@@ -112,7 +148,9 @@ void TelemetryTrack::loadTrack(qint64 durationMs)
     if (m_clipPath.isEmpty())
         return;
     beginLoad();
-    setSamples(readTrack(m_clipPath, durationMs));
+    Loaded loaded = readWithFixes(m_clipPath, durationMs);
+    m_fixes = loaded.fixes;
+    setSamples(loaded.samples);
 }
 
 void TelemetryTrack::startLoading(qint64 durationMs)
@@ -126,7 +164,7 @@ void TelemetryTrack::startLoading(qint64 durationMs)
     const quint64 request = m_request;
     QPointer<TelemetryTrack> self(this);
     QThreadPool::globalInstance()->start([self, request, path = m_clipPath, durationMs] {
-        QList<TelemetrySample> samples = readTrack(path, durationMs);
+        Loaded loaded = readWithFixes(path, durationMs);
         // Back on the GUI thread; a newer load, a clear or the track's end drops the answer. The
         // application waits for its worker threads before it goes.
         QCoreApplication *app = QCoreApplication::instance();
@@ -134,10 +172,11 @@ void TelemetryTrack::startLoading(qint64 durationMs)
             return;
         QMetaObject::invokeMethod(
             app,
-            [self, request, samples = std::move(samples)] {
+            [self, request, loaded = std::move(loaded)] {
                 if (self && self->m_request == request && self->m_loading) {
                     self->m_loading = false;
-                    self->setSamples(samples);
+                    self->m_fixes = loaded.fixes;
+                    self->setSamples(loaded.samples);
                 }
             },
             Qt::QueuedConnection);
@@ -159,6 +198,7 @@ void TelemetryTrack::clearTrack()
     ++m_request;
     m_loading = false;
     m_samples.clear();
+    m_fixes.clear();
     emit trackChanged();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "telemetry/recorderclock.h"
 #include "telemetry/telemetryrecord.h"
 #include "telemetry/telemetrysample.h"
 
@@ -43,23 +44,34 @@ public:
     bool noPositionInClip() const { return m_noPositionInClip; }
     bool gpsValid() const { return m_gpsValid; }
     const QList<TelemetrySample> &samples() const { return m_samples; }
+    // The GPS fixes of the loaded clip on its time line (for the recorder's clock offset).
+    const QList<RecorderClock::FixTime> &fixes() const { return m_fixes; }
     // Accelerations and coordinates of the last sampleAt() answer (time and speed are not kept).
     const TelemetrySample &currentSample() const { return m_current; }
 
     // The samples `count` records give for a clip of `durationMs` (the timing rules of loadTrack).
     static QList<TelemetrySample> placeRecords(const RawTelemetryRecord *records, int count, qint64 durationMs);
+    // The GPS fixes among the records, each at the time its first record gets on the same time line.
+    static QList<RecorderClock::FixTime> placeFixes(const RawTelemetryRecord *records, int count, qint64 durationMs);
 
 signals:
     void gpsValidChanged(bool valid);
     void trackChanged(); // samples replaced or removed
 
 private:
+    struct Loaded
+    {
+        QList<TelemetrySample> samples;
+        QList<RecorderClock::FixTime> fixes;
+    };
+    static Loaded readWithFixes(const QString &path, qint64 durationMs);
     void beginLoad();
 
     QString m_clipPath;
     quint64 m_request = 0; // the load whose answer is awaited
     bool m_loading = false;
     QList<TelemetrySample> m_samples;
+    QList<RecorderClock::FixTime> m_fixes;
     TelemetrySample m_current;
     bool m_trackReady = false;
     bool m_noPositionInClip = true;

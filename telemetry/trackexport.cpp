@@ -1,15 +1,8 @@
 #include "telemetry/trackexport.h"
 
-#include "telemetry/avimainheader.h"
-#include "telemetry/telemetryreader.h"
-#include "telemetry/telemetrytrack.h"
-
-#include <QFileInfo>
-#include <QRegularExpression>
 #include <QXmlStreamWriter>
 
 #include <algorithm>
-#include <memory>
 
 namespace TrackExport {
 
@@ -20,6 +13,42 @@ const QString kGpxNamespace = QStringLiteral("http://www.topografix.com/GPX/1/1"
 const QString kGpxExtensionNamespace = QStringLiteral("http://www.garmin.com/xmlschemas/TrackPointExtension/v2");
 const QString kKmlNamespace = QStringLiteral("http://www.opengis.net/kml/2.2");
 
+// A sample of the track with its place on the track's time line and its true time.
+struct Point
+{
+    TelemetrySample sample;
+    qint64 lineMs = 0;
+    QDateTime time; // invalid when the clip's start is unknown
+};
+
+QList<Point> pointsOf(const QList<Piece> &pieces)
+{
+    QList<Point> points;
+    for (const Piece &piece : pieces) {
+        for (const TelemetrySample &sample : piece.samples)
+            points.append({sample, piece.offsetMs + sample.timeMs,
+                           piece.start.isValid() ? piece.start.addMSecs(sample.timeMs) : QDateTime()});
+    }
+    return points;
+}
+
+QList<QList<Point>> pointRuns(const QList<Piece> &pieces)
+{
+    QList<QList<Point>> runs;
+    bool inRun = false;
+    for (const Point &point : pointsOf(pieces)) {
+        if (!point.sample.hasUsablePosition()) {
+            inRun = false;
+            continue;
+        }
+        if (!inRun)
+            runs.append(QList<Point>());
+        runs.last().append(point);
+        inRun = true;
+    }
+    return runs;
+}
+
 // Six decimals keep every micro-degree the recorder stored; never "-0.000000".
 QString degrees(double value)
 {
@@ -27,9 +56,10 @@ QString degrees(double value)
     return text == QLatin1String("-0.000000") ? QStringLiteral("0.000000") : text;
 }
 
-QString pointTime(const QDateTime &start, const TelemetrySample &sample)
+QString utcText(const QDateTime &time)
 {
-    return start.isValid() ? isoTimeWithOffset(start.addMSecs(sample.timeMs)) : QString();
+    return time.isValid() ? time.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")) + QLatin1Char('Z')
+                          : QString();
 }
 
 void startDocument(QXmlStreamWriter &xml)
@@ -39,86 +69,61 @@ void startDocument(QXmlStreamWriter &xml)
     xml.writeStartDocument();
 }
 
-void writeGpxPoint(QXmlStreamWriter &xml, const TelemetrySample &sample, const QDateTime &start)
+void writeGpxPoint(QXmlStreamWriter &xml, const Point &point)
 {
     xml.writeStartElement(QStringLiteral("trkpt"));
-    xml.writeAttribute(QStringLiteral("lat"), degrees(sample.latitude));
-    xml.writeAttribute(QStringLiteral("lon"), degrees(sample.longitude));
-    if (start.isValid())
-        xml.writeTextElement(QStringLiteral("time"), pointTime(start, sample));
+    xml.writeAttribute(QStringLiteral("lat"), degrees(point.sample.latitude));
+    xml.writeAttribute(QStringLiteral("lon"), degrees(point.sample.longitude));
+    if (point.time.isValid())
+        xml.writeTextElement(QStringLiteral("time"), utcText(point.time));
     xml.writeStartElement(QStringLiteral("extensions"));
     xml.writeStartElement(kGpxExtensionNamespace, QStringLiteral("TrackPointExtension"));
     // Speed in metres per second, the unit of this extension.
     xml.writeTextElement(kGpxExtensionNamespace, QStringLiteral("speed"),
-                         QString::number(sample.speedKmh / kKmhPerMetreSecond, 'f', 3));
+                         QString::number(point.sample.speedKmh / kKmhPerMetreSecond, 'f', 3));
     xml.writeEndElement();
     xml.writeEndElement();
     xml.writeEndElement();
 }
 
-QString kmlCoordinates(const QList<TelemetrySample> &segment)
+QString kmlCoordinates(const QList<Point> &run)
 {
     QStringList pairs;
-    pairs.reserve(segment.size());
-    for (const TelemetrySample &sample : segment)
-        pairs.append(degrees(sample.longitude) + QLatin1Char(',') + degrees(sample.latitude));
+    pairs.reserve(run.size());
+    for (const Point &point : run)
+        pairs.append(degrees(point.sample.longitude) + QLatin1Char(',') + degrees(point.sample.latitude));
     return pairs.join(QLatin1Char(' '));
 }
 
-void writeKmlGeometry(QXmlStreamWriter &xml, const QList<QList<TelemetrySample>> &segments)
+void writeKmlGeometry(QXmlStreamWriter &xml, const QList<QList<Point>> &runs)
 {
     xml.writeStartElement(QStringLiteral("MultiGeometry"));
-    for (const QList<TelemetrySample> &segment : segments) {
+    for (const QList<Point> &run : runs) {
         // A line needs two coordinates; a lone fix between gaps stays a point.
-        const bool line = segment.size() > 1;
+        const bool line = run.size() > 1;
         xml.writeStartElement(line ? QStringLiteral("LineString") : QStringLiteral("Point"));
         if (line)
             xml.writeTextElement(QStringLiteral("tessellate"), QStringLiteral("1"));
-        xml.writeTextElement(QStringLiteral("coordinates"), kmlCoordinates(segment));
+        xml.writeTextElement(QStringLiteral("coordinates"), kmlCoordinates(run));
         xml.writeEndElement();
     }
     xml.writeEndElement();
 }
 
+QList<Piece> onePiece(const QList<TelemetrySample> &samples, const QDateTime &start)
+{
+    return {Piece{samples, 0, start}};
+}
+
 } // namespace
-
-QDateTime recordingStartFromName(const QString &fileName)
-{
-    static const QRegularExpression pattern(
-        QStringLiteral("^(?:REC|EVS)_(\\d{4})_(\\d{2})_(\\d{2})_(\\d{2})_(\\d{2})_(\\d{2})"),
-        QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = pattern.match(fileName);
-    if (!match.hasMatch())
-        return QDateTime();
-    const auto field = [&match](int i) { return match.captured(i).toInt(); };
-    const QDate date(field(1), field(2), field(3));
-    const QTime time(field(4), field(5), field(6));
-    if (!date.isValid() || !time.isValid())
-        return QDateTime();
-    return QDateTime(date, time, Qt::LocalTime);
-}
-
-QString isoTimeWithOffset(const QDateTime &time)
-{
-    const int offset = time.offsetFromUtc();
-    const int minutes = std::abs(offset) / 60;
-    return time.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")) + QLatin1Char(offset < 0 ? '-' : '+')
-           + QStringLiteral("%1:%2").arg(minutes / 60, 2, 10, QLatin1Char('0')).arg(minutes % 60, 2, 10, QLatin1Char('0'));
-}
 
 QList<QList<TelemetrySample>> routeSegments(const QList<TelemetrySample> &samples)
 {
     QList<QList<TelemetrySample>> segments;
-    bool inRun = false;
-    for (const TelemetrySample &sample : samples) {
-        if (!sample.hasUsablePosition()) {
-            inRun = false;
-            continue;
-        }
-        if (!inRun)
-            segments.append(QList<TelemetrySample>());
-        segments.last().append(sample);
-        inRun = true;
+    for (const QList<Point> &run : pointRuns(onePiece(samples, QDateTime()))) {
+        segments.append(QList<TelemetrySample>());
+        for (const Point &point : run)
+            segments.last().append(point.sample);
     }
     return segments;
 }
@@ -128,7 +133,12 @@ bool hasPositions(const QList<TelemetrySample> &samples)
     return std::any_of(samples.cbegin(), samples.cend(), [](const TelemetrySample &s) { return s.hasUsablePosition(); });
 }
 
-QByteArray toGpx(const QList<TelemetrySample> &samples, const QDateTime &start, const QString &name)
+bool hasPositions(const QList<Piece> &pieces)
+{
+    return std::any_of(pieces.cbegin(), pieces.cend(), [](const Piece &p) { return hasPositions(p.samples); });
+}
+
+QByteArray toGpx(const QList<Piece> &pieces, const QString &name)
 {
     QByteArray document;
     QXmlStreamWriter xml(&document);
@@ -140,19 +150,19 @@ QByteArray toGpx(const QList<TelemetrySample> &samples, const QDateTime &start, 
     xml.writeAttribute(QStringLiteral("creator"), QStringLiteral("qrd7700"));
     xml.writeStartElement(QStringLiteral("trk"));
     xml.writeTextElement(QStringLiteral("name"), name);
-    for (const QList<TelemetrySample> &segment : routeSegments(samples)) {
+    for (const QList<Point> &run : pointRuns(pieces)) {
         xml.writeStartElement(QStringLiteral("trkseg"));
-        for (const TelemetrySample &sample : segment)
-            writeGpxPoint(xml, sample, start);
+        for (const Point &point : run)
+            writeGpxPoint(xml, point);
         xml.writeEndElement();
     }
     xml.writeEndDocument();
     return document;
 }
 
-QByteArray toKml(const QList<TelemetrySample> &samples, const QDateTime &start, const QString &name)
+QByteArray toKml(const QList<Piece> &pieces, const QString &name)
 {
-    const QList<QList<TelemetrySample>> segments = routeSegments(samples);
+    const QList<QList<Point>> runs = pointRuns(pieces);
     QByteArray document;
     QXmlStreamWriter xml(&document);
     startDocument(xml);
@@ -162,41 +172,56 @@ QByteArray toKml(const QList<TelemetrySample> &samples, const QDateTime &start, 
     xml.writeTextElement(QStringLiteral("name"), name);
     xml.writeStartElement(QStringLiteral("Placemark"));
     xml.writeTextElement(QStringLiteral("name"), name);
-    if (start.isValid() && !segments.isEmpty()) {
+    if (!runs.isEmpty() && runs.first().first().time.isValid() && runs.last().last().time.isValid()) {
         xml.writeStartElement(QStringLiteral("TimeSpan"));
-        xml.writeTextElement(QStringLiteral("begin"), pointTime(start, segments.first().first()));
-        xml.writeTextElement(QStringLiteral("end"), pointTime(start, segments.last().last()));
+        xml.writeTextElement(QStringLiteral("begin"), utcText(runs.first().first().time));
+        xml.writeTextElement(QStringLiteral("end"), utcText(runs.last().last().time));
         xml.writeEndElement();
     }
-    writeKmlGeometry(xml, segments);
+    writeKmlGeometry(xml, runs);
     xml.writeEndDocument();
     return document;
 }
 
-QByteArray toCsv(const QList<TelemetrySample> &samples, const QDateTime &start)
+QByteArray toCsv(const QList<Piece> &pieces)
 {
     QString text = QStringLiteral("time_ms,accel_x,accel_y,accel_z,latitude,longitude,speed_kmh,time\n");
-    for (const TelemetrySample &s : samples) {
+    for (const Point &point : pointsOf(pieces)) {
+        const TelemetrySample &s = point.sample;
         text += QStringLiteral("%1,%2,%3,%4,%5,%6,%7,%8\n")
-                    .arg(s.timeMs).arg(s.accelX).arg(s.accelY).arg(s.accelZ)
+                    .arg(point.lineMs).arg(s.accelX).arg(s.accelY).arg(s.accelZ)
                     .arg(degrees(s.latitude), degrees(s.longitude)).arg(s.speedKmh)
-                    .arg(pointTime(start, s));
+                    .arg(utcText(point.time));
     }
     return text.toUtf8();
 }
 
-QByteArray document(Format format, const QList<TelemetrySample> &samples, const QString &clipName)
+QByteArray toGpx(const QList<TelemetrySample> &samples, const QDateTime &start, const QString &name)
 {
-    const QDateTime start = recordingStartFromName(clipName);
+    return toGpx(onePiece(samples, start), name);
+}
+
+QByteArray toKml(const QList<TelemetrySample> &samples, const QDateTime &start, const QString &name)
+{
+    return toKml(onePiece(samples, start), name);
+}
+
+QByteArray toCsv(const QList<TelemetrySample> &samples, const QDateTime &start)
+{
+    return toCsv(onePiece(samples, start));
+}
+
+QByteArray document(Format format, const QList<Piece> &pieces, const QString &name)
+{
     switch (format) {
     case Format::Gpx:
-        return toGpx(samples, start, clipName);
+        return toGpx(pieces, name);
     case Format::Kml:
-        return toKml(samples, start, clipName);
+        return toKml(pieces, name);
     case Format::Csv:
         break;
     }
-    return toCsv(samples, start);
+    return toCsv(pieces);
 }
 
 QString extension(Format format)
@@ -210,17 +235,6 @@ QString extension(Format format)
         break;
     }
     return QStringLiteral(".csv");
-}
-
-std::optional<QList<TelemetrySample>> readClipTrack(const QString &path, std::optional<qint64> durationMs)
-{
-    if (!durationMs)
-        durationMs = aviHeaderDurationMs(path);
-    if (!durationMs)
-        return std::nullopt;
-    auto records = std::make_unique<TelemetryRecords>();
-    const int count = *durationMs > 0 ? readTelemetryFile(path, *records) : 0;
-    return TelemetryTrack::placeRecords(records->data(), count, *durationMs);
 }
 
 } // namespace TrackExport

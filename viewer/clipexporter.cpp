@@ -1,6 +1,9 @@
 #include "viewer/clipexporter.h"
 
 #include "base/messages.h"
+#include "base/programsettings.h"
+#include "telemetry/avimainheader.h"
+#include "telemetry/cliptelemetry.h"
 #include "telemetry/exportfile.h"
 
 #include <QFile>
@@ -45,6 +48,7 @@ struct ClipExporter::ReadResult
 {
     QString error; // the clip could not be read
     QList<TelemetrySample> samples;
+    QDateTime start; // the clip's true start, invalid when its name gives none
 };
 
 ClipExporter::ClipExporter(QWidget *window, QObject *parent)
@@ -60,8 +64,8 @@ QString ClipExporter::proposedFolder() const
     return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
 }
 
-// Runs on a worker thread: touches nothing but its argument.
-ClipExporter::ReadResult ClipExporter::readClip(const QString &path)
+// Runs on a worker thread: touches nothing but its arguments.
+ClipExporter::ReadResult ClipExporter::readClip(const QString &path, const RecorderClock::FallbackZone &fallback)
 {
     ReadResult result;
     QFile file(path);
@@ -71,7 +75,11 @@ ClipExporter::ReadResult ClipExporter::readClip(const QString &path)
     }
     file.close();
     // A file without an AVI main header (an MP4 clip) carries no telemetry.
-    result.samples = TrackExport::readClipTrack(path).value_or(QList<TelemetrySample>());
+    if (const std::optional<qint64> duration = aviHeaderDurationMs(path)) {
+        const ClipTelemetry clip = readClipTelemetry(path, duration);
+        result.samples = clip.samples;
+        result.start = clipStart(clip.summary, fallback);
+    }
     return result;
 }
 
@@ -84,7 +92,8 @@ void ClipExporter::exportClip(const QString &path, TrackExport::Format format)
         if (request == m_request)
             finishExport(path, format, watcher->result());
     });
-    watcher->setFuture(QtConcurrent::run(&ClipExporter::readClip, path));
+    const RecorderClock::FallbackZone fallback = RecorderClock::FallbackZone::fromSetting(ProgramSettings::timeZone());
+    watcher->setFuture(QtConcurrent::run(&ClipExporter::readClip, path, fallback));
 }
 
 void ClipExporter::finishExport(const QString &path, TrackExport::Format format, const ReadResult &result)
@@ -108,7 +117,8 @@ void ClipExporter::finishExport(const QString &path, TrackExport::Format format,
         return;
     }
     QString error;
-    if (!writeExportFile(target, TrackExport::document(format, result.samples, clipName), &error)) {
+    const TrackExport::Piece piece{result.samples, 0, result.start};
+    if (!writeExportFile(target, TrackExport::document(format, {piece}, clipName), &error)) {
         warn(QStringLiteral("Could not write %1: %2").arg(QFileInfo(target).fileName(), error));
         emit notExported(path);
         return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "telemetry/recorderclock.h"
 #include "telemetry/trackexport.h"
 
 #include <QObject>
@@ -32,7 +33,7 @@ signals:
 
 private:
     struct ReadResult;
-    static ReadResult readClip(const QString &path);
+    static ReadResult readClip(const QString &path, const RecorderClock::FallbackZone &fallback);
     void finishExport(const QString &path, TrackExport::Format format, const ReadResult &result);
     QString askFileName(const QString &clipPath, TrackExport::Format format);
     void warn(const QString &text);

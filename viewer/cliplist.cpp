@@ -5,14 +5,8 @@
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QCursor>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMouseEvent>
-
-namespace {
-// Loose files (chosen with the open-file button) keep their path here; they carry no clip.
-constexpr int LooseFileRole = ClipPointerRole + 1;
-} // namespace
 
 MyListWidget::MyListWidget(QWidget *window, QWidget *parent)
     : QListWidget(parent)
@@ -49,13 +43,6 @@ void MyListWidget::appendClip(Clip *clip)
     addItem(item);
 }
 
-void MyListWidget::appendLooseFile(const QString &path)
-{
-    auto *item = new QListWidgetItem(QFileInfo(path).fileName());
-    item->setData(LooseFileRole, path);
-    addItem(item);
-}
-
 Clip *MyListWidget::clipOf(const QListWidgetItem *item)
 {
     if (!item)
@@ -63,16 +50,10 @@ Clip *MyListWidget::clipOf(const QListWidgetItem *item)
     return reinterpret_cast<Clip *>(item->data(ClipPointerRole).value<quintptr>());
 }
 
-QString MyListWidget::looseFileOf(const QListWidgetItem *item)
-{
-    return item ? item->data(LooseFileRole).toString() : QString();
-}
-
 QString MyListWidget::filePathOf(const QListWidgetItem *item)
 {
-    if (const Clip *clip = clipOf(item))
-        return clip->file().filePath();
-    return looseFileOf(item);
+    const Clip *clip = clipOf(item);
+    return clip ? clip->file().filePath() : QString();
 }
 
 int MyListWidget::rowOf(const Clip *clip) const

@@ -16,12 +16,10 @@ public:
 
     static QString styleSheetText();
 
-    // Appends an entry for `clip` (named by its file), or for a loose file that has no clip yet.
+    // Appends an entry for `clip`, named by its file.
     void appendClip(Clip *clip);
-    void appendLooseFile(const QString &path);
     static Clip *clipOf(const QListWidgetItem *item);
-    static QString looseFileOf(const QListWidgetItem *item);
-    // The file of an entry: its clip's, or the loose file's; empty for none.
+    // The file of an entry's clip; empty for none.
     static QString filePathOf(const QListWidgetItem *item);
     int rowOf(const Clip *clip) const;
 

@@ -1,5 +1,6 @@
 #include "viewer/evidencepage.h"
 
+#include "telemetry/recorderclock.h"
 #include "viewer/snapshotnames.h"
 
 #include <QFontMetrics>
@@ -24,11 +25,16 @@ QString playTime(qint64 positionMs)
         .arg(ms % 1000, 3, 10, QLatin1Char('0'));
 }
 
+// Local time with its UTC offset; a time that rests on the recorder's clock alone says so.
 QString recordedLine(const ShownMoment &moment)
 {
-    const QString when = moment.recordedAt.isValid()
-                             ? moment.recordedAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
-                             : QStringLiteral("unknown");
+    QString when = QStringLiteral("unknown");
+    if (moment.recordedAt.isValid()) {
+        when = moment.recordedAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss "))
+               + RecorderClock::offsetText(moment.recordedAt.offsetFromUtc() * qint64(1000));
+        if (!moment.timeFromGps)
+            when += QStringLiteral(", by the recorder's clock");
+    }
     return QStringLiteral("Recorded: %1 (%2 into the clip)").arg(when, playTime(moment.positionMs));
 }
 

@@ -2,95 +2,70 @@
 
 #include "base/messages.h"
 #include "base/preferences.h"
-#include "base/texttable.h"
-#include "catalogue/clipcatalogue.h"
 #include "playback/player.h"
 #include "resources/gfxpaths.h"
+#include "session/cliplibrary.h"
+#include "session/viewerstate.h"
 #include "skin/background.h"
-#include "skin/clearbutton.h"
 #include "skin/flhlp.h"
 #include "viewer/cliplist.h"
-#include "viewer/cliplistmenu.h"
+#include "viewer/cliplistpane.h"
+#include "viewer/folderbrowser.h"
 #include "viewer/mapview.h"
 #include "viewer/playbackcontroller.h"
 #include "viewer/videoview.h"
+#include "viewer/viewarrangement.h"
+#include "viewer/viewercontrols.h"
 #include "viewer/viewerinput.h"
+#include "viewer/viewerlayout.h"
 #include "viewer/viewershortcuts.h"
 #include "viewer/widgetprogressa.h"
 #include "viewer/widgetvolume.h"
+#include "viewer/windowmouserouter.h"
 
-#include <QCloseEvent>
-#include <QCoreApplication>
-#include <QFontMetrics>
-#include <QLabel>
+#include <QEvent>
+#include <QFileDialog>
 #include <QMessageBox>
-#include <QMouseEvent>
-#include <QPointer>
 #include <QScreen>
-
-using ViewerLayout::Button;
-
-namespace {
-
-constexpr auto kFolderLabelStyle = "color: rgb(220,220,220); font-family: \"Segoe UI\", Arial; font-size: 10pt;";
-
-// The selector buttons' font; smaller for a text (the English cause names) too wide for the button.
-QFont fittingFont(const QString &text, int width)
-{
-    QFont font(QStringLiteral("Gulim"), 9);
-    while (font.pointSizeF() > 6 && QFontMetrics(font).horizontalAdvance(text) > width - 2)
-        font.setPointSizeF(font.pointSizeF() - 0.5);
-    return font;
-}
-
-ClearButton *makeButton(QWidget *parent, const QStringList &images, const QString &toolTip = {})
-{
-    return new ClearButton(parent, Gfx::path(images.value(0)), Gfx::path(images.value(1)),
-                           Gfx::path(images.value(2)), Gfx::path(images.value(3)), toolTip);
-}
-
-} // namespace
 
 MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
     : QMainWindow(parent, flags)
+    , m_state(new ViewerState)
+    , m_library(new ClipLibrary(m_state))
 {
     m_mover = new FlHlp(this);
     setFocusPolicy(Qt::StrongFocus);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(9, 9, 9));
     setPalette(pal);
-    setFixedSize(m_width, m_height);
+    setWindowTitle(Messages::viewerWindowTitle());
 
     createPanes();
-    m_clipList = new MyListWidget(this, this);
+    m_listPane = new ClipListPane(this, m_library, m_state);
+    m_clipList = m_listPane->list();
     connect(m_clipList, &QListWidget::currentItemChanged, this, &MainWindow::OnSlotsselectFile);
-    new ClipListMenu(m_clipList, this); // owned by the list
-    createButtons();
-    setWindowTitle(Messages::viewerWindowTitle());
-    placeAll(m_width, m_height);
-
+    m_controls = new ViewerControls(this, m_state, m_volumeSlider);
     m_view1 = new VideoView(this);
     m_view1->setObjectName(QStringLiteral("view1"));
     m_view2 = new VideoView(this);
     m_view2->setObjectName(QStringLiteral("view2"));
+    m_views = new ViewArrangement(m_view1, m_view2, m_state, this);
     m_playback = new PlaybackController(m_view1, m_view2, this);
     setupPlaybackConnections();
-    switchLayout(1);
+    setupStateConnections();
+    placeAll(QSize(ViewerLayout::kDefaultWidth, ViewerLayout::kDefaultHeight));
 
     m_mover->attachTo(this);
     m_mover->setResizable(false);
-    m_mover->setMovable(true);
-    setPlaying(false);
-    enableTransportControls(false);
-    m_frontBig = true;
-    OnZoomWinMode(false);
-    m_layoutMode = 1;
-    m_category = 0;
-    m_filter = 0;
-    setSelectorButtonsEnabled();
-    // Keys, the mouse wheel, double clicks and drops, beside the buttons.
-    new ViewerShortcuts(this);
-    new ViewerInput(this);
+    applyPanMode();
+    // Keys, the mouse wheel, double clicks, drops and the window's own mouse events, beside the
+    // buttons.
+    new ViewerShortcuts(this, m_state, m_playback);
+    new ViewerInput(this, m_state, m_view1, m_view2);
+    new WindowMouseRouter(this, m_dashboard, m_views, m_state);
+    // The state and the library go last, after every pane that may still report while it goes.
+    m_library->setParent(this);
+    m_state->setParent(this);
 }
 
 MainWindow::~MainWindow()
@@ -105,10 +80,13 @@ void MainWindow::createPanes()
     m_background = new Background(this, Gfx::path(QStringLiteral("marlow_main_viewer_bg.png")));
     setCentralWidget(m_background);
     m_mapPane = new MapView(this);
+    m_mapPane->setObjectName(QStringLiteral("mapPane"));
     m_dashboard = new WidgetProgressA(this);
+    m_dashboard->setObjectName(QStringLiteral("dashboard"));
     m_dashboard->setDashboardEnabled(false);
     QString unit;
-    m_dashboard->setSpeedUnitKm(!readStoredSpeedUnit(unit) || unit == QLatin1String("km") || unit.isEmpty());
+    m_state->setSpeedUnitKm(!readStoredSpeedUnit(unit) || unit == QLatin1String("km") || unit.isEmpty());
+    m_dashboard->setSpeedUnitKm(m_state->speedUnitKm());
     // The bar sets the program's own sound level, handed to the player of every clip.
     m_volumeSlider = new WidgetVolume(this, std::make_unique<ProgramVolumeDevice>([this](double level) {
                                           if (m_playback)
@@ -118,86 +96,65 @@ void MainWindow::createPanes()
     connect(m_dashboard, &WidgetProgressA::clicked, this, &MainWindow::OnSlotsProgress);
     // dashboard's track -> map: the route follows whatever track the dashboard holds.
     m_mapPane->followTrack(&m_dashboard->track());
-
-    m_folderLabel = new QLabel(this);
-    m_folderLabel->setObjectName(QStringLiteral("folderLabel"));
-    m_folderLabel->setStyleSheet(QLatin1String(kFolderLabelStyle));
 }
 
-void MainWindow::createButtons()
+void MainWindow::setupStateConnections()
 {
-    using Slot = void (MainWindow::*)();
-    const std::map<Button, Slot> handlers = {
-        {Button::Play, &MainWindow::OnSlotsplay},           {Button::Pause, &MainWindow::OnSlotspause},
-        {Button::Stop, &MainWindow::OnSlotsstop},           {Button::PreviousFile, &MainWindow::OnSlotspre_file},
-        {Button::FrameBack, &MainWindow::OnSlotsrw},        {Button::FrameForward, &MainWindow::OnSlotsfw},
-        {Button::NextFile, &MainWindow::OnSlotsnext_file},  {Button::ZoomIn, &MainWindow::OnSlotszoom_in},
-        {Button::ZoomOut, &MainWindow::OnSlotszoom_out},    {Button::ActualSize, &MainWindow::OnSlotszoom_win},
-        {Button::Pan, &MainWindow::OnSlotspan},             {Button::Rotate, &MainWindow::OnSlotsrotate},
-        {Button::Volume, &MainWindow::OnSlotsvolume},       {Button::Setting, &MainWindow::OnSlotssetting},
-        {Button::Snapshot, &MainWindow::OnSlotssnapshot},   {Button::Print, &MainWindow::OnSlotsprint},
-        {Button::Restore, &MainWindow::OnSlotsback2origin}, {Button::Maximize, &MainWindow::OnSlotsmaximize},
-        {Button::FileOpen, &MainWindow::OnSlotsfile_open},  {Button::FolderOpen, &MainWindow::OnSlotsfolder_open},
-        {Button::SwapViews, &MainWindow::OnSlotslist_screen},
-    };
-    for (const ViewerLayout::ButtonSpec &entry : ViewerLayout::buttonTable()) {
-        ClearButton *button = makeButton(this, entry.images, toolTipFor(entry));
-        button->setObjectName(QLatin1String(entry.objectName));
-        m_buttons[entry.button] = button;
-        if (const auto slot = handlers.find(entry.button); slot != handlers.end())
-            connect(button, &QToolButton::clicked, this, slot->second);
-    }
-    connect(m_buttons[Button::Minimize], &QToolButton::clicked, this, &QWidget::showMinimized);
-    connect(m_buttons[Button::Exit], &QToolButton::clicked, this, &QWidget::close);
+    // state -> panes that follow it here; the buttons, the list side and the views follow it on
+    // their own.
+    connect(m_state, &ViewerState::speedUnitChanged, m_dashboard, &WidgetProgressA::setSpeedUnitKm);
+    connect(m_state, &ViewerState::panModeChanged, this, &MainWindow::applyPanMode);
+    connect(m_state, &ViewerState::maximizedChanged, this, &MainWindow::applyPanMode);
+    // library -> playback: a clip of the catalogue is let go before the catalogue may go. Files
+    // added one by one outlive it.
+    connect(m_library, &ClipLibrary::aboutToReset, this, [this] {
+        if (m_playback->clip() && !m_library->isAddedFile(m_playback->clip()))
+            m_playback->close();
+    });
+    // list side -> window: what its choices mean for the viewer and the user.
+    connect(m_listPane, &ClipListPane::selectionChanging, this, &MainWindow::resetViewer);
+    connect(m_listPane, &ClipListPane::emptied, this, [this] {
+        m_dashboard->clearTrack();
+        resetViewer();
+    });
+    connect(m_listPane, &ClipListPane::warning, this,
+            [this](const QString &text) { warn(Messages::viewerTitle(), text); });
+}
 
-    // Alternate images of the actual-size and swap buttons, created hidden and never placed.
-    m_zoomWinAlternate = makeButton(this, {QStringLiteral("zoom_win_1.png"), QStringLiteral("zoom_win_3.png"),
-                                           QStringLiteral("zoom_win_2.png"), QStringLiteral("zoom_win_1.png")});
-    connect(m_zoomWinAlternate, &QToolButton::clicked, this, &MainWindow::OnSlotszoom_win);
-    m_zoomWinAlternate->hide();
-    m_swapAlternate = makeButton(this, {QStringLiteral("screen02_1.png"), QStringLiteral("screen02_3.png"),
-                                        QStringLiteral("screen02_2.png"), QStringLiteral("screen02_1.png")});
-    connect(m_swapAlternate, &QToolButton::clicked, this, &MainWindow::OnSlotslist_screen);
-    m_swapAlternate->hide();
+void MainWindow::placeAll(const QSize &size)
+{
+    const int w = size.width();
+    const int h = size.height();
+    setFixedSize(size);
+    m_background->setGeometry(0, 0, w, h);
+    m_background->setMaximizedLayout(m_state->isMaximized());
+    m_dashboard->setGeometry(ViewerLayout::dashboardRect(w, h));
+    m_mapPane->setGeometry(ViewerLayout::mapRect(w, h));
+    m_listPane->place(w, h);
+    m_controls->place(w, h);
+    m_views->setWindowSize(size);
+}
 
-    const QFont selectorFont(QStringLiteral("Gulim"), 9);
-    const Slot categorySlots[3] = {&MainWindow::OnSlotsfile_sortAll, &MainWindow::OnSlotsfile_sortNormal,
-                                   &MainWindow::OnSlotsfile_sortEvent};
-    for (int i = 0; i < 3; ++i) {
-        m_categoryButtons[i] = makeButton(this, ViewerLayout::selectorButtonImages());
-        m_categoryButtons[i]->setObjectName(QStringLiteral("category%1").arg(i));
-        m_categoryButtons[i]->setFont(selectorFont);
-        connect(m_categoryButtons[i], &QToolButton::clicked, this, categorySlots[i]);
-    }
-    const Slot filterSlots[4] = {&MainWindow::OnSlotsfile_filterA, &MainWindow::OnSlotsfile_filterM,
-                                 &MainWindow::OnSlotsfile_filterI, &MainWindow::OnSlotsfile_filterP};
-    for (int i = 0; i < 4; ++i) {
-        m_filterButtons[i] = makeButton(this, ViewerLayout::selectorButtonImages());
-        m_filterButtons[i]->setObjectName(QStringLiteral("filter%1").arg(i));
-        m_filterButtons[i]->setFont(selectorFont);
-        connect(m_filterButtons[i], &QToolButton::clicked, this, filterSlots[i]);
-    }
-    applyTexts();
+// Mode 1 gives view 1 the large area, mode 2 view 2.
+void MainWindow::switchLayout(int mode)
+{
+    m_views->showLarge(mode == 1 ? 0 : 1);
+}
+
+// While panning, the mouse drags the picture: the list and the map rest, and the window stays put
+// (as it always does while maximized).
+void MainWindow::applyPanMode()
+{
+    const bool pan = m_state->isPanMode();
+    m_mover->setMovable(!pan && !m_state->isMaximized());
+    m_clipList->setEnabled(!pan);
+    m_mapPane->setEnabled(!pan);
 }
 
 void MainWindow::applyTexts()
 {
-    for (int i = 0; i < 3; ++i)
-        m_categoryButtons[i]->setText(uiText(79 + i));
-    const QString filterTexts[4] = {Messages::filterAll(), Messages::filterManual(), Messages::filterDriving(),
-                                    Messages::filterParking()};
-    for (int i = 0; i < 4; ++i) {
-        m_filterButtons[i]->setText(filterTexts[i]);
-        m_filterButtons[i]->setFont(fittingFont(filterTexts[i], ViewerLayout::filterButtonRect(i, m_width).width()));
-    }
-    for (const ViewerLayout::ButtonSpec &entry : ViewerLayout::buttonTable())
-        m_buttons[entry.button]->setToolTipText(toolTipFor(entry));
-}
-
-// The text table's tool tip of the button with the keys that do the same.
-QString MainWindow::toolTipFor(const ViewerLayout::ButtonSpec &entry) const
-{
-    return ViewerShortcuts::toolTip(entry.button, entry.toolTipRow >= 0 ? uiText(entry.toolTipRow) : QString());
+    m_controls->applyTexts();
+    m_listPane->applyTexts();
 }
 
 Player *MainWindow::player() const
@@ -205,92 +162,38 @@ Player *MainWindow::player() const
     return m_playback->player();
 }
 
-bool MainWindow::isPlaying() const
+void MainWindow::openFolder(const QString &path) { m_listPane->openFolder(path); }
+void MainWindow::closeFolder() { m_library->close(); }
+void MainWindow::openFiles(const QStringList &paths) { m_listPane->addFiles(paths, true); }
+void MainWindow::OnSlotsfile_sortAll() { m_listPane->selectCategory(0); }
+void MainWindow::OnSlotsfile_sortNormal() { m_listPane->selectCategory(1); }
+void MainWindow::OnSlotsfile_sortEvent() { m_listPane->selectCategory(2); }
+void MainWindow::OnSlotsfile_filterA() { m_listPane->selectFilter(0); }
+void MainWindow::OnSlotsfile_filterM() { m_listPane->selectFilter(1); }
+void MainWindow::OnSlotsfile_filterI() { m_listPane->selectFilter(2); }
+void MainWindow::OnSlotsfile_filterP() { m_listPane->selectFilter(3); }
+void MainWindow::playSelectClip(int row) { m_clipList->setCurrentRow(row); }
+int MainWindow::playNextClip(int direction) { return m_listPane->step(direction); }
+
+void MainWindow::OnSlotsfolder_open()
 {
-    return m_playback && m_playback->isPlaying();
+    FolderBrowser browser(this);
+    if (browser.browse())
+        openFolder(browser.chosenPath());
 }
 
-ClearButton *MainWindow::button(Button which) const
+void MainWindow::OnSlotsfile_open()
 {
-    const auto it = m_buttons.find(which);
-    return it == m_buttons.end() ? nullptr : it->second;
-}
-
-void MainWindow::placeAll(int w, int h)
-{
-    setFixedSize(w, h);
-    m_background->setGeometry(0, 0, w, h);
-    m_background->setMaximizedLayout(m_maximized);
-    m_dashboard->setGeometry(ViewerLayout::dashboardRect(w, h));
-    m_mapPane->setGeometry(ViewerLayout::mapRect(w, h));
-    m_clipList->setGeometry(ViewerLayout::listRect(w, h));
-    m_folderLabel->setGeometry(ViewerLayout::folderLabelRect(w, h));
-    m_volumeSlider->setGeometry(ViewerLayout::volumeSliderRect(w, h));
-    for (const auto &[which, button] : m_buttons)
-        button->setGeometry(ViewerLayout::buttonRect(which, w, h));
-    for (int i = 0; i < 3; ++i)
-        m_categoryButtons[i]->setGeometry(ViewerLayout::categoryButtonRect(i, w));
-    for (int i = 0; i < 4; ++i)
-        m_filterButtons[i]->setGeometry(ViewerLayout::filterButtonRect(i, w));
-}
-
-VideoView *MainWindow::largeView() const
-{
-    return m_view1->x() == ViewerLayout::largeViewRect(m_width, m_height).x() ? m_view1 : m_view2;
-}
-
-void MainWindow::switchLayout(int mode)
-{
-    VideoView *large = mode == 1 ? m_view1 : m_view2;
-    VideoView *small = mode == 1 ? m_view2 : m_view1;
-    const QRect largeRect = ViewerLayout::largeViewRect(m_width, m_height);
-    large->setGeometry(largeRect);
-    large->setBoxForArea(largeRect.width(), largeRect.height());
-    small->setGeometry(ViewerLayout::smallViewRect(m_width, m_height));
-    small->setBoxForArea(640, 360);
-    large->show();
-    small->show();
-    large->layoutRenderers();
-    small->layoutRenderers();
-    showAllControls();
-    m_layoutMode = mode;
-}
-
-void MainWindow::showAllControls()
-{
-    m_buttons[Button::Play]->setVisible(!isPlaying());
-    m_buttons[Button::Pause]->setVisible(isPlaying());
-    for (Button which : {Button::Stop, Button::PreviousFile, Button::FrameBack, Button::FrameForward,
-                         Button::NextFile, Button::ZoomIn, Button::ZoomOut, Button::ActualSize, Button::Pan,
-                         Button::Rotate, Button::Volume, Button::Snapshot, Button::Print, Button::Setting,
-                         Button::Minimize, Button::Exit, Button::FolderOpen, Button::FileOpen, Button::SwapViews})
-        m_buttons[which]->show();
-    m_buttons[Button::Restore]->setVisible(m_maximized);
-    m_buttons[Button::Maximize]->setVisible(!m_maximized);
-    m_volumeSlider->show();
-    m_clipList->show();
-    m_dashboard->show();
-    m_mapPane->show();
-    m_folderLabel->show();
-}
-
-void MainWindow::enableTransportControls(bool enabled)
-{
-    for (Button which : {Button::Play, Button::Pause, Button::Stop, Button::PreviousFile, Button::FrameBack,
-                         Button::FrameForward, Button::NextFile, Button::ZoomIn, Button::ZoomOut,
-                         Button::ActualSize, Button::Pan, Button::Rotate, Button::Volume, Button::Snapshot,
-                         Button::Print})
-        m_buttons[which]->setEnabled(enabled);
-    m_volumeSlider->setEnabled(enabled);
-    m_buttons[Button::SwapViews]->setEnabled(enabled && player() && player()->channelCount() == 2);
+    const QString file = QFileDialog::getOpenFileName(this, Messages::openFileDialogTitle(), QString(),
+                                                      Messages::openFileDialogFilter());
+    if (!file.isEmpty())
+        m_listPane->addFiles({file}, false);
 }
 
 void MainWindow::OnSlotslist_screen()
 {
-    if (!player() || !player()->clip() || player()->channelCount() != 2)
-        return;
-    m_frontBig = !m_frontBig;
-    switchLayout(m_frontBig ? 1 : 2);
+    if (player() && player()->clip() && m_state->channelCount() == 2)
+        m_views->swap();
 }
 
 void MainWindow::OnSlotsmaximize()
@@ -298,24 +201,16 @@ void MainWindow::OnSlotsmaximize()
     const QScreen *current = screen();
     if (!current || !ViewerLayout::canMaximize(current->geometry().size()))
         return;
-    m_maximized = true;
     m_savedPosition = pos();
-    m_width = current->geometry().width();
-    m_height = current->geometry().height();
-    placeAll(m_width, m_height);
-    switchLayout(m_frontBig ? 1 : 2);
-    m_mover->setMovable(false);
+    m_state->setMaximized(true);
+    placeAll(current->geometry().size());
     showFullScreen();
 }
 
 void MainWindow::OnSlotsback2origin()
 {
-    m_maximized = false;
-    m_width = ViewerLayout::kDefaultWidth;
-    m_height = ViewerLayout::kDefaultHeight;
-    m_mover->setMovable(!m_panMode);
-    placeAll(m_width, m_height);
-    switchLayout(m_frontBig ? 1 : 2);
+    m_state->setMaximized(false);
+    placeAll(QSize(ViewerLayout::kDefaultWidth, ViewerLayout::kDefaultHeight));
     showNormal();
     move(m_savedPosition);
 }
@@ -325,70 +220,6 @@ void MainWindow::changeEvent(QEvent *event)
     if (event->type() == QEvent::LanguageChange)
         setWindowTitle(Messages::viewerWindowTitle());
     QMainWindow::changeEvent(event);
-}
-
-void MainWindow::closeEvent(QCloseEvent *event)
-{
-    event->accept();
-}
-
-void MainWindow::keyPressEvent(QKeyEvent *event)
-{
-    event->ignore();
-}
-
-namespace {
-
-// The point lies in the rectangle, its right and bottom edges (left + width, top + height) included.
-bool containsWithEdges(const QRect &rect, const QPoint &point)
-{
-    return point.x() >= rect.left() && point.x() <= rect.left() + rect.width() && point.y() >= rect.top()
-           && point.y() <= rect.top() + rect.height();
-}
-
-// Hands a copy of a mouse event to `target`, at `position` in the target's coordinates. The copy
-// goes to the target alone: an event the target ignores (or a disabled target) would otherwise
-// propagate back to this window, which would forward it again, without end.
-void forwardMouseEvent(QWidget *target, const QMouseEvent *event, const QPointF &position)
-{
-    QMouseEvent copy(event->type(), position, event->globalPosition(), event->button(), event->buttons(),
-                     event->modifiers());
-    const QPointer<QWidget> guard(target);
-    const bool propagates = !target->testAttribute(Qt::WA_NoMousePropagation);
-    target->setAttribute(Qt::WA_NoMousePropagation);
-    QCoreApplication::sendEvent(target, &copy);
-    if (guard)
-        target->setAttribute(Qt::WA_NoMousePropagation, !propagates);
-}
-
-} // namespace
-
-void MainWindow::mousePressEvent(QMouseEvent *event)
-{
-    if (m_panMode) {
-        VideoView *view = largeView();
-        forwardMouseEvent(view, event, view->mapFrom(this, event->position()));
-        return;
-    }
-    if (containsWithEdges(m_dashboard->geometry(), event->position().toPoint()))
-        forwardMouseEvent(m_dashboard, event, event->position() - m_dashboard->pos());
-}
-
-void MainWindow::mouseMoveEvent(QMouseEvent *event)
-{
-    const QPoint at = event->position().toPoint();
-    if (!m_panMode && (at.x() <= 21 || at.x() > 760 || at.y() <= 31 || at.y() > 460))
-        return;
-    VideoView *view = largeView();
-    forwardMouseEvent(view, event, view->mapFrom(this, event->position()));
-}
-
-void MainWindow::mouseReleaseEvent(QMouseEvent *event)
-{
-    if (event->button() != Qt::LeftButton)
-        return;
-    if (containsWithEdges(m_dashboard->geometry(), event->position().toPoint()))
-        forwardMouseEvent(m_dashboard, event, event->position() - m_dashboard->pos());
 }
 
 void MainWindow::warn(const QString &title, const QString &text)

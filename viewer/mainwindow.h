@@ -1,32 +1,32 @@
 #pragma once
 
-#include "viewer/viewerlayout.h"
-
 #include <QImage>
 #include <QMainWindow>
 #include <QPoint>
-
-#include <map>
-#include <memory>
+#include <QSize>
 
 class Background;
-class ClearButton;
 class Clip;
-class ClipCatalogue;
+class ClipLibrary;
+class ClipListPane;
 class FlHlp;
 class MapView;
 class MyListWidget;
 class PlaybackController;
 class Player;
-class QLabel;
 class QListWidgetItem;
 class VideoView;
+class ViewArrangement;
+class ViewerControls;
+class ViewerState;
 class WidgetProgressA;
 class WidgetVolume;
 
-// The viewer's top-level window: a frameless skinned window that owns every pane (two video views,
-// the dashboard with its timeline, the volume bar, the map, the clip list), lays them out, and
-// drives playback of the selected clip through the first view's player.
+// The viewer's top-level window: a frameless skinned window that builds every pane (two video
+// views, the dashboard with its timeline, the volume bar, the map, the clip list side, the image
+// buttons), lays them out for its size and wires them to the viewer state, the clip library and
+// the playback of the selected clip. The slots are the window's commands, for buttons, keys and
+// other callers alike.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -35,29 +35,11 @@ public:
     explicit MainWindow(QWidget *parent = nullptr, Qt::WindowFlags flags = {});
     ~MainWindow() override;
 
-    // Read access for the composition root and tests.
-    VideoView *view1() const { return m_view1; }
-    VideoView *view2() const { return m_view2; }
-    WidgetProgressA *dashboard() const { return m_dashboard; }
-    MapView *mapPane() const { return m_mapPane; }
-    WidgetVolume *volumeSlider() const { return m_volumeSlider; }
-    MyListWidget *clipList() const { return m_clipList; }
-    ClearButton *button(ViewerLayout::Button which) const;
-    ClearButton *categoryButton(int index) const { return m_categoryButtons[index]; }
-    ClearButton *filterButton(int index) const { return m_filterButtons[index]; }
-    QLabel *folderLabel() const { return m_folderLabel; }
-    Player *player() const;
-    PlaybackController *playback() const { return m_playback; }
-    ClipCatalogue *catalogue() const { return m_catalogue.get(); }
-    bool isPlaying() const;
-    bool isMaximizedLayout() const { return m_maximized; }
-    int layoutMode() const { return m_layoutMode; }
-    bool panMode() const { return m_panMode; }
-    int category() const { return m_category; }
-    int filter() const { return m_filter; }
+    // For the composition root: what the window shows, and the clips it offers.
+    ViewerState &state() const { return *m_state; }
+    ClipLibrary &library() const { return *m_library; }
 
-    // Adds the files as entries of their own (as the open-file button does), enables the transport
-    // and plays the first of them.
+    // Adds the files as entries of their own (as the open-file button does) and plays the first.
     void openFiles(const QStringList &paths);
 
 public slots:
@@ -108,23 +90,16 @@ public slots:
 
 protected:
     void changeEvent(QEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     // Construction and layout (mainwindow.cpp)
     void createPanes();
-    void createButtons();
-    void placeAll(int w, int h);
+    void setupStateConnections();
+    void placeAll(const QSize &size);
     void switchLayout(int mode);
-    void showAllControls();
-    void enableTransportControls(bool enabled);
+    void applyPanMode();
     void applyTexts();
-    QString toolTipFor(const ViewerLayout::ButtonSpec &entry) const;
-    VideoView *largeView() const;
+    Player *player() const;
     // Playback (mainwindowplayback.cpp)
     void setupPlaybackConnections();
     void openClip(Clip *clip);
@@ -136,39 +111,22 @@ private:
     void setPlaying(bool playing);
     void showPausedPosition();
     void refreshMap(bool fromTimer);
-    // Picture controls (mainwindowview.cpp)
-    VideoView *zoomTarget() const;
-    // Folder and list (mainwindowfolder.cpp)
-    void fillList(std::unique_ptr<ClipCatalogue> catalogue);
-    void selectCategoryOrFilter(bool isCategory, int target);
-    void setSelectorButtonsEnabled();
     // Messages
     void warn(const QString &title, const QString &text);
 
+    ViewerState *m_state = nullptr;
+    ClipLibrary *m_library = nullptr;
     WidgetProgressA *m_dashboard = nullptr;
     Background *m_background = nullptr;
     PlaybackController *m_playback = nullptr;
     VideoView *m_view1 = nullptr;
     VideoView *m_view2 = nullptr;
+    ViewArrangement *m_views = nullptr;
+    ClipListPane *m_listPane = nullptr;
     MyListWidget *m_clipList = nullptr;
-    int m_layoutMode = 1;
-    bool m_panMode = false;
+    ViewerControls *m_controls = nullptr;
     FlHlp *m_mover = nullptr;
-    std::unique_ptr<ClipCatalogue> m_catalogue;
-    std::unique_ptr<Clip> m_looseClip; // the clip of a file chosen with the open-file button
-    QLabel *m_folderLabel = nullptr;
-    std::map<ViewerLayout::Button, ClearButton *> m_buttons;
-    ClearButton *m_zoomWinAlternate = nullptr;
-    ClearButton *m_swapAlternate = nullptr;
-    ClearButton *m_categoryButtons[3] = {};
-    ClearButton *m_filterButtons[4] = {};
     MapView *m_mapPane = nullptr;
-    bool m_frontBig = true;
     WidgetVolume *m_volumeSlider = nullptr;
-    int m_category = 0;
-    int m_filter = 0;
-    bool m_maximized = false;
-    int m_width = ViewerLayout::kDefaultWidth;
-    int m_height = ViewerLayout::kDefaultHeight;
     QPoint m_savedPosition;
 };

@@ -6,15 +6,14 @@
 #include "base/messages.h"
 #include "catalogue/clip.h"
 #include "playback/player.h"
-#include "skin/clearbutton.h"
+#include "session/cliplibrary.h"
+#include "session/viewerstate.h"
 #include "telemetry/telemetrysample.h"
 #include "viewer/cliplist.h"
 #include "viewer/mapview.h"
 #include "viewer/playbackcontroller.h"
 #include "viewer/videoview.h"
 #include "viewer/widgetprogressa.h"
-
-using ViewerLayout::Button;
 
 namespace {
 
@@ -37,6 +36,7 @@ void MainWindow::setupPlaybackConnections()
     connect(m_playback, &PlaybackController::pausedPictureShown, this, &MainWindow::showPausedPosition);
     connect(m_playback, &PlaybackController::clipEnded, this, &MainWindow::onClipEnded);
     connect(m_playback, &PlaybackController::rateChanged, m_dashboard, &WidgetProgressA::setPlaybackRate);
+    connect(m_playback, &PlaybackController::rateChanged, m_state, &ViewerState::setRate);
 }
 
 void MainWindow::openClip(Clip *clip)
@@ -51,9 +51,8 @@ void MainWindow::onClipOpened(Clip *clip)
     m_dashboard->setDateText(clip->displayDate());
     m_dashboard->setClipPath(clip->file().filePath());
     switchLayout(1);
-    m_frontBig = true;
+    m_state->setChannelCount(player()->channelCount());
     updateClipInformation(clip);
-    m_layoutMode = 1;
     // The clip's length shows at once, also when it is paused before the first tick.
     if (Player *player = m_playback->player())
         showInformation(player->lengthMs(), 0);
@@ -68,7 +67,6 @@ void MainWindow::onClipOpenFailed(Clip *clip, const QString &, const QStringList
     }
     m_view1->setVideoSize(QSize(0, 0));
     switchLayout(1);
-    m_frontBig = true;
     m_view1->close();
     m_view2->close();
     // Nothing of an earlier clip stays on the map: the marker goes back to the default position.
@@ -102,14 +100,7 @@ void MainWindow::OnSlotsselectFile(QListWidgetItem *current, QListWidgetItem *)
     resetViewer();
     if (current) {
         m_dashboard->clearTrack();
-        Clip *clip = MyListWidget::clipOf(current);
-        if (!clip) {
-            // A file added with the open-file button: the window keeps a clip for it.
-            const QString path = MyListWidget::looseFileOf(current);
-            m_looseClip = path.isEmpty() ? nullptr : std::make_unique<Clip>(QFileInfo(path));
-            clip = m_looseClip.get();
-        }
-        if (clip)
+        if (Clip *clip = MyListWidget::clipOf(current))
             openClip(clip);
     }
     OnSlotsplay();
@@ -126,8 +117,7 @@ void MainWindow::updateClipInformation(const Clip *clip)
 {
     if (!clip)
         return;
-    const bool loose = clip == m_looseClip.get();
-    if (clip->kind() != Clip::Normal && clip->kind() != Clip::Event && !m_catalogue && !loose)
+    if (clip->kind() != Clip::Normal && clip->kind() != Clip::Event && !m_library->entries().contains(clip))
         return;
     const int row = m_clipList->rowOf(clip);
     if (row >= 0 && row != m_clipList->currentRow())
@@ -151,35 +141,16 @@ void MainWindow::showInformation(long long duration, long long position)
     m_dashboard->setTimePosition(int(position));
 }
 
-void MainWindow::playSelectClip(int row)
-{
-    m_clipList->setCurrentRow(row);
-}
-
-int MainWindow::playNextClip(int direction)
-{
-    if (!m_clipList)
-        return -1;
-    const int n = m_clipList->count();
-    const int r = m_clipList->currentRow();
-    if (n <= 1)
-        return -1;
-    const int next = direction > 0 ? (r < n - 1 ? r + 1 : 0) : (r > 0 ? r - 1 : n - 1);
-    m_clipList->setCurrentRow(next);
-    return next;
-}
-
 // Every change of the playing state comes here from the controller.
 void MainWindow::setPlaying(bool playing)
 {
-    m_buttons[Button::Play]->setVisible(!playing);
-    m_buttons[Button::Pause]->setVisible(playing);
+    m_state->setPlaying(playing);
     if (playing)
         m_dashboard->setDashboardEnabled(true);
     else
         m_dashboard->stopAnimation();
     Player *player = m_playback->player();
-    m_buttons[Button::SwapViews]->setEnabled(player && player->channelCount() == 2);
+    m_state->setChannelCount(player ? player->channelCount() : 0);
 }
 
 void MainWindow::OnSlotsplay()

@@ -4,11 +4,13 @@
 
 #include "base/language.h"
 #include "base/messages.h"
+#include "base/programsettings.h"
 #include "catalogue/clip.h"
 #include "playback/player.h"
 #include "viewer/playbackcontroller.h"
 #include "telemetry/exportfile.h"
-#include "telemetry/trackexport.h"
+#include "telemetry/recorderclock.h"
+#include "telemetry/telemetrytrack.h"
 #include "viewer/evidencepage.h"
 #include "viewer/shownmoment.h"
 #include "viewer/snapshotexif.h"
@@ -35,9 +37,17 @@ ShownMoment shownMoment(Player *player, WidgetProgressA *dashboard)
     if (player && player->clip()) {
         moment.clipName = player->clip()->file().fileName();
         moment.positionMs = std::max<qint64>(0, player->positionMs());
-        const QDateTime start = TrackExport::recordingStartFromName(moment.clipName);
-        if (start.isValid())
-            moment.recordedAt = start.addMSecs(moment.positionMs);
+        // The recorder's time corrected by the clip's own GPS fixes; without any, the zone chosen
+        // in the program's settings (or the computer's) is taken for the recorder's.
+        if (const std::optional<qint64> stamp = RecorderClock::stampFromName(moment.clipName)) {
+            const std::optional<qint64> own = RecorderClock::offsetFromFixes(*stamp, dashboard->track().fixes());
+            const RecorderClock::Offset offset =
+                own ? RecorderClock::Offset{*own, RecorderClock::Source::Gps}
+                    : RecorderClock::Offset{RecorderClock::FallbackZone::fromSetting(ProgramSettings::timeZone()).offsetAt(*stamp),
+                                            RecorderClock::Source::Assumed};
+            moment.recordedAt = RecorderClock::localTimeOf(*stamp + moment.positionMs, offset);
+            moment.timeFromGps = own.has_value();
+        }
         moment.sample = dashboard->sampleAt(int(moment.positionMs));
     }
     moment.model = dashboard->modelText();

@@ -4,12 +4,14 @@
 #include "skin/skinfont.h"
 #include "telemetry/telemetrytrack.h"
 #include "telemetry/trackexport.h"
+#include "viewer/maphost.h"
 #include "viewer/mapscheme.h"
 
 #include <QCoreApplication>
 #include <QEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QTimer>
 #include <QUrlQuery>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
@@ -46,10 +48,12 @@ QUrl MapView::pageUrl()
 
 MapView::MapView(QWidget *parent, std::unique_ptr<MapScriptRunner> scripts)
     : QWidget(parent)
-    , m_webView(new QWebEngineView(this))
     , m_scripts(std::move(scripts))
     , m_frameImage(Gfx::path(QStringLiteral("screen.png")))
 {
+    if (MapHost::isSupported())
+        m_host = std::make_unique<MapHost>(m_frameImage);
+    m_webView = new QWebEngineView(m_host ? static_cast<QWidget *>(m_host.get()) : this);
     setFont(skinFont(8));
     // A file dropped on the map goes to the window, which opens it, instead of replacing the page.
     m_webView->setAcceptDrops(false);
@@ -67,6 +71,7 @@ MapView::~MapView()
     ++m_request;
     delete m_webView;
     m_webView = nullptr;
+    m_host.reset();
 }
 
 void MapView::setupPage()
@@ -165,5 +170,19 @@ void MapView::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::LanguageChange)
         setupPage();
+    if (event->type() == QEvent::EnabledChange && m_host)
+        m_host->setEnabled(isEnabled());
     QWidget::changeEvent(event);
+}
+
+// The web view's own window goes into the pane once the pane's window is on screen.
+void MapView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!m_host || m_host->isEmbedded())
+        return;
+    QTimer::singleShot(0, this, [this] {
+        if (m_host && isVisible() && m_host->embedInto(this, kWebViewGeometry))
+            m_host->setEnabled(isEnabled());
+    });
 }

@@ -9,6 +9,7 @@
 
 #include <memory>
 
+class MapHost;
 class QWebEngineView;
 class TelemetryTrack;
 
@@ -63,11 +64,14 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void setupPage();
     void placeMarker(quint64 request, const QVariant &answer);
 
+    // The web view's own window where the platform can embed one (see MapHost); null otherwise.
+    std::unique_ptr<MapHost> m_host;
     QWebEngineView *m_webView = nullptr;
     std::unique_ptr<MapScriptRunner> m_scripts;
     QPixmap m_frameImage;

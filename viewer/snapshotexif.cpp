@@ -1,5 +1,7 @@
 #include "viewer/snapshotexif.h"
 
+#include "telemetry/recorderclock.h"
+
 // Exiv2 0.27 still declares std::auto_ptr in its interface.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
@@ -25,10 +27,7 @@ constexpr qint64 kMicro = 1000000;
 
 QString offsetText(const QDateTime &time)
 {
-    const int offset = time.offsetFromUtc();
-    const int minutes = std::abs(offset) / 60;
-    return QLatin1Char(offset < 0 ? '-' : '+')
-           + QStringLiteral("%1:%2").arg(minutes / 60, 2, 10, QLatin1Char('0')).arg(minutes % 60, 2, 10, QLatin1Char('0'));
+    return RecorderClock::offsetText(time.offsetFromUtc() * qint64(1000));
 }
 
 void setText(Exiv2::ExifData &exif, const char *key, const QString &value)
@@ -48,6 +47,17 @@ void addTime(Exiv2::ExifData &exif, const QDateTime &at)
     setText(exif, "Exif.Photo.DateTimeOriginal", at.toString(QStringLiteral("yyyy:MM:dd HH:mm:ss")));
     setText(exif, "Exif.Photo.SubSecTimeOriginal", at.toString(QStringLiteral("zzz")));
     setText(exif, "Exif.Photo.OffsetTimeOriginal", offsetText(at));
+}
+
+// The GPS's own date and time (UTC), with the milliseconds in the seconds' rational.
+void addGpsTime(Exiv2::ExifData &exif, const QDateTime &at)
+{
+    const QDateTime utc = at.toUTC();
+    setText(exif, "Exif.GPSInfo.GPSDateStamp", utc.toString(QStringLiteral("yyyy:MM:dd")));
+    setRational(exif, "Exif.GPSInfo.GPSTimeStamp", QStringLiteral("%1/1 %2/1 %3/1000")
+                                                       .arg(utc.time().hour())
+                                                       .arg(utc.time().minute())
+                                                       .arg(utc.time().second() * 1000 + utc.time().msec()));
 }
 
 void addPosition(Exiv2::ExifData &exif, const TelemetrySample &sample)
@@ -90,6 +100,8 @@ std::optional<QByteArray> withExif(const QByteArray &jpeg, const ShownMoment &mo
         }
         if (moment.recordedAt.isValid())
             addTime(exif, moment.recordedAt);
+        if (moment.recordedAt.isValid() && moment.timeFromGps)
+            addGpsTime(exif, moment.recordedAt);
         if (moment.sample.hasUsablePosition())
             addPosition(exif, moment.sample);
         image->writeMetadata();

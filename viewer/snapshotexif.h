@@ -9,10 +9,10 @@ class QImage;
 
 #include <optional>
 
-// EXIF for saved JPEG snapshots, written with Exiv2: DateTimeOriginal (with sub-seconds and UTC
-// offset) from the recording start plus the position, the GPS position at full precision and the
-// speed in km/h when the sample has a usable position, and the recorder model as Make and Model
-// when the dashboard recognised it.
+// EXIF for saved JPEG snapshots, written with Exiv2: DateTimeOriginal in the car's local time (with
+// sub-seconds and its UTC offset), GPSDateStamp and GPSTimeStamp in UTC when that time comes from
+// the GPS clock, the GPS position at full precision and the speed in km/h when the sample has a
+// usable position, and the recorder model as Make and Model when the dashboard recognised it.
 namespace SnapshotExif {
 
 // `jpeg` with the EXIF of `moment` added; nothing (and *error set) when Exiv2 cannot read the

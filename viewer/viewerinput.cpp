@@ -1,8 +1,9 @@
 #include "viewer/viewerinput.h"
 
-#include "skin/clearbutton.h"
+#include "session/viewerstate.h"
 #include "viewer/mainwindow.h"
 #include "viewer/videoview.h"
+#include "viewer/viewercontrols.h"
 
 #include <QDropEvent>
 #include <QFileInfo>
@@ -25,14 +26,16 @@ bool isClipFile(const QFileInfo &file)
 
 } // namespace
 
-ViewerInput::ViewerInput(MainWindow *window)
+ViewerInput::ViewerInput(MainWindow *window, const ViewerState *state, VideoView *front, VideoView *rear)
     : QObject(window)
     , m_window(window)
+    , m_state(state)
+    , m_views{front, rear}
 {
     window->setAcceptDrops(true);
     window->installEventFilter(this);
-    window->view1()->installEventFilter(this);
-    window->view2()->installEventFilter(this);
+    front->installEventFilter(this);
+    rear->installEventFilter(this);
 }
 
 ViewerInput::DropPlan ViewerInput::planDrop(const QList<QUrl> &urls)
@@ -57,11 +60,11 @@ bool ViewerInput::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
     case QEvent::Wheel:
-        if (watched == m_window->view1() || watched == m_window->view2())
+        if (watched == m_views[0] || watched == m_views[1])
             return wheel(static_cast<VideoView *>(watched), static_cast<QWheelEvent *>(event));
         break;
     case QEvent::MouseButtonDblClick:
-        if (watched == m_window->view1() || watched == m_window->view2())
+        if (watched == m_views[0] || watched == m_views[1])
             return doubleClick(event);
         break;
     case QEvent::DragEnter:
@@ -79,8 +82,7 @@ bool ViewerInput::eventFilter(QObject *watched, QEvent *event)
 // Only the large picture zooms, and only while the zoom buttons can be used.
 bool ViewerInput::wheel(VideoView *view, QWheelEvent *event)
 {
-    const VideoView *other = view == m_window->view1() ? m_window->view2() : m_window->view1();
-    if (view->width() < other->width() || !m_window->button(Button::ZoomIn)->isEnabled())
+    if (view != m_views[m_state->largeChannel()] || !ViewerControls::isEnabled(Button::ZoomIn, *m_state))
         return false;
     m_wheelDelta += event->angleDelta().y();
     while (m_wheelDelta >= kWheelStep) {
@@ -99,7 +101,7 @@ bool ViewerInput::doubleClick(QEvent *event)
 {
     if (static_cast<QMouseEvent *>(event)->button() != Qt::LeftButton)
         return false;
-    if (m_window->isMaximizedLayout())
+    if (m_state->isMaximized())
         m_window->OnSlotsback2origin();
     else
         m_window->OnSlotsmaximize();

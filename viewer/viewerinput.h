@@ -7,6 +7,7 @@
 
 class MainWindow;
 class VideoView;
+class ViewerState;
 class QWheelEvent;
 
 // The viewer's mouse and drop additions, as an event filter on the main window and its two video
@@ -18,7 +19,8 @@ class ViewerInput : public QObject
     Q_OBJECT
 
 public:
-    explicit ViewerInput(MainWindow *window);
+    // `front` and `rear` are the views of channels 0 and 1.
+    ViewerInput(MainWindow *window, const ViewerState *state, VideoView *front, VideoView *rear);
 
     // What a drop opens: the first local folder among the dropped items, or else the local clip
     // files (*.mp4, *.avi, any case) in their order. Empty when nothing dropped can be opened.
@@ -39,5 +41,7 @@ private:
     bool drop(QEvent *event);
 
     MainWindow *m_window;
+    const ViewerState *m_state;
+    VideoView *m_views[2];
     int m_wheelDelta = 0; // eighths of a degree not yet turned into a zoom step
 };

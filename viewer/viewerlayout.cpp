@@ -77,6 +77,11 @@ QRect swapButtonRect(int w, int)
     return {k + (w - 22 - k - 357) / 2 + 24, 104, 13, 34};
 }
 
+QRect largeViewMoveArea()
+{
+    return QRect(QPoint(22, 32), QPoint(760, 460));
+}
+
 bool canMaximize(const QSize &screen)
 {
     return screen.width() > kDefaultWidth && screen.height() >= 646;

@@ -26,7 +26,13 @@ QRect folderLabelRect(int w, int h);
 QRect volumeSliderRect(int w, int h);
 QRect largeViewRect(int w, int h);
 QRect smallViewRect(int w, int h);
+// The area the small view's zoom and pan limits are reckoned against, whatever its own size.
+constexpr QSize kSmallViewBoxArea(640, 360);
 QRect swapButtonRect(int w, int h);
+
+// Where a mouse move the window receives itself (outside every child) is passed to the large view
+// while not panning; the rectangle's edges are included. Fixed: it does not follow the window's size.
+QRect largeViewMoveArea();
 
 // Whether a screen of this size can take the maximized layout.
 bool canMaximize(const QSize &screen);

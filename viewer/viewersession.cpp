@@ -2,6 +2,8 @@
 
 #include "base/programsettings.h"
 #include "catalogue/clipcatalogue.h"
+#include "session/cliplibrary.h"
+#include "session/viewerstate.h"
 #include "viewer/mainwindow.h"
 
 #include <QFileInfo>
@@ -16,16 +18,25 @@ void restore(MainWindow &window)
     // A folder gone or emptied since is left alone: no warning at start-up.
     if (folder.isEmpty() || !QFileInfo(folder).isDir() || !isProperFolder(folder))
         return;
-    window.openFolder(folder);
-    // The first clip opens and waits, paused on its first picture.
-    window.OnSlotspause();
+    // The first clip opens and waits, paused on its first picture, once the folder has been read
+    // (unless the user opened something else meanwhile).
+    ClipLibrary &library = window.library();
+    const int request = library.openFolder(folder);
+    QObject::connect(
+        &library, &ClipLibrary::scanFinished, &window,
+        [&window, request](int answered, bool hasClips) {
+            if (answered == request && hasClips)
+                window.OnSlotspause();
+        },
+        Qt::SingleShotConnection);
 }
 
 void save(const MainWindow &window)
 {
-    if (const ClipCatalogue *catalogue = window.catalogue())
-        ProgramSettings::setLastFolder(QFileInfo(catalogue->path()).absoluteFilePath());
-    ProgramSettings::setMaximized(window.isMaximizedLayout());
+    const ViewerState &state = window.state();
+    if (!state.folder().isEmpty())
+        ProgramSettings::setLastFolder(QFileInfo(state.folder()).absoluteFilePath());
+    ProgramSettings::setMaximized(state.isMaximized());
 }
 
 } // namespace ViewerSession

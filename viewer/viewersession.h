@@ -9,7 +9,7 @@ namespace ViewerSession {
 
 // Call once the window is shown.
 void restore(MainWindow &window);
-// Call before the window goes. A window without an open folder keeps the folder stored before.
+// Call before the window goes. A window that never showed a folder keeps the folder stored before.
 void save(const MainWindow &window);
 
 } // namespace ViewerSession

@@ -1,9 +1,10 @@
 #include "viewer/viewershortcuts.h"
 
 #include "playback/player.h"
-#include "skin/clearbutton.h"
+#include "session/viewerstate.h"
 #include "viewer/mainwindow.h"
 #include "viewer/playbackcontroller.h"
+#include "viewer/viewercontrols.h"
 
 #include <QAction>
 
@@ -65,9 +66,11 @@ bool repeats(Command command)
 
 } // namespace
 
-ViewerShortcuts::ViewerShortcuts(MainWindow *window)
+ViewerShortcuts::ViewerShortcuts(MainWindow *window, const ViewerState *state, PlaybackController *playback)
     : QObject(window)
     , m_window(window)
+    , m_state(state)
+    , m_playback(playback)
 {
     for (const Entry &entry : table()) {
         auto *action = new QAction(window);
@@ -115,12 +118,11 @@ bool ViewerShortcuts::run(Command command)
     const auto &entries = table();
     const auto entry = std::find_if(entries.begin(), entries.end(),
                                     [command](const Entry &e) { return e.command == command; });
-    const ClearButton *gate = entry == entries.end() ? nullptr : m_window->button(entry->gate);
-    if (!gate || !gate->isEnabled())
+    if (entry == entries.end() || !ViewerControls::isEnabled(entry->gate, *m_state))
         return false;
     MainWindow &w = *m_window;
     switch (command) {
-    case Command::PlayPause: w.isPlaying() ? w.OnSlotspause() : w.OnSlotsplay(); break;
+    case Command::PlayPause: m_state->isPlaying() ? w.OnSlotspause() : w.OnSlotsplay(); break;
     case Command::FrameBack: w.OnSlotsrw(); break;
     case Command::FrameForward: w.OnSlotsfw(); break;
     case Command::SeekBack: seekBy(-kSeekStepMs); break;
@@ -130,9 +132,9 @@ bool ViewerShortcuts::run(Command command)
     case Command::ZoomIn: w.OnSlotszoom_in(); break;
     case Command::ZoomOut: w.OnSlotszoom_out(); break;
     case Command::ZoomFit: w.OnSlotszoom_win(); break;
-    case Command::ToggleMaximize: w.isMaximizedLayout() ? w.OnSlotsback2origin() : w.OnSlotsmaximize(); break;
+    case Command::ToggleMaximize: m_state->isMaximized() ? w.OnSlotsback2origin() : w.OnSlotsmaximize(); break;
     case Command::Restore:
-        if (w.isMaximizedLayout())
+        if (m_state->isMaximized())
             w.OnSlotsback2origin();
         break;
     case Command::Mute: w.OnSlotsvolume(); break;
@@ -149,7 +151,7 @@ bool ViewerShortcuts::run(Command command)
 // A seek from the picture shown, kept inside the clip; playing goes on playing.
 void ViewerShortcuts::seekBy(qint64 deltaMs)
 {
-    const Player *player = m_window->player();
+    const Player *player = m_playback->player();
     if (!player || !player->clip())
         return;
     const qint64 length = player->lengthMs();
@@ -159,6 +161,5 @@ void ViewerShortcuts::seekBy(qint64 deltaMs)
 
 void ViewerShortcuts::stepRate(int direction)
 {
-    PlaybackController *playback = m_window->playback();
-    playback->setRate(PlaybackController::steppedRate(playback->rate(), direction));
+    m_playback->setRate(PlaybackController::steppedRate(m_state->rate(), direction));
 }

@@ -10,11 +10,14 @@
 #include <vector>
 
 class MainWindow;
+class PlaybackController;
 class QAction;
+class ViewerState;
 
 // The viewer's keyboard: one table of commands and their keys, installed on the main window as
 // window-wide actions, so that they work whatever child has the focus (the clip list keeps Up and
-// Down). A command does what its button does, and only while that button is enabled.
+// Down). A command does what its button does, and only while that button can be used (the same
+// rule, taken from the viewer state, enables the button).
 class ViewerShortcuts : public QObject
 {
     Q_OBJECT
@@ -36,7 +39,7 @@ public:
     // How far Shift+Left and Shift+Right move.
     static constexpr qint64 kSeekStepMs = 5000;
 
-    explicit ViewerShortcuts(MainWindow *window);
+    ViewerShortcuts(MainWindow *window, const ViewerState *state, PlaybackController *playback);
 
     static const std::vector<Entry> &table();
     // `text` (a button's tool tip, may be empty) followed by the keys of the commands naming that
@@ -44,7 +47,7 @@ public:
     static QString toolTip(ViewerLayout::Button button, const QString &text);
 
     QAction *action(Command command) const;
-    // Runs the command when its button is enabled; true when it ran.
+    // Runs the command when its button can be used; true when it ran.
     bool run(Command command);
 
 private:
@@ -52,5 +55,7 @@ private:
     void stepRate(int direction);
 
     MainWindow *m_window;
+    const ViewerState *m_state;
+    PlaybackController *m_playback;
     std::map<Command, QAction *> m_actions;
 };

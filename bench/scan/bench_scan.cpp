@@ -3,6 +3,7 @@
 // a QDirIterator walk over every entry, `find`, and the walk plus the size of every clip file (the
 // least a scan that drops empty files must do: one stat per clip). Prints the times and the ratios.
 // Usage: bench_scan [CLIPS] [ROUNDS]
+#include "bench/benchtiming.h"
 #include "catalogue/clipcatalogue.h"
 #include "catalogue/removabledrive.h"
 
@@ -63,20 +64,6 @@ bool buildCard(const QString &root, int clips)
     return writeFile(root + "/setting/setquality.dat", "\x02");
 }
 
-double elapsedMs(const std::function<void()> &job)
-{
-    QElapsedTimer timer;
-    timer.start();
-    job();
-    return double(timer.nsecsElapsed()) / 1e6;
-}
-
-double median(std::vector<double> times)
-{
-    std::sort(times.begin(), times.end());
-    return times.empty() ? -1 : times[times.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -104,10 +91,10 @@ int main(int argc, char **argv)
     qsizetype sized = 0;
     for (int round = 0; round < rounds; ++round) {
         std::unique_ptr<ClipCatalogue> catalogue;
-        scanTimes.push_back(elapsedMs([&] { catalogue = std::make_unique<ClipCatalogue>(card); }));
+        scanTimes.push_back(Bench::elapsedMs([&] { catalogue = std::make_unique<ClipCatalogue>(card); }));
         found = qsizetype(catalogue->clips().size());
         catalogue.reset();
-        walkTimes.push_back(elapsedMs([&] {
+        walkTimes.push_back(Bench::elapsedMs([&] {
             entries = 0;
             QDirIterator it(card, QDir::AllEntries | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
             while (it.hasNext()) {
@@ -116,7 +103,7 @@ int main(int argc, char **argv)
             }
         }));
         // The least any scan does: the walk plus each clip file's size (one stat per clip).
-        sizedTimes.push_back(elapsedMs([&] {
+        sizedTimes.push_back(Bench::elapsedMs([&] {
             sized = 0;
             QDirIterator it(card, QDir::AllEntries | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
             while (it.hasNext()) {
@@ -126,7 +113,7 @@ int main(int argc, char **argv)
             }
         }));
         if (haveFind) {
-            findTimes.push_back(elapsedMs([&] {
+            findTimes.push_back(Bench::elapsedMs([&] {
                 QProcess find;
                 find.setStandardOutputFile(QProcess::nullDevice());
                 find.start(QStringLiteral("find"), {card});
@@ -134,10 +121,10 @@ int main(int argc, char **argv)
             }));
         }
     }
-    const double scanMs = median(scanTimes);
-    const double walkMs = median(walkTimes);
-    const double findMs = median(findTimes);
-    const double sizedMs = median(sizedTimes);
+    const double scanMs = Bench::median(scanTimes);
+    const double walkMs = Bench::median(walkTimes);
+    const double findMs = Bench::median(findTimes);
+    const double sizedMs = Bench::median(sizedTimes);
 
     out << "card: " << clips << " clips, " << entries << " entries; scan found " << found << " clips, the sized walk " << sized
         << '\n';

@@ -64,10 +64,10 @@ Readability::Report measurePaintedForm(ConfigWindow *window)
 
 // Measures the next modal dialog of type T once it is up, then closes it.
 template <typename T>
-void measureNextModal(Finding &finding)
+void measureNextModal(const std::shared_ptr<Finding> &finding)
 {
-    answerNextModal<T>([&finding](T *dialog) {
-        finding = measure(dialog);
+    answerNextModal<T>([finding](T *dialog) {
+        *finding = measure(dialog);
         dialog->reject();
     });
 }
@@ -163,7 +163,8 @@ void TestDialogReadability::viewerDialogs()
     MainWindow window(nullptr, Qt::FramelessWindowHint);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    Finding finding;
+    // Shared with the answers, which may come after a failed row has ended.
+    const auto finding = std::make_shared<Finding>();
     if (kind == QLatin1String("warning")) {
         measureNextModal<QMessageBox>(finding);
         window.openFolder(m_dir->path()); // no clips: "Please select proper folder"
@@ -178,20 +179,20 @@ void TestDialogReadability::viewerDialogs()
         QPrintDialog dialog(&printer, &window); // the viewer's print dialog, with its window
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        finding = measure(&dialog);
+        *finding = measure(&dialog);
     } else {
         const bool warning = kind == QLatin1String("settings warning");
-        answerNextModal<ConfigWindow>([&finding, warning](ConfigWindow *dialog) {
+        answerNextModal<ConfigWindow>([finding, warning](ConfigWindow *dialog) {
             if (!warning) {
-                finding = measure(dialog);
+                *finding = measure(dialog);
                 const Readability::Report painted = measurePaintedForm(dialog);
-                finding.report.checked += painted.checked;
-                finding.report.unreadable += painted.unreadable;
+                finding->report.checked += painted.checked;
+                finding->report.unreadable += painted.unreadable;
                 dialog->reject();
                 return;
             }
-            answerNextModal<QMessageBox>([&finding, dialog](QMessageBox *box) {
-                finding = measure(box);
+            answerNextModal<QMessageBox>([finding, dialog](QMessageBox *box) {
+                *finding = measure(box);
                 box->accept();
                 dialog->reject();
             });
@@ -199,7 +200,8 @@ void TestDialogReadability::viewerDialogs()
         });
         clickButton(&window, "setting");
     }
-    verify(finding);
+    QTRY_VERIFY_WITH_TIMEOUT(finding->seen, 20000); // the folder is read in the background
+    verify(*finding);
 }
 
 void TestDialogReadability::settingsModeDialogs_data()
@@ -221,17 +223,18 @@ void TestDialogReadability::settingsModeDialogs()
         qputenv("QRD7700_CARDS", QByteArray());
     else
         makeCard(kind != QLatin1String("save failed"));
-    Finding finding;
+    // Shared with the answers, which may come after a failed row has ended.
+    const auto finding = std::make_shared<Finding>();
     if (kind == QLatin1String("no card"))
         measureNextModal<QMessageBox>(finding);
     ConfigWindow window; // the window of the settings mode
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     if (kind == QLatin1String("settings")) {
-        finding = measure(&window);
+        *finding = measure(&window);
         const Readability::Report painted = measurePaintedForm(&window);
-        finding.report.checked += painted.checked;
-        finding.report.unreadable += painted.unreadable;
+        finding->report.checked += painted.checked;
+        finding->report.unreadable += painted.unreadable;
     } else if (kind == QLatin1String("save failed")) {
         measureNextModal<QMessageBox>(finding);
         clickButton(&window, "ok");
@@ -239,8 +242,8 @@ void TestDialogReadability::settingsModeDialogs()
         measureNextModal<WindowBtn>(finding);
         clickButton(&window, qPrintable(kind));
     }
-    QTRY_VERIFY(finding.seen);
-    verify(finding);
+    QTRY_VERIFY(finding->seen);
+    verify(*finding);
 }
 
 int main(int argc, char **argv)

@@ -2,6 +2,7 @@
 #include "catalogue/cliplistfilter.h"
 #include "catalogue/removabledrive.h"
 #include "catalogue/volumemap.h"
+#include "tests/catalogue/cardtree.h"
 
 #include <QDir>
 #include <QFile>
@@ -56,12 +57,7 @@ void TestClipCatalogue::cleanup()
 
 QString TestClipCatalogue::file(const QString &relative, int size)
 {
-    const QString full = path(relative);
-    QDir().mkpath(QFileInfo(full).path());
-    QFile out(full);
-    if (!out.open(QIODevice::WriteOnly) || out.write(QByteArray(size, 'x')) != size)
-        qFatal("cannot write %s", qPrintable(full));
-    return full;
+    return CardTree::writeFile(path(relative), size);
 }
 
 QStringList TestClipCatalogue::names(const QList<Clip *> &clips)

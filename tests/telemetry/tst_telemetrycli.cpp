@@ -1,4 +1,5 @@
 #include "generators/clipwriter/aviclipwriter.h"
+#include "clirun.h"
 
 #include <QDir>
 #include <QProcess>
@@ -15,12 +16,7 @@ using namespace ClipWriter;
 
 namespace {
 
-struct Run
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using Run = CliRun;
 
 } // namespace
 
@@ -40,6 +36,7 @@ private slots:
     void outputKeepsModeAndOwner_data();
     void outputKeepsModeAndOwner();
     void outputOnFullDiskSaysSo();
+    void assumedZoneIsNoted();
     void failures_data();
     void failures();
 
@@ -51,18 +48,8 @@ private:
 
 Run TestTelemetryCli::run(const QStringList &arguments)
 {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("TZ"), QStringLiteral("KST-9")); // fixed +09:00 for GPX times
-    process.setProcessEnvironment(environment);
-    process.start(qEnvironmentVariable("QRD7700_BINARY_DIR") + QStringLiteral("/tools/cli/qrd7700-cli"), arguments);
-    Run result;
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
-        return result;
-    result.exitCode = process.exitCode();
-    result.out = QString::fromUtf8(process.readAllStandardOutput());
-    result.err = QString::fromUtf8(process.readAllStandardError());
-    return result;
+    // The computer's zone plays no part in the times written: they are true UTC from the GPS.
+    return runCli(arguments, QStringLiteral("EST5EDT"), m_dir.filePath(QStringLiteral("cache")));
 }
 
 void TestTelemetryCli::initTestCase()
@@ -71,7 +58,8 @@ void TestTelemetryCli::initTestCase()
         QSKIP("QRD7700_BINARY_DIR is not set: run this test through ctest");
     QVERIFY(m_dir.isValid());
     // Two seconds at 10 fps: two samples and a southern/western fix, then one sample and no fix.
-    const QDateTime time(QDate(2012, 5, 14), QTime(10, 20, 30), Qt::UTC);
+    // The recorder's clock (the name) runs on the car's +09:00.
+    const QDateTime time(QDate(2012, 5, 14), QTime(1, 20, 30), Qt::UTC);
     ClipDescription d;
     d.videoStreams = {VideoStream{QSize(16, 16), {}, 50, 1}};
     d.durationMs = 2000;
@@ -93,14 +81,14 @@ void TestTelemetryCli::output_data()
     QTest::newRow("records") << QStringList{QStringLiteral("records"), m_clip}
                              << "accel_x,accel_y,accel_z,lat_micro,lat_hemisphere,lon_micro,lon_hemisphere,speed_kmh\n"
                                     + fix1.repeated(5) + fix2.repeated(5) + lost.repeated(10);
-    // 20 records over the header's 2,000 ms: 105 ms apart, no alignment; wall-clock times from the
-    // recording start in the name.
+    // 20 records over the header's 2,000 ms: 105 ms apart, no alignment; true UTC times from the
+    // recording start in the name and the GPS clock.
     QString track = QStringLiteral("time_ms,accel_x,accel_y,accel_z,latitude,longitude,speed_kmh,time\n");
     for (int i = 0; i < 20; ++i) {
         const QString values = i < 5    ? QStringLiteral("1,2,3,-37.390944,-127.035390,185")
                                : i < 10 ? QStringLiteral("4,5,6,-37.390944,-127.035390,185")
                                         : QStringLiteral("-1,0,128,0.000000,0.000000,0");
-        const QString time = QStringLiteral("2012-05-14T10:20:%1.%2+09:00")
+        const QString time = QStringLiteral("2012-05-14T01:20:%1.%2Z")
                                  .arg(30 + i * 105 / 1000)
                                  .arg(i * 105 % 1000, 3, 10, QLatin1Char('0'));
         track += QString::number(i * 105) + ',' + values + ',' + time + '\n';
@@ -156,8 +144,8 @@ void TestTelemetryCli::gpxDocument()
     QCOMPARE(points.size(), 10); // the samples without a fix are left out
     QCOMPARE(points.first(), QStringLiteral("-37.390944 -127.035390"));
     QCOMPARE(times.size(), 10);
-    QCOMPARE(times.at(0), QStringLiteral("2012-05-14T10:20:30.000+09:00"));
-    QCOMPARE(times.at(9), QStringLiteral("2012-05-14T10:20:30.945+09:00"));
+    QCOMPARE(times.at(0), QStringLiteral("2012-05-14T01:20:30.000Z"));
+    QCOMPARE(times.at(9), QStringLiteral("2012-05-14T01:20:30.945Z"));
     QCOMPARE(speeds.first(), QStringLiteral("51.389")); // 185 km/h in m/s
 }
 
@@ -297,6 +285,24 @@ void TestTelemetryCli::outputOnFullDiskSaysSo()
     QVERIFY2(err.endsWith(QLatin1String("\nfill\n")), qPrintable(err)); // no temporary file, no track.csv
 }
 
+// A clip without a GPS time: its times take the zone given (or the computer's), and stderr says so.
+void TestTelemetryCli::assumedZoneIsNoted()
+{
+    ClipDescription d;
+    d.videoStreams = {VideoStream{QSize(16, 16), {}, 50, 1}};
+    d.durationMs = 1000;
+    d.telemetryChunks = {{accelPayload({1, 2, 3}), rmcSentence(QDateTime(QDate(2012, 5, 14), QTime(10, 0), Qt::UTC),
+                                                               std::nullopt, 0)}};
+    const QString clip = m_dir.filePath(QStringLiteral("REC_2012_05_14_19_00_01.avi"));
+    QVERIFY(writeAviClip(clip, d));
+    const Run result = run({QStringLiteral("track"), clip, QStringLiteral("--tz"), QStringLiteral("+02:00")});
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(result.err, "qrd7700-cli: " + clip + ": no GPS time in this clip: times assume the zone +02:00\n");
+    const QStringList lines = result.out.trimmed().split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 11);
+    QVERIFY2(lines.at(1).endsWith(QLatin1String(",2012-05-14T17:00:01.000Z")), qPrintable(lines.at(1)));
+}
+
 void TestTelemetryCli::failures_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -305,8 +311,9 @@ void TestTelemetryCli::failures_data()
     const QString missing = m_dir.filePath(QStringLiteral("missing.avi"));
     QTest::newRow("missing clip") << QStringList{QStringLiteral("records"), missing} << 1
                                   << "qrd7700-cli: " + missing + ": ";
-    QTest::newRow("folder") << QStringList{QStringLiteral("track"), m_dir.path()} << 1
-                            << "qrd7700-cli: " + m_dir.path() + ": ";
+    // A folder is a card: it needs the number of a trip.
+    QTest::newRow("folder without --trip") << QStringList{QStringLiteral("track"), m_dir.path()} << 2
+                                           << QStringLiteral("qrd7700-cli track: ");
     const QString text = m_dir.filePath(QStringLiteral("notes.txt"));
     QFile notes(text);
     QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write("not a clip\n") > 0);
@@ -378,6 +385,13 @@ void TestTelemetryCli::failures_data()
         << "qrd7700-cli: " + noFix + ": no positions in this clip";
     QTest::newRow("kml of a clip without positions") << QStringList{QStringLiteral("kml"), noFix} << 1
                                                      << "qrd7700-cli: " + noFix + ": no positions in this clip";
+    QTest::newRow("a zone that names none") << QStringList{QStringLiteral("track"), m_clip, QStringLiteral("--tz"),
+                                                           QStringLiteral("Mars/Olympus")}
+                                            << 2 << QStringLiteral("qrd7700-cli track: ");
+    QTest::newRow("a trip of a clip") << QStringList{QStringLiteral("gpx"), m_clip, QStringLiteral("--trip"), QStringLiteral("1")}
+                                      << 2 << QStringLiteral("qrd7700-cli gpx: ");
+    QTest::newRow("trip 0") << QStringList{QStringLiteral("kml"), m_dir.path(), QStringLiteral("--trip"), QStringLiteral("0")}
+                            << 2 << QStringLiteral("qrd7700-cli kml: ");
     QTest::newRow("option of another subcommand") << QStringList{QStringLiteral("records"), m_clip, QStringLiteral("-o"), QStringLiteral("x")}
                                                   << 2 << QStringLiteral("qrd7700-cli records: ");
 }

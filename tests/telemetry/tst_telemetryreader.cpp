@@ -6,6 +6,9 @@
 #include <QtEndian>
 #include <QtTest>
 
+#include <algorithm>
+#include <memory>
+
 using namespace ClipWriter;
 using Groups = QList<QList<QByteArray>>;
 
@@ -56,6 +59,37 @@ void putU32At(QByteArray &bytes, qsizetype offset, quint32 value)
     qToLittleEndian(value, bytes.data() + offset);
 }
 
+quint32 u32At(const QByteArray &bytes, qsizetype offset)
+{
+    return qFromLittleEndian<quint32>(bytes.constData() + offset);
+}
+
+// Where the index chunk of a generated clip starts (the writer puts it last).
+qsizetype indexAt(const QByteArray &clip)
+{
+    return clip.lastIndexOf("idx1");
+}
+
+// The index entries (16 bytes each) of a generated clip, and the clip with other entries.
+QList<QByteArray> indexEntries(const QByteArray &clip)
+{
+    const qsizetype at = indexAt(clip);
+    QList<QByteArray> entries;
+    for (qsizetype i = at + 8; i + 16 <= clip.size(); i += 16)
+        entries.append(clip.mid(i, 16));
+    return entries;
+}
+
+QByteArray withIndex(const QByteArray &clip, const QList<QByteArray> &entries)
+{
+    QByteArray result = clip.left(indexAt(clip) + 8);
+    for (const QByteArray &entry : entries)
+        result += entry;
+    putU32At(result, indexAt(clip) + 4, quint32(result.size() - indexAt(clip) - 8));
+    putU32At(result, 4, quint32(result.size() - 8));
+    return result;
+}
+
 QString describe(const RawTelemetryRecord &r)
 {
     return QStringLiteral("%1/%2/%3 %4%5 %6%7 %8")
@@ -83,9 +117,14 @@ private slots:
     void damagedFiles();
     void moreThanSixtyFiveSecondsKeepsTheFirst650();
     void survivesRandomAndMutatedInput();
+    void indexAndWalkAgree_data();
+    void indexAndWalkAgree();
+    void randomIndexDamageNeverChangesTheRecords();
 
 private:
-    int read(const QByteArray &bytes, TelemetryRecords &records);
+    int read(const QByteArray &bytes, TelemetryRecords &records,
+             TelemetryReadMethod method = TelemetryReadMethod::Auto, TelemetryReadMethod *used = nullptr);
+    QString write(const QByteArray &bytes);
     QTemporaryDir m_dir;
 };
 
@@ -94,16 +133,22 @@ void TestTelemetryReader::initTestCase()
     QVERIFY(m_dir.isValid());
 }
 
-int TestTelemetryReader::read(const QByteArray &bytes, TelemetryRecords &records)
+QString TestTelemetryReader::write(const QByteArray &bytes)
 {
     // A fresh file each time: rewriting a truncated file makes the file system flush it on close.
     const QString path = m_dir.filePath(QStringLiteral("input.avi"));
     QFile::remove(path);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly) || file.write(bytes) != bytes.size())
-        return -1;
-    file.close();
-    return readTelemetryFile(path, records);
+        return QString();
+    return path;
+}
+
+int TestTelemetryReader::read(const QByteArray &bytes, TelemetryRecords &records, TelemetryReadMethod method,
+                              TelemetryReadMethod *used)
+{
+    const QString path = write(bytes);
+    return path.isEmpty() ? -1 : readTelemetryFile(path, records, method, used);
 }
 
 void TestTelemetryReader::sampleSelection_data()
@@ -208,7 +253,7 @@ void TestTelemetryReader::notAviFiles()
     QFETCH(QByteArray, bytes);
     TelemetryRecords records{};
     for (RawTelemetryRecord &r : records)
-        r = RawTelemetryRecord{1, 2, 3, 4, 'N', 5, 'E', 6};
+        r = RawTelemetryRecord{1, 2, 3, 4, 'N', 5, 'E', 6, {}};
     QCOMPARE(read(bytes, records), 0);
     for (const RawTelemetryRecord &r : records) {
         QCOMPARE(r.latHemisphere, char(0));
@@ -222,32 +267,36 @@ void TestTelemetryReader::damagedFiles_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<int>("count");
+    QTest::addColumn<int>("indexedCount"); // through the index, where the index is whole
     const QByteArray clip = clipBytes(m_dir.path(), {accels(2) << fixAt(1, 1), accels(2) << fixAt(2, 2)});
     const qsizetype secondSentence = clip.indexOf("$GPRMC", clip.indexOf("$GPRMC") + 1);
     QTest::newRow("truncated inside the last sentence, used as read")
-        << clip.left(secondSentence + 40) << 20;
-    QTest::newRow("truncated before the sentence's status") << clip.left(secondSentence + 10) << 20;
-    QTest::newRow("truncated inside a chunk header") << clip.left(secondSentence - 4) << 20;
+        << clip.left(secondSentence + 40) << 20 << 20;
+    QTest::newRow("truncated before the sentence's status") << clip.left(secondSentence + 10) << 20 << 20;
+    QTest::newRow("truncated inside a chunk header") << clip.left(secondSentence - 4) << 20 << 20;
+    // The walk ends at a picture whose size runs past the file; the index, whole, reads past it.
     QByteArray hugeVideo = clip;
     putU32At(hugeVideo, clip.indexOf("00dc", clip.indexOf("movi")) + 4, 0xfffffff0u);
-    QTest::newRow("huge picture size ends the walk") << hugeVideo << 0;
+    QTest::newRow("huge picture size ends the walk") << hugeVideo << 0 << 20;
     QByteArray hugeTelemetry = clip;
     putU32At(hugeTelemetry, secondSentence - 4, 0xffffffffu);
-    QTest::newRow("huge sentence size reads to the end") << hugeTelemetry << 20;
+    QTest::newRow("huge sentence size reads to the end") << hugeTelemetry << 20 << 20;
     QByteArray hugeList = clip;
     putU32At(hugeList, 16, 0xffffffffu);
-    QTest::newRow("list sizes are never used") << hugeList << 20;
-    QTest::newRow("list type cut off") << clip.left(clip.indexOf("hdrl")) << 0;
+    QTest::newRow("list sizes are never used") << hugeList << 20 << 20;
+    QTest::newRow("list type cut off") << clip.left(clip.indexOf("hdrl")) << 0 << 0;
     QByteArray noIndex = clip.left(clip.indexOf("idx1"));
-    QTest::newRow("no index") << noIndex << 20;
+    QTest::newRow("no index") << noIndex << 20 << 20;
 }
 
 void TestTelemetryReader::damagedFiles()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(int, count);
+    QFETCH(int, indexedCount);
     TelemetryRecords records{};
-    QCOMPARE(read(bytes, records), count);
+    QCOMPARE(read(bytes, records, TelemetryReadMethod::Walk), count);
+    QCOMPARE(read(bytes, records), indexedCount);
 }
 
 void TestTelemetryReader::moreThanSixtyFiveSecondsKeepsTheFirst650()
@@ -298,6 +347,132 @@ void TestTelemetryReader::survivesRandomAndMutatedInput()
         QVERIFY2(count >= 0 && count <= kTelemetryCapacity && count % 10 == 0,
                  qPrintable(QStringLiteral("round %1 gave %2").arg(round).arg(count)));
     }
+}
+
+// Whatever the index says, the records are those of the walk: the index is used only when it
+// accounts for every chunk of the movie list, and the reader falls back to the walk otherwise.
+void TestTelemetryReader::indexAndWalkAgree_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("indexed"); // the index is expected to be used
+    TelemetryRoute route;
+    route.positions = {{37.5, 127.0}, {37.5001, 127.0002}, {37.5003, 127.0004}};
+    route.speedKnots = {10, 20, 30};
+    route.gForces = {{1, 2, 3}, {-4, 5, -6}, {7, 0, 1}};
+    route.accelSamplesPerSecond = 7;
+    route.lostFixSeconds = {1};
+    const QByteArray clip = clipBytes(m_dir.path(), synthesizeTelemetry(route, 3), 2);
+    QTest::newRow("index lists every chunk") << clip << true;
+    route.oddSizedChunks = true;
+    route.otherSentences = true;
+    route.trailingAccelSamples = true;
+    QTest::newRow("odd sizes, other sentences, trailing samples")
+        << clipBytes(m_dir.path(), synthesizeTelemetry(route, 3), 1) << true;
+    Groups longGroups;
+    for (int second = 0; second < 70; ++second)
+        longGroups.append(accels(1, second) << fixAt(1, 1));
+    QTest::newRow("more than the records can hold") << clipBytes(m_dir.path(), longGroups) << true;
+
+    const QList<QByteArray> entries = indexEntries(clip);
+    QTest::newRow("no index") << clip.left(indexAt(clip)) << false;
+    QTest::newRow("index cut short") << withIndex(clip, entries.first(entries.size() - 3)) << false;
+    QTest::newRow("empty index") << withIndex(clip, {}) << false;
+    QList<QByteArray> withoutTelemetry;
+    for (const QByteArray &entry : entries) {
+        if (!entry.startsWith("03tx"))
+            withoutTelemetry.append(entry);
+    }
+    QTest::newRow("index without the telemetry chunks") << withIndex(clip, withoutTelemetry) << false;
+    QList<QByteArray> swapped = entries;
+    swapped.swapItemsAt(4, 5);
+    QTest::newRow("index out of order") << withIndex(clip, swapped) << false;
+    QList<QByteArray> shifted = entries;
+    putU32At(shifted[7], 8, u32At(shifted[7], 8) + 2);
+    QTest::newRow("index entry at a wrong offset") << withIndex(clip, shifted) << false;
+    QList<QByteArray> resized = entries;
+    qsizetype firstTelemetry = 0;
+    while (!entries.at(firstTelemetry).startsWith("03tx"))
+        ++firstTelemetry;
+    putU32At(resized[firstTelemetry], 12, u32At(resized[firstTelemetry], 12) + 2);
+    putU32At(resized[firstTelemetry + 1], 8, u32At(resized[firstTelemetry + 1], 8) + 2);
+    QTest::newRow("telemetry entry with a wrong size") << withIndex(clip, resized) << false;
+    QList<QByteArray> misnamed = entries;
+    misnamed[firstTelemetry].replace(0, 4, "13tx");
+    QTest::newRow("telemetry entry of another stream number") << withIndex(clip, misnamed) << false;
+    misnamed = entries;
+    misnamed[firstTelemetry].replace(2, 2, "db");
+    QTest::newRow("telemetry entry of another kind") << withIndex(clip, misnamed) << false;
+    QList<QByteArray> absolute = entries;
+    const quint32 movieType = quint32(clip.indexOf("movi"));
+    for (QByteArray &entry : absolute)
+        putU32At(entry, 8, u32At(entry, 8) + movieType);
+    QTest::newRow("index with offsets from the start of the file") << withIndex(clip, absolute) << true;
+    QByteArray hugeIndex = clip;
+    putU32At(hugeIndex, indexAt(clip) + 4, 0xfffffff0u);
+    QTest::newRow("index size past the end of the file") << hugeIndex << false;
+    QByteArray renamed = clip;
+    const qsizetype sentence = renamed.indexOf("$GPRMC") - 8;
+    renamed.replace(sentence, 4, "03dc");
+    QTest::newRow("telemetry chunk whose header the index misnames") << renamed << false;
+    QByteArray appended = clip;
+    const QByteArray late = "03tx" + QByteArray("\x0a\0\0\0", 4) + accels(1, 90).first() + QByteArray(6, '\0');
+    appended += late + "03tx" + QByteArray("\x05\0\0\0", 4) + QByteArray("T\0\0\0\0\0", 6);
+    putU32At(appended, 4, quint32(appended.size() - 8));
+    QTest::newRow("telemetry appended after the index") << appended << true;
+    QByteArray movieTooLong = clip;
+    const qsizetype movieList = clip.indexOf("movi") - 8;
+    putU32At(movieTooLong, movieList + 4, u32At(clip, movieList + 4) + 16);
+    QTest::newRow("movie list longer than its chunks") << movieTooLong << false;
+}
+
+void TestTelemetryReader::indexAndWalkAgree()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, indexed);
+    const QString path = write(bytes);
+    QVERIFY(!path.isEmpty());
+    auto walked = std::make_unique<TelemetryRecords>();
+    auto found = std::make_unique<TelemetryRecords>();
+    TelemetryReadMethod used = TelemetryReadMethod::Auto;
+    const int walkCount = readTelemetryFile(path, *walked, TelemetryReadMethod::Walk);
+    const int count = readTelemetryFile(path, *found, TelemetryReadMethod::Auto, &used);
+    QVERIFY(walkCount > 0);
+    QCOMPARE(count, walkCount);
+    for (int i = 0; i < count; ++i)
+        QVERIFY2((*found)[i] == (*walked)[i], qPrintable(QStringLiteral("record %1: %2 vs %3").arg(i).arg(
+                                                  describe((*found)[i]), describe((*walked)[i]))));
+    QCOMPARE(used, indexed ? TelemetryReadMethod::Index : TelemetryReadMethod::Walk);
+    QVERIFY(std::any_of(found->begin(), found->begin() + count, [](const RawTelemetryRecord &r) { return r.fixUtcMs; }));
+}
+
+void TestTelemetryReader::randomIndexDamageNeverChangesTheRecords()
+{
+    TelemetryRoute route;
+    route.positions = {{-12.5, 45.25}, {-12.5002, 45.2501}};
+    route.accelSamplesPerSecond = 5;
+    route.oddSizedChunks = true;
+    const QByteArray clip = clipBytes(m_dir.path(), synthesizeTelemetry(route, 4), 2);
+    const qsizetype index = indexAt(clip);
+    QRandomGenerator random(20250702);
+    auto walked = std::make_unique<TelemetryRecords>();
+    auto found = std::make_unique<TelemetryRecords>();
+    const QString path = write(clip);
+    const int expected = readTelemetryFile(path, *walked, TelemetryReadMethod::Walk);
+    QCOMPARE(expected, 40);
+    int indexedRounds = 0;
+    for (int round = 0; round < 300; ++round) {
+        QByteArray input = clip;
+        for (int i = random.bounded(1, 4); i > 0; --i)
+            input[random.bounded(int(index), int(input.size()))] = char(random.bounded(256));
+        TelemetryReadMethod used = TelemetryReadMethod::Auto;
+        const int count = read(input, *found, TelemetryReadMethod::Auto, &used);
+        QCOMPARE(count, expected);
+        for (int i = 0; i < count; ++i)
+            QVERIFY2((*found)[i] == (*walked)[i], qPrintable(QStringLiteral("round %1, record %2").arg(round).arg(i)));
+        indexedRounds += used == TelemetryReadMethod::Index ? 1 : 0;
+    }
+    // Flips in entry flags leave the index usable, flips elsewhere in it do not.
+    QVERIFY(indexedRounds > 0 && indexedRounds < 300);
 }
 
 QTEST_GUILESS_MAIN(TestTelemetryReader)

@@ -144,7 +144,7 @@ void TestTelemetryTrack::recordPositions()
     QFETCH(char, lonHemisphere);
     QFETCH(double, latitude);
     QFETCH(double, longitude);
-    RawTelemetryRecord record{1, 2, 3, 37390944, latHemisphere, 127035390, lonHemisphere, 185};
+    RawTelemetryRecord record{1, 2, 3, 37390944, latHemisphere, 127035390, lonHemisphere, 185, {}};
     const QList<TelemetrySample> placed = TelemetryTrack::placeRecords(&record, 1, 50);
     QCOMPARE(placed.size(), 1);
     QCOMPARE(placed.first(), (TelemetrySample{0, 1, 2, 3, latitude, longitude, 185}));
@@ -320,7 +320,7 @@ void TestTelemetryTrack::oneSampleTrackUsesAHundredMilliseconds()
 {
     // The reader never yields a single record, but such a track must still answer: every
     // position maps to that one sample.
-    RawTelemetryRecord record{1, 2, 3, 1000000, 'N', 2000000, 'E', 5};
+    RawTelemetryRecord record{1, 2, 3, 1000000, 'N', 2000000, 'E', 5, {}};
     const QList<TelemetrySample> placed = TelemetryTrack::placeRecords(&record, 1, 5000);
     QCOMPARE(timesOf(placed), QList<qint32>{0});
     TelemetryTrack track;

@@ -1,5 +1,6 @@
 // The export writers read back by other programs' parsers: GPX by GPSBabel, KML by an XML parser,
 // CSV by a plain split; and the atomic writer against what may stand at the target path.
+#include "telemetry/cliptelemetry.h"
 #include "telemetry/exportfile.h"
 #include "telemetry/telemetrytrack.h"
 #include "telemetry/trackexport.h"
@@ -69,7 +70,7 @@ class TestTrackExport : public QObject
 private slots:
     void initTestCase()
     {
-        // A fixed zone with an offset, so that written times carry "+09:00".
+        // The computer's zone plays no part: times go out in UTC.
         qputenv("TZ", "KST-9");
         QVERIFY(m_dir.isValid());
     }
@@ -95,24 +96,6 @@ private slots:
             lengths << int(run.size());
         QCOMPARE(lengths, runLengths);
         QCOMPARE(TrackExport::hasPositions(samples), !runLengths.isEmpty());
-    }
-
-    void recordingStartFromName_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QDateTime>("start");
-        QTest::newRow("normal clip") << "REC_2012_05_14_10_20_30.avi" << kStart;
-        QTest::newRow("event clip with cause marker") << "EVS_2012_05_14_10_20_30_I.mp4" << kStart;
-        QTest::newRow("lower-case prefix") << "rec_2012_05_14_10_20_30.avi" << kStart;
-        QTest::newRow("impossible date") << "REC_2012_02_30_10_20_30.avi" << QDateTime();
-        QTest::newRow("other name") << "camera.avi" << QDateTime();
-        QTest::newRow("truncated time") << "REC_2012_05_14_10_20.avi" << QDateTime();
-    }
-    void recordingStartFromName()
-    {
-        QFETCH(QString, name);
-        QFETCH(QDateTime, start);
-        QCOMPARE(TrackExport::recordingStartFromName(name), start);
     }
 
     // GPSBabel reads the GPX 1.1 back with the same points, in order, with their times.
@@ -197,8 +180,8 @@ private slots:
         }
         QCOMPARE(coordinates, expected);
         QVERIFY(coordinates.first().startsWith(QLatin1String("-70.648312,-33.868801 ")));
-        QCOMPARE(begin, QStringLiteral("2012-05-14T10:20:30.000+09:00"));
-        QCOMPARE(end, QStringLiteral("2012-05-14T10:20:31.100+09:00"));
+        QCOMPARE(begin, QStringLiteral("2012-05-14T01:20:30.000Z"));
+        QCOMPARE(end, QStringLiteral("2012-05-14T01:20:31.100Z"));
     }
 
     // Every sample comes back from the CSV as it went in, with its wall-clock time.
@@ -230,6 +213,7 @@ private slots:
             read << s;
             const QDateTime time = QDateTime::fromString(f[7], Qt::ISODateWithMs);
             QCOMPARE(time, start.isValid() ? start.addMSecs(s.timeMs) : QDateTime());
+            QVERIFY(f[7].isEmpty() || f[7].endsWith(QLatin1Char('Z')));
         }
         QCOMPARE(read, samples);
     }
@@ -245,21 +229,45 @@ private slots:
         d.route = route;
         const QString clip = m_dir.filePath(QStringLiteral("REC_2012_05_14_10_20_30.avi"));
         QVERIFY(ClipWriter::writeAviClip(clip, d));
-        const std::optional<QList<TelemetrySample>> samples = TrackExport::readClipTrack(clip);
-        QVERIFY(samples.has_value());
+        const std::optional<QList<TelemetrySample>> samples = readClipTelemetry(clip).samples;
         TelemetryTrack track;
         track.setClipPath(clip);
         track.loadTrack(3000);
         QCOMPARE(*samples, track.samples()); // the same placing as the viewer, from the header's duration
         QCOMPARE(TrackExport::routeSegments(*samples).size(), 2);
         const TelemetrySample first = TrackExport::routeSegments(*samples).first().first();
-        const QByteArray kml = TrackExport::document(Format::Kml, *samples, QFileInfo(clip).fileName());
+        const QByteArray kml = TrackExport::document(Format::Kml, {{*samples, 0, QDateTime()}}, QFileInfo(clip).fileName());
         QVERIFY(kml.contains((at6(first.longitude) + ',' + at6(first.latitude)).toLatin1()));
         // The dashboard's six significant digits would be tens of micro-degrees off.
         const double shown = QString::number(first.latitude, 'g', 6).toDouble();
         QVERIFY(qAbs(shown - first.latitude) > 1e-5);
         QVERIFY(qAbs(at6(first.latitude).toDouble() - first.latitude) < 5e-7);
-        QVERIFY(!TrackExport::readClipTrack(m_dir.filePath(QStringLiteral("missing.avi"))).has_value());
+        const ClipTelemetry missing = readClipTelemetry(m_dir.filePath(QStringLiteral("missing.avi")));
+        QVERIFY(!missing.summary.durationMs && missing.samples.isEmpty());
+    }
+
+    // A trip's clips as one track: a run of fixes goes on across a boundary (and stops where a
+    // clip has none); time_ms runs on along the trip while each point keeps its own clip's true time.
+    void piecesMakeOneTrack()
+    {
+        const QDateTime first(QDate(2025, 7, 2), QTime(0, 0, 14), Qt::UTC);
+        const QList<TelemetrySample> fix{sample(0, 37.5, 127.0), sample(500, 37.5001, 127.0)};
+        const QList<TelemetrySample> lost{sample(0, 0, 0), sample(500, 0, 0)};
+        const QList<TrackExport::Piece> joined{{fix, 0, first}, {fix, 1000, first.addMSecs(1002)}, {lost, 2000, first.addSecs(2)},
+                                               {fix, 3000, QDateTime()}};
+        const QByteArray gpx = TrackExport::toGpx(joined, QStringLiteral("trip"));
+        QCOMPARE(gpx.count("<trkseg>"), 2);
+        QCOMPARE(gpx.count("<trkpt "), 6);
+        QCOMPARE(gpx.count("<time>"), 4); // the last clip's start is unknown
+        QVERIFY(gpx.contains("<time>2025-07-02T00:00:15.502Z</time>"));
+        const QStringList csv = QString::fromUtf8(TrackExport::toCsv(joined)).trimmed().split(QLatin1Char('\n'));
+        QCOMPARE(csv.size(), 9);
+        QVERIFY(csv.at(3).startsWith(QLatin1String("1000,")));
+        QVERIFY(csv.at(3).endsWith(QLatin1String(",2025-07-02T00:00:15.002Z")));
+        QVERIFY(csv.at(8).startsWith(QLatin1String("3500,")));
+        QVERIFY(csv.at(8).endsWith(QLatin1Char(',')));
+        QVERIFY(TrackExport::hasPositions(joined));
+        QVERIFY(!TrackExport::hasPositions(QList<TrackExport::Piece>{{lost, 0, first}}));
     }
 
     // Only new files and regular files are replaced; the replacement is whole or not at all.

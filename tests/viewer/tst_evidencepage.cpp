@@ -17,7 +17,8 @@ ShownMoment fullMoment()
     ShownMoment m;
     m.clipName = QStringLiteral("EVS_2012_05_14_10_22_30_I.avi");
     m.positionMs = 61250;
-    m.recordedAt = QDateTime(QDate(2012, 5, 14), QTime(10, 23, 31, 250), Qt::LocalTime);
+    m.recordedAt = QDateTime(QDate(2012, 5, 14), QTime(10, 23, 31, 250), Qt::OffsetFromUTC, 9 * 3600);
+    m.timeFromGps = true;
     m.sample.timeMs = 61200;
     m.sample.accelX = 128;
     m.sample.accelY = -64;
@@ -65,15 +66,23 @@ private slots:
         QTest::addColumn<QStringList>("lines");
         QTest::newRow("everything known")
             << fullMoment()
-            << QStringList{"Clip: EVS_2012_05_14_10_22_30_I.avi", "Recorded: 2012-05-14 10:23:31 (01:01.250 into the clip)",
+            << QStringList{"Clip: EVS_2012_05_14_10_22_30_I.avi", "Recorded: 2012-05-14 10:23:31 +09:00 (01:01.250 into the clip)",
                            "Speed: 100 km/h", "G-forces: X 1.00 g, Y -0.50 g, Z 0.02 g",
                            "Latitude/longitude: -33.868801, 151.209296", "Recorder: QRD-7700"};
         ShownMoment mph = fullMoment();
         mph.speedUnitKm = false;
         QTest::newRow("miles per hour as on the dashboard")
-            << mph << QStringList{"Clip: EVS_2012_05_14_10_22_30_I.avi", "Recorded: 2012-05-14 10:23:31 (01:01.250 into the clip)",
+            << mph << QStringList{"Clip: EVS_2012_05_14_10_22_30_I.avi", "Recorded: 2012-05-14 10:23:31 +09:00 (01:01.250 into the clip)",
                                   "Speed: 62 mph (100 km/h)", "G-forces: X 1.00 g, Y -0.50 g, Z 0.02 g",
                                   "Latitude/longitude: -33.868801, 151.209296", "Recorder: QRD-7700"};
+        ShownMoment recorderClock = fullMoment();
+        recorderClock.recordedAt = QDateTime(QDate(2012, 5, 14), QTime(10, 23, 31), Qt::OffsetFromUTC, -4 * 3600);
+        recorderClock.timeFromGps = false;
+        QTest::newRow("time by the recorder's clock in an assumed zone")
+            << recorderClock << QStringList{"Clip: EVS_2012_05_14_10_22_30_I.avi",
+                                            "Recorded: 2012-05-14 10:23:31 -04:00, by the recorder's clock (01:01.250 into the clip)",
+                                            "Speed: 100 km/h", "G-forces: X 1.00 g, Y -0.50 g, Z 0.02 g",
+                                            "Latitude/longitude: -33.868801, 151.209296", "Recorder: QRD-7700"};
         ShownMoment noFix = fullMoment();
         noFix.sample.latitude = 0;
         noFix.sample.longitude = 0;

@@ -6,12 +6,15 @@
 #include "catalogue/clip.h"
 #include "playback/mediaframework.h"
 #include "playback/player.h"
+#include "session/cliplibrary.h"
 #include "settingsui/configwindow.h"
 #include "skin/clearbutton.h"
 #include "generators/clipwriter/aviclipwriter.h"
 #include "generators/mediagen/mediagen.h"
 #include "modaldialogs.h"
+#include "tests/viewer/viewertestwindow.h"
 #include "viewer/cliplist.h"
+#include "viewer/folderbrowser.h"
 #include "viewer/mapview.h"
 #include "viewer/playbackcontroller.h"
 #include "viewer/videogeometry.h"
@@ -28,6 +31,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPrintDialog>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QSignalSpy>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <QTest>
@@ -37,7 +43,8 @@
 #include <functional>
 #include <memory>
 
-using ViewerLayout::Button;
+using ViewerTestWindow::click;
+using ViewerTestWindow::rowIsOpen;
 
 namespace {
 
@@ -58,13 +65,6 @@ bool writeTelemetryAvi(const QString &path, QString *error)
     route.speedKnots = {54.0}; // 100 km/h
     description.route = route;
     return ClipWriter::writeAviClip(path, description, error);
-}
-
-// The clip of `row` is open in the window's player: opening answers a moment after the selection.
-bool rowIsOpen(const MainWindow &window, int row)
-{
-    const Player *player = window.player();
-    return player && player->clip() && player->clip() == MyListWidget::clipOf(window.clipList()->item(row));
 }
 
 // The frame mark the view paints, read after turning the picture back by `rotation`.
@@ -109,6 +109,15 @@ private slots:
 
 private:
     QString card() const { return m_card.path(); }
+    // The window's parts, found by name as a user finds them by sight.
+    ClearButton *button(const char *name) const { return ViewerTestWindow::button(*m_window, name); }
+    MyListWidget *list() const { return ViewerTestWindow::clipList(*m_window); }
+    WidgetProgressA *dashboard() const { return m_window->findChild<WidgetProgressA *>(); }
+    MapView *mapPane() const { return m_window->findChild<MapView *>(); }
+    VideoView *view(const char *name) const { return m_window->findChild<VideoView *>(QLatin1String(name)); }
+    Player *player() const { return ViewerTestWindow::player(*m_window); }
+    bool isPlaying() const { return ViewerTestWindow::isPlaying(*m_window); }
+    bool openFolder(const QString &folder) { return ViewerTestWindow::openFolder(*m_window, folder); }
     QString troubleCard() const { return m_trouble.path(); }
     QTemporaryDir m_card;
     QTemporaryDir m_trouble; // a good clip, one that is not a clip at all, one that breaks while playing
@@ -184,172 +193,217 @@ void TestMainWindow::cleanup()
     m_window.reset();
 }
 
+// The folder button's dialog chooses the card; its clips fill the list and the first one plays.
 void TestMainWindow::folderFillsListAndPlaysFirstRow()
 {
-    QVERIFY(!m_window->button(Button::Play)->isEnabled());
-    m_window->openFolder(card());
-    MyListWidget *list = m_window->clipList();
+    QVERIFY(!button("play")->isEnabled());
+    answerNextModal<FolderBrowserDialog>([this](FolderBrowserDialog *dialog) {
+        QVERIFY(dialog->selectFolder(card()));
+        QVERIFY(QTest::qWaitFor([dialog] { return dialog->okButton()->isEnabled(); }, 10000));
+        QTest::mouseClick(dialog->okButton(), Qt::LeftButton);
+    });
+    QSignalSpy listed(&m_window->library(), &ClipLibrary::scanFinished);
+    click(*m_window, "folder_open");
+    QVERIFY(listed.wait(20000));
     QStringList names;
-    for (int row = 0; row < list->count(); ++row)
-        names << list->item(row)->text();
+    for (int row = 0; row < list()->count(); ++row)
+        names << list()->item(row)->text();
     QCOMPARE(names, QStringList({"EVS_2012_05_14_10_22_30_I.avi", "EVS_2012_05_14_10_23_30_M.mp4",
                                  "REC_2012_05_14_10_20_30.avi", "REC_2012_05_14_10_21_30.mp4"}));
-    QCOMPARE(list->currentRow(), 0);
-    QVERIFY(m_window->isPlaying()); // asked for at once, playing as soon as the clip is open
+    QCOMPARE(list()->currentRow(), 0);
+    QVERIFY(isPlaying()); // asked for at once, playing as soon as the clip is open
     QTRY_VERIFY(rowIsOpen(*m_window, 0));
-    QCOMPARE(m_window->player()->channelCount(), 2);
-    QVERIFY(m_window->isPlaying());
-    QVERIFY(m_window->button(Button::Play)->isEnabled());
-    QVERIFY(m_window->button(Button::SwapViews)->isEnabled());
-    QCOMPARE(m_window->folderLabel()->text(), card());
+    QCOMPARE(player()->channelCount(), 2);
+    QVERIFY(isPlaying());
+    QVERIFY(button("play")->isEnabled());
+    QTRY_VERIFY(button("list_screen")->isEnabled());
+    QCOMPARE(m_window->findChild<QLabel *>(QStringLiteral("folderLabel"))->text(), card());
     // Both channels reach their views; the time moves on the dashboard.
-    QTRY_VERIFY(MediaGen::readFrameMark(m_window->player()->rendererPicture(0)).frame > 2);
-    QTRY_COMPARE(MediaGen::readFrameMark(m_window->player()->rendererPicture(1)).channel, 1);
-    QTRY_VERIFY(m_window->dashboard()->timeText().endsWith(QLatin1String("/00:02")));
+    QTRY_VERIFY(MediaGen::readFrameMark(player()->rendererPicture(0)).frame > 2);
+    QTRY_COMPARE(MediaGen::readFrameMark(player()->rendererPicture(1)).channel, 1);
+    QTRY_VERIFY(dashboard()->timeText().endsWith(QLatin1String("/00:02")));
 }
 
 void TestMainWindow::telemetryMovesSpeedAndMap()
 {
-    m_window->openFolder(card());
-    QTRY_COMPARE(m_window->dashboard()->speed(), 100);
-    QTRY_VERIFY(qAbs(m_window->mapPane()->latitude() - kLatitude) < 1e-5);
-    QVERIFY(qAbs(m_window->mapPane()->longitude() - kLongitude) < 1e-5);
-    QVERIFY(!m_window->dashboard()->noPositionInClip());
+    QVERIFY(openFolder(card()));
+    QTRY_COMPARE(dashboard()->speed(), 100);
+    QTRY_VERIFY(qAbs(mapPane()->latitude() - kLatitude) < 1e-5);
+    QVERIFY(qAbs(mapPane()->longitude() - kLongitude) < 1e-5);
+    QVERIFY(!dashboard()->noPositionInClip());
 }
 
 void TestMainWindow::nextAndPreviousWrap()
 {
-    m_window->openFolder(card());
-    MyListWidget *list = m_window->clipList();
-    m_window->OnSlotspre_file();
-    QCOMPARE(list->currentRow(), 3);
+    QVERIFY(openFolder(card()));
+    click(*m_window, "pre_file");
+    QCOMPARE(list()->currentRow(), 3);
     QTRY_VERIFY(rowIsOpen(*m_window, 3));
-    m_window->OnSlotsnext_file();
-    QCOMPARE(list->currentRow(), 0);
-    m_window->OnSlotsnext_file();
-    QCOMPARE(list->currentRow(), 1);
-    QVERIFY(m_window->isPlaying());
+    click(*m_window, "next_file");
+    QCOMPARE(list()->currentRow(), 0);
+    click(*m_window, "next_file");
+    QCOMPARE(list()->currentRow(), 1);
+    QVERIFY(isPlaying());
 }
 
 void TestMainWindow::endOfClipPlaysNext()
 {
-    m_window->openFolder(card());
+    QVERIFY(openFolder(card()));
     m_window->playSelectClip(3);
-    QCOMPARE(m_window->clipList()->currentRow(), 3);
+    QCOMPARE(list()->currentRow(), 3);
     // The last clip runs to its end and the list wraps to the first.
-    QTRY_COMPARE_WITH_TIMEOUT(m_window->clipList()->currentRow(), 0, 15000);
-    QVERIFY(m_window->isPlaying());
+    QTRY_COMPARE_WITH_TIMEOUT(list()->currentRow(), 0, 15000);
+    QVERIFY(isPlaying());
 }
 
 void TestMainWindow::singleClipStopsAndRewinds()
 {
-    m_window->openFolder(card());
-    m_window->OnSlotsfile_filterM();
-    QCOMPARE(m_window->clipList()->count(), 1);
-    QVERIFY(m_window->isPlaying());
-    QTRY_VERIFY_WITH_TIMEOUT(!m_window->isPlaying(), 15000);
-    QCOMPARE(m_window->clipList()->currentRow(), 0);
-    QTRY_COMPARE(m_window->player()->positionMs(), 0);
-    QVERIFY(m_window->player()->isPaused());
+    QVERIFY(openFolder(card()));
+    click(*m_window, "filter1");
+    QCOMPARE(list()->count(), 1);
+    QVERIFY(isPlaying());
+    QTRY_VERIFY_WITH_TIMEOUT(!isPlaying(), 15000);
+    QCOMPARE(list()->currentRow(), 0);
+    QTRY_COMPARE(player()->positionMs(), 0);
+    QVERIFY(player()->isPaused());
 }
 
+// The buttons choose among the clips read when the folder was opened: a clip written to the card
+// since does not show up, and the chosen buttons show as disabled.
 void TestMainWindow::categoriesAndFilters()
 {
-    m_window->openFolder(card());
-    MyListWidget *list = m_window->clipList();
-    QVERIFY(!m_window->categoryButton(0)->isEnabled());
-    QVERIFY(!m_window->filterButton(0)->isEnabled());
+    QVERIFY(openFolder(card()));
+    const QString later = card() + QStringLiteral("/REC/REC_2012_05_14_10_25_30.mp4");
+    QVERIFY(QFile::copy(card() + QStringLiteral("/REC/REC_2012_05_14_10_21_30.mp4"), later));
+    const auto removeLater = qScopeGuard([later] { QFile::remove(later); });
+    QVERIFY(!button("category0")->isEnabled());
+    QVERIFY(!button("filter0")->isEnabled());
 
-    m_window->OnSlotsfile_sortNormal();
-    QCOMPARE(list->count(), 2);
-    QCOMPARE(list->item(0)->text(), QStringLiteral("REC_2012_05_14_10_20_30.avi"));
-    QVERIFY(!m_window->categoryButton(1)->isEnabled());
-    QVERIFY(m_window->categoryButton(0)->isEnabled());
+    click(*m_window, "category1");
+    QCOMPARE(list()->count(), 2);
+    QCOMPARE(list()->item(0)->text(), QStringLiteral("REC_2012_05_14_10_20_30.avi"));
+    QCOMPARE(list()->item(1)->text(), QStringLiteral("REC_2012_05_14_10_21_30.mp4"));
+    QVERIFY(!button("category1")->isEnabled());
+    QVERIFY(button("category0")->isEnabled());
 
-    m_window->OnSlotsfile_sortEvent();
-    QCOMPARE(list->count(), 2);
-    QCOMPARE(list->item(0)->text(), QStringLiteral("EVS_2012_05_14_10_22_30_I.avi"));
+    click(*m_window, "category2");
+    QCOMPARE(list()->count(), 2);
+    QCOMPARE(list()->item(0)->text(), QStringLiteral("EVS_2012_05_14_10_22_30_I.avi"));
 
     // A filter keeps the category, and a category keeps the filter.
-    m_window->OnSlotsfile_filterI();
-    QCOMPARE(m_window->category(), 2);
-    QCOMPARE(list->count(), 1);
-    m_window->OnSlotsfile_filterP();
-    QCOMPARE(list->count(), 0);
-    m_window->OnSlotsfile_sortAll();
-    QCOMPARE(m_window->filter(), 3);
-    QCOMPARE(list->count(), 0);
+    click(*m_window, "filter2");
+    QVERIFY(!button("category2")->isEnabled());
+    QCOMPARE(list()->count(), 1);
+    click(*m_window, "filter3");
+    QCOMPARE(list()->count(), 0);
+    click(*m_window, "category0");
+    QVERIFY(!button("filter3")->isEnabled());
+    QVERIFY(!button("category0")->isEnabled());
+    QCOMPARE(list()->count(), 0);
+    click(*m_window, "filter0");
+    QCOMPARE(list()->count(), 4);
     QVERIFY(m_warnings.isEmpty());
-    QVERIFY(!m_window->filterButton(3)->isEnabled());
 }
 
 void TestMainWindow::folderWithoutClipsWarns()
 {
+    QVERIFY(openFolder(card()));
+    QCOMPARE(list()->count(), 4);
+    // The list empties as soon as another folder is asked for, not once it has been read.
+    QSignalSpy read(&m_window->library(), &ClipLibrary::scanFinished);
     m_window->openFolder(m_scratch.path());
+    QCOMPARE(list()->count(), 0);
+    QVERIFY(read.wait(10000));
     QTRY_COMPARE(m_warnings, QStringList{QStringLiteral("Please select proper folder")});
-    QCOMPARE(m_window->clipList()->count(), 0);
-    // A category button with no folder open scans the working folder and finds nothing.
-    m_window->OnSlotsfile_sortNormal();
+    QCOMPARE(list()->count(), 0);
+    QCOMPARE(m_window->findChild<QLabel *>(QStringLiteral("folderLabel"))->text(), card());
+    // A category button after that reads the folder shown again and lists its clips of that kind.
+    click(*m_window, "category1");
+    QVERIFY(read.wait(10000));
+    QTRY_COMPARE(list()->count(), 2);
+    QCOMPARE(m_warnings.size(), 1);
+
+    // With no folder shown at all, it reads the working folder and finds nothing.
+    m_window = std::make_unique<MainWindow>(nullptr, Qt::FramelessWindowHint);
+    m_window->show();
+    QSignalSpy readAgain(&m_window->library(), &ClipLibrary::scanFinished);
+    click(*m_window, "category1");
+    QVERIFY(readAgain.wait(10000));
     QTRY_COMPARE(m_warnings.size(), 2);
     QCOMPARE(m_warnings.last(), QStringLiteral("폴더를 먼저 선택해 주세요."));
+    // Events only may well find nothing: no warning for them.
+    click(*m_window, "category2");
+    QVERIFY(readAgain.wait(10000));
+    QCOMPARE(m_warnings.size(), 2);
 }
 
 void TestMainWindow::zoomPanRotate()
 {
-    m_window->openFolder(card());
+    QVERIFY(openFolder(card()));
     QTRY_VERIFY(rowIsOpen(*m_window, 0));
-    QTRY_VERIFY(MediaGen::readFrameMark(m_window->player()->rendererPicture(0)).frame > 2);
-    VideoView *view = m_window->view1();
-    QCOMPARE(view->width(), 640);
-    const QRect fitted = view->rendererRect();
-    m_window->OnSlotszoom_in();
-    QCOMPARE(view->rendererRect(), VideoGeometry::zoomedRect(QSize(640, 360), 1.3f, QSize(640, 360)));
-    m_window->OnSlotspan();
-    QVERIFY(m_window->panMode());
-    QVERIFY(!m_window->clipList()->isEnabled());
-    QVERIFY(!m_window->mapPane()->isEnabled());
-    QVERIFY(view->isPanEnabled());
-    m_window->OnSlotszoom_win();
-    QCOMPARE(view->rendererRect(), fitted);
-    m_window->OnSlotsstop();
-    QVERIFY(!m_window->panMode());
-    QVERIFY(m_window->clipList()->isEnabled());
+    QTRY_VERIFY(MediaGen::readFrameMark(player()->rendererPicture(0)).frame > 2);
+    VideoView *large = view("view1");
+    QCOMPARE(large->width(), 640);
+    const QRect fitted = large->rendererRect();
+    click(*m_window, "zoom_in");
+    QCOMPARE(large->rendererRect(), VideoGeometry::zoomedRect(QSize(640, 360), 1.3f, QSize(640, 360)));
+    QCOMPARE(view("view2")->zoom(), 1.0f);
+    click(*m_window, "pan");
+    QVERIFY(button("pan")->isHighlighted());
+    QVERIFY(!list()->isEnabled());
+    QVERIFY(!mapPane()->isEnabled());
+    QVERIFY(large->isPanEnabled());
+    click(*m_window, "zoom_win");
+    QCOMPARE(large->rendererRect(), fitted);
+    click(*m_window, "stop");
+    QVERIFY(!button("pan")->isHighlighted());
+    QVERIFY(list()->isEnabled());
+    QVERIFY(!large->isPanEnabled());
 
     // Stopped on the first picture: turning shows that picture upside down, where it is.
-    QTRY_COMPARE(paintedFrame(view), 0);
-    m_window->OnSlotsrotate();
-    QCOMPARE(m_window->player()->rotation(), 180);
-    QCOMPARE(paintedFrame(view, 180), 0);
-    QCOMPARE(m_window->player()->positionMs(), 0);
-    m_window->OnSlotsrotate();
-    QCOMPARE(m_window->player()->rotation(), 0);
-    QCOMPARE(paintedFrame(view), 0);
+    QTRY_COMPARE(paintedFrame(large), 0);
+    click(*m_window, "rotate");
+    QCOMPARE(player()->rotation(), 180);
+    QCOMPARE(paintedFrame(large, 180), 0);
+    QCOMPARE(player()->positionMs(), 0);
+    click(*m_window, "rotate");
+    QCOMPARE(player()->rotation(), 0);
+    QCOMPARE(paintedFrame(large), 0);
+
+    // With the rear picture large, the zoom buttons act on it.
+    click(*m_window, "list_screen");
+    QCOMPARE(view("view2")->width(), 640);
+    QCOMPARE(large->width(), 320);
+    click(*m_window, "zoom_in");
+    QVERIFY(view("view2")->zoom() > 1.0f);
+    QCOMPARE(large->zoom(), 1.0f);
 }
 
 void TestMainWindow::maximizeIgnoredOnSmallScreen()
 {
     if (ViewerLayout::canMaximize(m_window->screen()->geometry().size()))
         QSKIP("the test screen is large enough to maximize");
-    m_window->OnSlotsmaximize();
-    QVERIFY(!m_window->isMaximizedLayout());
+    click(*m_window, "maximize");
+    QVERIFY(!ViewerTestWindow::isMaximized(*m_window));
+    QVERIFY(!button("maximize")->isHidden());
     QCOMPARE(m_window->size(), QSize(1024, 645));
 }
 
 void TestMainWindow::snapshotWritesOneFilePerChannel()
 {
-    m_window->openFolder(card());
+    QVERIFY(openFolder(card()));
     QTRY_VERIFY(rowIsOpen(*m_window, 0));
-    QTRY_VERIFY(MediaGen::readFrameMark(m_window->player()->rendererPicture(0)).isValid());
+    QTRY_VERIFY(MediaGen::readFrameMark(player()->rendererPicture(0)).isValid());
     const QString chosen = m_scratch.filePath(QStringLiteral("shot"));
     QString startFolder;
     answerNextModal<QFileDialog>([chosen, &startFolder](QFileDialog *dialog) {
         startFolder = dialog->directory().absolutePath();
         typeFileName(dialog, chosen);
     });
-    m_window->OnSlotssnapshot();
+    click(*m_window, "snapshot");
     // The dialog starts in the desktop's pictures folder, in a QRD-7700 folder made for it.
     QCOMPARE(startFolder, QDir::home().filePath(QStringLiteral("Pictures/QRD-7700")));
-    QVERIFY(!m_window->isPlaying());
+    QVERIFY(!isPlaying());
     QVERIFY(m_warnings.isEmpty());
     const QImage front(m_scratch.filePath(QStringLiteral("shot-1ch-SD.jpg")));
     const QImage rear(m_scratch.filePath(QStringLiteral("shot-2ch-SD.jpg")));
@@ -359,16 +413,16 @@ void TestMainWindow::snapshotWritesOneFilePerChannel()
 
 void TestMainWindow::printPlacesPictures()
 {
-    m_window->openFolder(card());
+    QVERIFY(openFolder(card()));
     QTRY_VERIFY(rowIsOpen(*m_window, 0));
-    QTRY_VERIFY(MediaGen::readFrameMark(m_window->player()->rendererPicture(0)).isValid());
+    QTRY_VERIFY(MediaGen::readFrameMark(player()->rendererPicture(0)).isValid());
     const QString pdf = m_scratch.filePath(QStringLiteral("print.pdf"));
     answerNextModal<QPrintDialog>([pdf](QPrintDialog *dialog) {
         dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
         dialog->printer()->setOutputFileName(pdf);
         dialog->done(QDialog::Accepted);
     });
-    m_window->OnSlotsprint();
+    click(*m_window, "print");
     QFile file(pdf);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
@@ -378,57 +432,75 @@ void TestMainWindow::printPlacesPictures()
 
 void TestMainWindow::settingsRoundTripChangesSpeedUnit()
 {
-    QVERIFY(m_window->dashboard()->speedUnitKm());
+    QVERIFY(dashboard()->speedUnitKm());
     answerNextModal<ConfigWindow>([](ConfigWindow *dialog) {
         QCOMPARE(dialog->viewerSpeedUnit, 1);
         QTest::mouseClick(dialog, Qt::LeftButton, {}, QPoint(330, 605)); // the hidden mph target
         dialog->OnSlotsOK();
     });
-    m_window->OnSlotssetting();
-    QVERIFY(!m_window->dashboard()->speedUnitKm());
+    click(*m_window, "setting");
+    QVERIFY(!dashboard()->speedUnitKm());
+    // The next visit starts from the unit now shown.
+    answerNextModal<ConfigWindow>([](ConfigWindow *dialog) {
+        QCOMPARE(dialog->viewerSpeedUnit, 2);
+        dialog->reject();
+    });
+    click(*m_window, "setting");
+    QVERIFY(!dashboard()->speedUnitKm());
 }
 
+// A file chosen with the file button gets an entry of its own; chosen there, it plays, and the
+// transport can pause and stop it.
 void TestMainWindow::looseFilePlays()
 {
     const QString path = card() + QStringLiteral("/REC/REC_2012_05_14_10_21_30.mp4");
     answerNextModal<QFileDialog>([path](QFileDialog *dialog) {
         typeFileName(dialog, path);
     });
-    m_window->OnSlotsfile_open();
-    QCOMPARE(m_window->clipList()->count(), 1);
+    click(*m_window, "file_open");
+    QCOMPARE(list()->count(), 1);
+    QVERIFY(button("pause")->isEnabled());
     m_window->playSelectClip(0);
-    QTRY_VERIFY(m_window->player() && m_window->player()->clip());
-    QCOMPARE(m_window->player()->clip()->file().absoluteFilePath(), QFileInfo(path).absoluteFilePath());
-    QTRY_VERIFY(MediaGen::readFrameMark(m_window->player()->rendererPicture(0)).frame > 2);
+    QTRY_VERIFY(player() && player()->clip());
+    QCOMPARE(player()->clip()->file().absoluteFilePath(), QFileInfo(path).absoluteFilePath());
+    QTRY_VERIFY(MediaGen::readFrameMark(player()->rendererPicture(0)).frame > 2);
+    click(*m_window, "pause");
+    QVERIFY(!isPlaying());
+    QTRY_VERIFY(player()->isPaused());
 }
 
 void TestMainWindow::timelineClickThroughWindowSeeks()
 {
-    m_window->openFolder(card());
+    QVERIFY(openFolder(card()));
     QTRY_VERIFY(rowIsOpen(*m_window, 0));
-    m_window->OnSlotspause();
-    QTRY_VERIFY(m_window->dashboard()->timeText().endsWith(QLatin1String("/00:02")));
+    click(*m_window, "pause");
+    QTRY_VERIFY(dashboard()->timeText().endsWith(QLatin1String("/00:02")));
     // A press and release the window receives over the dashboard's strip reach the dashboard, in its
     // coordinates: x 322 of a 642-wide strip is 2000 × 320 / 628 = 1019 ms into the 2 s clip.
-    const QPoint at = m_window->dashboard()->geometry().topLeft() + QPoint(322, 10);
+    const QPoint at = dashboard()->geometry().topLeft() + QPoint(322, 10);
     QMouseEvent press(QEvent::MouseButtonPress, at, m_window->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
                       Qt::NoModifier);
     QMouseEvent release(QEvent::MouseButtonRelease, at, m_window->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
                         Qt::NoModifier);
     QCoreApplication::sendEvent(m_window.get(), &press);
     QCoreApplication::sendEvent(m_window.get(), &release);
-    const qint64 length = m_window->player()->lengthMs();
+    const qint64 length = player()->lengthMs();
     const qint64 expected = length * 320 / 628;
-    QTRY_VERIFY(qAbs(m_window->player()->positionMs() - expected) <= 100);
+    QTRY_VERIFY(qAbs(player()->positionMs() - expected) <= 100);
 }
 
-// The window goes while a clip is still opening: nothing it owned may answer later.
+// The window goes while a clip is still opening, and while a folder is still being read: nothing
+// it owned may answer later.
 void TestMainWindow::closingWhileOpening()
 {
-    m_window->openFolder(card());
-    QVERIFY(m_window->playback()->isOpening());
+    QVERIFY(openFolder(card()));
+    QVERIFY(ViewerTestWindow::playback(*m_window)->isOpening());
     m_window.reset();
     QTest::qWait(0);
+    QCoreApplication::processEvents();
+    m_window = std::make_unique<MainWindow>(nullptr, Qt::FramelessWindowHint);
+    m_window->openFolder(card());
+    m_window.reset();
     QCoreApplication::processEvents();
 }
 
@@ -466,9 +538,9 @@ void TestMainWindow::pressesOnAndAroundTheDashboard()
     QFETCH(bool, withClip);
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     if (withClip) {
-        m_window->openFolder(card());
-        m_window->OnSlotspause();
-        QVERIFY(m_window->dashboard()->isEnabled());
+        QVERIFY(openFolder(card()));
+        click(*m_window, "pause");
+        QVERIFY(dashboard()->isEnabled());
     }
     QWindow *window = m_window->windowHandle();
     for (const Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
@@ -476,7 +548,7 @@ void TestMainWindow::pressesOnAndAroundTheDashboard()
         QTest::mouseMove(window, at + QPoint(3, -1));
         QTest::mouseRelease(window, button, {}, at + QPoint(3, -1));
     }
-    QCOMPARE(m_window->dashboard()->isEnabled(), withClip);
+    QCOMPARE(dashboard()->isEnabled(), withClip);
     QVERIFY(m_window->isVisible());
     QVERIFY(m_warnings.isEmpty());
 }
@@ -484,26 +556,26 @@ void TestMainWindow::pressesOnAndAroundTheDashboard()
 // A clip that cannot be opened warns once, and the map forgets the clip before it.
 void TestMainWindow::unplayableClipWarnsAndClearsTheMap()
 {
-    m_window->openFolder(troubleCard());
-    QTRY_VERIFY(qAbs(m_window->mapPane()->latitude() - kLatitude) < 1e-5);
+    QVERIFY(openFolder(troubleCard()));
+    QTRY_VERIFY(qAbs(mapPane()->latitude() - kLatitude) < 1e-5);
     m_window->playSelectClip(1);
     QTRY_COMPARE(m_warnings, QStringList{Messages::openClipFailed()});
-    QVERIFY(!m_window->isPlaying());
-    QVERIFY(!m_window->player()->clip());
-    QCOMPARE(m_window->mapPane()->latitude(), MapView::kDefaultLatitude);
-    QCOMPARE(m_window->mapPane()->longitude(), MapView::kDefaultLongitude);
-    QCOMPARE(m_window->clipList()->currentRow(), 1);
+    QVERIFY(!isPlaying());
+    QVERIFY(!player()->clip());
+    QCOMPARE(mapPane()->latitude(), MapView::kDefaultLatitude);
+    QCOMPARE(mapPane()->longitude(), MapView::kDefaultLongitude);
+    QCOMPARE(list()->currentRow(), 1);
     // The next clip plays as usual.
-    m_window->OnSlotsnext_file();
+    click(*m_window, "next_file");
     QTRY_VERIFY(rowIsOpen(*m_window, 2));
-    QVERIFY(m_window->isPlaying());
+    QVERIFY(isPlaying());
 }
 
 // A clip that breaks in the middle stops with the reason shown, the window stopped; Play opens
 // it again and plays.
 void TestMainWindow::errorWhilePlayingStopsAndPlayReopens()
 {
-    m_window->openFolder(troubleCard());
+    QVERIFY(openFolder(troubleCard()));
     m_window->playSelectClip(2);
     QTRY_VERIFY(rowIsOpen(*m_window, 2));
     m_window->OnSlotsProgress(4800); // near the broken picture
@@ -511,69 +583,79 @@ void TestMainWindow::errorWhilePlayingStopsAndPlayReopens()
     QCOMPARE(m_warnings.size(), 1);
     QVERIFY(m_warnings.first().startsWith(Messages::openClipFailed() + QLatin1String("\n\n")));
     QVERIFY(m_warnings.first().size() > Messages::openClipFailed().size() + 2); // and the reason
-    QVERIFY(!m_window->isPlaying());
-    QVERIFY(m_window->button(Button::Play)->isVisible());
-    QVERIFY(!m_window->button(Button::Pause)->isVisible());
-    QVERIFY(m_window->player()->isBroken());
+    QVERIFY(!isPlaying());
+    QVERIFY(button("play")->isVisible());
+    QVERIFY(!button("pause")->isVisible());
+    QVERIFY(player()->isBroken());
 
-    m_window->OnSlotsplay();
-    QVERIFY(m_window->isPlaying());
-    QTRY_VERIFY(rowIsOpen(*m_window, 2) && !m_window->player()->isBroken());
-    QTRY_VERIFY(MediaGen::readFrameMark(m_window->player()->rendererPicture(0)).frame > 3);
-    QVERIFY(m_window->isPlaying());
+    click(*m_window, "play");
+    QVERIFY(isPlaying());
+    QTRY_VERIFY(rowIsOpen(*m_window, 2) && !player()->isBroken());
+    QTRY_VERIFY(MediaGen::readFrameMark(player()->rendererPicture(0)).frame > 3);
+    QVERIFY(isPlaying());
     QCOMPARE(m_warnings.size(), 1);
 }
 
-// The volume bar and the mute button set the clip's own sound level, also for the next clip; the
-// system's mixer is not part of it.
+// The volume bar and the mute button set the clip's own sound level, also for the next clip and
+// the next folder; the system's mixer is not part of it.
 void TestMainWindow::volumeAndMuteReachTheClipsSound()
 {
-    m_window->openFolder(troubleCard());
+    QVERIFY(openFolder(troubleCard()));
     QTRY_VERIFY(rowIsOpen(*m_window, 0));
-    Player *player = m_window->player();
+    Player *player = this->player();
+    auto *bar = m_window->findChild<WidgetVolume *>(QStringLiteral("volumeSlider"));
     QCOMPARE(player->appliedVolume(), 1.0); // full until the bar is used
     const double half = 5 * 6553 / 65535.0; // level 5 of the bar
-    m_window->volumeSlider()->setLevel(5);
+    bar->setLevel(5);
     QVERIFY(qAbs(player->appliedVolume() - half) < 1e-6);
-    m_window->OnSlotsvolume();
-    QVERIFY(!m_window->volumeSlider()->isEnabled());
+    click(*m_window, "volume");
+    QVERIFY(!bar->isEnabled());
+    QVERIFY(button("volume")->isHighlighted());
     QCOMPARE(player->appliedVolume(), 0.0);
     m_window->playSelectClip(2);
     QTRY_VERIFY(rowIsOpen(*m_window, 2));
     QCOMPARE(player->appliedVolume(), 0.0); // still muted
-    m_window->OnSlotsvolume();
-    QCOMPARE(m_window->volumeSlider()->level(), 5);
+    // Another folder keeps the sound off, and the bar and the button say so.
+    QVERIFY(openFolder(troubleCard()));
+    QTRY_VERIFY(rowIsOpen(*m_window, 0));
+    QVERIFY(!bar->isEnabled());
+    QVERIFY(button("volume")->isHighlighted());
+    QCOMPARE(player->appliedVolume(), 0.0);
+    click(*m_window, "volume");
+    QVERIFY(bar->isEnabled());
+    QVERIFY(!button("volume")->isHighlighted());
+    QCOMPARE(bar->level(), 5);
     QVERIFY(qAbs(player->appliedVolume() - half) < 1e-6);
 }
 
 void TestMainWindow::stopResetsTheSpeedGauge()
 {
-    m_window->openFolder(card());
-    QTRY_COMPARE(m_window->dashboard()->speed(), 100);
-    m_window->OnSlotsstop();
-    QCOMPARE(m_window->dashboard()->speed(), 0);
-    QCOMPARE(m_window->dashboard()->timeText().left(5), QStringLiteral("00:00"));
+    QVERIFY(openFolder(card()));
+    QTRY_COMPARE(dashboard()->speed(), 100);
+    click(*m_window, "stop");
+    QCOMPARE(dashboard()->speed(), 0);
+    QCOMPARE(dashboard()->timeText().left(5), QStringLiteral("00:00"));
 }
 
 // Rows changed faster than clips open: only the last one is opened and plays; nothing answers late.
 void TestMainWindow::quickSwitchingOpensTheLastClipOnly()
 {
-    m_window->openFolder(card());
+    QVERIFY(openFolder(card()));
     for (int i = 0; i < 12; ++i)
-        m_window->OnSlotsnext_file();
-    const int last = m_window->clipList()->currentRow();
+        click(*m_window, "next_file");
+    const int last = list()->currentRow();
     QCOMPARE(last, 12 % 4);
     QTRY_VERIFY(rowIsOpen(*m_window, last));
-    QTRY_VERIFY(MediaGen::readFrameMark(m_window->player()->rendererPicture(0)).frame > 2);
-    QCOMPARE(m_window->clipList()->currentRow(), last);
-    QVERIFY(m_window->isPlaying());
+    QTRY_VERIFY(MediaGen::readFrameMark(player()->rendererPicture(0)).frame > 2);
+    QCOMPARE(list()->currentRow(), last);
+    QVERIFY(isPlaying());
     QVERIFY(m_warnings.isEmpty());
 }
 
 // Without a decoder for the pictures the warning says what is not installed.
 void TestMainWindow::missingDecoderIsNamed()
 {
-    m_window->openFolder(card());
+    QVERIFY(openFolder(card()));
     QTRY_VERIFY(rowIsOpen(*m_window, 0));
     {
         const MediaGen::HiddenDecoders hidden(MediaGen::HiddenDecoders::Kind::Pictures);

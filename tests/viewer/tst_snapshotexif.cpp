@@ -50,6 +50,7 @@ ShownMoment moment(double latitude, double longitude, const QDateTime &recordedA
     m.clipName = QStringLiteral("REC_2012_05_14_10_20_30.avi");
     m.positionMs = 1500;
     m.recordedAt = recordedAt;
+    m.timeFromGps = true;
     m.sample.timeMs = 1400;
     m.sample.latitude = latitude;
     m.sample.longitude = longitude;
@@ -65,7 +66,8 @@ QImage picture()
     return image;
 }
 
-const QDateTime kRecordedAt(QDate(2012, 5, 14), QTime(10, 20, 31, 500), Qt::LocalTime);
+// In the car's local time, whatever the computer's zone.
+const QDateTime kRecordedAt(QDate(2012, 5, 14), QTime(10, 20, 31, 500), Qt::OffsetFromUTC, 9 * 3600);
 
 } // namespace
 
@@ -74,7 +76,7 @@ class TestSnapshotExif : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { qputenv("TZ", "KST-9"); }
+    void initTestCase() { qputenv("TZ", "EST5EDT"); }
 
     void jpegCarriesTimePlaceAndRecorder_data()
     {
@@ -100,6 +102,8 @@ private slots:
         QCOMPARE(tags.at("Exif.Photo.DateTimeOriginal"), QStringLiteral("2012:05:14 10:20:31"));
         QCOMPARE(tags.at("Exif.Photo.SubSecTimeOriginal"), QStringLiteral("500"));
         QCOMPARE(tags.at("Exif.Photo.OffsetTimeOriginal"), QStringLiteral("+09:00"));
+        QCOMPARE(tags.at("Exif.GPSInfo.GPSDateStamp"), QStringLiteral("2012:05:14"));
+        QCOMPARE(tags.at("Exif.GPSInfo.GPSTimeStamp"), QStringLiteral("1/1 20/1 31500/1000"));
         QCOMPARE(tags.at("Exif.GPSInfo.GPSLatitudeRef"), latitudeRef);
         QCOMPARE(tags.at("Exif.GPSInfo.GPSLongitudeRef"), longitudeRef);
         // Back to the same micro-degree.
@@ -117,22 +121,27 @@ private slots:
         QTest::addColumn<double>("latitude");
         QTest::addColumn<QDateTime>("recordedAt");
         QTest::addColumn<QString>("model");
+        QTest::addColumn<bool>("fromGps");
         QTest::addColumn<QStringList>("absent");
         const QStringList gps{"Exif.GPSInfo.GPSLatitude", "Exif.GPSInfo.GPSLongitude", "Exif.GPSInfo.GPSSpeed"};
-        QTest::newRow("no fix") << 0.0 << kRecordedAt << "QRD-7700" << gps;
-        QTest::newRow("no start in the name") << 37.5 << QDateTime() << "QRD-7700"
-                                              << QStringList{"Exif.Photo.DateTimeOriginal"};
-        QTest::newRow("recorder not recognised") << 37.5 << kRecordedAt << "unknown"
+        const QStringList gpsTime{"Exif.GPSInfo.GPSDateStamp", "Exif.GPSInfo.GPSTimeStamp"};
+        QTest::newRow("no fix") << 0.0 << kRecordedAt << "QRD-7700" << true << gps;
+        QTest::newRow("no start in the name") << 37.5 << QDateTime() << "QRD-7700" << true
+                                              << QStringList{"Exif.Photo.DateTimeOriginal"} + gpsTime;
+        QTest::newRow("recorder not recognised") << 37.5 << kRecordedAt << "unknown" << true
                                                  << QStringList{"Exif.Image.Make", "Exif.Image.Model"};
+        QTest::newRow("time by the recorder's clock alone") << 37.5 << kRecordedAt << "QRD-7700" << false << gpsTime;
     }
     void missingFactsAreLeftOut()
     {
         QFETCH(double, latitude);
         QFETCH(QDateTime, recordedAt);
         QFETCH(QString, model);
+        QFETCH(bool, fromGps);
         QFETCH(QStringList, absent);
-        const Tags tags = readTags(SnapshotExif::encodeSnapshot(picture(), QStringLiteral("a.JPG"),
-                                                                moment(latitude, 127.0, recordedAt, model)));
+        ShownMoment m = moment(latitude, 127.0, recordedAt, model);
+        m.timeFromGps = fromGps;
+        const Tags tags = readTags(SnapshotExif::encodeSnapshot(picture(), QStringLiteral("a.JPG"), m));
         for (const QString &key : absent)
             QVERIFY2(!tags.count(key), qPrintable(key));
         QVERIFY(!tags.empty());

@@ -6,11 +6,13 @@
 #include "catalogue/clip.h"
 #include "playback/mediaframework.h"
 #include "playback/player.h"
+#include "telemetry/cliptelemetry.h"
 #include "telemetry/telemetrytrack.h"
 #include "telemetry/trackexport.h"
 #include "generators/clipwriter/aviclipwriter.h"
 #include "generators/mediagen/mediagen.h"
 #include "modaldialogs.h"
+#include "tests/viewer/viewertestwindow.h"
 #include "viewer/cliplist.h"
 #include "viewer/cliplistmenu.h"
 #include "viewer/mapview.h"
@@ -66,6 +68,9 @@ bool writeClip(const QString &path, const QList<ClipWriter::RoutePoint> &positio
         route.positions = positions;
         route.speedKnots = {54.0}; // 100 km/h
         route.lostFixSeconds = lostFix;
+        // The GPS's UTC for a recorder set to the car's +09:00.
+        const std::optional<qint64> stamp = RecorderClock::stampFromName(QFileInfo(path).fileName());
+        route.startUtc = RecorderClock::naiveDateTime(*stamp).addSecs(-9 * 3600);
         description.route = route;
     }
     return ClipWriter::writeAviClip(path, description);
@@ -146,8 +151,12 @@ private slots:
 
 private:
     QString card() const { return m_card.path(); }
-    QString clipPath(int row) const { return MyListWidget::filePathOf(m_window->clipList()->item(row)); }
-    QWebEnginePage *page() const { return m_window->mapPane()->webView()->page(); }
+    QString clipPath(int row) const { return MyListWidget::filePathOf(clipList()->item(row)); }
+    QWebEnginePage *page() const { return m_window->findChild<MapView *>()->webView()->page(); }
+    // The window's parts, found by name as a user finds them by sight.
+    MyListWidget *clipList() const { return ViewerTestWindow::clipList(*m_window); }
+    WidgetProgressA *dashboard() const { return m_window->findChild<WidgetProgressA *>(); }
+    Player *player() const { return ViewerTestWindow::player(*m_window); }
     int routeVertexCount() const;
     void openCardPaused();
     void rightClick(int row);
@@ -166,7 +175,7 @@ void TestViewerExports::initTestCase()
     const QStringList missing = MediaGen::missingForAvi();
     if (!missing.isEmpty())
         QSKIP(qPrintable(QStringLiteral("GStreamer elements missing: ") + missing.join(QLatin1String(", "))));
-    qputenv("TZ", "KST-9");
+    qputenv("TZ", "EST5EDT"); // the computer's zone plays no part in the times written
     QVERIFY(QDir(card()).mkpath(QStringLiteral("REC")));
     QVERIFY(QDir(card()).mkpath(QStringLiteral("EVENT")));
     QVERIFY(QDir(card()).mkpath(QStringLiteral("update")));
@@ -214,17 +223,17 @@ int TestViewerExports::routeVertexCount() const
 
 void TestViewerExports::openCardPaused()
 {
-    m_window->openFolder(card());
-    QCOMPARE(m_window->clipList()->count(), 3);
+    QVERIFY(ViewerTestWindow::openFolder(*m_window, card()));
+    QCOMPARE(clipList()->count(), 3);
     // The clip opens and its telemetry arrives a moment after the selection.
-    QTRY_VERIFY(m_window->player() && m_window->player()->clip() && !m_window->dashboard()->track().isLoading());
-    m_window->OnSlotspause();
+    QTRY_VERIFY(player() && player()->clip() && !dashboard()->track().isLoading());
+    ViewerTestWindow::click(*m_window, "pause");
 }
 
 // A right click as the pointer makes it: press and release on the entry, then the context menu event.
 void TestViewerExports::rightClick(int row)
 {
-    MyListWidget *list = m_window->clipList();
+    MyListWidget *list = clipList();
     const QPoint local = list->visualItemRect(list->item(row)).center();
     const QPoint global = list->viewport()->mapToGlobal(local);
     QCursor::setPos(global);
@@ -240,22 +249,22 @@ void TestViewerExports::rightClick(int row)
 
 void TestViewerExports::routeFollowsTheOpenClip()
 {
-    m_window->openFolder(card());
-    const auto expectedCount = [this] { return int(positionsOf(m_window->dashboard()->track().samples()).size()); };
+    QVERIFY(ViewerTestWindow::openFolder(*m_window, card()));
+    const auto expectedCount = [this] { return int(positionsOf(dashboard()->track().samples()).size()); };
     QTRY_VERIFY(expectedCount() > 30);
     QTRY_COMPARE_WITH_TIMEOUT(routeVertexCount(), expectedCount(), 20000);
 
     // Clips switched faster than the page answers: only the last one's route stays.
-    MyListWidget *list = m_window->clipList();
+    MyListWidget *list = clipList();
     list->setCurrentRow(kSeoulRow);
     list->setCurrentRow(kNoGpsRow);
     list->setCurrentRow(kSydneyRow);
     list->setCurrentRow(kSeoulRow);
-    const TelemetryTrack &track = m_window->dashboard()->track();
-    QTRY_VERIFY(m_window->player()->clip() == MyListWidget::clipOf(list->item(kSeoulRow)) && !track.isLoading()
+    const TelemetryTrack &track = dashboard()->track();
+    QTRY_VERIFY(player()->clip() == MyListWidget::clipOf(list->item(kSeoulRow)) && !track.isLoading()
                 && !track.samples().isEmpty());
     const QList<TelemetrySample> seoul = positionsOf(track.samples());
-    QVERIFY(!seoul.isEmpty() && seoul.size() < m_window->dashboard()->track().samples().size());
+    QVERIFY(!seoul.isEmpty() && seoul.size() < dashboard()->track().samples().size());
     QTRY_COMPARE_WITH_TIMEOUT(routeVertexCount(), int(seoul.size()), 10000);
     QCOMPARE(evaluate(page(), QStringLiteral("routeLines().length")).toInt(), 2); // the lost fix is a gap
     const QVariantList first = evaluate(page(), QStringLiteral("routeLines()[0][0]")).toList();
@@ -270,7 +279,7 @@ void TestViewerExports::routeFollowsTheOpenClip()
 void TestViewerExports::rightClickExportsGpxWithoutSwitchingClips()
 {
     openCardPaused();
-    MyListWidget *list = m_window->clipList();
+    MyListWidget *list = clipList();
     QCOMPARE(list->currentRow(), kSydneyRow);
     const QString gpx = m_scratch.filePath(QStringLiteral("seoul.gpx"));
     QStringList entries;
@@ -285,15 +294,14 @@ void TestViewerExports::rightClickExportsGpxWithoutSwitchingClips()
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(gpx), 10000);
     // The playing clip stayed; the file holds the other clip's positions, in two segments.
     QCOMPARE(list->currentRow(), kSydneyRow);
-    QCOMPARE(m_window->player()->clip()->file().fileName(), QStringLiteral("EVS_2012_05_14_10_22_30_I.avi"));
+    QCOMPARE(player()->clip()->file().fileName(), QStringLiteral("EVS_2012_05_14_10_22_30_I.avi"));
     QFile file(gpx);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray document = file.readAll();
-    const std::optional<QList<TelemetrySample>> samples = TrackExport::readClipTrack(clipPath(kSeoulRow));
-    QVERIFY(samples.has_value());
+    const std::optional<QList<TelemetrySample>> samples = readClipTelemetry(clipPath(kSeoulRow)).samples;
     QCOMPARE(document.count("<trkpt "), positionsOf(*samples).size());
     QCOMPARE(document.count("<trkseg>"), 2);
-    QVERIFY(document.contains("<time>2012-05-14T10:20:30.000+09:00</time>"));
+    QVERIFY(document.contains("<time>2012-05-14T01:20:30.000Z</time>"));
     QVERIFY(m_warnings.isEmpty());
 }
 
@@ -303,15 +311,15 @@ void TestViewerExports::menuKeyExportsCsvOfTheCurrentClip()
     const QString csv = m_scratch.filePath(QStringLiteral("sydney"));
     chooseFromNextMenu(QString::fromUtf8(ClipListMenu::kExportCsv));
     answerNextModal<QFileDialog>([csv](QFileDialog *dialog) { typeFileName(dialog, csv); });
-    m_window->clipList()->setFocus();
-    QTest::keyClick(m_window->clipList(), Qt::Key_Menu);
+    clipList()->setFocus();
+    QTest::keyClick(clipList(), Qt::Key_Menu);
     // The dialog adds the format's extension to a bare name.
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(csv + QStringLiteral(".csv")), 10000);
     QFile file(csv + QStringLiteral(".csv"));
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = file.readAll().trimmed().split('\n');
-    QCOMPARE(lines.size(), m_window->dashboard()->track().samples().size() + 1);
-    QVERIFY(lines.at(1).endsWith(",2012-05-14T10:22:30.000+09:00"));
+    QCOMPARE(lines.size(), dashboard()->track().samples().size() + 1);
+    QVERIFY(lines.at(1).endsWith(",2012-05-14T01:22:30.000Z"));
     QVERIFY(lines.at(1).contains(",-33.868801,151.209296,100,"));
 }
 
@@ -354,22 +362,25 @@ void TestViewerExports::snapshotCarriesTimeAndPlace()
 {
     openCardPaused();
     m_window->OnSlotsProgress(1500);
-    QTRY_VERIFY(qAbs(m_window->player()->positionMs() - 1500) <= 100);
-    QTRY_VERIFY(MediaGen::readFrameMark(m_window->player()->rendererPicture(0)).isValid());
+    QTRY_VERIFY(qAbs(player()->positionMs() - 1500) <= 100);
+    QTRY_VERIFY(MediaGen::readFrameMark(player()->rendererPicture(0)).isValid());
     const QString chosen = m_scratch.filePath(QStringLiteral("shot.jpg"));
     answerNextModal<QFileDialog>([chosen](QFileDialog *dialog) { typeFileName(dialog, chosen); });
-    m_window->OnSlotssnapshot();
+    ViewerTestWindow::click(*m_window, "snapshot");
     QVERIFY(m_warnings.isEmpty());
-    const qint64 position = m_window->player()->positionMs();
-    const TelemetrySample sample = m_window->dashboard()->sampleAt(int(position));
+    const qint64 position = player()->positionMs();
+    const TelemetrySample sample = dashboard()->sampleAt(int(position));
     QVERIFY(sample.hasUsablePosition());
     for (const char *name : {"shot-1ch-SD.jpg", "shot-2ch-SD.jpg"}) {
         Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(m_scratch.filePath(QLatin1String(name)).toStdString());
         image->readMetadata();
         Exiv2::ExifData &exif = image->exifData();
-        const QDateTime expected = QDateTime(QDate(2012, 5, 14), QTime(10, 22, 30), Qt::LocalTime).addMSecs(position);
+        const QDateTime expected =
+            QDateTime(QDate(2012, 5, 14), QTime(10, 22, 30), Qt::OffsetFromUTC, 9 * 3600).addMSecs(position);
         QCOMPARE(QString::fromStdString(exif["Exif.Photo.DateTimeOriginal"].toString()),
                  expected.toString(QStringLiteral("yyyy:MM:dd HH:mm:ss")));
+        QCOMPARE(QString::fromStdString(exif["Exif.Photo.OffsetTimeOriginal"].toString()), QStringLiteral("+09:00"));
+        QCOMPARE(QString::fromStdString(exif["Exif.GPSInfo.GPSDateStamp"].toString()), QStringLiteral("2012:05:14"));
         QCOMPARE(QString::fromStdString(exif["Exif.GPSInfo.GPSLatitudeRef"].toString()), QStringLiteral("S"));
         const Exiv2::Value &latitude = exif["Exif.GPSInfo.GPSLatitude"].value();
         const double degrees = latitude.toFloat(0) + latitude.toFloat(1) / 60 + latitude.toFloat(2) / 3600;
@@ -385,20 +396,20 @@ void TestViewerExports::printedPageHasTheCaption()
         QSKIP("poppler-utils is not installed (scripts/install-deps installs it)");
     openCardPaused();
     m_window->OnSlotsProgress(2500);
-    QTRY_VERIFY(qAbs(m_window->player()->positionMs() - 2500) <= 100);
-    QTRY_VERIFY(MediaGen::readFrameMark(m_window->player()->rendererPicture(0)).isValid());
+    QTRY_VERIFY(qAbs(player()->positionMs() - 2500) <= 100);
+    QTRY_VERIFY(MediaGen::readFrameMark(player()->rendererPicture(0)).isValid());
     const QString pdf = m_scratch.filePath(QStringLiteral("evidence.pdf"));
     answerNextModal<QPrintDialog>([pdf](QPrintDialog *dialog) {
         dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
         dialog->printer()->setOutputFileName(pdf);
         dialog->done(QDialog::Accepted);
     });
-    m_window->OnSlotsprint();
+    ViewerTestWindow::click(*m_window, "print");
     QProcess process;
     process.start(pdftotext, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
     QVERIFY(process.waitForFinished(30000));
     const QString text = QString::fromUtf8(process.readAllStandardOutput());
-    for (const char *expected : {"Clip: EVS_2012_05_14_10_22_30_I.avi", "Recorded: 2012-05-14 10:22:32 (00:02.",
+    for (const char *expected : {"Clip: EVS_2012_05_14_10_22_30_I.avi", "Recorded: 2012-05-14 10:22:32 +09:00 (00:02.",
                                  "Speed: 100 km/h", "G-forces: X ", "Latitude/longitude: -33.86", "Recorder: QRD-7700"})
         QVERIFY2(text.contains(QLatin1String(expected)), qPrintable(QLatin1String(expected) + QStringLiteral("\n---\n") + text));
     QFile file(pdf);

@@ -6,6 +6,7 @@
 #include "base/programsettings.h"
 #include "catalogue/clipcatalogue.h"
 #include "playback/player.h"
+#include "session/cliplibrary.h"
 #include "skin/clearbutton.h"
 #include "tests/viewer/viewertestwindow.h"
 #include "viewer/cliplist.h"
@@ -26,7 +27,7 @@
 
 #include <memory>
 
-using ViewerLayout::Button;
+using ViewerTestWindow::isMaximized;
 using ViewerTestWindow::rowIsOpen;
 
 namespace {
@@ -73,6 +74,12 @@ private slots:
 private:
     // Sends a drag of `urls` over the window and drops it; true when the window took the drop.
     bool drop(const QList<QUrl> &urls);
+    // The window's parts, found by name as a user finds them by sight.
+    MyListWidget *list() const { return ViewerTestWindow::clipList(*m_window); }
+    VideoView *view(const char *name) const { return m_window->findChild<VideoView *>(QLatin1String(name)); }
+    QString folderShown() const { return m_window->findChild<QLabel *>(QStringLiteral("folderLabel"))->text(); }
+    Player *player() const { return ViewerTestWindow::player(*m_window); }
+    bool isPlaying() const { return ViewerTestWindow::isPlaying(*m_window); }
 
     ViewerTestWindow::Card m_card;
     QTemporaryDir m_scratch;
@@ -129,16 +136,16 @@ bool TestViewerInput::drop(const QList<QUrl> &urls)
 // picture does not zoom, and without a clip nothing zooms.
 void TestViewerInput::wheelZoomsTheLargePicture()
 {
-    turnWheel(m_window->view1(), 120);
-    QCOMPARE(m_window->view1()->zoom(), 1.0f);
-    m_window->openFolder(m_card.path());
+    turnWheel(view("view1"), 120);
+    QCOMPARE(view("view1")->zoom(), 1.0f);
+    QVERIFY(ViewerTestWindow::openFolder(*m_window, m_card.path()));
     QTRY_VERIFY(rowIsOpen(*m_window, 0));
-    VideoView *large = m_window->view1();
+    VideoView *large = view("view1");
     turnWheel(large, 120);
     const float once = large->zoom();
     QVERIFY(once > 1.0f);
-    m_window->OnSlotszoom_win();
-    m_window->OnSlotszoom_in();
+    ViewerTestWindow::click(*m_window, "zoom_win");
+    ViewerTestWindow::click(*m_window, "zoom_in");
     QCOMPARE(large->zoom(), once); // the same step as the button's
     turnWheel(large, 60);
     QCOMPARE(large->zoom(), once);
@@ -146,23 +153,31 @@ void TestViewerInput::wheelZoomsTheLargePicture()
     QVERIFY(large->zoom() > once);
     turnWheel(large, -240);
     QCOMPARE(large->zoom(), 1.0f);
-    turnWheel(m_window->view2(), 120);
-    QCOMPARE(m_window->view2()->zoom(), 1.0f);
+    turnWheel(view("view2"), 120);
+    QCOMPARE(view("view2")->zoom(), 1.0f);
     QCOMPARE(large->zoom(), 1.0f);
+    // With the rear picture of a two-channel clip large, the wheel zooms that one.
+    m_window->playSelectClip(2);
+    QTRY_VERIFY(rowIsOpen(*m_window, 2));
+    ViewerTestWindow::click(*m_window, "list_screen");
+    turnWheel(view("view2"), 120);
+    QCOMPARE(view("view2")->zoom(), once);
+    turnWheel(view("view1"), 120);
+    QCOMPARE(view("view1")->zoom(), 1.0f);
 }
 
 void TestViewerInput::doubleClickTogglesMaximize()
 {
     if (!ViewerLayout::canMaximize(m_window->screen()->geometry().size()))
         QSKIP("the test screen is too small to maximize");
-    QTest::mouseDClick(m_window->view1(), Qt::LeftButton);
-    QVERIFY(m_window->isMaximizedLayout());
+    QTest::mouseDClick(view("view1"), Qt::LeftButton);
+    QVERIFY(isMaximized(*m_window));
     QCOMPARE(m_window->size(), m_window->screen()->geometry().size());
-    QTest::mouseDClick(m_window->view2(), Qt::LeftButton);
-    QVERIFY(!m_window->isMaximizedLayout());
+    QTest::mouseDClick(view("view2"), Qt::LeftButton);
+    QVERIFY(!isMaximized(*m_window));
     QCOMPARE(m_window->size(), QSize(1024, 645));
-    QTest::mouseDClick(m_window->view1(), Qt::RightButton);
-    QVERIFY(!m_window->isMaximizedLayout());
+    QTest::mouseDClick(view("view1"), Qt::RightButton);
+    QVERIFY(!isMaximized(*m_window));
 }
 
 void TestViewerInput::dropPlan_data()
@@ -217,11 +232,10 @@ void TestViewerInput::dropPlan()
 void TestViewerInput::droppedFolderOpens()
 {
     QVERIFY(drop(localUrls({m_card.path()})));
-    QTRY_VERIFY(m_window->catalogue());
-    QCOMPARE(m_window->catalogue()->path(), m_card.path());
-    QCOMPARE(m_window->clipList()->count(), 3);
+    QTRY_COMPARE(list()->count(), 3);
+    QCOMPARE(folderShown(), m_card.path());
     QTRY_VERIFY(rowIsOpen(*m_window, 0));
-    QVERIFY(m_window->isPlaying());
+    QVERIFY(isPlaying());
     // A folder without clips is refused with the folder chooser's message.
     QVERIFY(drop(localUrls({m_scratch.path()})));
     QTRY_COMPARE(m_warnings, QStringList{QStringLiteral("Please select proper folder")});
@@ -231,17 +245,17 @@ void TestViewerInput::droppedFolderOpens()
 void TestViewerInput::droppedFilesPlayTheFirst()
 {
     QVERIFY(drop(localUrls({m_card.clip(2), m_card.clip(1)})));
-    QTRY_COMPARE(m_window->clipList()->count(), 2);
-    QCOMPARE(m_window->clipList()->item(0)->text(), QStringLiteral("EVS_2012_05_14_10_22_30_I.avi"));
-    QCOMPARE(m_window->clipList()->currentRow(), 0);
-    QTRY_VERIFY(m_window->player() && m_window->player()->clip());
-    QCOMPARE(m_window->player()->clip()->file().absoluteFilePath(), m_card.clip(2));
-    QVERIFY(m_window->isPlaying());
-    QVERIFY(m_window->button(Button::Pause)->isEnabled());
-    m_window->OnSlotsnext_file();
-    QTRY_COMPARE(m_window->player()->clip() ? m_window->player()->clip()->file().absoluteFilePath() : QString(),
+    QTRY_COMPARE(list()->count(), 2);
+    QCOMPARE(list()->item(0)->text(), QStringLiteral("EVS_2012_05_14_10_22_30_I.avi"));
+    QCOMPARE(list()->currentRow(), 0);
+    QTRY_VERIFY(player() && player()->clip());
+    QCOMPARE(player()->clip()->file().absoluteFilePath(), m_card.clip(2));
+    QVERIFY(isPlaying());
+    QVERIFY(ViewerTestWindow::button(*m_window, "pause")->isEnabled());
+    ViewerTestWindow::click(*m_window, "next_file");
+    QTRY_COMPARE(player()->clip() ? player()->clip()->file().absoluteFilePath() : QString(),
                  m_card.clip(1));
-    QVERIFY(m_window->catalogue() == nullptr);
+    QVERIFY(folderShown().isEmpty());
 }
 
 void TestViewerInput::dropOfNothingUsableIsRefused()
@@ -253,7 +267,7 @@ void TestViewerInput::dropOfNothingUsableIsRefused()
     QVERIFY(!drop(localUrls({text})));
     QVERIFY(!drop({QUrl(QStringLiteral("https://example.com/REC_1.avi"))}));
     QCoreApplication::processEvents();
-    QCOMPARE(m_window->clipList()->count(), 0);
+    QCOMPARE(list()->count(), 0);
     QVERIFY(m_warnings.isEmpty());
 }
 
@@ -270,7 +284,7 @@ void TestViewerInput::fileDialogOffersAvi()
         }
     });
     timer->start(20);
-    m_window->OnSlotsfile_open();
+    ViewerTestWindow::click(*m_window, "file_open");
     QCOMPARE(filters, QStringList{QStringLiteral("QRD-7700 Data Files (*.mp4 *.avi)")});
 }
 
@@ -278,22 +292,22 @@ void TestViewerInput::fileDialogOffersAvi()
 // paused on its first picture, no warning.
 void TestViewerInput::restartReopensFolderPaused()
 {
-    m_window->openFolder(m_card.path());
+    QVERIFY(ViewerTestWindow::openFolder(*m_window, m_card.path()));
     QTRY_VERIFY(rowIsOpen(*m_window, 0));
     ViewerSession::save(*m_window);
     m_window = std::make_unique<MainWindow>(nullptr, Qt::FramelessWindowHint);
     m_window->show();
     ViewerSession::restore(*m_window);
-    QCOMPARE(m_window->clipList()->count(), 3);
-    QCOMPARE(m_window->clipList()->currentRow(), 0);
-    QCOMPARE(m_window->folderLabel()->text(), m_card.path());
-    QVERIFY(!m_window->isPlaying());
+    QTRY_COMPARE(list()->count(), 3);
+    QCOMPARE(list()->currentRow(), 0);
+    QCOMPARE(folderShown(), m_card.path());
+    QVERIFY(!isPlaying());
     QTRY_VERIFY(rowIsOpen(*m_window, 0));
     QTRY_COMPARE(ViewerTestWindow::shownFrame(*m_window), 0);
-    QVERIFY(!m_window->isPlaying());
-    QVERIFY(!m_window->player()->isRunning());
-    QCOMPARE(m_window->player()->positionMs(), 0);
-    QVERIFY(m_window->button(Button::Play)->isEnabled());
+    QVERIFY(!isPlaying());
+    QVERIFY(!player()->isRunning());
+    QCOMPARE(player()->positionMs(), 0);
+    QVERIFY(ViewerTestWindow::button(*m_window, "play")->isEnabled());
     QVERIFY(m_warnings.isEmpty());
 
     // A window closed without a folder open keeps the folder remembered before.
@@ -306,15 +320,15 @@ void TestViewerInput::restartRestoresMaximized()
 {
     if (!ViewerLayout::canMaximize(m_window->screen()->geometry().size()))
         QSKIP("the test screen is too small to maximize");
-    m_window->OnSlotsmaximize();
+    ViewerTestWindow::click(*m_window, "maximize");
     ViewerSession::save(*m_window);
     QVERIFY(ProgramSettings::maximized());
     m_window = std::make_unique<MainWindow>(nullptr, Qt::FramelessWindowHint);
     m_window->show();
     ViewerSession::restore(*m_window);
-    QVERIFY(m_window->isMaximizedLayout());
+    QVERIFY(isMaximized(*m_window));
     QCOMPARE(m_window->size(), m_window->screen()->geometry().size());
-    m_window->OnSlotsback2origin();
+    ViewerTestWindow::click(*m_window, "back2origin");
     ViewerSession::save(*m_window);
     QVERIFY(!ProgramSettings::maximized());
 }
@@ -341,8 +355,9 @@ void TestViewerInput::restartWithFolderGone()
     ProgramSettings::setLastFolder(path);
     ViewerSession::restore(*m_window);
     QCoreApplication::processEvents();
-    QCOMPARE(m_window->clipList()->count(), 0);
-    QVERIFY(!m_window->catalogue());
+    QVERIFY(!m_window->library().isScanning());
+    QCOMPARE(list()->count(), 0);
+    QVERIFY(folderShown().isEmpty());
     QVERIFY(m_warnings.isEmpty());
 }
 

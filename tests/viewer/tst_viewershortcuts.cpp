@@ -27,6 +27,7 @@
 #include <memory>
 
 using ViewerLayout::Button;
+using ViewerTestWindow::isMaximized;
 using ViewerTestWindow::rowIsOpen;
 using ViewerTestWindow::shownFrame;
 
@@ -87,6 +88,15 @@ private:
     // in the clip list, as after a click on it.
     void openPaused(int row);
     void press(int key, Qt::KeyboardModifiers modifiers = {});
+    // The window's parts, found by name as a user finds them by sight.
+    ClearButton *button(Button which) const { return ViewerTestWindow::button(*m_window, which); }
+    MyListWidget *list() const { return ViewerTestWindow::clipList(*m_window); }
+    VideoView *frontView() const { return m_window->findChild<VideoView *>(QStringLiteral("view1")); }
+    WidgetVolume *volumeBar() const { return m_window->findChild<WidgetVolume *>(QStringLiteral("volumeSlider")); }
+    WidgetProgressA *dashboard() const { return m_window->findChild<WidgetProgressA *>(); }
+    Player *player() const { return ViewerTestWindow::player(*m_window); }
+    PlaybackController *playback() const { return ViewerTestWindow::playback(*m_window); }
+    bool isPlaying() const { return ViewerTestWindow::isPlaying(*m_window); }
 
     ViewerTestWindow::Card m_card;
     std::unique_ptr<MainWindow> m_window;
@@ -115,14 +125,14 @@ void TestViewerShortcuts::cleanup()
 
 void TestViewerShortcuts::openPaused(int row)
 {
-    m_window->openFolder(m_card.path());
+    QVERIFY(ViewerTestWindow::openFolder(*m_window, m_card.path()));
     m_window->playSelectClip(row);
     QTRY_VERIFY(rowIsOpen(*m_window, row));
     m_window->OnSlotspause();
     m_window->OnSlotsProgress(0);
     QTRY_COMPARE(shownFrame(*m_window), 0);
-    m_window->clipList()->setFocus();
-    QTRY_VERIFY(m_window->clipList()->hasFocus());
+    list()->setFocus();
+    QTRY_VERIFY(list()->hasFocus());
 }
 
 // Keys go to whatever has the focus, as a user's would.
@@ -139,10 +149,10 @@ void TestViewerShortcuts::keysNeedAnOpenFolder()
                     Qt::Key_BracketRight})
         press(key);
     press(Qt::Key_Right, Qt::ShiftModifier);
-    QVERIFY(!m_window->isPlaying());
-    QVERIFY(!m_window->player());
-    QVERIFY(m_window->volumeSlider()->isEnabled() == false);
-    QCOMPARE(m_window->view1()->zoom(), 1.0f);
+    QVERIFY(!isPlaying());
+    QVERIFY(!player());
+    QVERIFY(volumeBar()->isEnabled() == false);
+    QCOMPARE(frontView()->zoom(), 1.0f);
 }
 
 void TestViewerShortcuts::spaceWhereverTheFocusIs_data()
@@ -158,25 +168,25 @@ void TestViewerShortcuts::spaceWhereverTheFocusIs()
 {
     QFETCH(QString, focus);
     openPaused(kLongRow);
-    QWidget *target = focus == QLatin1String("list")     ? static_cast<QWidget *>(m_window->clipList())
-                      : focus == QLatin1String("button") ? m_window->button(Button::Stop)
-                      : focus == QLatin1String("view")   ? static_cast<QWidget *>(m_window->view1())
+    QWidget *target = focus == QLatin1String("list")     ? static_cast<QWidget *>(list())
+                      : focus == QLatin1String("button") ? button(Button::Stop)
+                      : focus == QLatin1String("view")   ? static_cast<QWidget *>(frontView())
                                                          : static_cast<QWidget *>(m_window.get());
     target->setFocusPolicy(Qt::StrongFocus);
     target->setFocus();
     QTRY_VERIFY(target->hasFocus());
     QTest::keyClick(target, Qt::Key_Space);
-    QVERIFY(m_window->isPlaying());
-    QTRY_VERIFY(m_window->player()->isRunning());
+    QVERIFY(isPlaying());
+    QTRY_VERIFY(player()->isRunning());
     QTest::keyClick(target, Qt::Key_Space);
-    QVERIFY(!m_window->isPlaying());
-    QCOMPARE(m_window->clipList()->currentRow(), kLongRow); // the list did not take the key
+    QVERIFY(!isPlaying());
+    QCOMPARE(list()->currentRow(), kLongRow); // the list did not take the key
     // A held Space (the keyboard repeating it) plays once, instead of flickering.
     QTest::keyPress(target, Qt::Key_Space);
     for (int repeat = 0; repeat < 3; ++repeat)
         QTest::simulateEvent(target, true, Qt::Key_Space, {}, QStringLiteral(" "), true);
     QTest::keyRelease(target, Qt::Key_Space);
-    QVERIFY(m_window->isPlaying());
+    QVERIFY(isPlaying());
 }
 
 // Up and Down still move through the list; the clip selected opens as a click would open it.
@@ -184,12 +194,12 @@ void TestViewerShortcuts::listKeepsUpAndDown()
 {
     openPaused(0);
     press(Qt::Key_Down);
-    QCOMPARE(m_window->clipList()->currentRow(), 1);
+    QCOMPARE(list()->currentRow(), 1);
     QTRY_VERIFY(rowIsOpen(*m_window, 1));
     press(Qt::Key_Down);
-    QCOMPARE(m_window->clipList()->currentRow(), 2);
+    QCOMPARE(list()->currentRow(), 2);
     press(Qt::Key_Up);
-    QCOMPARE(m_window->clipList()->currentRow(), 1);
+    QCOMPARE(list()->currentRow(), 1);
     QTRY_VERIFY(rowIsOpen(*m_window, 1));
 }
 
@@ -202,31 +212,31 @@ void TestViewerShortcuts::arrowsStepOneFramePaused()
     QTRY_COMPARE(shownFrame(*m_window), 2);
     press(Qt::Key_Left);
     QTRY_COMPARE(shownFrame(*m_window), 1);
-    QCOMPARE(m_window->clipList()->currentRow(), kLongRow);
+    QCOMPARE(list()->currentRow(), kLongRow);
     // Holding Right keeps stepping, one picture per repeat.
-    QWidget *list = m_window->clipList();
-    QTest::keyPress(list, Qt::Key_Right);
+    QWidget *focused = list();
+    QTest::keyPress(focused, Qt::Key_Right);
     for (int repeat = 0; repeat < 3; ++repeat)
-        QTest::simulateEvent(list, true, Qt::Key_Right, {}, QString(), true);
-    QTest::keyRelease(list, Qt::Key_Right);
+        QTest::simulateEvent(focused, true, Qt::Key_Right, {}, QString(), true);
+    QTest::keyRelease(focused, Qt::Key_Right);
     QTRY_COMPARE(shownFrame(*m_window), 5);
     // A step while playing pauses first.
     press(Qt::Key_Space);
     QTRY_VERIFY(shownFrame(*m_window) > 3);
     press(Qt::Key_Right);
-    QVERIFY(!m_window->isPlaying());
-    QTRY_VERIFY(!m_window->player()->isRunning());
-    QVERIFY(m_window->button(Button::Play)->isVisible());
+    QVERIFY(!isPlaying());
+    QTRY_VERIFY(!player()->isRunning());
+    QVERIFY(button(Button::Play)->isVisible());
 }
 
 // Five seconds either way from the picture shown, never past the clip's ends.
 void TestViewerShortcuts::shiftArrowsSeekFiveSeconds()
 {
     openPaused(kLongRow);
-    const qint64 length = m_window->player()->lengthMs();
+    const qint64 length = player()->lengthMs();
     QVERIFY(length > ViewerShortcuts::kSeekStepMs);
     const auto near = [this](qint64 expected) {
-        return qAbs(m_window->player()->positionMs() - expected) <= 100;
+        return qAbs(player()->positionMs() - expected) <= 100;
     };
     press(Qt::Key_Right, Qt::ShiftModifier);
     QTRY_VERIFY(near(ViewerShortcuts::kSeekStepMs));
@@ -237,8 +247,8 @@ void TestViewerShortcuts::shiftArrowsSeekFiveSeconds()
     QTRY_VERIFY(near(length - ViewerShortcuts::kSeekStepMs));
     press(Qt::Key_Left, Qt::ShiftModifier);
     QTRY_VERIFY(near(0));
-    QVERIFY(!m_window->isPlaying());
-    QTRY_COMPARE(m_window->dashboard()->timeText(), QStringLiteral("00:00/00:06"));
+    QVERIFY(!isPlaying());
+    QTRY_COMPARE(dashboard()->timeText(), QStringLiteral("00:00/00:06"));
 }
 
 void TestViewerShortcuts::pageKeysChangeClip_data()
@@ -259,15 +269,15 @@ void TestViewerShortcuts::pageKeysChangeClip()
     QFETCH(int, expected);
     openPaused(0);
     press(key, Qt::KeyboardModifiers(modifiers));
-    QCOMPARE(m_window->clipList()->currentRow(), expected);
+    QCOMPARE(list()->currentRow(), expected);
     QTRY_VERIFY(rowIsOpen(*m_window, expected));
-    QVERIFY(m_window->isPlaying()); // a clip chosen plays, as from the buttons
+    QVERIFY(isPlaying()); // a clip chosen plays, as from the buttons
 }
 
 void TestViewerShortcuts::zoomKeys()
 {
     openPaused(kLongRow);
-    VideoView *view = m_window->view1();
+    VideoView *view = frontView();
     press(Qt::Key_Plus);
     const float once = view->zoom();
     QVERIFY(once > 1.0f);
@@ -287,33 +297,33 @@ void TestViewerShortcuts::maximizeKeys()
         QSKIP("the test screen is too small to maximize");
     openPaused(kLongRow);
     press(Qt::Key_F);
-    QVERIFY(m_window->isMaximizedLayout());
+    QVERIFY(isMaximized(*m_window));
     QCOMPARE(m_window->size(), m_window->screen()->geometry().size());
     press(Qt::Key_Escape);
-    QVERIFY(!m_window->isMaximizedLayout());
+    QVERIFY(!isMaximized(*m_window));
     QCOMPARE(m_window->size(), QSize(1024, 645));
     press(Qt::Key_Escape); // nothing to restore
-    QVERIFY(!m_window->isMaximizedLayout());
+    QVERIFY(!isMaximized(*m_window));
     press(Qt::Key_F11);
-    QVERIFY(m_window->isMaximizedLayout());
+    QVERIFY(isMaximized(*m_window));
     press(Qt::Key_F11);
-    QVERIFY(!m_window->isMaximizedLayout());
+    QVERIFY(!isMaximized(*m_window));
 }
 
 // M mutes and restores the program's sound, as the volume button does.
 void TestViewerShortcuts::muteKey()
 {
     openPaused(kLongRow);
-    QVERIFY(m_window->player()->hasAudio());
-    const double level = m_window->player()->appliedVolume();
+    QVERIFY(player()->hasAudio());
+    const double level = player()->appliedVolume();
     QVERIFY(level > 0);
     press(Qt::Key_M);
-    QVERIFY(!m_window->volumeSlider()->isEnabled());
-    QVERIFY(m_window->button(Button::Volume)->isHighlighted());
-    QCOMPARE(m_window->player()->appliedVolume(), 0.0);
+    QVERIFY(!volumeBar()->isEnabled());
+    QVERIFY(button(Button::Volume)->isHighlighted());
+    QCOMPARE(player()->appliedVolume(), 0.0);
     press(Qt::Key_M);
-    QVERIFY(m_window->volumeSlider()->isEnabled());
-    QVERIFY(qAbs(m_window->player()->appliedVolume() - level) < 0.001); // the bar's top level
+    QVERIFY(volumeBar()->isEnabled());
+    QVERIFY(qAbs(player()->appliedVolume() - level) < 0.001); // the bar's top level
 }
 
 void TestViewerShortcuts::dialogKeys_data()
@@ -351,8 +361,8 @@ void TestViewerShortcuts::dialogKeys()
     press(key, Qt::ControlModifier);
     QVERIFY(seen);
     if (dialog != QLatin1String("folder"))
-        QVERIFY(!m_window->isPlaying()); // saving and printing pause first
-    QCOMPARE(m_window->clipList()->count(), 3);
+        QVERIFY(!isPlaying()); // saving and printing pause first
+    QCOMPARE(list()->count(), 3);
 }
 
 void TestViewerShortcuts::quitKey()
@@ -394,7 +404,7 @@ void TestViewerShortcuts::toolTipsNameTheKeys()
     QFETCH(QString, toolTip);
     setCurrentLanguage(language);
     MainWindow window(nullptr, Qt::FramelessWindowHint);
-    QCOMPARE(window.button(Button(button))->toolTipText(), toolTip);
+    QCOMPARE(ViewerTestWindow::button(window, Button(button))->toolTipText(), toolTip);
 }
 
 void TestViewerShortcuts::speedSteps_data()
@@ -442,10 +452,10 @@ void TestViewerShortcuts::playbackAdvancesAtChosenRate()
     openPaused(kLongRow);
     for (int key : keys)
         press(key);
-    QCOMPARE(m_window->playback()->rate(), rate);
-    QCOMPARE(m_window->player()->rate(), rate);
+    QCOMPARE(playback()->rate(), rate);
+    QCOMPARE(player()->rate(), rate);
     press(Qt::Key_Space);
-    const Player *player = m_window->player();
+    const Player *player = this->player();
     // Measure once the pipeline runs and the position has started moving.
     QTRY_VERIFY(player->isRunning() && player->positionMs() > 100 * rate);
     QElapsedTimer clock;
@@ -462,31 +472,31 @@ void TestViewerShortcuts::playbackAdvancesAtChosenRate()
 void TestViewerShortcuts::speedShownSilencedAndResetByNextClip()
 {
     openPaused(kLongRow);
-    const double level = m_window->player()->appliedVolume();
+    const double level = player()->appliedVolume();
     QVERIFY(level > 0);
-    QVERIFY(m_window->dashboard()->rateText().isEmpty());
+    QVERIFY(dashboard()->rateText().isEmpty());
     press(Qt::Key_BracketRight);
-    QCOMPARE(m_window->dashboard()->rateText(), QStringLiteral("\u00d72"));
-    QCOMPARE(m_window->player()->appliedVolume(), 0.0);
-    QVERIFY(m_window->volumeSlider()->isEnabled());
+    QCOMPARE(dashboard()->rateText(), QStringLiteral("\u00d72"));
+    QCOMPARE(player()->appliedVolume(), 0.0);
+    QVERIFY(volumeBar()->isEnabled());
     press(Qt::Key_BracketLeft);
     press(Qt::Key_BracketLeft);
-    QCOMPARE(m_window->dashboard()->rateText(), QStringLiteral("\u00d70.5"));
+    QCOMPARE(dashboard()->rateText(), QStringLiteral("\u00d70.5"));
     press(Qt::Key_BracketRight);
-    QVERIFY(m_window->dashboard()->rateText().isEmpty());
-    QVERIFY(qAbs(m_window->player()->appliedVolume() - level) < 0.001);
+    QVERIFY(dashboard()->rateText().isEmpty());
+    QVERIFY(qAbs(player()->appliedVolume() - level) < 0.001);
 
     press(Qt::Key_BracketLeft);
     press(Qt::Key_BracketLeft);
-    QCOMPARE(m_window->playback()->rate(), 0.25);
+    QCOMPARE(playback()->rate(), 0.25);
     press(Qt::Key_PageUp);
     QTRY_VERIFY(rowIsOpen(*m_window, 0));
-    QCOMPARE(m_window->playback()->rate(), 1.0);
-    QCOMPARE(m_window->player()->rate(), 1.0);
-    QVERIFY(m_window->dashboard()->rateText().isEmpty());
+    QCOMPARE(playback()->rate(), 1.0);
+    QCOMPARE(player()->rate(), 1.0);
+    QVERIFY(dashboard()->rateText().isEmpty());
     press(Qt::Key_PageDown);
     QTRY_VERIFY(rowIsOpen(*m_window, kLongRow));
-    QVERIFY(qAbs(m_window->player()->appliedVolume() - level) < 0.001);
+    QVERIFY(qAbs(player()->appliedVolume() - level) < 0.001);
 }
 
 int main(int argc, char **argv)

@@ -4,11 +4,16 @@
 #include "playback/mediaframework.h"
 #include "playback/player.h"
 #include "generators/mediagen/mediagen.h"
+#include "session/cliplibrary.h"
+#include "skin/clearbutton.h"
 #include "viewer/cliplist.h"
 #include "viewer/mainwindow.h"
 #include "viewer/mapview.h"
+#include "viewer/playbackcontroller.h"
 
 #include <QApplication>
+#include <QScreen>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <QDir>
@@ -72,14 +77,68 @@ QString Card::clip(int index) const
 
 bool rowIsOpen(const MainWindow &window, int row)
 {
-    const Player *player = window.player();
-    return player && player->clip() && player->clip() == MyListWidget::clipOf(window.clipList()->item(row));
+    const Player *open = player(window);
+    return open && open->clip() && open->clip() == MyListWidget::clipOf(clipList(window)->item(row));
 }
 
 int shownFrame(const MainWindow &window)
 {
-    const Player *player = window.player();
-    return player ? MediaGen::readFrameMark(player->rendererPicture(0)).frame : -1;
+    const Player *open = player(window);
+    return open ? MediaGen::readFrameMark(open->rendererPicture(0)).frame : -1;
+}
+
+ClearButton *button(const MainWindow &window, const char *name)
+{
+    return window.findChild<ClearButton *>(QLatin1String(name));
+}
+
+ClearButton *button(const MainWindow &window, ViewerLayout::Button which)
+{
+    for (const ViewerLayout::ButtonSpec &entry : ViewerLayout::buttonTable()) {
+        if (entry.button == which)
+            return button(window, entry.objectName);
+    }
+    return nullptr;
+}
+
+void click(const MainWindow &window, const char *name)
+{
+    ClearButton *target = button(window, name);
+    QVERIFY2(target, name);
+    QTest::mouseClick(target, Qt::LeftButton);
+}
+
+MyListWidget *clipList(const MainWindow &window)
+{
+    return window.findChild<MyListWidget *>(QStringLiteral("clipList"));
+}
+
+PlaybackController *playback(const MainWindow &window)
+{
+    return window.findChild<PlaybackController *>();
+}
+
+Player *player(const MainWindow &window)
+{
+    return playback(window)->player();
+}
+
+bool isPlaying(const MainWindow &window)
+{
+    return !button(window, "pause")->isHidden() && button(window, "play")->isHidden();
+}
+
+bool isMaximized(const MainWindow &window)
+{
+    return window.size() == window.screen()->geometry().size() && !button(window, "back2origin")->isHidden()
+           && button(window, "maximize")->isHidden();
+}
+
+bool openFolder(MainWindow &window, const QString &folder)
+{
+    QSignalSpy finished(&window.library(), &ClipLibrary::scanFinished);
+    window.openFolder(folder);
+    return finished.wait(20000) && finished.constLast().at(1).toBool();
 }
 
 int run(int argc, char **argv, const std::function<std::unique_ptr<QObject>()> &makeTest)

@@ -1,7 +1,10 @@
 #pragma once
 
-// What the tests of the viewer window's keyboard, mouse, drops and remembered state share: a small
-// generated card, a big offscreen screen to maximize on, and a few waits.
+// What the viewer window's tests share: a small generated card, a big offscreen screen to maximize
+// on, the window's parts found as a user finds them (by name), clicks on its buttons, and a few
+// waits.
+#include "viewer/viewerlayout.h"
+
 #include <QList>
 #include <QString>
 #include <QTemporaryDir>
@@ -9,7 +12,11 @@
 #include <functional>
 #include <memory>
 
+class ClearButton;
 class MainWindow;
+class MyListWidget;
+class PlaybackController;
+class Player;
 class QObject;
 
 namespace ViewerTestWindow {
@@ -44,5 +51,23 @@ private:
 bool rowIsOpen(const MainWindow &window, int row);
 // The frame number the first channel's renderer shows; -1 when none.
 int shownFrame(const MainWindow &window);
+
+// The window's image button named `name` (play, pause, zoom_in, category1, filter3, …) or for
+// `which`.
+ClearButton *button(const MainWindow &window, const char *name);
+ClearButton *button(const MainWindow &window, ViewerLayout::Button which);
+// Clicks the button with the left mouse button, as a user does; a disabled button takes no click.
+void click(const MainWindow &window, const char *name);
+MyListWidget *clipList(const MainWindow &window);
+// The playback behind the views, and its player (null before the first clip opened).
+PlaybackController *playback(const MainWindow &window);
+Player *player(const MainWindow &window);
+// The pause button shows while playing, the play button otherwise.
+bool isPlaying(const MainWindow &window);
+// The window fills the screen, the restore button in place of the maximize button.
+bool isMaximized(const MainWindow &window);
+// Opens `folder` as the open-folder button does and waits until it has been read; true when its
+// clips are listed.
+bool openFolder(MainWindow &window, const QString &folder);
 
 } // namespace ViewerTestWindow

@@ -1,5 +1,10 @@
 #include "tools/cli/clicommand.h"
 
+#include "telemetry/telemetryreader.h"
+
+#include <QFile>
+#include <QFileInfo>
+
 #include <cstdio>
 
 namespace Cli {
@@ -37,6 +42,12 @@ int unreadable(const QString &file, const QString &reason)
     return ExitUnreadable;
 }
 
+void note(const QString &file, const QString &remark)
+{
+    err() << "qrd7700-cli: " << printable(file) << ": " << printable(remark) << '\n';
+    err().flush();
+}
+
 QString printable(const QString &text)
 {
     QString result;
@@ -57,6 +68,29 @@ QString printable(const QString &text)
             result += c;
     }
     return result;
+}
+
+bool clipOpens(const QString &clip)
+{
+    const QFileInfo info(clip);
+    if (info.isDir()) {
+        unreadable(clip, QStringLiteral("is a folder"));
+        return false;
+    }
+    if (info.exists() && !info.isFile()) {
+        unreadable(clip, QStringLiteral("not a regular file"));
+        return false;
+    }
+    QFile file(clip);
+    if (!file.open(QIODevice::ReadOnly)) {
+        unreadable(clip, file.errorString());
+        return false;
+    }
+    if (!isAviFile(clip)) {
+        unreadable(clip, QStringLiteral("not an AVI clip"));
+        return false;
+    }
+    return true;
 }
 
 bool wantsHelp(const QStringList &arguments)

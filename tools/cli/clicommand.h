@@ -1,8 +1,13 @@
 #pragma once
 
+#include "telemetry/recorderclock.h"
+#include "telemetry/trackexport.h"
+
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
+
+#include <optional>
 
 // The command-line tool's subcommands. Each one takes the arguments after its name and returns the
 // process exit code. Output rules shared by all of them:
@@ -39,8 +44,15 @@ int unreadable(const QString &file, const QString &reason);
 // escapes, DEL) are written as \\, \n, \t, \r or \xHH, so a file name cannot forge lines or fields.
 QString printable(const QString &text);
 
+// Checks that the clip is an AVI file that can be read; reports it otherwise. Only regular files are
+// opened, so a FIFO or device never blocks the command.
+bool clipOpens(const QString &clip);
+
 // True when `arguments` asks for help ("--help" or "-h").
 bool wantsHelp(const QStringList &arguments);
+
+// A remark about `file` that is no failure (one line on stderr), such as an assumed time zone.
+void note(const QString &file, const QString &remark);
 
 // Telemetry subcommands (cmd_telemetry.cpp).
 extern const Command recordsCommand;
@@ -49,7 +61,15 @@ extern const Command atCommand;
 extern const Command gpxCommand;
 extern const Command kmlCommand;
 
+extern const Command eventsCommand;   // tools/cli/cmd_events.cpp
 extern const Command clipsCommand;    // tools/cli/cmd_catalogue.cpp
+extern const Command tripsCommand;    // tools/cli/cmd_trips.cpp
+// The track of trip `trip` (from 1) of the card at `folder` as a document of `format`, times
+// assuming `zone` on a card without fix. Nothing, with *exitCode set and the problem reported,
+// when there is no such trip or no folder.
+std::optional<QByteArray> tripDocument(const Command &command, TrackExport::Format format, const QString &folder,
+                                       std::optional<int> trip, const std::optional<RecorderClock::FallbackZone> &zone,
+                                       int *exitCode);
 extern const Command settingsCommand; // tools/cli/cmd_settings.cpp
 extern const Command probeCommand;    // tools/cli/cmd_probe.cpp
 extern const Command demoCardCommand; // tools/cli/cmd_democard.cpp

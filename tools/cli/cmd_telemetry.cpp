@@ -3,7 +3,9 @@
 
 #include "base/messages.h"
 #include "telemetry/avimainheader.h"
+#include "telemetry/cliptelemetry.h"
 #include "telemetry/exportfile.h"
+#include "telemetry/recorderclock.h"
 #include "telemetry/telemetryreader.h"
 #include "telemetry/telemetrytrack.h"
 #include "telemetry/trackexport.h"
@@ -23,6 +25,8 @@ struct Arguments
     std::optional<qint64> durationMs;
     std::optional<qint32> positionMs;
     QString output;
+    std::optional<RecorderClock::FallbackZone> zone; // --tz
+    std::optional<int> trip;                         // --trip, from 1
 };
 
 // Parses `arguments` allowing the options named in `allowed`; returns the problem, empty if none.
@@ -48,6 +52,12 @@ QString parseArguments(const QStringList &arguments, const QStringList &allowed,
             ok = ok && *parsed->durationMs >= 0;
         } else if (argument == QLatin1String("--position-ms")) {
             parsed->positionMs = value.toInt(&ok);
+        } else if (argument == QLatin1String("--tz")) {
+            parsed->zone = RecorderClock::FallbackZone::fromText(value);
+            ok = parsed->zone.has_value();
+        } else if (argument == QLatin1String("--trip")) {
+            parsed->trip = value.toInt(&ok);
+            ok = ok && *parsed->trip >= 1;
         } else {
             parsed->output = value;
             ok = !value.isEmpty();
@@ -56,31 +66,6 @@ QString parseArguments(const QStringList &arguments, const QStringList &allowed,
             return QStringLiteral("bad value '%1' for %2").arg(value, argument);
     }
     return parsed->clip.isEmpty() ? QStringLiteral("no clip given") : QString();
-}
-
-// Checks that the clip is an AVI file that can be read; reports it otherwise. Only regular files are
-// opened, so a FIFO or device never blocks the command.
-bool clipOpens(const QString &clip)
-{
-    const QFileInfo info(clip);
-    if (info.isDir()) {
-        Cli::unreadable(clip, QStringLiteral("is a folder"));
-        return false;
-    }
-    if (info.exists() && !info.isFile()) {
-        Cli::unreadable(clip, QStringLiteral("not a regular file"));
-        return false;
-    }
-    QFile file(clip);
-    if (!file.open(QIODevice::ReadOnly)) {
-        Cli::unreadable(clip, file.errorString());
-        return false;
-    }
-    if (!isAviFile(clip)) {
-        Cli::unreadable(clip, QStringLiteral("not an AVI clip"));
-        return false;
-    }
-    return true;
 }
 
 // Writes the document to `path`: a new or regular file is replaced whole (atomically, keeping the
@@ -120,26 +105,12 @@ QString sampleLine(const TelemetrySample &s)
         .arg(degrees(s.latitude), degrees(s.longitude)).arg(s.speedKmh);
 }
 
-// Loads the track of the clip for the given duration, or the one the AVI header states.
-std::optional<QList<TelemetrySample>> loadedTrack(const Arguments &args, TelemetryTrack &track)
-{
-    const std::optional<qint64> duration = args.durationMs ? args.durationMs : aviHeaderDurationMs(args.clip);
-    if (!duration) {
-        Cli::unreadable(args.clip, QStringLiteral("no usable duration in an AVI main header; "
-                                                  "give --duration-ms"));
-        return std::nullopt;
-    }
-    track.setClipPath(args.clip);
-    track.loadTrack(*duration);
-    return track.samples();
-}
-
 int runRecords(const QStringList &arguments)
 {
     Arguments args;
     if (const QString problem = parseArguments(arguments, {}, &args); !problem.isEmpty())
         return Cli::usageError(Cli::recordsCommand, problem);
-    if (!clipOpens(args.clip))
+    if (!Cli::clipOpens(args.clip))
         return Cli::ExitUnreadable;
     auto records = std::make_unique<TelemetryRecords>();
     const int count = readTelemetryFile(args.clip, *records);
@@ -156,37 +127,66 @@ int runRecords(const QStringList &arguments)
 }
 
 // Writes an exported document to the -o file, or to stdout without one.
-int writeDocument(const Arguments &args, const QByteArray &document)
+int writeDocument(const QString &output, const QByteArray &document)
 {
-    if (args.output.isEmpty()) {
+    if (output.isEmpty()) {
         QTextStream &out = Cli::out();
         out << QString::fromUtf8(document);
         out.flush();
         return Cli::ExitOk;
     }
     QString error;
-    if (!writeOutput(args.output, document, &error))
-        return Cli::unreadable(args.output, error);
+    if (!writeOutput(output, document, &error))
+        return Cli::unreadable(output, error);
     return Cli::ExitOk;
 }
 
-// track, gpx and kml: the clip's track as one export format.
+// The clip's track as one piece of an export, with its true start; *assumedZone tells the zone
+// the start rests on when the clip has no GPS time. Nothing (and the problem reported) when the
+// clip has no length.
+std::optional<TrackExport::Piece> clipPiece(const Arguments &args, std::optional<qint64> *assumedZone)
+{
+    const std::optional<qint64> duration = args.durationMs ? args.durationMs : aviHeaderDurationMs(args.clip);
+    if (!duration) {
+        Cli::unreadable(args.clip, QStringLiteral("no usable duration in an AVI main header; give --duration-ms"));
+        return std::nullopt;
+    }
+    const ClipTelemetry clip = readClipTelemetry(args.clip, *duration);
+    bool assumed = false;
+    const RecorderClock::FallbackZone zone = args.zone.value_or(RecorderClock::FallbackZone());
+    TrackExport::Piece piece{clip.samples, 0, clipStart(clip.summary, zone, &assumed)};
+    if (assumed && piece.start.isValid() && !piece.samples.isEmpty())
+        *assumedZone = zone.offsetAt(*clip.summary.recorderStartMs);
+    return piece;
+}
+
+// track, gpx and kml: the track of a clip (or of a trip on a card) as one export format.
 int runExport(const Cli::Command &command, TrackExport::Format format, const QStringList &arguments)
 {
     Arguments args;
-    const QStringList allowed{QStringLiteral("--duration-ms"), QStringLiteral("-o")};
+    const QStringList allowed{QStringLiteral("--duration-ms"), QStringLiteral("-o"), QStringLiteral("--tz"),
+                              QStringLiteral("--trip")};
     if (const QString problem = parseArguments(arguments, allowed, &args); !problem.isEmpty())
         return Cli::usageError(command, problem);
-    if (!clipOpens(args.clip))
+    if (args.trip || QFileInfo(args.clip).isDir()) {
+        int exitCode = Cli::ExitOk;
+        const std::optional<QByteArray> document =
+            Cli::tripDocument(command, format, args.clip, args.trip, args.zone, &exitCode);
+        return document ? writeDocument(args.output, *document) : exitCode;
+    }
+    if (!Cli::clipOpens(args.clip))
         return Cli::ExitUnreadable;
-    TelemetryTrack track;
-    const std::optional<QList<TelemetrySample>> samples = loadedTrack(args, track);
-    if (!samples)
+    std::optional<qint64> assumedZone;
+    const std::optional<TrackExport::Piece> piece = clipPiece(args, &assumedZone);
+    if (!piece)
         return Cli::ExitUnreadable;
     // A route without a single position would be an empty file that looks like a result.
-    if (format != TrackExport::Format::Csv && !TrackExport::hasPositions(*samples))
+    if (format != TrackExport::Format::Csv && !TrackExport::hasPositions(piece->samples))
         return Cli::unreadable(args.clip, Messages::noPositionsInClip());
-    return writeDocument(args, TrackExport::document(format, *samples, QFileInfo(args.clip).fileName()));
+    if (assumedZone)
+        Cli::note(args.clip, QStringLiteral("no GPS time in this clip: times assume the zone %1")
+                                 .arg(RecorderClock::offsetText(*assumedZone)));
+    return writeDocument(args.output, TrackExport::document(format, {*piece}, QFileInfo(args.clip).fileName()));
 }
 
 int runTrack(const QStringList &arguments)
@@ -203,7 +203,7 @@ int runAt(const QStringList &arguments)
         problem = QStringLiteral("--duration-ms and --position-ms are required");
     if (!problem.isEmpty())
         return Cli::usageError(Cli::atCommand, problem);
-    if (!clipOpens(args.clip))
+    if (!Cli::clipOpens(args.clip))
         return Cli::ExitUnreadable;
     TelemetryTrack track;
     track.setClipPath(args.clip);
@@ -239,11 +239,15 @@ const Command recordsCommand{
 
 const Command trackCommand{
     "track", "telemetry samples on the clip's time line, as CSV",
-    "usage: qrd7700-cli track CLIP [--duration-ms N] [-o FILE]\n\n"
-    "Writes the telemetry track of a clip as CSV, to FILE or stdout (the viewer's CSV export):\n"
+    "usage: qrd7700-cli track CLIP [--duration-ms N] [--tz ZONE] [-o FILE]\n"
+    "       qrd7700-cli track DIR --trip N [--tz ZONE] [-o FILE]\n\n"
+    "Writes the telemetry track of a clip, or of drive N of a card (see trips), as CSV, to FILE or\n"
+    "stdout (the viewer's CSV export):\n"
     "time_ms,accel_x,accel_y,accel_z,latitude,longitude,speed_kmh,time\n"
-    "time is the recording start in the file name (REC_/EVS_yyyy_MM_dd_hh_mm_ss) plus time_ms,\n"
-    "empty when the name has none. The duration defaults to the one in the clip's AVI main header.\n",
+    "time_ms counts from the start of the clip or drive; time is true UTC (ending in Z): the\n"
+    "recorder's time in the file name (REC_/EVS_yyyy_MM_dd_hh_mm_ss) corrected by the GPS time,\n"
+    "empty when the name has none. Without a GPS time the computer's zone, or ZONE, is assumed\n"
+    "(a note on stderr says so). The duration defaults to the one in the clip's AVI main header.\n",
     runTrack};
 
 const Command atCommand{
@@ -255,19 +259,21 @@ const Command atCommand{
 
 const Command gpxCommand{
     "gpx", "the clip's positions as a GPX 1.1 track",
-    "usage: qrd7700-cli gpx CLIP [--duration-ms N] [-o FILE]\n\n"
-    "Writes the samples with a usable position as one GPX 1.1 track, to FILE or stdout, one\n"
-    "segment per stretch with fix. Point times count from the recording start in the file name\n"
-    "(REC_/EVS_yyyy_MM_dd_hh_mm_ss). A clip without any position is refused (exit 1).\n"
+    "usage: qrd7700-cli gpx CLIP [--duration-ms N] [--tz ZONE] [-o FILE]\n"
+    "       qrd7700-cli gpx DIR --trip N [--tz ZONE] [-o FILE]\n\n"
+    "Writes the samples with a usable position of a clip, or of drive N of a card, as one GPX 1.1\n"
+    "track, to FILE or stdout, one segment per stretch with fix. Point times are true UTC (as for\n"
+    "track). A clip without any position is refused (exit 1).\n"
     "A regular FILE is replaced whole; a FIFO or device is written to as it is.\n",
     runGpx};
 
 const Command kmlCommand{
     "kml", "the clip's positions as a KML 2.2 placemark",
-    "usage: qrd7700-cli kml CLIP [--duration-ms N] [-o FILE]\n\n"
-    "Writes the samples with a usable position as one KML 2.2 placemark, to FILE or stdout: one\n"
-    "line (lon,lat) per stretch with fix, and the route's time span from the recording start in\n"
-    "the file name. A clip without any position is refused (exit 1).\n",
+    "usage: qrd7700-cli kml CLIP [--duration-ms N] [--tz ZONE] [-o FILE]\n"
+    "       qrd7700-cli kml DIR --trip N [--tz ZONE] [-o FILE]\n\n"
+    "Writes the samples with a usable position of a clip, or of drive N of a card, as one KML 2.2\n"
+    "placemark, to FILE or stdout: one line (lon,lat) per stretch with fix, and the route's time\n"
+    "span in true UTC (as for track). A clip without any position is refused (exit 1).\n",
     runKml};
 
 } // namespace Cli

@@ -11,6 +11,8 @@
 #include "base/preferences.h"
 #include "playback/mediaframework.h"
 #include "playback/player.h"
+#include "session/cliplibrary.h"
+#include "session/viewerstate.h"
 #include "viewer/cliplist.h"
 #include "viewer/cliplistmenu.h"
 #include "viewer/mainwindow.h"
@@ -60,18 +62,44 @@ QByteArray blankTileUrl()
     return "data:image/png;base64," + png.toBase64();
 }
 
+MyListWidget *clipList(const MainWindow &window)
+{
+    return window.findChild<MyListWidget *>();
+}
+
+PlaybackController *playback(const MainWindow &window)
+{
+    return window.findChild<PlaybackController *>();
+}
+
+// Opens `folder` and waits until its clips are listed; the list's entry named `clipName`, or null.
+QListWidgetItem *openFolderAt(MainWindow &window, const QString &folder, const QString &clipName)
+{
+    QEventLoop loop;
+    QObject::connect(&window.library(), &ClipLibrary::scanFinished, &loop, &QEventLoop::quit);
+    window.openFolder(folder);
+    loop.exec();
+    const auto found = clipList(window)->findItems(clipName, Qt::MatchExactly);
+    if (found.isEmpty()) {
+        std::fprintf(stderr, "no clip named %s\n", qPrintable(clipName));
+        return nullptr;
+    }
+    return found.first();
+}
+
 // The map pane with the route, the marker one second further on.
 void saveMapWithRoute(MainWindow &window, const QDir &out)
 {
-    window.OnSlotsProgress(window.player() ? int(window.player()->positionMs()) + 1000 : 0);
+    const Player *player = playback(window)->player();
+    window.OnSlotsProgress(player ? int(player->positionMs()) + 1000 : 0);
     runFor(2000);
-    window.mapPane()->grab().save(out.filePath(QStringLiteral("map-route.png")));
+    window.findChild<MapView *>()->grab().save(out.filePath(QStringLiteral("map-route.png")));
 }
 
 // The window with the context menu of `row` open over it.
 void saveContextMenu(MainWindow &window, int row, const QDir &out)
 {
-    MyListWidget *list = window.clipList();
+    MyListWidget *list = clipList(window);
     auto *menu = window.findChild<ClipListMenu *>();
     if (!menu || row >= list->count())
         return;
@@ -123,15 +151,12 @@ int saveWindowOnly(const QString &name, double rate, const QStringList &args)
     MainWindow window(nullptr, Qt::FramelessWindowHint);
     window.setWindowTitle(QStringLiteral("Viewer"));
     window.show();
-    window.openFolder(args.at(0));
-    const auto found = window.clipList()->findItems(args.at(1), Qt::MatchExactly);
-    if (found.isEmpty()) {
-        std::fprintf(stderr, "no clip named %s\n", qPrintable(args.at(1)));
+    QListWidgetItem *clip = openFolderAt(window, args.at(0), args.at(1));
+    if (!clip)
         return 1;
-    }
-    window.clipList()->setCurrentItem(found.first());
+    clipList(window)->setCurrentItem(clip);
     runFor(1500);
-    window.playback()->setRate(rate);
+    playback(window)->setRate(rate);
     window.OnSlotsProgress(args.at(2).toInt() * 1000);
     runFor(3000);
     QDir().mkpath(args.at(3));
@@ -171,34 +196,32 @@ int main(int argc, char **argv)
     MainWindow window(nullptr, Qt::FramelessWindowHint);
     window.setWindowTitle(QStringLiteral("Viewer"));
     window.show();
-    window.openFolder(args.at(1));
-    const auto found = window.clipList()->findItems(args.at(2), Qt::MatchExactly);
-    if (found.isEmpty()) {
-        std::fprintf(stderr, "no clip named %s\n", qPrintable(args.at(2)));
+    QListWidgetItem *clip = openFolderAt(window, args.at(1), args.at(2));
+    if (!clip)
         return 1;
-    }
-    window.clipList()->setCurrentItem(found.first());
+    MyListWidget *list = clipList(window);
+    list->setCurrentItem(clip);
     window.OnSlotsProgress(args.at(3).toInt() * 1000);
     runFor(4000);
     QDir().mkpath(args.at(4));
     window.grab().save(QDir(args.at(4)).filePath(QStringLiteral("viewer.png")));
     window.OnSlotsmaximize();
     runFor(3000);
-    if (window.isMaximizedLayout())
+    if (window.state().isMaximized())
         window.grab().save(QDir(args.at(4)).filePath(QStringLiteral("viewer-maximized.png")));
     else
         std::fprintf(stderr, "the screen is too small to maximize\n");
     window.OnSlotsback2origin();
     // The same moment again, paused, for the pictures of the exports.
-    window.clipList()->setCurrentItem(nullptr);
-    window.clipList()->setCurrentItem(found.first());
+    list->setCurrentItem(nullptr);
+    list->setCurrentItem(clip);
     window.OnSlotsProgress(args.at(3).toInt() * 1000);
     runFor(1500);
     window.OnSlotspause();
     const QDir out(args.at(4));
     // The menu of an event clip, the kind most often handed on.
-    const auto events = window.clipList()->findItems(QStringLiteral("_I."), Qt::MatchContains);
-    saveContextMenu(window, events.isEmpty() ? 0 : window.clipList()->row(events.first()), out);
+    const auto events = list->findItems(QStringLiteral("_I."), Qt::MatchContains);
+    saveContextMenu(window, events.isEmpty() ? 0 : list->row(events.first()), out);
     saveMapWithRoute(window, out);
     savePrintedPage(window, out);
     return 0;
