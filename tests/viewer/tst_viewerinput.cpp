@@ -284,7 +284,7 @@ void TestViewerInput::fileDialogOffersAvi()
     });
     timer->start(20);
     ViewerTestWindow::click(*m_window, "file_open");
-    QCOMPARE(filters, QStringList{QStringLiteral("corvi-i Data Files (*.mp4 *.avi)")});
+    QCOMPARE(filters, QStringList{QStringLiteral("QRD-7700 Data Files (*.mp4 *.avi)")});
 }
 
 // Closing with a folder open and starting again: the folder is back, its first clip open and
