@@ -73,6 +73,11 @@ QString saveFileCancelled()
     return korean() ? QStringLiteral("파일 저장이 취소되었습니다.") : QStringLiteral("Save File Cancelled");
 }
 
+QString saveFileFailed()
+{
+    return korean() ? QStringLiteral("파일 저장이 실패하였습니다.") : QStringLiteral("Failed to save the picture");
+}
+
 QString selectFolderFirst()
 {
     return english() ? QStringLiteral("Please select a folder first.") : QStringLiteral("폴더를 먼저 선택해 주세요.");

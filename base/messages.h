@@ -22,6 +22,7 @@ inline QString noTelemetryInClip() { return QStringLiteral("no telemetry in this
 // Texts that follow the language code: Korean for "kr", English otherwise.
 QString openClipFailed();
 QString saveFileCancelled();
+QString saveFileFailed();
 // The line naming what is not installed to play a clip (plugin or decoder names).
 QString missingPlugins(const QStringList &names);
 // The settings editor's warnings.

@@ -83,6 +83,17 @@ bool TelemetrySample::hasUsablePosition() const
     return !isNone() && isUsablePosition(latitude, longitude);
 }
 
+TelemetrySample TelemetrySample::forcesAndPosition() const
+{
+    TelemetrySample shown;
+    shown.accelX = accelX;
+    shown.accelY = accelY;
+    shown.accelZ = accelZ;
+    shown.latitude = latitude;
+    shown.longitude = longitude;
+    return shown;
+}
+
 TelemetryTrack::TelemetryTrack(QObject *parent) : QObject(parent) {}
 
 QList<TelemetrySample> TelemetryTrack::placeRecords(const RawTelemetryRecord *records, int count,
@@ -214,12 +225,7 @@ TelemetrySample TelemetryTrack::sampleAt(qint32 positionMs)
             result = index < m_samples.size() ? m_samples.at(index) : m_samples.last();
         }
     }
-    m_current = TelemetrySample();
-    m_current.accelX = result.accelX;
-    m_current.accelY = result.accelY;
-    m_current.accelZ = result.accelZ;
-    m_current.latitude = result.latitude;
-    m_current.longitude = result.longitude;
+    m_current = result.forcesAndPosition();
     const bool valid = isUsablePosition(result.latitude, result.longitude);
     if (valid != m_gpsValid) {
         m_gpsValid = valid;

@@ -12,8 +12,7 @@ class ClipListPane;
 class FlHlp;
 class MapView;
 class MyListWidget;
-class PlaybackController;
-class Player;
+class PlaybackSession;
 class QListWidgetItem;
 class VideoView;
 class ViewArrangement;
@@ -45,7 +44,7 @@ public:
 public slots:
     void openFolder(const QString &path);
     void closeFolder();
-    bool updatePlayingInformation(Player *player);
+    bool updatePlayingInformation();
     void updateClipInformation(const Clip *clip);
     void playSelectClip(int row);
     int playNextClip(int direction);
@@ -99,7 +98,6 @@ private:
     void switchLayout(int mode);
     void applyPanMode();
     void applyTexts();
-    Player *player() const;
     // Playback (mainwindowplayback.cpp)
     void setupPlaybackConnections();
     void openClip(Clip *clip);
@@ -109,8 +107,8 @@ private:
     void onClipEnded();
     void resetViewer();
     void setPlaying(bool playing);
-    void showPausedPosition();
-    void refreshMap(bool fromTimer);
+    void showPosition(qint64 positionMs, qint64 lengthMs);
+    void showSampleAt(qint64 positionMs);
     // Messages
     void warn(const QString &title, const QString &text);
 
@@ -118,7 +116,7 @@ private:
     ClipLibrary *m_library = nullptr;
     WidgetProgressA *m_dashboard = nullptr;
     Background *m_background = nullptr;
-    PlaybackController *m_playback = nullptr;
+    PlaybackSession *m_session = nullptr;
     VideoView *m_view1 = nullptr;
     VideoView *m_view2 = nullptr;
     ViewArrangement *m_views = nullptr;

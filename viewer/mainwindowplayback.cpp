@@ -1,64 +1,63 @@
 // The viewer window's playback side: the clip a list row opens, the transport buttons, and the
-// update tick that keeps the timeline, the dashboard and the map in step. The playback controller
-// does the opening and the transport; this side keeps the panes in step with what it reports.
+// panes that follow the session's position (timeline, dashboard, map). The playback session does
+// the opening and the transport; this side keeps the panes in step with what it reports.
 #include "viewer/mainwindow.h"
 
 #include "base/messages.h"
 #include "catalogue/clip.h"
-#include "playback/player.h"
 #include "session/cliplibrary.h"
+#include "session/playbacksession.h"
 #include "session/viewerstate.h"
 #include "telemetry/telemetrysample.h"
+#include "telemetry/telemetrytrack.h"
 #include "viewer/cliplist.h"
 #include "viewer/mapview.h"
-#include "viewer/playbackcontroller.h"
 #include "viewer/videoview.h"
 #include "viewer/widgetprogressa.h"
 
-namespace {
-
-bool isUsablePosition(const TelemetrySample &sample)
-{
-    return sample.timeMs != -1 && sample.latitude != 0 && sample.longitude != 0 && sample.latitude >= -90
-           && sample.latitude <= 90 && sample.longitude >= -180 && sample.longitude <= 180;
-}
-
-} // namespace
-
-// controller -> window: every answer the controller gives is shown here.
+// session -> window: every answer the session gives is shown here; views <-> session: pictures,
+// their drawn sizes and their rotation.
 void MainWindow::setupPlaybackConnections()
 {
-    connect(m_playback, &PlaybackController::opened, this, &MainWindow::onClipOpened);
-    connect(m_playback, &PlaybackController::openFailed, this, &MainWindow::onClipOpenFailed);
-    connect(m_playback, &PlaybackController::playbackFailed, this, &MainWindow::onPlaybackFailed);
-    connect(m_playback, &PlaybackController::playingChanged, this, &MainWindow::setPlaying);
-    connect(m_playback, &PlaybackController::tick, this, &MainWindow::OnTimeoutUpdate);
-    connect(m_playback, &PlaybackController::pausedPictureShown, this, &MainWindow::showPausedPosition);
-    connect(m_playback, &PlaybackController::clipEnded, this, &MainWindow::onClipEnded);
-    connect(m_playback, &PlaybackController::rateChanged, m_dashboard, &WidgetProgressA::setPlaybackRate);
-    connect(m_playback, &PlaybackController::rateChanged, m_state, &ViewerState::setRate);
+    m_view1->showChannel(m_session, 0);
+    m_view2->showChannel(m_session, 1);
+    m_dashboard->followTrack(&m_session->track());
+    m_mapPane->followTrack(&m_session->track());
+    connect(m_session, &PlaybackSession::opened, this, &MainWindow::onClipOpened);
+    connect(m_session, &PlaybackSession::openFailed, this, &MainWindow::onClipOpenFailed);
+    connect(m_session, &PlaybackSession::failed, this, &MainWindow::onPlaybackFailed);
+    connect(m_session, &PlaybackSession::playingChanged, this, &MainWindow::setPlaying);
+    connect(m_session, &PlaybackSession::positionChanged, this, &MainWindow::showPosition);
+    connect(m_session, &PlaybackSession::ended, this, &MainWindow::onClipEnded);
+    connect(m_session, &PlaybackSession::rateChanged, m_dashboard, &WidgetProgressA::setPlaybackRate);
+    // A paused picture takes its telemetry once the track has been read.
+    connect(m_session, &PlaybackSession::trackChanged, this, [this] {
+        const TelemetryTrack &track = m_session->track();
+        if (!m_state->isPlaying() && !track.isLoading() && !track.samples().isEmpty())
+            OnTimeoutRefreshMapB();
+    });
 }
 
 void MainWindow::openClip(Clip *clip)
 {
-    m_playback->open(clip);
+    m_session->open(clip);
 }
 
-// The clip opened on view 1 (the controller has given both views their channels and stopped it
-// on its first picture): the dashboard, the layout and the list follow.
+// The clip opened, paused on its first picture: both views take its channels, and the dashboard,
+// the layout and the list follow.
 void MainWindow::onClipOpened(Clip *clip)
 {
+    m_view1->setVideoSize(m_session->facts().videoSize(0));
+    m_view2->setVideoVisible(false);
+    m_view2->setVideoVisible(true);
+    m_view2->setVideoSize(m_session->facts().videoSize(1));
     m_dashboard->setDateText(clip->displayDate());
     m_dashboard->setClipPath(clip->file().filePath());
     switchLayout(1);
-    m_state->setChannelCount(player()->channelCount());
     updateClipInformation(clip);
-    // The clip's length shows at once, also when it is paused before the first tick.
-    if (Player *player = m_playback->player())
-        showInformation(player->lengthMs(), 0);
 }
 
-// The player has logged the reason; the user is told, with what is missing when that is the cause.
+// The session has logged the reason; the user is told, with what is missing when that is the cause.
 void MainWindow::onClipOpenFailed(Clip *clip, const QString &, const QStringList &missing)
 {
     if (clip) {
@@ -67,8 +66,7 @@ void MainWindow::onClipOpenFailed(Clip *clip, const QString &, const QStringList
     }
     m_view1->setVideoSize(QSize(0, 0));
     switchLayout(1);
-    m_view1->close();
-    m_view2->close();
+    m_session->close();
     // Nothing of an earlier clip stays on the map: the marker goes back to the default position.
     m_mapPane->setPosition(0, 0);
     m_mapPane->setMapShown(false);
@@ -88,7 +86,7 @@ void MainWindow::onPlaybackFailed(const QString &reason)
 void MainWindow::resetViewer()
 {
     OnSlotsstop();
-    m_playback->close();
+    m_session->close();
     m_dashboard->setTimeRange(0, 0);
     m_dashboard->setTimePosition(0);
     m_dashboard->resetDashboard();
@@ -99,18 +97,16 @@ void MainWindow::OnSlotsselectFile(QListWidgetItem *current, QListWidgetItem *)
 {
     resetViewer();
     if (current) {
-        m_dashboard->clearTrack();
         if (Clip *clip = MyListWidget::clipOf(current))
             openClip(clip);
     }
     OnSlotsplay();
 }
 
-bool MainWindow::updatePlayingInformation(Player *player)
+// Whether the session has a clip open (also one an error stopped), not one still opening.
+bool MainWindow::updatePlayingInformation()
 {
-    if (!player || !player->clip())
-        return false;
-    return player->isStopped() || player->isPaused() || player->isRunning();
+    return m_session->isOpen();
 }
 
 void MainWindow::updateClipInformation(const Clip *clip)
@@ -125,14 +121,10 @@ void MainWindow::updateClipInformation(const Clip *clip)
     showProgressData();
 }
 
-// The clip's telemetry is read on a worker thread; the dashboard shows it when it arrives.
+// The panes show the telemetry of the moment on screen (the session reads the clip's track).
 void MainWindow::showProgressData()
 {
-    Player *player = m_playback->player();
-    if (player && player->clip())
-        m_dashboard->loadTrack(player->lengthMs());
-    else
-        m_dashboard->clearTrack();
+    OnTimeoutRefreshMapB();
 }
 
 void MainWindow::showInformation(long long duration, long long position)
@@ -141,26 +133,31 @@ void MainWindow::showInformation(long long duration, long long position)
     m_dashboard->setTimePosition(int(position));
 }
 
-// Every change of the playing state comes here from the controller.
+// The timeline, the dashboard and the map follow the session's position: 10 times a second while
+// playing, and once whenever a picture comes to rest.
+void MainWindow::showPosition(qint64 positionMs, qint64 lengthMs)
+{
+    showInformation(lengthMs, std::min(positionMs, lengthMs));
+    showSampleAt(positionMs);
+}
+
+// Every change of the playing state comes here from the session (which writes it into the state).
 void MainWindow::setPlaying(bool playing)
 {
-    m_state->setPlaying(playing);
     if (playing)
         m_dashboard->setDashboardEnabled(true);
     else
         m_dashboard->stopAnimation();
-    Player *player = m_playback->player();
-    m_state->setChannelCount(player ? player->channelCount() : 0);
 }
 
 void MainWindow::OnSlotsplay()
 {
-    m_playback->play();
+    m_session->play();
 }
 
 void MainWindow::OnSlotspause()
 {
-    m_playback->pause();
+    m_session->pause();
 }
 
 void MainWindow::OnSlotsstop()
@@ -168,7 +165,7 @@ void MainWindow::OnSlotsstop()
     m_view1->zoomBy(0);
     m_view2->zoomBy(0);
     OnZoomWinMode(false);
-    m_playback->stop();
+    m_session->stop();
     m_dashboard->setDashboardEnabled(false);
     m_dashboard->setTimePosition(0);
     m_dashboard->setSpeed(0);
@@ -176,32 +173,18 @@ void MainWindow::OnSlotsstop()
 
 void MainWindow::OnSlotsstopF()
 {
-    m_playback->stop();
+    m_session->stop();
 }
 
+// Frame steps: the panes follow when the stepped picture is shown (positionChanged).
 void MainWindow::OnSlotsrw()
 {
-    if (!m_playback->player())
-        return;
-    m_playback->stepBackward();
-    showPausedPosition();
+    m_session->step(-1);
 }
 
 void MainWindow::OnSlotsfw()
 {
-    if (!m_playback->player())
-        return;
-    m_playback->stepForward();
-    showPausedPosition();
-}
-
-// The map and the timeline follow the picture shown while paused; a step or a seek lands a moment
-// after it was asked for, and this runs again then.
-void MainWindow::showPausedPosition()
-{
-    OnTimeoutRefreshMapB();
-    if (Player *player = m_playback->player())
-        m_dashboard->setTimePosition(int(player->positionMs()));
+    m_session->step(+1);
 }
 
 void MainWindow::OnSlotspre_file()
@@ -217,27 +200,19 @@ void MainWindow::OnSlotsnext_file()
 void MainWindow::OnSlotsProgress(int position)
 {
     m_dashboard->setTimePosition(position);
-    m_playback->seek(position);
+    m_session->seek(position);
     OnTimeoutRefreshMapB();
 }
 
 void MainWindow::OnTimeoutUpdate()
 {
-    OnTimeoutRefreshMap();
-    Player *player = m_playback->player();
-    if (!player || !player->clip()) {
-        showInformation(0, 0);
-        return;
-    }
-    const qint64 duration = player->lengthMs();
-    showInformation(duration, std::min(player->positionMs(), duration));
+    showPosition(m_session->position(), m_session->length());
 }
 
 // The end of the clip: the next row plays, or a single clip stops on its first picture.
 void MainWindow::onClipEnded()
 {
-    if (Player *player = m_playback->player())
-        showInformation(player->lengthMs(), player->lengthMs());
+    showInformation(m_session->length(), m_session->length());
     if (playNextClip(+1) == -1)
         OnSlotsstopF();
     else
@@ -246,21 +221,24 @@ void MainWindow::onClipEnded()
 
 void MainWindow::OnTimeoutRefreshMap()
 {
-    refreshMap(true);
+    if (m_state->isPlaying())
+        showSampleAt(m_session->position());
 }
 
 void MainWindow::OnTimeoutRefreshMapB()
 {
-    refreshMap(false);
+    showSampleAt(m_session->position());
 }
 
-void MainWindow::refreshMap(bool fromTimer)
+// The telemetry sample of a position goes to the dashboard (accelerations, coordinates, speed) and
+// the map (marker); a moment without a usable position keeps the map only where the clip has some.
+void MainWindow::showSampleAt(qint64 positionMs)
 {
-    if (fromTimer && !m_playback->isPlaying())
-        return;
-    Player *player = m_playback->player();
-    const TelemetrySample sample = m_dashboard->sampleAt(player ? int(player->positionMs()) : 0);
-    if (isUsablePosition(sample)) {
+    const std::optional<TelemetrySample> found = m_session->sampleAt(positionMs);
+    if (found)
+        m_dashboard->showSample(*found);
+    const TelemetrySample sample = found.value_or(TelemetrySample());
+    if (sample.hasUsablePosition()) {
         m_mapPane->setMapShown(true);
         m_mapPane->setPosition(sample.latitude, sample.longitude);
         m_dashboard->setSpeed(sample.speedKmh);
