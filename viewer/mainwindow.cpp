@@ -127,12 +127,6 @@ void MainWindow::placeAll(const QSize &size)
     m_views->setWindowSize(size);
 }
 
-// Mode 1 gives view 1 the large area, mode 2 view 2.
-void MainWindow::switchLayout(int mode)
-{
-    m_views->showLarge(mode == 1 ? 0 : 1);
-}
-
 // While panning, the mouse drags the picture: the list and the map rest, and the window stays put
 // (as it always does while maximized).
 void MainWindow::applyPanMode()

@@ -11,7 +11,9 @@ class ClipLibrary;
 class ClipListPane;
 class FlHlp;
 class MapView;
+class MomentCapture;
 class MyListWidget;
+class PlaybackPanes;
 class PlaybackSession;
 class QListWidgetItem;
 class VideoView;
@@ -95,20 +97,12 @@ private:
     void createPanes();
     void setupStateConnections();
     void placeAll(const QSize &size);
-    void switchLayout(int mode);
     void applyPanMode();
     void applyTexts();
     // Playback (mainwindowplayback.cpp)
     void setupPlaybackConnections();
-    void openClip(Clip *clip);
-    void onClipOpened(Clip *clip);
-    void onClipOpenFailed(Clip *clip, const QString &reason, const QStringList &missing);
-    void onPlaybackFailed(const QString &reason);
     void onClipEnded();
     void resetViewer();
-    void setPlaying(bool playing);
-    void showPosition(qint64 positionMs, qint64 lengthMs);
-    void showSampleAt(qint64 positionMs);
     // Messages
     void warn(const QString &title, const QString &text);
 
@@ -117,6 +111,8 @@ private:
     WidgetProgressA *m_dashboard = nullptr;
     Background *m_background = nullptr;
     PlaybackSession *m_session = nullptr;
+    PlaybackPanes *m_panes = nullptr;
+    MomentCapture *m_capture = nullptr;
     VideoView *m_view1 = nullptr;
     VideoView *m_view2 = nullptr;
     ViewArrangement *m_views = nullptr;

@@ -1,6 +1,4 @@
-// Saving and printing the pictures on screen, one per recorder channel. Saved JPEGs carry the
-// time, place and recorder in EXIF; the printed page carries them in a caption.
-#include "viewer/mainwindow.h"
+#include "viewer/momentcapture.h"
 
 #include "base/messages.h"
 #include "base/programsettings.h"
@@ -52,13 +50,21 @@ ShownMoment shownMoment(PlaybackSession &session, WidgetProgressA *dashboard)
 
 } // namespace
 
-// The pictures of the clip on screen, one per channel. Nothing is taken without an open clip (nor
-// while the next one is still opening): the last pictures kept belong to another clip.
-bool MainWindow::getSnap(QImage *images)
+MomentCapture::MomentCapture(PlaybackSession *session, WidgetProgressA *dashboard, QWidget *window)
+    : QObject(window)
+    , m_session(session)
+    , m_dashboard(dashboard)
+    , m_window(window)
+{
+}
+
+// Nothing is taken without an open clip (nor while the next one is still opening): the last
+// pictures kept belong to another clip.
+bool MomentCapture::grab(QImage *images)
 {
     const int channels = std::min(m_session->facts().channelCount, 2);
     if (channels == 0) {
-        warn(Messages::viewerTitle(), Messages::playFirst());
+        emit warning(Messages::viewerTitle(), Messages::playFirst());
         return false;
     }
     for (int channel = 0; channel < channels; ++channel)
@@ -66,21 +72,21 @@ bool MainWindow::getSnap(QImage *images)
     return !(images[0].isNull() && images[1].isNull());
 }
 
-void MainWindow::OnSlotssnapshot()
+void MomentCapture::snapshot()
 {
-    OnSlotspause();
+    m_session->pause();
     QImage images[2];
-    if (!getSnap(images))
+    if (!grab(images))
         return;
     const ShownMoment moment = shownMoment(*m_session, m_dashboard);
     QString selectedFilter;
     const QString proposed = Snapshot::proposedName(QDateTime::currentDateTime());
     const QString folder = Snapshot::pictureFolder();
-    const QString chosen = QFileDialog::getSaveFileName(this, Messages::saveFileDialogTitle(),
+    const QString chosen = QFileDialog::getSaveFileName(m_window, Messages::saveFileDialogTitle(),
                                                         folder.isEmpty() ? proposed : folder + QLatin1Char('/') + proposed,
                                                         Messages::saveFileDialogFilter(), &selectedFilter);
     if (Snapshot::isCancelledName(chosen)) {
-        warn(Messages::snapshotTitle(), Messages::saveFileCancelled());
+        emit warning(Messages::snapshotTitle(), Messages::saveFileCancelled());
         return;
     }
     const QString name = Snapshot::withImageExtension(chosen, Snapshot::extensionForFilter(selectedFilter));
@@ -93,18 +99,18 @@ void MainWindow::OnSlotssnapshot()
         saved = !bytes.isEmpty() && writeExportFile(files.at(channel), bytes) && saved;
     }
     if (!saved)
-        warn(Messages::snapshotTitle(), Messages::saveFileFailed());
+        emit warning(Messages::snapshotTitle(), Messages::saveFileFailed());
 }
 
-void MainWindow::OnSlotsprint()
+void MomentCapture::print()
 {
-    OnSlotspause();
+    m_session->pause();
     QImage images[2];
-    if (!getSnap(images))
+    if (!grab(images))
         return;
     const ShownMoment moment = shownMoment(*m_session, m_dashboard);
     QPrinter printer(QPrinter::ScreenResolution);
-    QPrintDialog dialog(&printer, this);
+    QPrintDialog dialog(&printer, m_window);
     if (dialog.exec() != QDialog::Accepted)
         return;
     EvidencePage::print(printer, {images[0], images[1]}, m_session->facts().channelCount, moment);
