@@ -3,7 +3,6 @@
 // change or go, borrowed clocks, a cancelled update.
 #include "telemetry/cardevents.h"
 
-#include "generators/clipwriter/aviclipwriter.h"
 #include "generators/clipwriter/drivesynthesis.h"
 
 #include <QDir>
@@ -33,14 +32,8 @@ bool writeDrive(const QString &path, const QList<Push> &pushes, bool gps)
     scenario.seconds = 30;
     scenario.pushes = pushes;
     scenario.mountedBackwards = true;
-    ClipDescription d;
-    d.videoStreams = {VideoStream{QSize(16, 16), {}, 50, 1}};
-    d.framesPerSecond = 1;
-    d.durationMs = 30000;
-    d.audioSampleRate = 1000;
-    d.route = routeOf(synthesizeDrive(scenario), gps);
-    d.route->startUtc = nameTime(QFileInfo(path).fileName()).addSecs(-kZoneSeconds);
-    return QDir().mkpath(QFileInfo(path).path()) && writeAviClip(path, d);
+    const QDateTime startUtc = nameTime(QFileInfo(path).fileName()).addSecs(-kZoneSeconds);
+    return writeDriveClip(path, synthesizeDrive(scenario), startUtc, gps);
 }
 
 using Kinds = QList<std::pair<QString, EventKind>>; // clip name and kind, in the events' order
