@@ -97,7 +97,8 @@ void CardEvents::collect(const CardIndex &index)
             CardEvent event{found, QDateTime()};
             if (offset) {
                 const qint64 recorderMs = *clip.recorderStartMs + found.offsetMs;
-                event.event.timeUtc = QDateTime::fromMSecsSinceEpoch(RecorderClock::utcOf(recorderMs, *offset), Qt::UTC);
+                const qint64 utcMs = RecorderClock::utcOf(recorderMs, *offset);
+                event.event.timeUtc = QDateTime::fromMSecsSinceEpoch(utcMs, Qt::UTC);
                 event.localTime = RecorderClock::localTimeOf(recorderMs, *offset);
             }
             m_events.append(event);

@@ -28,7 +28,8 @@ bool writeDrive(const QString &path, bool brake)
     scenario.seconds = 20;
     if (brake)
         scenario.pushes = {{5, 3, -0.5}};
-    QDateTime start = QDateTime::fromString(QFileInfo(path).fileName().mid(4, 19), QStringLiteral("yyyy_MM_dd_hh_mm_ss"));
+    const QString stamp = QFileInfo(path).fileName().mid(4, 19);
+    QDateTime start = QDateTime::fromString(stamp, QStringLiteral("yyyy_MM_dd_hh_mm_ss"));
     start.setTimeSpec(Qt::UTC);
     return writeDriveClip(path, synthesizeDrive(scenario), start);
 }
