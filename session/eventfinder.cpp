@@ -84,23 +84,27 @@ void EventFinder::clear()
     m_folder.clear();
     m_finding = false;
     m_done = m_total = 0;
-    if (!m_events.isEmpty()) {
-        m_events.clear();
-        emit eventsChanged();
-    }
+    if (!m_events.isEmpty())
+        setEvents({});
 }
 
 QList<DrivingEvent> EventFinder::clipEvents(const QString &path) const
 {
-    QList<DrivingEvent> found;
-    for (const CardEvent &event : m_events) {
-        if (event.event.clip == path)
-            found.append(event.event);
+    return m_byClip.value(path);
+}
+
+void EventFinder::setEvents(const QList<CardEvent> &events)
+{
+    m_events = events;
+    m_byClip.clear();
+    for (const CardEvent &event : m_events)
+        m_byClip[event.event.clip].append(event.event);
+    for (QList<DrivingEvent> &clip : m_byClip) {
+        std::sort(clip.begin(), clip.end(), [](const DrivingEvent &a, const DrivingEvent &b) {
+            return a.offsetMs != b.offsetMs ? a.offsetMs < b.offsetMs : a.kind < b.kind;
+        });
     }
-    std::sort(found.begin(), found.end(), [](const DrivingEvent &a, const DrivingEvent &b) {
-        return a.offsetMs != b.offsetMs ? a.offsetMs < b.offsetMs : a.kind < b.kind;
-    });
-    return found;
+    emit eventsChanged();
 }
 
 void EventFinder::take(quint64 request, const CardIndex &index, bool last)
@@ -136,10 +140,8 @@ void EventFinder::answer(quint64 request, const QList<CardEvent> &events, bool l
     if (request != m_request || !m_search)
         return;
     m_search->busy = false;
-    if (events != m_events) {
-        m_events = events;
-        emit eventsChanged();
-    }
+    if (events != m_events)
+        setEvents(events);
     if (last) {
         m_finding = false;
         qCDebug(lcEvents, "%lld events in %s", qlonglong(m_events.size()), qPrintable(m_folder));

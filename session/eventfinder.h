@@ -3,6 +3,7 @@
 #include "telemetry/cardevents.h"
 #include "telemetry/cardindexer.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -60,6 +61,7 @@ private:
     void take(quint64 request, const CardIndex &index, bool last);
     void searchNext();
     void answer(quint64 request, const QList<CardEvent> &events, bool last);
+    void setEvents(const QList<CardEvent> &events);
 
     CardIndexer *m_indexer;
     QThreadPool m_pool;
@@ -69,5 +71,6 @@ private:
     int m_done = 0;
     int m_total = 0;
     QList<CardEvent> m_events;
+    QHash<QString, QList<DrivingEvent>> m_byClip; // each clip's, in the order they happen in it
     std::shared_ptr<Search> m_search; // the request's state, shared with its worker jobs
 };

@@ -7,16 +7,22 @@
 // With --window NAME only the window is saved, as NAME.png, in the language QRD7700_LANG (or the
 // stored one, or the desktop's) chooses; --rate R plays at that speed first:
 //   qrd7700-screenshots --window NAME [--rate R] FOLDER CLIPNAME SECONDS OUTDIR
+// With --events the timeline with the marks of the clip's driving events, and the events list:
+//   qrd7700-screenshots --events FOLDER CLIPNAME OUTDIR
 #include "base/language.h"
 #include "base/preferences.h"
 #include "playback/mediaframework.h"
 #include "session/playbacksession.h"
 #include "session/cliplibrary.h"
+#include "session/eventfinder.h"
 #include "session/viewerstate.h"
 #include "viewer/cliplist.h"
 #include "viewer/cliplistmenu.h"
+#include "viewer/dashboardgeometry.h"
+#include "viewer/eventslist.h"
 #include "viewer/mainwindow.h"
 #include "viewer/mapview.h"
+#include "viewer/widgetprogressa.h"
 #include "skin/dialogpalette.h"
 
 #include <QApplication>
@@ -163,6 +169,51 @@ int saveWindowOnly(const QString &name, double rate, const QStringList &args)
     return 0;
 }
 
+// The window paused 2 s before the clip's first driving event, its marks on the timeline (saved as
+// events-timeline.png, and the dashboard's strip alone, enlarged, as events-strip.png), then the
+// events list over it (events-list.png).
+int saveEvents(const QStringList &args)
+{
+    MainWindow window(nullptr, Qt::FramelessWindowHint);
+    window.setWindowTitle(QStringLiteral("Viewer"));
+    window.show();
+    QListWidgetItem *clip = openFolderAt(window, args.at(0), args.at(1));
+    if (!clip)
+        return 1;
+    QEventLoop found;
+    QObject::connect(&window.events(), &EventFinder::finished, &found, &QEventLoop::quit);
+    if (window.events().isFinding())
+        found.exec();
+    clipList(window)->setCurrentItem(clip);
+    runFor(1500);
+    window.OnSlotspause();
+    window.OnSlotsProgress(0);
+    runFor(500);
+    window.jumpToEvent(+1);
+    runFor(1500);
+    const QDir out(args.at(2));
+    QDir().mkpath(out.path());
+    window.grab().save(out.filePath(QStringLiteral("events-timeline.png")));
+    auto *dashboard = window.findChild<WidgetProgressA *>();
+    const QImage strip = dashboard->grab(QRect(0, 0, dashboard->width(), Dashboard::kStripHeight)).toImage();
+    strip.scaled(strip.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+        .save(out.filePath(QStringLiteral("events-strip.png")));
+    window.showEventsList();
+    runFor(1000);
+    auto *list = window.findChild<EventsList *>();
+    if (!list)
+        return 1;
+    // The list where it opened over the window, as a user sees both.
+    const QPixmap frame = window.grab();
+    QImage shot(frame.size(), QImage::Format_RGB32);
+    QPainter painter(&shot);
+    painter.drawPixmap(0, 0, frame);
+    painter.drawPixmap(list->mapToGlobal(QPoint(0, 0)) - window.mapToGlobal(QPoint(0, 0)), list->grab());
+    painter.end();
+    shot.save(out.filePath(QStringLiteral("events-list.png")));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -186,6 +237,12 @@ int main(int argc, char **argv)
         if (args.size() == 4 && rate > 0)
             return saveWindowOnly(name, rate, args);
         std::fprintf(stderr, "usage: qrd7700-screenshots --window NAME [--rate R] FOLDER CLIPNAME SECONDS OUTDIR\n");
+        return 2;
+    }
+    if (args.size() >= 2 && args.at(1) == QLatin1String("--events")) {
+        if (args.size() == 5)
+            return saveEvents(args.mid(2));
+        std::fprintf(stderr, "usage: qrd7700-screenshots --events FOLDER CLIPNAME OUTDIR\n");
         return 2;
     }
     if (args.size() != 5) {
