@@ -11,6 +11,7 @@
 //   qrd7700-screenshots --events FOLDER CLIPNAME OUTDIR
 #include "base/language.h"
 #include "base/preferences.h"
+#include "catalogue/clip.h"
 #include "playback/mediaframework.h"
 #include "session/playbacksession.h"
 #include "session/cliplibrary.h"
@@ -92,6 +93,18 @@ QListWidgetItem *openFolderAt(MainWindow &window, const QString &folder, const Q
     return found.first();
 }
 
+// Makes `clip` the list's current entry and waits until it has opened (it plays): a seek asked for
+// before that would find no clip to move in.
+void openClip(MainWindow &window, QListWidgetItem *clip)
+{
+    QEventLoop loop;
+    QObject::connect(playback(window), &PlaybackSession::opened, &loop, &QEventLoop::quit);
+    QObject::connect(playback(window), &PlaybackSession::openFailed, &loop, &QEventLoop::quit);
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    clipList(window)->setCurrentItem(clip);
+    loop.exec();
+}
+
 // The map pane with the route, the marker one second further on.
 void saveMapWithRoute(MainWindow &window, const QDir &out)
 {
@@ -159,7 +172,7 @@ int saveWindowOnly(const QString &name, double rate, const QStringList &args)
     QListWidgetItem *clip = openFolderAt(window, args.at(0), args.at(1));
     if (!clip)
         return 1;
-    clipList(window)->setCurrentItem(clip);
+    openClip(window, clip);
     runFor(1500);
     playback(window)->setRate(rate);
     window.OnSlotsProgress(args.at(2).toInt() * 1000);
@@ -184,8 +197,7 @@ int saveEvents(const QStringList &args)
     QObject::connect(&window.events(), &EventFinder::finished, &found, &QEventLoop::quit);
     if (window.events().isFinding())
         found.exec();
-    clipList(window)->setCurrentItem(clip);
-    runFor(1500);
+    openClip(window, clip);
     window.OnSlotspause();
     window.OnSlotsProgress(0);
     runFor(500);
@@ -256,7 +268,7 @@ int main(int argc, char **argv)
     if (!clip)
         return 1;
     MyListWidget *list = clipList(window);
-    list->setCurrentItem(clip);
+    openClip(window, clip);
     window.OnSlotsProgress(args.at(3).toInt() * 1000);
     runFor(4000);
     QDir().mkpath(args.at(4));
@@ -270,7 +282,7 @@ int main(int argc, char **argv)
     window.OnSlotsback2origin();
     // The same moment again, paused, for the pictures of the exports.
     list->setCurrentItem(nullptr);
-    list->setCurrentItem(clip);
+    openClip(window, clip);
     window.OnSlotsProgress(args.at(3).toInt() * 1000);
     runFor(1500);
     window.OnSlotspause();
