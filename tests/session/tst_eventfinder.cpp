@@ -2,6 +2,8 @@
 // winning over one still being read, garbage and telemetry-less cards, and going away mid-read.
 #include "session/eventfinder.h"
 
+#include "tests/session/heldreading.h"
+
 #include "generators/clipwriter/aviclipwriter.h"
 #include "generators/clipwriter/drivesynthesis.h"
 
@@ -12,9 +14,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 
-#include <atomic>
 #include <memory>
 
 using namespace ClipWriter;
@@ -40,31 +40,6 @@ bool writeBytes(const QString &path, const QByteArray &bytes)
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
-
-// Reads the card for real, tells of its first clip only, then holds until released or cancelled.
-class HeldReading
-{
-public:
-    CardIndexer::Builder builder()
-    {
-        return [this](const QString &folder, const CardIndex::BuildOptions &options) {
-            CardIndex::BuildOptions quiet = options;
-            quiet.progress = nullptr;
-            const CardIndex index = CardIndex::build(folder, quiet);
-            options.progress(CardIndex(index.folder(), index.entries().mid(0, 1)), 1, int(index.entries().size()));
-            m_holding.store(true);
-            while (!m_released.load() && !options.cancelled->load())
-                QThread::msleep(5);
-            return index;
-        };
-    }
-    bool isHolding() const { return m_holding.load(); }
-    void release() { m_released.store(true); }
-
-private:
-    std::atomic<bool> m_holding{false};
-    std::atomic<bool> m_released{false};
-};
 
 QStringList clipNames(const QList<CardEvent> &events)
 {

@@ -18,11 +18,10 @@ constexpr int kZoneSeconds = 9 * 3600;
 const char kWithoutGps[] = "REC_2012_05_14_10_19_30.avi";
 const char kWithGps[] = "REC_2012_05_14_10_20_30.avi";
 
+// The recorder's clock in a clip's name, as a wall clock.
 QDateTime nameTime(const QString &fileName)
 {
-    QDateTime time = QDateTime::fromString(fileName.mid(4, 19), QStringLiteral("yyyy_MM_dd_hh_mm_ss"));
-    time.setTimeSpec(Qt::UTC);
-    return time;
+    return RecorderClock::naiveDateTime(RecorderClock::stampFromName(fileName).value_or(0));
 }
 
 // 30 s of driving seen by a recorder mounted backwards: its X reads a brake as a push forward.

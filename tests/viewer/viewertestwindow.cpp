@@ -137,6 +137,17 @@ bool isMaximized(const MainWindow &window)
            && button(window, "maximize")->isHidden();
 }
 
+void openPaused(MainWindow &window, int row)
+{
+    window.playSelectClip(row);
+    QTRY_VERIFY(rowIsOpen(window, row));
+    window.OnSlotspause();
+    window.OnSlotsProgress(0);
+    QTRY_COMPARE(shownFrame(window), 0);
+    clipList(window)->setFocus();
+    QTRY_VERIFY(clipList(window)->hasFocus());
+}
+
 void rightClick(const MainWindow &window, int row)
 {
     MyListWidget *list = clipList(window);

@@ -78,9 +78,12 @@ PlaybackSession *playback(const MainWindow &window)
     return window.findChild<PlaybackSession *>();
 }
 
-// Opens `folder` and waits until its clips are listed; the list's entry named `clipName`, or null.
-QListWidgetItem *openFolderAt(MainWindow &window, const QString &folder, const QString &clipName)
+// Shows the window, opens `folder` and waits until its clips are listed; the list's entry named
+// `clipName`, or null.
+QListWidgetItem *showCard(MainWindow &window, const QString &folder, const QString &clipName)
 {
+    window.setWindowTitle(QStringLiteral("Viewer"));
+    window.show();
     QEventLoop loop;
     QObject::connect(&window.library(), &ClipLibrary::scanFinished, &loop, &QEventLoop::quit);
     window.openFolder(folder);
@@ -167,9 +170,7 @@ int saveWindowOnly(const QString &name, double rate, const QStringList &args)
     readStoredLanguage(code);
     setCurrentLanguage(code);
     MainWindow window(nullptr, Qt::FramelessWindowHint);
-    window.setWindowTitle(QStringLiteral("Viewer"));
-    window.show();
-    QListWidgetItem *clip = openFolderAt(window, args.at(0), args.at(1));
+    QListWidgetItem *clip = showCard(window, args.at(0), args.at(1));
     if (!clip)
         return 1;
     openClip(window, clip);
@@ -188,9 +189,7 @@ int saveWindowOnly(const QString &name, double rate, const QStringList &args)
 int saveEvents(const QStringList &args)
 {
     MainWindow window(nullptr, Qt::FramelessWindowHint);
-    window.setWindowTitle(QStringLiteral("Viewer"));
-    window.show();
-    QListWidgetItem *clip = openFolderAt(window, args.at(0), args.at(1));
+    QListWidgetItem *clip = showCard(window, args.at(0), args.at(1));
     if (!clip)
         return 1;
     QEventLoop found;
@@ -262,9 +261,7 @@ int main(int argc, char **argv)
         return 2;
     }
     MainWindow window(nullptr, Qt::FramelessWindowHint);
-    window.setWindowTitle(QStringLiteral("Viewer"));
-    window.show();
-    QListWidgetItem *clip = openFolderAt(window, args.at(1), args.at(2));
+    QListWidgetItem *clip = showCard(window, args.at(1), args.at(2));
     if (!clip)
         return 1;
     MyListWidget *list = clipList(window);
