@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -85,8 +86,11 @@ EventsList::EventsList(QWidget *parent)
     resize(640, 360);
     connect(m_table, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem *item) {
         const qsizetype index = item->data(TimeColumn, Qt::UserRole).toLongLong();
-        if (index >= 0 && index < m_events.size())
-            emit chosen(m_events.at(index).event);
+        if (index < 0 || index >= m_events.size())
+            return;
+        // A copy: what the choice sets off may well fill the list afresh.
+        const DrivingEvent event = m_events.at(index).event;
+        emit chosen(event);
     });
     applyTexts();
     DialogPalette::applyTo(this);
