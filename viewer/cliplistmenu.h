@@ -4,13 +4,14 @@
 #include <QPointer>
 
 class ClipExporter;
+class QAction;
 class MyListWidget;
 class QListWidgetItem;
 class QMenu;
 class QPoint;
 
-// The clip list's context menu: exports of the clip's telemetry (GPX, KML, CSV), showing the clip
-// in the file manager and copying its path. Opens on the list's request (right click, Menu key).
+// The clip list's context menu: exports of the clip's telemetry (GPX, KML, CSV), the card's
+// driving events, showing the clip in the file manager and copying its path. Opens on the list's request (right click, Menu key).
 class ClipListMenu : public QObject
 {
     Q_OBJECT
@@ -32,7 +33,13 @@ public slots:
     // Shows the menu for `item` at `globalPosition` and carries out the chosen entry.
     void showFor(QListWidgetItem *item, const QPoint &globalPosition);
 
+signals:
+    // The events list was asked for from the entry of the clip at `path`.
+    void eventsRequested(const QString &path);
+
 private:
+    QAction *addEventsEntry(QMenu &menu);
+
     void showInFileManager(const QString &path);
 
     QPointer<QWidget> m_window;

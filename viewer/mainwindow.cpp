@@ -10,6 +10,7 @@
 #include "skin/flhlp.h"
 #include "viewer/cliplist.h"
 #include "viewer/cliplistpane.h"
+#include "viewer/eventnavigator.h"
 #include "viewer/folderbrowser.h"
 #include "viewer/mapview.h"
 #include "viewer/videoview.h"
@@ -52,6 +53,7 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
     m_views = new ViewArrangement(m_view1, m_view2, m_state, this);
     setupPlaybackConnections();
     setupStateConnections();
+    setupEventConnections();
     placeAll(QSize(ViewerLayout::kDefaultWidth, ViewerLayout::kDefaultHeight));
 
     m_mover->attachTo(this);
@@ -142,6 +144,7 @@ void MainWindow::applyTexts()
 {
     m_controls->applyTexts();
     m_listPane->applyTexts();
+    m_eventNavigator->applyTexts();
 }
 
 void MainWindow::openFolder(const QString &path) { m_listPane->openFolder(path); }

@@ -26,6 +26,7 @@ public:
     enum class Command {
         PlayPause, FrameBack, FrameForward, SeekBack, SeekForward, PreviousClip, NextClip, ZoomIn, ZoomOut,
         ZoomFit, ToggleMaximize, Restore, Mute, Snapshot, Print, OpenFolder, Slower, Faster, Quit,
+        NextEvent, PreviousEvent, EventsList,
     };
 
     struct Entry

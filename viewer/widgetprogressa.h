@@ -2,6 +2,7 @@
 
 #include "settings/devicecard.h"
 #include "telemetry/telemetrysample.h"
+#include "viewer/dashboardgeometry.h"
 
 #include <QPixmap>
 #include <QPoint>
@@ -64,6 +65,9 @@ public:
     // Accelerations and coordinates shown on the panel (time and speed unused).
     const TelemetrySample &currentSample() const { return m_current; }
 
+    // The driving events marked above the graph, in ms of the time range.
+    void setEventMarks(const QList<Dashboard::EventMark> &marks);
+
 signals:
     // A release on the timeline strip chose this position (ms of the time range).
     void clicked(int positionMs);
@@ -83,6 +87,7 @@ private:
     void paintBackground(QPainter &painter, int x0) const;
     void paintMeter(QPainter &painter, int x0) const;
     void paintGraph(QPainter &painter) const;
+    void paintEventMarks(QPainter &painter) const;
     void paintMarker(QPainter &painter) const;
     void paintTexts(QPainter &painter, int x0) const;
     void onTrackChanged();
@@ -115,6 +120,7 @@ private:
     bool m_speedUnitKm = true;
     bool m_gpsValid = false;
     TelemetrySample m_current; // accelerations and position shown on the panel
+    QList<Dashboard::EventMark> m_eventMarks;
 
     bool m_dragging = false;
     QPoint m_dragPoint;
