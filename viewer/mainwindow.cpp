@@ -98,6 +98,12 @@ void MainWindow::setupStateConnections()
     // state -> panes that follow it here; the buttons, the list side and the views follow it on
     // their own.
     connect(m_state, &ViewerState::speedUnitChanged, m_dashboard, &WidgetProgressA::setSpeedUnitKm);
+    // volume bar <-> state: the level the user sets is the state's (and is kept for the next
+    // start); a level restored into the state shows on the bar.
+    connect(m_volumeSlider, &WidgetVolume::levelChosen, m_state,
+            [this](int level) { m_state->setVolume(level / double(WidgetVolume::kLevels)); });
+    connect(m_state, &ViewerState::volumeChanged, m_volumeSlider,
+            [this](double volume) { m_volumeSlider->setLevel(qRound(volume * WidgetVolume::kLevels)); });
     connect(m_state, &ViewerState::panModeChanged, this, &MainWindow::applyPanMode);
     connect(m_state, &ViewerState::maximizedChanged, this, &MainWindow::applyPanMode);
     // library -> playback: a clip of the catalogue is let go before the catalogue may go. Files

@@ -5,6 +5,7 @@
 #include "session/cliplibrary.h"
 #include "session/viewerstate.h"
 #include "viewer/mainwindow.h"
+#include "viewer/widgetvolume.h"
 
 #include <QFileInfo>
 
@@ -12,6 +13,7 @@ namespace ViewerSession {
 
 void restore(MainWindow &window)
 {
+    window.state().setVolume(ProgramSettings::volumeLevel() / double(WidgetVolume::kLevels));
     if (ProgramSettings::maximized())
         window.OnSlotsmaximize(); // ignored on a screen too small for it
     const QString folder = ProgramSettings::lastFolder();
@@ -37,6 +39,7 @@ void save(const MainWindow &window)
     if (!state.folder().isEmpty())
         ProgramSettings::setLastFolder(QFileInfo(state.folder()).absoluteFilePath());
     ProgramSettings::setMaximized(state.isMaximized());
+    ProgramSettings::setVolumeLevel(qRound(state.volume() * WidgetVolume::kLevels));
 }
 
 } // namespace ViewerSession
