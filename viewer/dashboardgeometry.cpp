@@ -121,6 +121,27 @@ int releasePosition(int rangeStartMs, int rangeEndMs, int releaseX, int width)
     return static_cast<int>(std::clamp<qint64>(position, INT_MIN, INT_MAX));
 }
 
+int clampToStrip(int x, const QRect &widgetRect)
+{
+    const QRect strip = stripArea(widgetRect);
+    return std::clamp(x, strip.left(), std::max(strip.left(), strip.right()));
+}
+
+QString pointerTimeText(int positionMs)
+{
+    const int ms = std::max(positionMs, 0);
+    return twoDigits(ms / kMsPerMinute) + QLatin1Char(':') + twoDigits(ms % kMsPerMinute / kMsPerSecond);
+}
+
+QRect pointerLabelRect(int x, int width, const QSize &label)
+{
+    constexpr int kGap = 6;
+    const int y = std::max(0, (kStripHeight - label.height()) / 2);
+    const int right = x + kGap;
+    const int left = right + label.width() <= width ? right : std::max(0, x - kGap - label.width());
+    return QRect(QPoint(left, y), label);
+}
+
 QString rateText(double rate)
 {
     if (rate == 1.0 || rate <= 0)

@@ -57,6 +57,14 @@ QRect stripArea(const QRect &widgetRect);
 // product taken in 64 bits. 0 for a strip too narrow to map.
 int releasePosition(int rangeStartMs, int rangeEndMs, int releaseX, int width);
 
+// The strip x nearest to `x` (a drag that leaves the strip sideways stays at its end).
+int clampToStrip(int x, const QRect &widgetRect);
+// "mm:ss" of a position, as the timeline's pointer label shows it.
+QString pointerTimeText(int positionMs);
+// Where the pointer's time label of size `label` goes on a strip `width` wide for the pointer at x:
+// right of the pointer, or left of it where the strip ends, centred on the strip's height.
+QRect pointerLabelRect(int x, int width, const QSize &label);
+
 // Texts of the panel: an acceleration in g (128 raw units to 1 g, 3 significant digits) and a
 // coordinate in degrees (6 significant digits).
 QString accelerationText(int raw);

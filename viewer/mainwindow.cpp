@@ -91,6 +91,8 @@ void MainWindow::createPanes()
                                       }));
     m_volumeSlider->setObjectName(QStringLiteral("volumeSlider"));
     connect(m_dashboard, &WidgetProgressA::clicked, this, &MainWindow::OnSlotsProgress);
+    // dashboard -> session: pictures follow a drag along the timeline.
+    connect(m_dashboard, &WidgetProgressA::scrubbed, m_session, &PlaybackSession::scrub);
 }
 
 void MainWindow::setupStateConnections()

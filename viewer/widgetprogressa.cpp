@@ -46,6 +46,7 @@ WidgetProgressA::WidgetProgressA(QWidget *parent)
     for (int d = 0; d < int(m_digits.size()); ++d)
         m_digits[d] = image(QStringLiteral("%1.png").arg(d));
     setFont(skinFont(8));
+    setMouseTracking(true); // the pointer's time label follows the pointer over the strip
     m_animationTimer.setInterval(kAnimationIntervalMs);
     connect(&m_animationTimer, &QTimer::timeout, this, &WidgetProgressA::OnTimeoutAnimation);
     showModel(clipModel(QString()));
@@ -177,6 +178,7 @@ void WidgetProgressA::onTrackChanged()
         if (m_track && m_track->isLoading())
             m_current = TelemetrySample();
         m_dragging = false;
+        m_scrubbing = false;
         m_dragPoint = QPoint();
         m_releasePoint = QPoint();
     }
@@ -204,6 +206,7 @@ void WidgetProgressA::paintEvent(QPaintEvent *)
     paintGraph(painter);
     paintMarker(painter);
     paintTexts(painter, x0);
+    paintPointerLabel(painter);
     m_timeTextStale = false;
 }
 
@@ -266,9 +269,11 @@ void WidgetProgressA::paintGraph(QPainter &painter) const
     }
 }
 
+// While the strip is dragged the marker stays with the pointer, wherever the pictures are.
 void WidgetProgressA::paintMarker(QPainter &painter) const
 {
-    const int x = Dashboard::markerX(m_timePosition, m_timeRangeEnd, width());
+    const int shown = m_dragging && m_scrubbing ? m_scrubPosition : m_timePosition;
+    const int x = Dashboard::markerX(shown, m_timeRangeEnd, width());
     painter.drawPixmap(x, 2, m_marker);
     painter.fillRect(QRect(x, 2, 1, 33), Qt::white);
 }
@@ -297,65 +302,3 @@ void WidgetProgressA::paintTexts(QPainter &painter, int x0) const
         text(x0 + 560, 216, Dashboard::coordinateText(m_current.longitude));
 }
 
-void WidgetProgressA::mousePressEvent(QMouseEvent *event)
-{
-    const QPoint pos = event->position().toPoint();
-    qCDebug(lcDashboard, "WidgetProgressA::mousePressEvent (%d,%d)", pos.x(), pos.y());
-    if (event->button() != Qt::LeftButton) {
-        event->ignore();
-        return;
-    }
-    if (pos.y() > Dashboard::kStripMaxY) {
-        qCDebug(lcDashboard, "break y(mousePressEvent) = %d", pos.y());
-        QWidget::mousePressEvent(event);
-        return;
-    }
-    if (Dashboard::stripArea(rect()).contains(pos)) {
-        m_dragging = true;
-        m_dragPoint = pos;
-        update();
-        event->accept();
-    }
-}
-
-void WidgetProgressA::mouseMoveEvent(QMouseEvent *event)
-{
-    const QPoint pos = event->position().toPoint();
-    if (!m_dragging) {
-        event->ignore();
-        return;
-    }
-    if (pos.y() > Dashboard::kStripMaxY) {
-        qCDebug(lcDashboard, "break y(mouseMoveEvent) = %d", pos.y());
-        QWidget::mouseMoveEvent(event);
-        return;
-    }
-    if (Dashboard::stripArea(rect()).contains(pos)) {
-        m_dragPoint = pos;
-        update();
-        event->accept();
-    }
-}
-
-void WidgetProgressA::mouseReleaseEvent(QMouseEvent *event)
-{
-    const QPoint pos = event->position().toPoint();
-    if (event->button() != Qt::LeftButton || !m_dragging) {
-        event->ignore();
-        return;
-    }
-    if (pos.y() > Dashboard::kStripMaxY) {
-        qCDebug(lcDashboard, "break y(mouseReleaseEvent) = %d", pos.y());
-        QWidget::mouseReleaseEvent(event);
-        return;
-    }
-    m_dragging = false;
-    if (!Dashboard::stripArea(rect()).contains(pos)) {
-        event->ignore();
-        return;
-    }
-    m_releasePoint = pos;
-    const int newpos = Dashboard::releasePosition(m_timeRangeStart, m_timeRangeEnd, pos.x(), width());
-    qCDebug(lcDashboard, "%d/%d, newpos=%d", pos.x() - 2, width() - 14, newpos);
-    emit clicked(newpos);
-}
