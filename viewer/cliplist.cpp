@@ -7,6 +7,7 @@
 #include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QBrush>
 
 MyListWidget::MyListWidget(QWidget *window, QWidget *parent)
     : QListWidget(parent)
@@ -107,6 +108,22 @@ void MyListWidget::keyPressEvent(QKeyEvent *event)
         return;
     }
     QListWidget::keyPressEvent(event);
+}
+
+QListWidgetItem *MyListWidget::menuItem() const
+{
+    return m_menuRow.isValid() ? itemFromIndex(m_menuRow) : nullptr;
+}
+
+void MyListWidget::setMenuItem(QListWidgetItem *item)
+{
+    // A colour of its own, apart from the current entry's, under the list's white text.
+    static const QColor kMenuRowColour(150, 90, 20);
+    if (QListWidgetItem *marked = menuItem())
+        marked->setData(Qt::BackgroundRole, QVariant());
+    m_menuRow = item ? QPersistentModelIndex(indexFromItem(item)) : QPersistentModelIndex();
+    if (item)
+        item->setData(Qt::BackgroundRole, QBrush(kMenuRowColour));
 }
 
 void MyListWidget::requestMenuForCurrentItem()

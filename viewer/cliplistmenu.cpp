@@ -15,6 +15,7 @@
 
 ClipListMenu::ClipListMenu(MyListWidget *list, QWidget *window)
     : QObject(list)
+    , m_list(list)
     , m_window(window)
     , m_exporter(new ClipExporter(window, this))
 {
@@ -36,7 +37,9 @@ void ClipListMenu::showFor(QListWidgetItem *item, const QPoint &globalPosition)
     QAction *show = menu.addAction(QString::fromUtf8(kShowInFileManager));
     QAction *copy = menu.addAction(QString::fromUtf8(kCopyPath));
     // The item may go while the menu is open (a folder scan): only the path is used afterwards.
+    m_list->setMenuItem(item);
     QAction *chosen = menu.exec(globalPosition);
+    m_list->setMenuItem(nullptr);
     if (chosen == gpx)
         m_exporter->exportClip(path, TrackExport::Format::Gpx);
     else if (chosen == kml)

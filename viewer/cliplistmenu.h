@@ -35,6 +35,7 @@ public slots:
 private:
     void showInFileManager(const QString &path);
 
+    MyListWidget *m_list;
     QPointer<QWidget> m_window;
     ClipExporter *m_exporter;
 };

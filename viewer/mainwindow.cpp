@@ -154,6 +154,7 @@ void MainWindow::applyTexts()
 void MainWindow::openFolder(const QString &path) { m_listPane->openFolder(path); }
 void MainWindow::closeFolder() { m_library->close(); }
 void MainWindow::openFiles(const QStringList &paths) { m_listPane->addFiles(paths, true); }
+void MainWindow::showClipMenu() { m_clipList->requestMenuForCurrentItem(); }
 void MainWindow::OnSlotsfile_sortAll() { m_listPane->selectCategory(0); }
 void MainWindow::OnSlotsfile_sortNormal() { m_listPane->selectCategory(1); }
 void MainWindow::OnSlotsfile_sortEvent() { m_listPane->selectCategory(2); }

@@ -42,6 +42,8 @@ public:
 
     // Adds the files as entries of their own (as the open-file button does) and plays the first.
     void openFiles(const QStringList &paths);
+    // Opens the context menu of the current clip of the list (the Menu key).
+    void showClipMenu();
 
 public slots:
     void openFolder(const QString &path);

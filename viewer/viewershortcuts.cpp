@@ -45,6 +45,8 @@ std::vector<ViewerShortcuts::Entry> buildTable()
         {Command::Slower, keys({Qt::Key_BracketLeft}), Button::Play, {}},
         {Command::Faster, keys({Qt::Key_BracketRight}), Button::Play, {}},
         {Command::Quit, keys({Qt::CTRL | Qt::Key_Q}), Button::Exit, {Button::Exit}},
+        // The current clip's context menu, from wherever the focus is.
+        {Command::ClipMenu, keys({Qt::Key_Menu}), Button::FolderOpen, {}},
     };
 }
 
@@ -143,6 +145,7 @@ bool ViewerShortcuts::run(Command command)
     case Command::Slower: stepRate(-1); break;
     case Command::Faster: stepRate(+1); break;
     case Command::Quit: w.close(); break;
+    case Command::ClipMenu: w.showClipMenu(); break;
     }
     return true;
 }

@@ -146,6 +146,7 @@ private slots:
     void menuKeyExportsCsvOfTheCurrentClip();
     void clipsWithoutPositionsAreRefused();
     void copyPathAndShowFolder();
+    void menuRowIsMarkedAndMenuKeyWorksAnywhere();
     void snapshotCarriesTimeAndPlace();
     void printedPageHasTheCaption();
 
@@ -357,6 +358,49 @@ void TestViewerExports::copyPathAndShowFolder()
     rightClick(kSeoulRow);
     QCOMPARE(m_openedUrls, QList<QUrl>{QUrl::fromLocalFile(QFileInfo(clipPath(kSeoulRow)).absolutePath())});
     QVERIFY(m_warnings.isEmpty());
+}
+
+// While its menu is open, the right-clicked entry shows a bar of its own (the current entry stays
+// as it was); the mark goes with the menu. The Menu key opens the current clip's menu wherever the
+// focus is in the window.
+void TestViewerExports::menuRowIsMarkedAndMenuKeyWorksAnywhere()
+{
+    openCardPaused();
+    MyListWidget *list = clipList();
+    const auto rowColour = [list](int row) {
+        const QImage shot = list->viewport()->grab().toImage();
+        const QRect place = list->visualItemRect(list->item(row));
+        return shot.pixelColor(place.right() - 4, place.center().y());
+    };
+    const QColor plain = rowColour(kNoGpsRow);
+    QListWidgetItem *marked = nullptr;
+    QColor markedColour;
+    auto *watcher = new QTimer(this);
+    connect(watcher, &QTimer::timeout, this, [&, watcher] {
+        if (!qobject_cast<QMenu *>(QApplication::activePopupWidget()))
+            return;
+        watcher->deleteLater();
+        marked = list->menuItem();
+        markedColour = rowColour(kNoGpsRow);
+    });
+    watcher->start(10);
+    chooseFromNextMenu(QString::fromUtf8(ClipListMenu::kCopyPath));
+    rightClick(kNoGpsRow);
+    QCOMPARE(marked, list->item(kNoGpsRow));
+    QVERIFY2(markedColour != plain, qPrintable(markedColour.name() + QLatin1Char(' ') + plain.name()));
+    QCOMPARE(list->currentRow(), kSydneyRow);
+    QCOMPARE(list->menuItem(), nullptr);
+    QCOMPARE(rowColour(kNoGpsRow), plain);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QDir::toNativeSeparators(QFileInfo(clipPath(kNoGpsRow)).absoluteFilePath()));
+
+    for (QWidget *focus : {static_cast<QWidget *>(m_window.get()), m_window->findChild<QWidget *>(QStringLiteral("volumeSlider")),
+                           static_cast<QWidget *>(dashboard())}) {
+        QGuiApplication::clipboard()->clear();
+        focus->setFocus();
+        chooseFromNextMenu(QString::fromUtf8(ClipListMenu::kCopyPath));
+        QTest::keyClick(m_window.get(), Qt::Key_Menu);
+        QTRY_COMPARE(QGuiApplication::clipboard()->text(), QDir::toNativeSeparators(QFileInfo(clipPath(kSydneyRow)).absoluteFilePath()));
+    }
 }
 
 void TestViewerExports::snapshotCarriesTimeAndPlace()
