@@ -3,15 +3,14 @@
 #include "base/messages.h"
 #include "viewer/clipexporter.h"
 #include "viewer/cliplist.h"
+#include "viewer/filemanager.h"
 
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMessageBox>
-#include <QUrl>
 
 ClipListMenu::ClipListMenu(MyListWidget *list, QWidget *window)
     : QObject(list)
@@ -55,10 +54,9 @@ void ClipListMenu::showFor(QListWidgetItem *item, const QPoint &globalPosition)
 void ClipListMenu::showInFileManager(const QString &path)
 {
     const QString folder = QFileInfo(path).absolutePath();
-    if (QDesktopServices::openUrl(QUrl::fromLocalFile(folder)))
+    if (FileManager::showFolder(folder))
         return;
     QMessageBox box(QMessageBox::Warning, Messages::viewerTitle(),
-                    QStringLiteral("No file manager could be started for %1").arg(QDir::toNativeSeparators(folder)),
-                    QMessageBox::Ok, m_window);
+                    Messages::noFileManager(QDir::toNativeSeparators(folder)), QMessageBox::Ok, m_window);
     box.exec();
 }

@@ -12,6 +12,7 @@
 #include "viewer/cliplistpane.h"
 #include "viewer/folderbrowser.h"
 #include "viewer/mapview.h"
+#include "viewer/savednotice.h"
 #include "viewer/videoview.h"
 #include "viewer/viewarrangement.h"
 #include "viewer/viewercontrols.h"
@@ -90,6 +91,7 @@ void MainWindow::createPanes()
                                           m_session->setVolume(level);
                                       }));
     m_volumeSlider->setObjectName(QStringLiteral("volumeSlider"));
+    m_notice = new SavedNotice(this);
     connect(m_dashboard, &WidgetProgressA::clicked, this, &MainWindow::OnSlotsProgress);
     // dashboard -> session: pictures follow a drag along the timeline.
     connect(m_dashboard, &WidgetProgressA::scrubbed, m_session, &PlaybackSession::scrub);
@@ -119,6 +121,7 @@ void MainWindow::setupStateConnections()
     connect(m_listPane, &ClipListPane::emptied, this, &MainWindow::resetViewer);
     connect(m_listPane, &ClipListPane::warning, this,
             [this](const QString &text) { warn(Messages::viewerTitle(), text); });
+    connect(m_listPane, &ClipListPane::saved, m_notice, &SavedNotice::showSaved);
 }
 
 void MainWindow::placeAll(const QSize &size)
@@ -133,6 +136,8 @@ void MainWindow::placeAll(const QSize &size)
     m_listPane->place(w, h);
     m_controls->place(w, h);
     m_views->setWindowSize(size);
+    m_notice->setArea(ViewerLayout::largeViewRect(w, h));
+    m_notice->raise();
 }
 
 // While panning, the mouse drags the picture: the list and the map rest, and the window stays put

@@ -16,6 +16,7 @@ class MyListWidget;
 class PlaybackPanes;
 class PlaybackSession;
 class QListWidgetItem;
+class SavedNotice;
 class VideoView;
 class ViewArrangement;
 class ViewerControls;
@@ -124,5 +125,6 @@ private:
     FlHlp *m_mover = nullptr;
     MapView *m_mapPane = nullptr;
     WidgetVolume *m_volumeSlider = nullptr;
+    SavedNotice *m_notice = nullptr;
     QPoint m_savedPosition;
 };

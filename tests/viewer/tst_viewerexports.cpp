@@ -16,6 +16,8 @@
 #include "viewer/cliplist.h"
 #include "viewer/cliplistmenu.h"
 #include "viewer/mapview.h"
+#include "viewer/savednotice.h"
+#include "viewer/snapshotnames.h"
 #include "viewer/widgetprogressa.h"
 
 #pragma GCC diagnostic push
@@ -36,6 +38,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -158,6 +161,7 @@ private:
     MyListWidget *clipList() const { return ViewerTestWindow::clipList(*m_window); }
     WidgetProgressA *dashboard() const { return m_window->findChild<WidgetProgressA *>(); }
     PlaybackSession *session() const { return ViewerTestWindow::session(*m_window); }
+    SavedNotice *savedNotice() const { return m_window->findChild<SavedNotice *>(QStringLiteral("savedNotice")); }
     int routeVertexCount() const;
     void openCardPaused();
     void rightClick(int row);
@@ -293,6 +297,7 @@ void TestViewerExports::rightClickExportsGpxWithoutSwitchingClips()
     QCOMPARE(entries, QStringList({"Export route as GPX…", "Export route as KML…", "Export telemetry as CSV…",
                                    "Show in file manager", "Copy path"}));
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(gpx), 10000);
+    QTRY_COMPARE(savedNotice()->text(), QStringLiteral("Saved seoul.gpx"));
     // The playing clip stayed; the file holds the other clip's positions, in two segments.
     QCOMPARE(list->currentRow(), kSydneyRow);
     QCOMPARE(session()->clip()->file().fileName(), QStringLiteral("EVS_2012_05_14_10_22_30_I.avi"));
@@ -413,6 +418,14 @@ void TestViewerExports::snapshotCarriesTimeAndPlace()
     answerNextModal<QFileDialog>([chosen](QFileDialog *dialog) { typeFileName(dialog, chosen); });
     ViewerTestWindow::click(*m_window, "snapshot");
     QVERIFY(m_warnings.isEmpty());
+    // The window says what was saved where, without stopping anything, and shows the folder.
+    SavedNotice *notice = savedNotice();
+    QVERIFY(notice->isVisible());
+    QCOMPARE(notice->text(), QStringLiteral("Saved shot-1ch-SD.jpg, shot-2ch-SD.jpg"));
+    QVERIFY(!QApplication::activeModalWidget());
+    QTest::mouseClick(notice->findChild<QPushButton *>(QStringLiteral("savedNoticeShowFolder")), Qt::LeftButton);
+    QCOMPARE(m_openedUrls, QList<QUrl>{QUrl::fromLocalFile(m_scratch.path())});
+    QVERIFY(!notice->isVisible());
     const qint64 position = session()->position();
     const TelemetrySample sample = session()->sampleAt(position).value_or(TelemetrySample());
     QVERIFY(sample.hasUsablePosition());
@@ -444,12 +457,23 @@ void TestViewerExports::printedPageHasTheCaption()
     QTRY_VERIFY(qAbs(session()->position() - 2500) <= 100);
     QTRY_VERIFY(ViewerTestWindow::paintedMark(*m_window).isValid());
     const QString pdf = m_scratch.filePath(QStringLiteral("evidence.pdf"));
-    answerNextModal<QPrintDialog>([pdf](QPrintDialog *dialog) {
+    QString offered;
+    answerNextModal<QPrintDialog>([pdf, &offered](QPrintDialog *dialog) {
+        offered = dialog->printer()->outputFileName();
         dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
         dialog->printer()->setOutputFileName(pdf);
         dialog->done(QDialog::Accepted);
     });
     ViewerTestWindow::click(*m_window, "print");
+    // Without a printer the dialog offers a PDF named after the clip and the moment, in the
+    // snapshots' folder; the page printed to a file gets the window's notice.
+    const int tenths = int(session()->position() / 100);
+    QCOMPARE(offered, QDir(Snapshot::pictureFolder())
+                          .filePath(QStringLiteral("EVS_2012_05_14_10_22_30_I_00m%1.%2s.pdf")
+                                        .arg(tenths / 10, 2, 10, QLatin1Char('0'))
+                                        .arg(tenths % 10)));
+    QVERIFY(savedNotice()->isVisible());
+    QCOMPARE(savedNotice()->files(), QStringList{pdf});
     QProcess process;
     process.start(pdftotext, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
     QVERIFY(process.waitForFinished(30000));
