@@ -17,8 +17,8 @@ namespace {
 constexpr int kAnimationIntervalMs = 2000;
 constexpr int kMeterOffsetX = -23;
 constexpr int kMeterY = 71;
-constexpr QSize kTextBox(82, 16);
-const QColor kTextColour(96, 96, 96);
+// A dark grey that reads on the light value boxes (contrast above 4.5 to 1).
+const QColor kTextColour(40, 40, 40);
 const QColor kRateColour(255, 160, 40); // the meter's orange: a speed other than normal stands out
 const QColor kAxisColours[] = {QColor(255, 0, 0), QColor(255, 255, 0), QColor(0, 0, 255)};
 
@@ -280,25 +280,28 @@ void WidgetProgressA::paintMarker(QPainter &painter) const
 
 void WidgetProgressA::paintTexts(QPainter &painter, int x0) const
 {
+    using Dashboard::TextField;
     painter.setPen(kTextColour);
-    const auto text = [&painter](int x, int y, const QString &value) {
-        painter.drawText(QRect(QPoint(x, y), kTextBox), Qt::AlignLeft, value);
+    // Centred on the box's height, in a smaller size where the desktop's font is too tall or wide.
+    const auto text = [this, &painter, x0](TextField field, const QString &value) {
+        const QRect box = Dashboard::textBox(field, x0);
+        painter.setFont(Dashboard::fittedFont(font(), value, box.size()));
+        painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, value);
     };
-    text(x0 + 20, 86, m_timeText);
+    text(TextField::PlayTime, m_timeText);
     if (!m_rateText.isEmpty()) {
         painter.setPen(kRateColour);
-        painter.drawText(QRect(QPoint(x0 + 96, 86), QSize(29, 16)), Qt::AlignLeft, m_rateText);
+        text(TextField::Rate, m_rateText);
         painter.setPen(kTextColour);
     }
-    text(x0 + 21, 127, m_modelText);
-    text(x0 + 556, 102,
-         m_dateText.isEmpty() ? QDate::currentDate().toString(QStringLiteral("yyyy.MM.dd")) : m_dateText);
-    text(x0 + 36, 174, Dashboard::accelerationText(m_current.accelX));
-    text(x0 + 36, 193, Dashboard::accelerationText(m_current.accelY));
-    text(x0 + 36, 212, Dashboard::accelerationText(m_current.accelZ));
+    text(TextField::Model, m_modelText);
+    text(TextField::Date, m_dateText.isEmpty() ? QDate::currentDate().toString(QStringLiteral("yyyy.MM.dd")) : m_dateText);
+    text(TextField::AccelX, Dashboard::accelerationText(m_current.accelX));
+    text(TextField::AccelY, Dashboard::accelerationText(m_current.accelY));
+    text(TextField::AccelZ, Dashboard::accelerationText(m_current.accelZ));
     if (m_current.latitude != 0)
-        text(x0 + 560, 188, Dashboard::coordinateText(m_current.latitude));
+        text(TextField::Latitude, Dashboard::coordinateText(m_current.latitude));
     if (m_current.longitude != 0)
-        text(x0 + 560, 216, Dashboard::coordinateText(m_current.longitude));
+        text(TextField::Longitude, Dashboard::coordinateText(m_current.longitude));
 }
 

@@ -147,6 +147,7 @@ int saveWindowOnly(const QString &name, double rate, const QStringList &args)
     QString code;
     readStoredLanguage(code);
     setCurrentLanguage(code);
+    installQtTranslations(code);
     MainWindow window(nullptr, Qt::FramelessWindowHint);
     window.setWindowTitle(QStringLiteral("Viewer"));
     window.show();
