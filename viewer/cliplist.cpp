@@ -1,5 +1,6 @@
 #include "viewer/cliplist.h"
 
+#include "base/messages.h"
 #include "catalogue/clip.h"
 
 #include <QContextMenuEvent>
@@ -7,6 +8,7 @@
 #include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QBrush>
 
 MyListWidget::MyListWidget(QWidget *window, QWidget *parent)
@@ -108,6 +110,22 @@ void MyListWidget::keyPressEvent(QKeyEvent *event)
         return;
     }
     QListWidget::keyPressEvent(event);
+}
+
+QString MyListWidget::emptyText() const
+{
+    return count() == 0 ? Messages::emptyListHint() : QString();
+}
+
+void MyListWidget::paintEvent(QPaintEvent *event)
+{
+    QListWidget::paintEvent(event);
+    if (count() != 0)
+        return;
+    static const QColor kHintColour(170, 170, 165);
+    QPainter painter(viewport());
+    painter.setPen(kHintColour);
+    painter.drawText(viewport()->rect().adjusted(14, 10, -14, -10), Qt::AlignCenter | Qt::TextWordWrap, emptyText());
 }
 
 QListWidgetItem *MyListWidget::menuItem() const

@@ -29,6 +29,8 @@ public:
     // the menu acts on while the current entry stays as it is.
     void setMenuItem(QListWidgetItem *item);
     QListWidgetItem *menuItem() const;
+    // The text an empty list shows: how to open a card.
+    QString emptyText() const;
 
 signals:
     // The context menu of `item` should open at `globalPosition`.
@@ -38,6 +40,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     QWidget *m_window;

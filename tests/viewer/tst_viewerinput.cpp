@@ -3,6 +3,7 @@
 // the user left at the next start.
 #include "viewer/viewerinput.h"
 
+#include "base/messages.h"
 #include "base/programsettings.h"
 #include "catalogue/clipcatalogue.h"
 #include "session/playbacksession.h"
@@ -22,7 +23,9 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QFutureWatcher>
 #include <QMimeData>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
@@ -85,6 +88,8 @@ private slots:
     void restartRestoresMaximized();
     void restartWithFolderGone_data();
     void restartWithFolderGone();
+    void firstStartOpensTheOnlyCard_data();
+    void firstStartOpensTheOnlyCard();
 
 private:
     // Sends a drag of `urls` over the window and drops it; true when the window took the drop.
@@ -517,6 +522,58 @@ void TestViewerInput::restartWithFolderGone()
     QVERIFY(!m_window->library().isScanning());
     QCOMPARE(list()->count(), 0);
     QVERIFY(folderShown().isEmpty());
+    QVERIFY(m_warnings.isEmpty());
+}
+
+void TestViewerInput::firstStartOpensTheOnlyCard_data()
+{
+    QTest::addColumn<QString>("cards"); // "@" is the test's card, "+" a second card
+    QTest::addColumn<bool>("openedBefore");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("the only card opens") << "@" << false << true;
+    QTest::newRow("two cards: which one is not guessed") << "@:+" << false << false;
+    QTest::newRow("no card") << "" << false << false;
+    QTest::newRow("a folder was opened before") << "@" << true << false;
+}
+
+// At the first start the recorder's card opens by itself, paused on its first clip, when it is the
+// only one; otherwise the empty list says how to open a card.
+void TestViewerInput::firstStartOpensTheOnlyCard()
+{
+    QFETCH(QString, cards);
+    QFETCH(bool, openedBefore);
+    QFETCH(bool, opens);
+    const QString second = m_scratch.filePath(QStringLiteral("second-card"));
+    QVERIFY(QDir().mkpath(second + QStringLiteral("/EVENT")));
+    qputenv("QRD7700_CARDS", QFile::encodeName(cards.replace(QLatin1Char('@'), m_card.path())
+                                                    .replace(QLatin1Char('+'), second)));
+    const auto restoreCards = qScopeGuard([this] { qputenv("QRD7700_CARDS", QFile::encodeName(m_card.path())); });
+    if (openedBefore)
+        ProgramSettings::setLastFolder(m_scratch.filePath(QStringLiteral("gone")));
+    QVERIFY(!list()->emptyText().isEmpty());
+    ViewerSession::restore(*m_window);
+    if (opens) {
+        QTRY_COMPARE(list()->count(), 3);
+        QTRY_VERIFY(rowIsOpen(*m_window, 0));
+        QCOMPARE(folderShown(), m_card.path());
+        QVERIFY(!isPlaying());
+        QTRY_COMPARE(ViewerTestWindow::shownFrame(*m_window), 0);
+        QVERIFY(list()->emptyText().isEmpty());
+    } else {
+        // Nothing is opened behind the user's back (once the drives have been looked at); the list
+        // tells how to open a card.
+        QTRY_VERIFY(!m_window->findChild<QFutureWatcherBase *>());
+        QCOMPARE(list()->count(), 0);
+        QVERIFY(!m_window->library().isScanning());
+        QCOMPARE(list()->emptyText(), Messages::emptyListHint());
+        const QImage shown = list()->viewport()->grab().toImage();
+        const QColor background = shown.pixelColor(2, 2);
+        int hint = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                hint += shown.pixelColor(x, y) != background;
+        QVERIFY2(hint > 200, qPrintable(QString::number(hint)));
+    }
     QVERIFY(m_warnings.isEmpty());
 }
 
