@@ -1,7 +1,7 @@
 // qrd7700-screenshots: plays a clip of a card in the real viewer window and saves pictures of the
 // window at its default size and maximized, for the documentation; then the map pane with the
-// clip's route, the clip list's context menu and the printed page (a PDF, and a PNG of it when
-// poppler's pdftoppm is installed). Unless QRD7700_MAP_TILES names a tile server, the map shows
+// clip's route (also as it is offline), the clip list's context menu, the printed page (a PDF, and
+// a PNG of it when poppler's pdftoppm is installed) and the window's notice that it was saved. Unless QRD7700_MAP_TILES names a tile server, the map shows
 // blank tiles, so that it can zoom in to the route without one.
 //   qrd7700-screenshots CARD CLIPNAME SECONDS OUTDIR
 // With --window NAME only the window is saved, as NAME.png, in the language QRD7700_LANG (or the
@@ -95,6 +95,25 @@ void saveMapWithRoute(MainWindow &window, const QDir &out)
     window.findChild<MapView *>()->grab().save(out.filePath(QStringLiteral("map-route.png")));
 }
 
+// The map pane as it is without any tile server: the clip's route and the marker over the plain
+// background, zoomed in to the route, with the scale bar and the offline note.
+void saveOfflineMap(MainWindow &window, const QDir &out)
+{
+    PlaybackSession *session = playback(window);
+    const QByteArray tiles = qgetenv("QRD7700_MAP_TILES");
+    qputenv("QRD7700_MAP_TILES", "");
+    MapView map;
+    qputenv("QRD7700_MAP_TILES", tiles);
+    map.resize(window.findChild<MapView *>()->size());
+    map.show();
+    runFor(1500);
+    map.setRoute(session->track().samples());
+    if (const std::optional<TelemetrySample> sample = session->sampleAt(session->position()))
+        map.setPosition(sample->latitude, sample->longitude);
+    runFor(1500);
+    map.grab().save(out.filePath(QStringLiteral("map-offline.png")));
+}
+
 // The window with the context menu of `row` open over it.
 void saveContextMenu(MainWindow &window, int row, const QDir &out)
 {
@@ -135,6 +154,9 @@ void savePrintedPage(MainWindow &window, const QDir &out)
         }
     });
     window.OnSlotsprint();
+    // The window's notice that the page was saved, with its button to the folder.
+    runFor(500);
+    window.grab().save(out.filePath(QStringLiteral("saved-notice.png")));
     const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
     if (!pdftoppm.isEmpty())
         QProcess::execute(pdftoppm, {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("80"),
@@ -223,6 +245,7 @@ int main(int argc, char **argv)
     const auto events = list->findItems(QStringLiteral("_I."), Qt::MatchContains);
     saveContextMenu(window, events.isEmpty() ? 0 : list->row(events.first()), out);
     saveMapWithRoute(window, out);
+    saveOfflineMap(window, out);
     savePrintedPage(window, out);
     return 0;
 }
