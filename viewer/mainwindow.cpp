@@ -61,7 +61,8 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
     // Keys, the mouse wheel, double clicks, drops and the window's own mouse events, beside the
     // buttons.
     new ViewerShortcuts(this, m_state, m_session);
-    new ViewerInput(this, m_state, m_view1, m_view2);
+    auto *input = new ViewerInput(this, m_state, m_view1, m_view2);
+    input->takeDropsOn(m_mapPane->hostWindow());
     new WindowMouseRouter(this, m_dashboard, m_views, m_state);
     // The state and the library go last, after every pane that may still report while it goes.
     m_library->setParent(this);

@@ -75,9 +75,15 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    class PictureSurface;
+
     void panBy(const QPoint &delta);
     void showZoomed(const QRect &rect);
     void paintPicture(QPainter &painter) const;
+    void paintLoading(QPainter &painter) const;
+    void placeSurface();
+    // Places the picture's surface and repaints the whole view.
+    void refresh();
     QRect loadingArea() const;
 
     QPointer<PlaybackSession> m_session;
@@ -95,4 +101,5 @@ private:
     QImage m_loading;
     QRect m_rendererRect;
     bool m_showLoading = false; // from an open until the second picture of the channel
+    PictureSurface *m_surface;
 };
