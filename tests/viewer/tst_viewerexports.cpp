@@ -401,6 +401,10 @@ void TestViewerExports::menuRowIsMarkedAndMenuKeyWorksAnywhere()
     for (QWidget *focus : {static_cast<QWidget *>(m_window.get()), m_window->findChild<QWidget *>(QStringLiteral("volumeSlider")),
                            static_cast<QWidget *>(dashboard())}) {
         QGuiApplication::clipboard()->clear();
+        // The window's keys work while it is the active window (the menu just closed may not have
+        // given that back yet).
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
         focus->setFocus();
         chooseFromNextMenu(QString::fromUtf8(ClipListMenu::kCopyPath));
         QTest::keyClick(m_window.get(), Qt::Key_Menu);
