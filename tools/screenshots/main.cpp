@@ -30,6 +30,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QWebEngineView>
 
 #include <cstdio>
 
@@ -59,6 +60,27 @@ QByteArray blankTileUrl()
     buffer.open(QIODevice::WriteOnly);
     tile.save(&buffer, "PNG");
     return "data:image/png;base64," + png.toBase64();
+}
+
+// A picture of the map pane. The page is drawn in a native window of its own (see MapHost), which a
+// grab of the pane does not see: the web view's own picture goes over the pane's frame.
+QImage grabMap(MapView &map)
+{
+    QImage shot = map.grab().toImage();
+    QPainter painter(&shot);
+    painter.drawPixmap(0, 0, map.webView()->grab());
+    return shot;
+}
+
+// A picture of the window with the map pane's page in it.
+QImage grabWindow(MainWindow &window)
+{
+    QImage shot = window.grab().toImage();
+    if (auto *map = window.findChild<MapView *>(); map && map->isVisible()) {
+        QPainter painter(&shot);
+        painter.drawImage(map->mapTo(&window, QPoint(0, 0)), grabMap(*map));
+    }
+    return shot;
 }
 
 MyListWidget *clipList(const MainWindow &window)
@@ -92,7 +114,7 @@ void saveMapWithRoute(MainWindow &window, const QDir &out)
     const PlaybackSession *session = playback(window);
     window.OnSlotsProgress(session->isOpen() ? int(session->position()) + 1000 : 0);
     runFor(2000);
-    window.findChild<MapView *>()->grab().save(out.filePath(QStringLiteral("map-route.png")));
+    grabMap(*window.findChild<MapView *>()).save(out.filePath(QStringLiteral("map-route.png")));
 }
 
 // The map pane as it is without any tile server: the clip's route and the marker over the plain
@@ -103,15 +125,15 @@ void saveOfflineMap(MainWindow &window, const QDir &out)
     const QByteArray tiles = qgetenv("QRD7700_MAP_TILES");
     qputenv("QRD7700_MAP_TILES", "");
     MapView map;
-    qputenv("QRD7700_MAP_TILES", tiles);
     map.resize(window.findChild<MapView *>()->size());
     map.show();
-    runFor(1500);
+    runFor(1500); // the page takes its tile configuration while it loads
+    qputenv("QRD7700_MAP_TILES", tiles);
     map.setRoute(session->track().samples());
     if (const std::optional<TelemetrySample> sample = session->sampleAt(session->position()))
         map.setPosition(sample->latitude, sample->longitude);
     runFor(1500);
-    map.grab().save(out.filePath(QStringLiteral("map-offline.png")));
+    grabMap(map).save(out.filePath(QStringLiteral("map-offline.png")));
 }
 
 // The window with the context menu of `row` open over it.
@@ -156,7 +178,7 @@ void savePrintedPage(MainWindow &window, const QDir &out)
     window.OnSlotsprint();
     // The window's notice that the page was saved, with its button to the folder.
     runFor(500);
-    window.grab().save(out.filePath(QStringLiteral("saved-notice.png")));
+    grabWindow(window).save(out.filePath(QStringLiteral("saved-notice.png")));
     const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
     if (!pdftoppm.isEmpty())
         QProcess::execute(pdftoppm, {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("80"),
