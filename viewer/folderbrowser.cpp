@@ -82,20 +82,7 @@ FolderBrowserDialog::FolderBrowserDialog(QWidget *parent)
     m_tree->header()->hide();
     m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
 
-    // The path field completes folder names and goes to the folder typed when Return is pressed.
-    m_path->setObjectName(QStringLiteral("pathEdit"));
-    auto *completionModel = new QFileSystemModel(this);
-    completionModel->setIconProvider(m_icons.get());
-    completionModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
-    completionModel->setRootPath(QStringLiteral("/"));
-    auto *completer = new QCompleter(completionModel, this);
-    m_path->setCompleter(completer);
-    m_path->installEventFilter(this);
-    // A completion picked from the list (Return, Enter or a click) goes to its folder; the list's
-    // keys are seen here before the completer takes them.
-    completer->popup()->installEventFilter(this);
-    connect(completer->popup(), &QAbstractItemView::clicked, this, &FolderBrowserDialog::takeCompletion);
-    connect(m_path, &QLineEdit::textEdited, this, &FolderBrowserDialog::onPathEdited);
+    setupPathField();
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("folderStatus"));
     m_status->setWordWrap(true);
@@ -125,6 +112,24 @@ FolderBrowserDialog::FolderBrowserDialog(QWidget *parent)
     connect(m_model, &QAbstractItemModel::rowsInserted, this, &FolderBrowserDialog::followSelection);
     connect(m_model, &QAbstractItemModel::layoutChanged, this, &FolderBrowserDialog::followSelection);
     connect(m_watcher, &QFutureWatcher<bool>::finished, this, &FolderBrowserDialog::finishCheck);
+}
+
+// The path field completes folder names and goes to the folder typed when Return is pressed. A
+// completion picked from the list (Return, Enter or a click) goes to its folder; the list's keys
+// are seen here before the completer takes them.
+void FolderBrowserDialog::setupPathField()
+{
+    m_path->setObjectName(QStringLiteral("pathEdit"));
+    auto *completionModel = new QFileSystemModel(this);
+    completionModel->setIconProvider(m_icons.get());
+    completionModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
+    completionModel->setRootPath(QStringLiteral("/"));
+    auto *completer = new QCompleter(completionModel, this);
+    m_path->setCompleter(completer);
+    m_path->installEventFilter(this);
+    completer->popup()->installEventFilter(this);
+    connect(completer->popup(), &QAbstractItemView::clicked, this, &FolderBrowserDialog::takeCompletion);
+    connect(m_path, &QLineEdit::textEdited, this, &FolderBrowserDialog::onPathEdited);
 }
 
 // A check still running is told to stop and waited for; it stops at its next folder entry.

@@ -50,6 +50,7 @@ signals:
     void folderChecked(const QString &path, bool proper);
 
 private:
+    void setupPathField();
     void onSelectionChanged();
     void followSelection();
     void scrollToSelection();
