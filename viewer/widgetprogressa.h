@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <array>
+#include <optional>
 
 class TelemetryTrack;
 
@@ -64,6 +65,8 @@ public:
     bool noPositionInClip() const;
     // Accelerations and coordinates shown on the panel (time and speed unused).
     const TelemetrySample &currentSample() const { return m_current; }
+    // The position under the pointer while it rests on the timeline strip (its label shows it).
+    std::optional<int> pointerPosition() const;
 
     // The driving events marked above the graph, in ms of the time range.
     void setEventMarks(const QList<Dashboard::EventMark> &marks);
@@ -71,6 +74,8 @@ public:
 signals:
     // A release on the timeline strip chose this position (ms of the time range).
     void clicked(int positionMs);
+    // A drag along the strip is at this position; a clicked() ends the drag.
+    void scrubbed(int positionMs);
 
 public slots:
     void OnTimeoutAnimation();
@@ -80,8 +85,14 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void leaveEvent(QEvent *event) override;
 
 private:
+    // Scrubbing and the pointer's time label, beside the strip's click rules.
+    void scrubTo(int x);
+    bool finishScrub(QMouseEvent *event);
+    bool hoverAt(const QPoint &pos);
+    void paintPointerLabel(QPainter &painter) const;
     void showModel(DeviceModel model);
     void rebuildTimeText();
     void paintBackground(QPainter &painter, int x0) const;
@@ -125,4 +136,7 @@ private:
     bool m_dragging = false;
     QPoint m_dragPoint;
     QPoint m_releasePoint;
+    bool m_scrubbing = false;       // the drag has moved along the strip
+    int m_scrubPosition = 0;        // where it is, in ms
+    std::optional<int> m_pointerX;  // the pointer resting on the strip
 };
