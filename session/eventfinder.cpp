@@ -4,6 +4,7 @@
 
 #include <QLoggingCategory>
 #include <QMetaObject>
+#include <QSignalBlocker>
 
 #include <algorithm>
 #include <optional>
@@ -60,6 +61,8 @@ EventFinder::EventFinder(QObject *parent)
 
 EventFinder::~EventFinder()
 {
+    // Going away says nothing to anyone: the window listening may already be half torn down.
+    const QSignalBlocker quiet(this);
     clear();
     m_pool.waitForDone();
 }
