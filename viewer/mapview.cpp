@@ -90,8 +90,9 @@ void MapView::setupPage()
 
 bool MapView::setPosition(double latitude, double longitude)
 {
-    if (latitude == m_latitude && longitude == m_longitude)
+    if (m_positionGiven && latitude == m_latitude && longitude == m_longitude)
         return true;
+    m_positionGiven = true;
     if (latitude == 0 && longitude == 0) {
         latitude = kDefaultLatitude;
         longitude = kDefaultLongitude;
@@ -99,14 +100,20 @@ bool MapView::setPosition(double latitude, double longitude)
     m_latitude = latitude;
     m_longitude = longitude;
     update(m_footerRect);
+    // Before the page is there its functions are not: the marker is placed once it has loaded.
+    if (m_pageLoaded)
+        requestMarker();
+    return true;
+}
 
+void MapView::requestMarker()
+{
     const quint64 request = ++m_request;
     QPointer<MapView> self(this);
     m_scripts->run(MapScripts::conversion(m_latitude, m_longitude), [self, request](const QVariant &answer) {
         if (self)
             self->placeMarker(request, answer);
     });
-    return true;
 }
 
 void MapView::placeMarker(quint64 request, const QVariant &answer)
@@ -148,9 +155,13 @@ void MapView::loadFinished(bool ok)
 {
     m_webView->setVisible(ok);
     m_pageLoaded = ok;
-    // A new page starts without a route.
-    if (ok && !m_routeScript.isEmpty())
+    if (!ok)
+        return;
+    // A new page starts without a route and without a marker.
+    if (!m_routeScript.isEmpty())
         m_scripts->run(m_routeScript, {});
+    if (m_positionGiven)
+        requestMarker();
 }
 
 void MapView::paintEvent(QPaintEvent *)

@@ -70,6 +70,7 @@ protected:
 
 private:
     void setupPage();
+    void requestMarker();
     void placeMarker(quint64 request, const QVariant &answer);
 
     // The web view's own window where the platform can embed one (see MapHost); null otherwise.
@@ -85,4 +86,5 @@ private:
     // The last route given, sent once the page has loaded (again); empty when there is no route.
     QString m_routeScript;
     bool m_pageLoaded = false;
+    bool m_positionGiven = false; // no marker before the first position
 };
