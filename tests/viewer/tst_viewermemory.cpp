@@ -100,7 +100,9 @@ void TestViewerMemory::hundredClipSwitchesGiveMemoryBack()
 #else
     QVERIFY2(after - first <= kAllowedGrowth, qPrintable(QStringLiteral("grew by %1 MB").arg((after - first) / 1048576.0)));
 #endif
-    QTRY_COMPARE(openDescriptors(), descriptors);
+    // A descriptor kept per clip would show as a hundred more; the pipeline being torn down as the
+    // count is taken may still hold its wake-up pipe and the sound device for a moment.
+    QTRY_VERIFY_WITH_TIMEOUT(openDescriptors() <= descriptors + 4, 10000);
 }
 
 int main(int argc, char **argv)
