@@ -4,6 +4,7 @@
 #include "base/texttable.h"
 #include "catalogue/cliplistfilter.h"
 #include "session/cliplibrary.h"
+#include "session/triplibrary.h"
 #include "session/viewerstate.h"
 #include "skin/clearbutton.h"
 #include "viewer/cliplist.h"
@@ -36,12 +37,13 @@ QFont fittingFont(const QString &text, int width)
 
 } // namespace
 
-ClipListPane::ClipListPane(QWidget *window, ClipLibrary *library, const ViewerState *state)
+ClipListPane::ClipListPane(QWidget *window, ClipLibrary *library, TripLibrary *trips, const ViewerState *state)
     : QObject(window)
     , m_library(library)
     , m_state(state)
     , m_list(new MyListWidget(window, window))
     , m_folderLabel(new QLabel(window))
+    , m_trips(trips)
 {
     m_list->setObjectName(QStringLiteral("clipList"));
     new ClipListMenu(m_list, window); // owned by the list
@@ -73,6 +75,12 @@ ClipListPane::ClipListPane(QWidget *window, ClipLibrary *library, const ViewerSt
     });
     connect(state, &ViewerState::selectionChanged, this, &ClipListPane::refreshSelectors);
     refreshSelectors();
+    // trips and view -> list: the trip rows fill in as the card is read.
+    connect(trips, &TripLibrary::tripsChanged, this, [this] {
+        if (m_state->isTripView())
+            fillTrips();
+    });
+    connect(state, &ViewerState::tripViewChanged, this, &ClipListPane::showRows);
 }
 
 void ClipListPane::place(int w, int h)
@@ -120,6 +128,8 @@ void ClipListPane::selectFilter(int filter)
 
 void ClipListPane::select(int category, int filter, bool warnWhenEmpty)
 {
+    if (m_state->isTripView())
+        emit clipListWanted();
     if (const int request = m_library->select(category, filter)) {
         m_selectionRequest = request;
         m_selectionWarns = warnWhenEmpty;
@@ -128,6 +138,8 @@ void ClipListPane::select(int category, int filter, bool warnWhenEmpty)
 
 void ClipListPane::addFiles(const QStringList &paths, bool play)
 {
+    if (m_state->isTripView() && !paths.isEmpty())
+        emit clipListWanted();
     const int first = m_library->addFiles(paths);
     if (play && first >= 0)
         m_list->setCurrentRow(first);
@@ -141,23 +153,34 @@ int ClipListPane::step(int direction)
     return next;
 }
 
-// A new listing opens and plays its first row; filling must not open each row on the way.
+// A new listing opens and plays its first row (in the trip view, its first trip once read);
+// filling must not open each row on the way.
 void ClipListPane::fill()
 {
-    {
-        const QSignalBlocker blocker(m_list);
-        m_list->clear();
-        for (Clip *clip : m_library->entries())
-            m_list->appendClip(clip);
+    if (m_state->isTripView()) {
+        m_chooseFirstTrip = true;
+        fillTrips();
+        return;
     }
+    fillClips();
     if (m_list->count() == 0)
         emit emptied();
     else
         m_list->setCurrentRow(0);
 }
 
+void ClipListPane::fillClips()
+{
+    const QSignalBlocker blocker(m_list);
+    m_list->clear();
+    for (Clip *clip : m_library->entries())
+        m_list->appendClip(clip);
+}
+
 void ClipListPane::append(int first)
 {
+    if (m_state->isTripView())
+        return; // listed when the clips show again
     const QList<Clip *> &entries = m_library->entries();
     for (int row = first; row < entries.size(); ++row)
         m_list->appendClip(entries.at(row));

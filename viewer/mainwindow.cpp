@@ -5,6 +5,7 @@
 #include "resources/gfxpaths.h"
 #include "session/cliplibrary.h"
 #include "session/playbacksession.h"
+#include "session/triplibrary.h"
 #include "session/viewerstate.h"
 #include "skin/background.h"
 #include "skin/flhlp.h"
@@ -31,6 +32,7 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
     : QMainWindow(parent, flags)
     , m_state(new ViewerState)
     , m_library(new ClipLibrary(m_state))
+    , m_trips(new TripLibrary(this))
     , m_session(new PlaybackSession(*m_state, this))
 {
     m_mover = new FlHlp(this);
@@ -41,7 +43,7 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
     setWindowTitle(Messages::viewerWindowTitle());
 
     createPanes();
-    m_listPane = new ClipListPane(this, m_library, m_state);
+    m_listPane = new ClipListPane(this, m_library, m_trips, m_state);
     m_clipList = m_listPane->list();
     connect(m_clipList, &QListWidget::currentItemChanged, this, &MainWindow::OnSlotsselectFile);
     m_controls = new ViewerControls(this, m_state, m_volumeSlider);
@@ -52,6 +54,7 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
     m_views = new ViewArrangement(m_view1, m_view2, m_state, this);
     setupPlaybackConnections();
     setupStateConnections();
+    setupTripConnections();
     placeAll(QSize(ViewerLayout::kDefaultWidth, ViewerLayout::kDefaultHeight));
 
     m_mover->attachTo(this);

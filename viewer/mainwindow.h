@@ -13,9 +13,11 @@ class FlHlp;
 class MapView;
 class MomentCapture;
 class MyListWidget;
+class PlaybackNotice;
 class PlaybackPanes;
 class PlaybackSession;
 class QListWidgetItem;
+class TripLibrary;
 class VideoView;
 class ViewArrangement;
 class ViewerControls;
@@ -36,9 +38,10 @@ public:
     explicit MainWindow(QWidget *parent = nullptr, Qt::WindowFlags flags = {});
     ~MainWindow() override;
 
-    // For the composition root: what the window shows, and the clips it offers.
+    // For the composition root: what the window shows, and the clips and trips it offers.
     ViewerState &state() const { return *m_state; }
     ClipLibrary &library() const { return *m_library; }
+    TripLibrary &trips() const { return *m_trips; }
 
     // Adds the files as entries of their own (as the open-file button does) and plays the first.
     void openFiles(const QStringList &paths);
@@ -88,6 +91,9 @@ public slots:
     void OnSlotsfile_filterP();
     void OnTimeoutRefreshMap();
     void OnTimeoutRefreshMapB();
+    // Switches the list between one row per clip and one row per trip; what plays goes on, as
+    // part of its trip or as a clip of its own (mainwindowtrips.cpp).
+    void toggleTripView();
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -102,12 +108,21 @@ private:
     // Playback (mainwindowplayback.cpp)
     void setupPlaybackConnections();
     void onClipEnded();
+    void playOn();
+    void onOpenFailed(Clip *clip, const QString &text);
     void resetViewer();
+    // Trips (mainwindowtrips.cpp)
+    void setupTripConnections();
+    void onTripsChanged();
+    void continueAsTrip(const QString &path, qint64 clipPositionMs, bool playing);
+    void continueAsClip(const QString &path, qint64 clipPositionMs, bool playing);
+    void showNotice(const QString &text);
     // Messages
     void warn(const QString &title, const QString &text);
 
     ViewerState *m_state = nullptr;
     ClipLibrary *m_library = nullptr;
+    TripLibrary *m_trips = nullptr;
     WidgetProgressA *m_dashboard = nullptr;
     Background *m_background = nullptr;
     PlaybackSession *m_session = nullptr;
@@ -122,5 +137,10 @@ private:
     FlHlp *m_mover = nullptr;
     MapView *m_mapPane = nullptr;
     WidgetVolume *m_volumeSlider = nullptr;
+    PlaybackNotice *m_notice = nullptr;
     QPoint m_savedPosition;
+    bool m_advancing = false; // the list moves on by itself at the end of a clip
+    bool m_playingOn = false; // the clip opening was reached by playing on through the list
+    int m_skippedInRow = 0;   // clips passed over since the last one that opened
+    QString m_awaitedTripOf;  // the clip on screen goes on as part of its trip once that is read
 };

@@ -3,8 +3,9 @@
 class MainWindow;
 
 // Where the viewer was left, kept in the program's own settings file (not in local.cfg): the clip
-// folder that was open and whether the window was maximized. Start-up restores it: the folder is
-// opened again, when it still holds clips, with its first clip selected and paused.
+// folder that was open, whether the window was maximized and whether the list showed trips.
+// Start-up restores it: the folder is opened again, when it still holds clips, with its first clip
+// (or trip) selected and paused.
 namespace ViewerSession {
 
 // Call once the window is shown.

@@ -45,6 +45,7 @@ std::vector<ViewerShortcuts::Entry> buildTable()
         {Command::Slower, keys({Qt::Key_BracketLeft}), Button::Play, {}},
         {Command::Faster, keys({Qt::Key_BracketRight}), Button::Play, {}},
         {Command::Quit, keys({Qt::CTRL | Qt::Key_Q}), Button::Exit, {Button::Exit}},
+        {Command::TripView, keys({Qt::Key_T}), Button::TripView, {Button::TripView}},
     };
 }
 
@@ -143,6 +144,7 @@ bool ViewerShortcuts::run(Command command)
     case Command::Slower: stepRate(-1); break;
     case Command::Faster: stepRate(+1); break;
     case Command::Quit: w.close(); break;
+    case Command::TripView: w.toggleTripView(); break;
     }
     return true;
 }

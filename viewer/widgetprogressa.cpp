@@ -202,8 +202,10 @@ void WidgetProgressA::paintEvent(QPaintEvent *)
     paintBackground(painter, x0);
     paintMeter(painter, x0);
     paintGraph(painter);
+    paintTripEvents(painter);
     paintMarker(painter);
     paintTexts(painter, x0);
+    paintClockNote(painter, x0);
     m_timeTextStale = false;
 }
 
@@ -253,6 +255,10 @@ void WidgetProgressA::paintGraph(QPainter &painter) const
     const int n = Dashboard::graphSlots(m_timeRangeEnd, int(samples.size()));
     if (n <= 0)
         return;
+    if (n > 2 * w) {
+        paintDenseGraph(painter, samples, w, n);
+        return;
+    }
     int previous[3] = {0, 0, 0};
     for (qsizetype i = 0; i < samples.size(); ++i) {
         const int x1 = Dashboard::graphX(i, w, n);
@@ -279,7 +285,7 @@ void WidgetProgressA::paintTexts(QPainter &painter, int x0) const
     const auto text = [&painter](int x, int y, const QString &value) {
         painter.drawText(QRect(QPoint(x, y), kTextBox), Qt::AlignLeft, value);
     };
-    text(x0 + 20, 86, m_timeText);
+    paintTimeText(painter, x0);
     if (!m_rateText.isEmpty()) {
         painter.setPen(kRateColour);
         painter.drawText(QRect(QPoint(x0 + 96, 86), QSize(29, 16)), Qt::AlignLeft, m_rateText);

@@ -219,7 +219,11 @@ bool writeAvi(const QString &path, const ClipSpec &clipSpec, QString *error)
     description.framesPerSecond = clipSpec.fps;
     description.durationMs = (clipSpec.frames * 1000 + clipSpec.fps - 1) / qMax(1, clipSpec.fps);
     description.audio = clipSpec.audio;
-    if (clipSpec.telemetry) {
+    for (ClipWriter::VideoStream &stream : description.videoStreams)
+        stream.distinctFrames = clipSpec.distinctFrames;
+    if (clipSpec.route) {
+        description.route = clipSpec.route;
+    } else if (clipSpec.telemetry) {
         ClipWriter::TelemetryRoute route;
         route.positions = {{37.5665, 126.9780}, {37.5670, 126.9790}, {37.5676, 126.9801}};
         route.speedKnots = {20.0, 22.0, 25.0};

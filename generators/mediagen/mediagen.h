@@ -12,6 +12,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 namespace MediaGen {
 
@@ -23,6 +24,9 @@ struct ClipSpec
     bool audio = true;
     int bitrateKbps = 0;      // H.264 only; 0 = the encoder's default
     bool telemetry = false;   // AVI only: a telemetry stream along a short route
+    std::optional<ClipWriter::TelemetryRoute> route; // AVI only: the telemetry of this route instead
+    int distinctFrames = 0;   // AVI only: > 0 paints and encodes only that many pictures, then
+                              // repeats them (long clips written quickly; their marks repeat too)
     bool textured = false;    // a moving noise texture instead of a flat background, so that
                               // decoding costs about what camera pictures cost (benchmarks)
     int firstFrame = 0;       // the frame number the first picture's mark carries: the clips of a

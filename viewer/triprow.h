@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+struct Trip;
+
+// The trip list's texts, as pure functions of a trip.
+namespace TripRow {
+
+// "2025-07-02 09:00–09:30 · 30 min · 42.1 km": the car's local date and times of the trip's start
+// and end (true time, in the zone the GPS gives), its length and the distance driven.
+QString text(const Trip &trip);
+// The row's tool tip: clips, event clips, top speed and the recorder's clock when it is off.
+QString toolTip(const Trip &trip);
+
+} // namespace TripRow
