@@ -1,8 +1,10 @@
 #include "viewer/cliplistmenu.h"
 
 #include "base/messages.h"
+#include "session/triplibrary.h"
 #include "viewer/clipexporter.h"
 #include "viewer/cliplist.h"
+#include "viewer/triprow.h"
 
 #include <QClipboard>
 #include <QDesktopServices>
@@ -13,9 +15,10 @@
 #include <QMessageBox>
 #include <QUrl>
 
-ClipListMenu::ClipListMenu(MyListWidget *list, QWidget *window)
+ClipListMenu::ClipListMenu(MyListWidget *list, QWidget *window, TripLibrary *trips)
     : QObject(list)
     , m_window(window)
+    , m_trips(trips)
     , m_exporter(new ClipExporter(window, this))
 {
     setObjectName(QStringLiteral("clipListMenu"));
@@ -24,6 +27,10 @@ ClipListMenu::ClipListMenu(MyListWidget *list, QWidget *window)
 
 void ClipListMenu::showFor(QListWidgetItem *item, const QPoint &globalPosition)
 {
+    if (const int trip = MyListWidget::tripOf(item); trip >= 0) {
+        showForTrip(trip, globalPosition);
+        return;
+    }
     const QString path = MyListWidget::filePathOf(item);
     if (path.isEmpty())
         return;
@@ -47,6 +54,28 @@ void ClipListMenu::showFor(QListWidgetItem *item, const QPoint &globalPosition)
         showInFileManager(path);
     else if (chosen == copy)
         QGuiApplication::clipboard()->setText(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+}
+
+// The trip's telemetry as the card's index read it, its clips one after another in one track.
+void ClipListMenu::showForTrip(int trip, const QPoint &globalPosition)
+{
+    if (!m_trips || trip >= m_trips->trips().size())
+        return;
+    QMenu menu(m_window);
+    menu.setObjectName(QStringLiteral("clipListContextMenu"));
+    const QList<QPair<QAction *, TrackExport::Format>> exports = {
+        {menu.addAction(QString::fromUtf8(kExportGpx)), TrackExport::Format::Gpx},
+        {menu.addAction(QString::fromUtf8(kExportKml)), TrackExport::Format::Kml},
+        {menu.addAction(QString::fromUtf8(kExportCsv)), TrackExport::Format::Csv},
+    };
+    // The trips may be read again while the menu is open: the trip is taken as it is now.
+    const Trip chosenTrip = m_trips->trips().at(trip);
+    const QList<TrackExport::Piece> pieces = m_trips->pieces(trip);
+    QAction *chosen = menu.exec(globalPosition);
+    for (const auto &[action, format] : exports) {
+        if (chosen == action)
+            m_exporter->exportTrip(pieces, TripRow::exportName(chosenTrip), TripRow::exportFileBase(chosenTrip), format);
+    }
 }
 
 void ClipListMenu::showInFileManager(const QString &path)

@@ -8,9 +8,11 @@ class MyListWidget;
 class QListWidgetItem;
 class QMenu;
 class QPoint;
+class TripLibrary;
 
 // The clip list's context menu: exports of the clip's telemetry (GPX, KML, CSV), showing the clip
-// in the file manager and copying its path. Opens on the list's request (right click, Menu key).
+// in the file manager and copying its path; on a trip's row, the exports of the whole trip. Opens on
+// the list's request (right click, Menu key).
 class ClipListMenu : public QObject
 {
     Q_OBJECT
@@ -23,8 +25,8 @@ public:
     static constexpr const char *kShowInFileManager = "Show in file manager";
     static constexpr const char *kCopyPath = "Copy path";
 
-    // Menus and dialogs open over `window`.
-    ClipListMenu(MyListWidget *list, QWidget *window);
+    // Menus and dialogs open over `window`; `trips` gives the trips of the trip view's rows.
+    ClipListMenu(MyListWidget *list, QWidget *window, TripLibrary *trips);
 
     ClipExporter *exporter() const { return m_exporter; }
 
@@ -33,8 +35,10 @@ public slots:
     void showFor(QListWidgetItem *item, const QPoint &globalPosition);
 
 private:
+    void showForTrip(int trip, const QPoint &globalPosition);
     void showInFileManager(const QString &path);
 
     QPointer<QWidget> m_window;
+    TripLibrary *m_trips;
     ClipExporter *m_exporter;
 };

@@ -46,7 +46,7 @@ ClipListPane::ClipListPane(QWidget *window, ClipLibrary *library, TripLibrary *t
     , m_trips(trips)
 {
     m_list->setObjectName(QStringLiteral("clipList"));
-    new ClipListMenu(m_list, window); // owned by the list
+    new ClipListMenu(m_list, window, trips); // owned by the list
     m_folderLabel->setObjectName(QStringLiteral("folderLabel"));
     m_folderLabel->setStyleSheet(QLatin1String(kFolderLabelStyle));
     for (int i = 0; i < 3; ++i) {

@@ -42,4 +42,14 @@ QString toolTip(const Trip &trip)
     return lines.join(QLatin1Char('\n'));
 }
 
+QString exportName(const Trip &trip)
+{
+    return QStringLiteral("Trip ") + localTime(trip.startUtcMs, trip.zoneMs).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+}
+
+QString exportFileBase(const Trip &trip)
+{
+    return QStringLiteral("trip_") + localTime(trip.startUtcMs, trip.zoneMs).toString(QStringLiteral("yyyy-MM-dd_HHmm"));
+}
+
 } // namespace TripRow

@@ -12,5 +12,9 @@ namespace TripRow {
 QString text(const Trip &trip);
 // The row's tool tip: clips, event clips, top speed and the recorder's clock when it is off.
 QString toolTip(const Trip &trip);
+// The name of the trip's exported track, "Trip 2025-07-02 09:00", and the file name proposed for
+// it without extension, "trip_2025-07-02_0900".
+QString exportName(const Trip &trip);
+QString exportFileBase(const Trip &trip);
 
 } // namespace TripRow

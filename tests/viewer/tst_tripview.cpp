@@ -4,6 +4,8 @@
 // timeline and the notices, as a user meets them.
 #include "tests/viewer/viewertestwindow.h"
 
+#include "tests/viewer/modaldialogs.h"
+
 #include "base/language.h"
 #include "catalogue/clip.h"
 #include "session/cliplibrary.h"
@@ -12,6 +14,7 @@
 #include "session/viewerstate.h"
 #include "skin/clearbutton.h"
 #include "viewer/cliplist.h"
+#include "viewer/cliplistmenu.h"
 #include "viewer/dashboardgeometry.h"
 #include "viewer/mainwindow.h"
 #include "viewer/playbacknotice.h"
@@ -77,6 +80,7 @@ private slots:
     void clipThatCannotBePlayedIsPassedOverWithANotice_data();
     void clipThatCannotBePlayedIsPassedOverWithANotice();
     void tripViewIsRemembered();
+    void tripRowExportsTheWholeDrive();
 
 private:
     QString card() const { return m_card.path(); }
@@ -326,6 +330,34 @@ void TestTripView::tripViewIsRemembered()
     ViewerSession::restore(*m_window);
     QVERIFY(!m_window->state().isTripView());
     QTRY_COMPARE(list()->count(), 9);
+}
+
+// A drive's row exports its clips as one track in true UTC, proposed under the drive's start.
+void TestTripView::tripRowExportsTheWholeDrive()
+{
+    openTrips();
+    QTemporaryDir target;
+    const QString gpx = target.filePath(QStringLiteral("drive.gpx"));
+    chooseFromNextMenu(QString::fromUtf8(ClipListMenu::kExportGpx));
+    QString proposed;
+    answerNextModal<QFileDialog>([&proposed, gpx](QFileDialog *dialog) {
+        proposed = dialog->selectedFiles().value(0).section(QLatin1Char('/'), -1);
+        typeFileName(dialog, gpx);
+    });
+    ViewerTestWindow::rightClickRow(*m_window, 0);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(gpx), 10000);
+    QCOMPARE(proposed, QStringLiteral("trip_2025-07-02_0858.gpx"));
+    QFile file(gpx);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray document = file.readAll();
+    QCOMPARE(document.count("<trk>"), 1);
+    QVERIFY(document.contains("<name>Trip 2025-07-02 08:58</name>"));
+    // 09:00:00 by the recorder's clock was 23:58:45 UTC; the third clip starts at 23:58:49 and
+    // runs into the next second.
+    QVERIFY2(document.contains("<time>2025-07-01T23:58:45.000Z</time>"), document.constData());
+    QVERIFY(document.contains("<time>2025-07-01T23:58:49.000Z</time>"));
+    QVERIFY(document.contains("<time>2025-07-01T23:58:50."));
+    QVERIFY(m_warnings.isEmpty());
 }
 
 int main(int argc, char **argv)

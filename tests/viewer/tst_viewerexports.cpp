@@ -86,37 +86,6 @@ QVariant evaluate(QWebEnginePage *page, const QString &script)
     return *answer;
 }
 
-// Picks `text` from the next popup menu with the keyboard, as a user would; `entries` receives the
-// menu's entries.
-void chooseFromNextMenu(const QString &text, QStringList *entries = nullptr)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(20);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, text, entries] {
-        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        if (!menu)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        QAction *wanted = nullptr;
-        for (QAction *action : menu->actions()) {
-            if (action->isSeparator())
-                continue;
-            if (entries)
-                *entries << action->text();
-            if (action->text() == text)
-                wanted = action;
-        }
-        if (!wanted) {
-            menu->close();
-            return;
-        }
-        menu->setActiveAction(wanted);
-        QTest::keyClick(menu, Qt::Key_Return);
-    });
-    timer->start();
-}
-
 QList<TelemetrySample> positionsOf(const QList<TelemetrySample> &samples)
 {
     QList<TelemetrySample> usable;
@@ -232,21 +201,9 @@ void TestViewerExports::openCardPaused(int row)
     ViewerTestWindow::click(*m_window, "pause");
 }
 
-// A right click as the pointer makes it: press and release on the entry, then the context menu event.
 void TestViewerExports::rightClick(int row)
 {
-    MyListWidget *list = clipList();
-    const QPoint local = list->visualItemRect(list->item(row)).center();
-    const QPoint global = list->viewport()->mapToGlobal(local);
-    QCursor::setPos(global);
-    if (QCursor::pos() == global) {
-        QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::RightButton, Qt::RightButton, Qt::NoModifier);
-        QApplication::sendEvent(list->viewport(), &press);
-        QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::RightButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(list->viewport(), &release);
-    }
-    QContextMenuEvent menu(QContextMenuEvent::Mouse, local, global);
-    QApplication::sendEvent(list->viewport(), &menu);
+    ViewerTestWindow::rightClickRow(*m_window, row);
 }
 
 void TestViewerExports::routeFollowsTheOpenClip()

@@ -12,6 +12,9 @@
 #include "viewer/videoview.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QCursor>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
@@ -116,6 +119,22 @@ void click(const MainWindow &window, const char *name)
 MyListWidget *clipList(const MainWindow &window)
 {
     return window.findChild<MyListWidget *>(QStringLiteral("clipList"));
+}
+
+void rightClickRow(const MainWindow &window, int row)
+{
+    MyListWidget *list = clipList(window);
+    const QPoint local = list->visualItemRect(list->item(row)).center();
+    const QPoint global = list->viewport()->mapToGlobal(local);
+    QCursor::setPos(global);
+    if (QCursor::pos() == global) {
+        QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+        QApplication::sendEvent(list->viewport(), &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::RightButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(list->viewport(), &release);
+    }
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, local, global);
+    QApplication::sendEvent(list->viewport(), &menu);
 }
 
 PlaybackSession *session(const MainWindow &window)

@@ -63,6 +63,9 @@ ClearButton *button(const MainWindow &window, ViewerLayout::Button which);
 // Clicks the button with the left mouse button, as a user does; a disabled button takes no click.
 void click(const MainWindow &window, const char *name);
 MyListWidget *clipList(const MainWindow &window);
+// A right click on the list's row as the pointer makes it: press and release on the entry, then
+// the context menu event.
+void rightClickRow(const MainWindow &window, int row);
 // The playback session behind the views.
 PlaybackSession *session(const MainWindow &window);
 // The frame mark the view named `name` ("view1", "view2") paints.
