@@ -30,19 +30,6 @@ QHash<QString, RecorderClock::Offset> resolvedOffsets(const QList<ClipSummary> &
     return byPath;
 }
 
-std::optional<qint64> medianClockError(const QList<ClipSummary> &clips)
-{
-    QList<qint64> errors;
-    for (const ClipSummary &clip : clips) {
-        if (clip.ownOffsetMs)
-            errors.append(RecorderClock::clockError(*clip.ownOffsetMs));
-    }
-    if (errors.isEmpty())
-        return std::nullopt;
-    std::sort(errors.begin(), errors.end());
-    return errors.at(errors.size() / 2);
-}
-
 } // namespace
 
 TripLibrary::TripLibrary(QObject *parent)
@@ -74,7 +61,6 @@ void TripLibrary::setFolder(const QString &folder, const QString &cacheFile)
     m_index = CardIndex();
     m_trips.clear();
     m_offsets.clear();
-    m_clockErrorMs.reset();
     m_clips.clear();
     m_done = m_total = 0;
     m_request = folder.isEmpty() ? 0 : m_indexer.start(folder, cacheFile);
@@ -90,7 +76,6 @@ void TripLibrary::take(quint64 request, const CardIndex &index)
     const QList<ClipSummary> summaries = index.summaries();
     m_trips = buildTrips(summaries, fallback);
     m_offsets = resolvedOffsets(summaries, fallback);
-    m_clockErrorMs = medianClockError(summaries);
     emit tripsChanged();
 }
 
@@ -155,9 +140,4 @@ std::optional<RecorderClock::Offset> TripLibrary::offsetOf(const QString &path) 
     if (found == m_offsets.constEnd())
         return std::nullopt;
     return *found;
-}
-
-std::optional<qint64> TripLibrary::clockErrorMs() const
-{
-    return m_clockErrorMs;
 }

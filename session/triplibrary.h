@@ -53,8 +53,6 @@ public:
     // its own fixes', else borrowed from the nearest clip with some, else the assumed zone's.
     // Nothing while the clip has not been indexed.
     std::optional<RecorderClock::Offset> offsetOf(const QString &path) const;
-    // The card's recorder clock error (median over its clips with fixes); nothing without a fix.
-    std::optional<qint64> clockErrorMs() const;
 
 signals:
     // The trips' clips are about to go: whoever holds one lets go now.
@@ -74,7 +72,6 @@ private:
     CardIndex m_index;
     QList<Trip> m_trips;
     QHash<QString, RecorderClock::Offset> m_offsets;
-    std::optional<qint64> m_clockErrorMs;
     std::map<QString, std::unique_ptr<Clip>> m_clips;
     int m_done = 0;
     int m_total = 0;
