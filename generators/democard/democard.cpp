@@ -21,7 +21,11 @@ struct DemoClip
     bool mp4;
 };
 
-const QDateTime kDriveStart(QDate(2026, 12, 1), QTime(8, 0, 0));
+// The recorder's clock at the start of the drive (as the clips' names carry it, counted as UTC so
+// that no zone of the computer gets in). The recorder is in Seoul (UTC+9) and its clock runs 75 s
+// fast: the GPS sentences carry the true UTC, so the viewer finds both.
+const QDateTime kDriveStart(QDate(2026, 12, 1), QTime(8, 0, 0), Qt::UTC);
+constexpr int kRecorderAheadOfUtcSeconds = 9 * 3600 + 75;
 
 QList<DemoClip> clipList(int clipSeconds)
 {
@@ -87,7 +91,7 @@ bool writeAvi(const QString &path, const QList<DemoDrive::Second> &drive, const 
     description.videoStreams = {DemoScene::frontStream(drive, clip.firstSecond, description.framesPerSecond),
                                 DemoScene::rearStream(drive, clip.firstSecond, description.framesPerSecond)};
     ClipWriter::TelemetryRoute route = DemoDrive::routeFor(drive, clip.firstSecond, seconds);
-    route.startUtc = kDriveStart.addSecs(clip.firstSecond).toUTC();
+    route.startUtc = kDriveStart.addSecs(clip.firstSecond - kRecorderAheadOfUtcSeconds);
     description.route = route;
     return ClipWriter::writeAviClip(path, description, error);
 }

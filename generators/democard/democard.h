@@ -5,7 +5,8 @@
 
 // Writes a demo memory card as the recorder leaves it: REC/ and EVENT/ folders with recorder-named
 // two-channel clips along one drive, cause markers on event clips, a zero-byte clip, the setting/
-// folder with one-value files and update/version.txt naming the model.
+// folder with one-value files and update/version.txt naming the model. The drive was recorded in
+// Seoul by a recorder whose clock runs 75 s fast: its GPS times are true UTC.
 namespace DemoCard {
 
 struct Options

@@ -14,7 +14,7 @@ namespace DemoScene {
 
 namespace {
 
-const QDateTime kDriveStart(QDate(2026, 12, 1), QTime(8, 0, 0));
+const QDateTime kDriveStart(QDate(2026, 12, 1), QTime(8, 0, 0), Qt::UTC); // the recorder's clock
 
 struct Moment
 {
