@@ -2,6 +2,7 @@
 
 #include "generators/clipwriter/aviclipwriter.h"
 #include "generators/democard/demodrive.h"
+#include "generators/democard/demodrives_p.h"
 #include "generators/democard/demoscene.h"
 #include "settings/settingtable.h"
 
@@ -21,11 +22,7 @@ struct DemoClip
     bool mp4;
 };
 
-// The recorder's clock at the start of the drive (as the clips' names carry it, counted as UTC so
-// that no zone of the computer gets in). The recorder is in Seoul (UTC+9) and its clock runs 75 s
-// fast: the GPS sentences carry the true UTC, so the viewer finds both.
-const QDateTime kDriveStart(QDate(2026, 12, 1), QTime(8, 0, 0), Qt::UTC);
-constexpr int kRecorderAheadOfUtcSeconds = 9 * 3600 + 75;
+const QDateTime kDriveStart = demoDriveStart();
 
 QList<DemoClip> clipList(int clipSeconds)
 {
@@ -84,19 +81,25 @@ bool writeSettings(const QString &root, QStringList *written, QString *error)
 bool writeAvi(const QString &path, const QList<DemoDrive::Second> &drive, const DemoClip &clip, int seconds,
               QString *error)
 {
+    return writeDriveClip(path, drive, kDriveStart, clip.firstSecond, seconds, error);
+}
+
+} // namespace
+
+bool writeDriveClip(const QString &path, const QList<DemoDrive::Second> &drive, const QDateTime &driveStart,
+                    int firstSecond, int seconds, QString *error)
+{
     ClipWriter::ClipDescription description;
     description.framesPerSecond = 10;
     description.durationMs = seconds * 1000;
     description.audio = true;
-    description.videoStreams = {DemoScene::frontStream(drive, clip.firstSecond, description.framesPerSecond),
-                                DemoScene::rearStream(drive, clip.firstSecond, description.framesPerSecond)};
-    ClipWriter::TelemetryRoute route = DemoDrive::routeFor(drive, clip.firstSecond, seconds);
-    route.startUtc = kDriveStart.addSecs(clip.firstSecond - kRecorderAheadOfUtcSeconds);
+    description.videoStreams = {DemoScene::frontStream(drive, firstSecond, description.framesPerSecond, driveStart),
+                                DemoScene::rearStream(drive, firstSecond, description.framesPerSecond, driveStart)};
+    ClipWriter::TelemetryRoute route = DemoDrive::routeFor(drive, firstSecond, seconds);
+    route.startUtc = driveStart.addSecs(firstSecond - kRecorderAheadOfUtcSeconds);
     description.route = route;
     return ClipWriter::writeAviClip(path, description, error);
 }
-
-} // namespace
 
 bool write(const QString &root, const Options &options, QStringList *written, QString *error)
 {
@@ -124,6 +127,8 @@ bool write(const QString &root, const Options &options, QStringList *written, QS
     if (!writeFile(empty, QByteArray(), error))
         return false;
     files << empty;
+    if (options.longDriveMinutes > 0 && !writeMoreDrives(root, options.longDriveMinutes, &files, error))
+        return false;
     if (!writeSettings(root, &files, error))
         return false;
     if (written)
