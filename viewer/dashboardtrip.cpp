@@ -7,6 +7,7 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <climits>
@@ -90,13 +91,22 @@ void WidgetProgressA::setClockNote(const QString &text)
     update();
 }
 
-// Under the date, where the recorder's time is read: the clock's error, in the rate's orange.
+// Under the date, where the recorder's time is read: the clock's error, in the rate's orange, on
+// two lines when it does not fit on one, the amount kept whole on the second ("Recorder clock" /
+// "1 min 15 s fast").
 void WidgetProgressA::paintClockNote(QPainter &painter, int x0) const
 {
     if (m_clockNote.isEmpty())
         return;
+    const QRect box(x0 + 550, 122, 110, 40);
+    QString text = m_clockNote;
+    if (QFontMetrics(painter.font()).horizontalAdvance(text) > box.width()) {
+        const qsizetype amount = text.indexOf(QRegularExpression(QStringLiteral(" \\d")));
+        if (amount > 0)
+            text[amount] = QLatin1Char('\n');
+    }
     painter.save();
     painter.setPen(kNoteColour);
-    painter.drawText(QRect(x0 + 550, 122, 100, 44), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, m_clockNote);
+    painter.drawText(box, Qt::AlignLeft | Qt::AlignTop, text);
     painter.restore();
 }

@@ -171,6 +171,9 @@ int saveWindowOnly(const QString &name, double rate, const QStringList &args)
 // The trip view with the drive of `clipName` playing, `seconds` into that clip, saved as NAME.png.
 int saveTripView(const QString &name, const QStringList &args)
 {
+    QString code;
+    readStoredLanguage(code);
+    setCurrentLanguage(code);
     MainWindow window(nullptr, Qt::FramelessWindowHint);
     window.setWindowTitle(QStringLiteral("Viewer"));
     window.show();
@@ -195,7 +198,7 @@ int saveTripView(const QString &name, const QStringList &args)
         if (part.clip->file().absoluteFilePath() == QFileInfo(path).absoluteFilePath())
             window.OnSlotsProgress(int(part.offsetMs + args.at(2).toInt() * 1000));
     }
-    runFor(4000);
+    runFor(6000);
     QDir().mkpath(args.at(3));
     window.grab().save(QDir(args.at(3)).filePath(name + QStringLiteral(".png")));
     return 0;
