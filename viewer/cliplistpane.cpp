@@ -147,7 +147,8 @@ void ClipListPane::addFiles(const QStringList &paths, bool play)
 
 int ClipListPane::step(int direction)
 {
-    const int next = m_library->neighbour(m_list->currentRow(), direction);
+    const int next = m_state->isTripView() ? tripNeighbour(m_list->currentRow(), direction)
+                                           : m_library->neighbour(m_list->currentRow(), direction);
     if (next >= 0)
         m_list->setCurrentRow(next);
     return next;

@@ -34,7 +34,8 @@ public:
     void selectFilter(int filter);
     // Appends the files; with `play` the first of them becomes current (and plays).
     void addFiles(const QStringList &paths, bool play);
-    // Makes the neighbouring row current (see ClipLibrary::neighbour); the new row, or -1.
+    // Makes the neighbouring row current (see ClipLibrary::neighbour; in the trip view the
+    // neighbouring trip, by the same rule); the new row, or -1.
     int step(int direction);
 
     // The trip view (cliplistpanetrips.cpp). Mark the row of `trip` (-1: none), or of the clip at
@@ -62,6 +63,7 @@ private:
     void showRows();
     void fillClips();
     void fillTrips();
+    int tripNeighbour(int row, int direction) const;
 
     ClipLibrary *m_library;
     const ViewerState *m_state;

@@ -52,6 +52,18 @@ void ClipListPane::fillTrips()
     }
 }
 
+// The trip `direction` steps from `row`, wrapping at the ends as the clip list does; -1 with fewer
+// than two trips.
+int ClipListPane::tripNeighbour(int row, int direction) const
+{
+    const int count = int(m_trips->trips().size());
+    if (count <= 1)
+        return -1;
+    if (direction > 0)
+        return row >= 0 && row < count - 1 ? row + 1 : 0;
+    return row > 0 && row < count ? row - 1 : count - 1;
+}
+
 void ClipListPane::selectTripRow(int trip)
 {
     const QSignalBlocker blocker(m_list);

@@ -210,6 +210,14 @@ void TestTripView::keyAndButtonSwitchTheList()
     QCOMPARE(session()->clip()->file().fileName(), onScreen);
     ViewerTestWindow::click(*m_window, "trip_view");
     QCOMPARE(rows(), texts);
+    // The clip keys step through the drives, wrapping round at the ends as through the clips.
+    list()->setCurrentRow(0);
+    QTRY_VERIFY(session()->isTrip());
+    for (const auto &[key, row] : {std::pair{Qt::Key_PageUp, 2}, std::pair{Qt::Key_PageDown, 0}, std::pair{Qt::Key_PageDown, 1}}) {
+        press(key);
+        QCOMPARE(list()->currentRow(), row);
+        QTRY_VERIFY(session()->isTrip() && m_window->trips().tripOf(session()->clip()->file().absoluteFilePath()) == row);
+    }
     QCOMPARE(m_boxes.texts(), QStringList());
 }
 
