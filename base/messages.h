@@ -42,6 +42,19 @@ QString readingCard(int done, int total);
 QString noTrips();
 // A trip's length in the list: "30 min", "1 h 05 min".
 QString tripDuration(qint64 durationMs);
+// The window's notice after a save: "Saved a.jpg, b.jpg", its button, and what it says when no
+// file manager could be started for `folder`.
+QString savedFiles(const QStringList &names);
+QString showInFolder();
+QString noFileManager(const QString &folder);
+// What the empty clip list says: how to open a card.
+QString emptyListHint();
+// Why the folder chooser's OK is greyed: the folder is being checked, holds no clips, the typed
+// path is no folder, or the typed path has not been gone to yet.
+QString folderBeingChecked();
+QString folderWithoutClips();
+QString typedPathNoFolder();
+QString typedPathPressReturn();
 
 // Texts that are Korean unless the language code is "en", as the text table's are.
 QString selectFolderFirst();
@@ -49,6 +62,20 @@ QString filterAll();
 QString filterManual();
 QString filterDriving();
 QString filterParking();
+
+// The driving events in the viewer: the kinds, the events list and the clip list's menu entry.
+QString hardBrake();
+QString hardAcceleration();
+QString sharpTurn();
+QString impact();
+QString eventsListTitle();
+QString eventsMenuEntry();
+// The list's column headings: time, kind, peak, speed, clip.
+QStringList eventsListColumns();
+// Under the list: the card still being read, what was found, or no folder to look at.
+QString eventsReading(int done, int total);
+QString eventsFound(int events, int clips);
+QString eventsNoFolder();
 
 inline QString openFileDialogTitle() { return QStringLiteral("Open QRD-7700"); }
 // The recorder writes AVI clips too: the dialog offers them beside the MP4 pattern.

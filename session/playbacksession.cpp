@@ -46,6 +46,9 @@ PlaybackSession::PlaybackSession(ViewerState &state, QObject *parent)
         if (!m_playing)
             m_ticker.stop();
     });
+    m_scrubTimer.setSingleShot(true);
+    m_scrubTimer.setInterval(kScrubIntervalMs);
+    connect(&m_scrubTimer, &QTimer::timeout, this, &PlaybackSession::sendScrub);
 }
 
 PlaybackSession::~PlaybackSession()
@@ -83,6 +86,7 @@ void PlaybackSession::openTrip(const TripPlan &plan, qint64 startMs)
 
 void PlaybackSession::start(const TripPlan &plan, bool trip, qint64 startMs)
 {
+    cancelScrub();
     dropStandby();
     m_plan = plan;
     m_isTrip = trip;
@@ -101,6 +105,7 @@ void PlaybackSession::start(const TripPlan &plan, bool trip, qint64 startMs)
 
 void PlaybackSession::close()
 {
+    cancelScrub();
     dropStandby();
     player().close();
     m_clip = nullptr;
@@ -225,6 +230,7 @@ void PlaybackSession::pause()
 
 void PlaybackSession::stop()
 {
+    cancelScrub();
     m_restPending = false; // the picture asked for replaces the first one
     m_playWhenOpened = false;
     if (m_isTrip && m_open && m_index != playablePart(0, +1)) {
@@ -246,6 +252,7 @@ void PlaybackSession::step(int direction)
         return;
     m_restPending = false;
     m_playWhenOpened = false;
+    cancelScrub();
     if (m_open && !m_switching && !stepAcross(direction)) {
         player().pause();
         player().step(direction);
@@ -256,6 +263,7 @@ void PlaybackSession::step(int direction)
 void PlaybackSession::seek(qint64 positionMs)
 {
     m_restPending = false; // the picture asked for replaces the first one
+    cancelScrub();
     if (!m_isTrip) {
         if (m_open)
             player().seekMs(positionMs);
@@ -269,6 +277,38 @@ void PlaybackSession::seek(qint64 positionMs)
     }
     const TripPlan::Place place = m_plan.placeOf(positionMs);
     moveTo(place.part, place.positionMs, m_playing);
+}
+
+void PlaybackSession::scrub(qint64 positionMs)
+{
+    if (!m_open)
+        return;
+    m_restPending = false;
+    m_scrubTarget = std::max<qint64>(0, positionMs);
+    if (!m_scrubTimer.isActive())
+        sendScrub();
+}
+
+void PlaybackSession::cancelScrub()
+{
+    m_scrubTarget = -1;
+    m_scrubTimer.stop();
+}
+
+// The newest scrub position goes to the player; the next one waits for the interval to pass. In a
+// trip a position in another clip of it opens that clip there.
+void PlaybackSession::sendScrub()
+{
+    if (m_scrubTarget < 0 || !m_open)
+        return;
+    const qint64 target = m_scrubTarget;
+    m_scrubTarget = -1;
+    m_scrubTimer.start();
+    const TripPlan::Place place = m_isTrip ? m_plan.placeOf(target) : TripPlan::Place{m_index, target};
+    if (place.part == m_index && !m_switching)
+        player().seekMs(place.positionMs, Player::SeekAccuracy::KeyFrame);
+    else
+        moveTo(place.part, place.positionMs, m_playing);
 }
 
 bool PlaybackSession::setRate(double rate)

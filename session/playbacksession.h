@@ -36,6 +36,7 @@ class PlaybackSession : public QObject
 
 public:
     static constexpr int kPositionIntervalMs = 100;
+    static constexpr int kScrubIntervalMs = 60;
 
     explicit PlaybackSession(ViewerState &state, QObject *parent = nullptr);
     ~PlaybackSession() override;
@@ -74,8 +75,13 @@ public:
     // One picture forward (direction > 0) or back, paused; in a trip, across into the next or the
     // previous clip.
     void step(int direction);
-    // To a position of the time line; in a trip, into whichever clip plays there.
+    // To a position of the time line, the picture there exactly; in a trip, into whichever clip
+    // plays there. Ends a scrub.
     void seek(qint64 positionMs);
+    // Shows a picture near `positionMs` while the pointer drags along the timeline: the nearest key
+    // frame, at most one seek every kScrubIntervalMs, the newest position winning. Playing goes on
+    // playing; the drag ends with seek().
+    void scrub(qint64 positionMs);
     // Playback speed (1.0 normal), kept for every later clip. The sound branch only resamples at
     // other speeds (no tempo correction), so it is silent there and comes back at 1.0; the level
     // set is kept. False when no clip is open or the player refused the speed.
@@ -162,6 +168,8 @@ private:
     void applyVolume();
     double effectiveVolume() const { return m_rate == 1.0 ? m_volume : 0.0; }
     void emitPosition();
+    void sendScrub();
+    void cancelScrub();
     // The clips of a trip (playbacksequence.cpp).
     int playablePart(int from, int direction) const;
     void prepareStandby();
@@ -201,4 +209,6 @@ private:
     double m_rate = 1.0;
     int m_rotation = 0;
     QTimer m_ticker;
+    QTimer m_scrubTimer;      // runs for an interval after each scrub seek
+    qint64 m_scrubTarget = -1; // the scrub position not sent yet
 };

@@ -2,6 +2,7 @@
 
 #include "base/programsettings.h"
 #include "catalogue/clip.h"
+#include "telemetry/cliptelemetry.h"
 
 #include <QFileInfo>
 
@@ -13,37 +14,30 @@ namespace {
 QHash<QString, RecorderClock::Offset> resolvedOffsets(const QList<ClipSummary> &clips,
                                                       const RecorderClock::FallbackZone &fallback)
 {
-    QList<QString> paths;
-    QList<qint64> starts;
-    QList<std::optional<qint64>> own;
-    for (const ClipSummary &clip : clips) {
-        if (!clip.recorderStartMs)
-            continue;
-        paths.append(clip.path);
-        starts.append(*clip.recorderStartMs);
-        own.append(clip.ownOffsetMs);
-    }
-    const QList<RecorderClock::Offset> offsets = RecorderClock::resolveOffsets(starts, own, fallback);
+    const QList<std::optional<RecorderClock::Offset>> offsets = clipOffsets(clips, fallback);
     QHash<QString, RecorderClock::Offset> byPath;
-    for (qsizetype i = 0; i < paths.size(); ++i)
-        byPath.insert(paths.at(i), offsets.at(i));
+    for (qsizetype i = 0; i < clips.size(); ++i) {
+        if (offsets.at(i))
+            byPath.insert(clips.at(i).path, *offsets.at(i));
+    }
     return byPath;
 }
 
 } // namespace
 
-TripLibrary::TripLibrary(QObject *parent)
+TripLibrary::TripLibrary(CardIndexer *indexer, QObject *parent)
     : QObject(parent)
+    , m_indexer(indexer)
 {
-    // indexer -> library: each reading of the card replaces the trips.
-    connect(&m_indexer, &CardIndexer::progressed, this, [this](quint64 request, int done, int total) {
+    // indexer -> library: each part of the card's index read replaces the trips.
+    connect(indexer, &CardIndexer::progressed, this, [this](quint64 request, int done, int total) {
         if (request == m_request) {
             m_done = done;
             m_total = total;
         }
     });
-    connect(&m_indexer, &CardIndexer::updated, this, &TripLibrary::take);
-    connect(&m_indexer, &CardIndexer::finished, this, [this](quint64 request, const CardIndex &index) {
+    connect(indexer, &CardIndexer::updated, this, &TripLibrary::take);
+    connect(indexer, &CardIndexer::finished, this, [this](quint64 request, const CardIndex &index) {
         if (request != m_request)
             return;
         take(request, index);
@@ -53,9 +47,8 @@ TripLibrary::TripLibrary(QObject *parent)
 
 TripLibrary::~TripLibrary() = default;
 
-void TripLibrary::setFolder(const QString &folder, const QString &cacheFile)
+void TripLibrary::follow(const QString &folder, quint64 request)
 {
-    m_indexer.cancel();
     emit aboutToReset();
     m_folder = folder;
     m_index = CardIndex();
@@ -63,8 +56,13 @@ void TripLibrary::setFolder(const QString &folder, const QString &cacheFile)
     m_offsets.clear();
     m_clips.clear();
     m_done = m_total = 0;
-    m_request = folder.isEmpty() ? 0 : m_indexer.start(folder, cacheFile);
+    m_request = folder.isEmpty() ? 0 : request;
     emit tripsChanged();
+}
+
+bool TripLibrary::isReading() const
+{
+    return m_request != 0 && m_indexer && m_indexer->isRunning() && m_indexer->request() == m_request;
 }
 
 void TripLibrary::take(quint64 request, const CardIndex &index)

@@ -10,6 +10,7 @@
 #include <QList>
 #include <QObject>
 #include <QPair>
+#include <QPointer>
 #include <QString>
 
 #include <map>
@@ -18,26 +19,26 @@
 
 class Clip;
 
-// The drives on the folder the viewer has open: the card's index is built off the GUI thread (or
-// loaded from its cache) and the trips are worked out again each time more of it comes in, so the
-// trip list fills in while the card is read. Owns a Clip for every clip of a trip, for the playback
-// session to play, until the folder changes (aboutToReset()). Also answers the recorder's clock
-// offset of any clip indexed. GUI thread only.
+// The drives on the folder the viewer has open: the card's index, built off the GUI thread (or
+// loaded from its cache) by an indexer the library shares with whoever starts it, comes in in parts
+// and the trips are worked out again for each, so the trip list fills in while the card is read.
+// Owns a Clip for every clip of a trip, for the playback session to play, until the folder changes
+// (aboutToReset()). Also answers the recorder's clock offset of any clip indexed. GUI thread only.
 class TripLibrary : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit TripLibrary(QObject *parent = nullptr);
-    // Cancels a build under way and waits for it to stop (within a clip).
+    // Takes the trips from what `indexer` reads; the indexer may go before the library.
+    explicit TripLibrary(CardIndexer *indexer, QObject *parent = nullptr);
     ~TripLibrary() override;
 
-    // Starts reading the trips of `folder` (empty: none), dropping those of the folder before;
-    // `cacheFile` empty for the card's own cache file.
-    void setFolder(const QString &folder, const QString &cacheFile = QString());
+    // Drops the trips of the folder before and takes those of `folder` from the indexer's request
+    // `request` (see CardIndexer::start); an empty folder for none.
+    void follow(const QString &folder, quint64 request);
     QString folder() const { return m_folder; }
     // The card is still being read; progress() says how far.
-    bool isReading() const { return m_indexer.isRunning(); }
+    bool isReading() const;
     QPair<int, int> progress() const { return {m_done, m_total}; }
 
     // Oldest first.
@@ -66,7 +67,7 @@ private:
     void take(quint64 request, const CardIndex &index);
     Clip *clipFor(const QString &path);
 
-    CardIndexer m_indexer;
+    QPointer<CardIndexer> m_indexer;
     quint64 m_request = 0;
     QString m_folder;
     CardIndex m_index;

@@ -117,3 +117,23 @@ std::optional<qint64> recentClockErrorMs(const QList<ClipSummary> &clips, int co
     std::sort(errors.begin(), errors.end());
     return errors.at(errors.size() / 2);
 }
+
+QList<std::optional<RecorderClock::Offset>> clipOffsets(const QList<ClipSummary> &clips,
+                                                        const RecorderClock::FallbackZone &fallback)
+{
+    QList<qint64> starts;
+    QList<std::optional<qint64>> own;
+    for (const ClipSummary &clip : clips) {
+        if (clip.recorderStartMs) {
+            starts.append(*clip.recorderStartMs);
+            own.append(clip.ownOffsetMs);
+        }
+    }
+    const QList<RecorderClock::Offset> resolved = RecorderClock::resolveOffsets(starts, own, fallback);
+    QList<std::optional<RecorderClock::Offset>> offsets;
+    offsets.reserve(clips.size());
+    qsizetype next = 0;
+    for (const ClipSummary &clip : clips)
+        offsets.append(clip.recorderStartMs ? std::optional(resolved.at(next++)) : std::nullopt);
+    return offsets;
+}

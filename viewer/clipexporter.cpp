@@ -50,6 +50,7 @@ struct ClipExporter::ReadResult
 {
     QString error; // the clip could not be read
     QList<TelemetrySample> samples;
+    QList<RecorderClock::FixTime> fixes;
     QDateTime start; // the clip's true start, invalid when its name gives none
 };
 
@@ -80,6 +81,7 @@ ClipExporter::ReadResult ClipExporter::readClip(const QString &path, const Recor
     if (const std::optional<qint64> duration = aviHeaderDurationMs(path)) {
         const ClipTelemetry clip = readClipTelemetry(path, duration);
         result.samples = clip.samples;
+        result.fixes = clip.fixes;
         result.start = clipStart(clip.summary, fallback);
     }
     return result;
@@ -106,7 +108,7 @@ void ClipExporter::finishExport(const QString &path, TrackExport::Format format,
         emit notExported(path);
         return;
     }
-    if (!writePieces({{result.samples, 0, result.start}}, clipName, QFileInfo(path).completeBaseName(), format))
+    if (!writePieces({{result.samples, 0, result.start, result.fixes}}, clipName, QFileInfo(path).completeBaseName(), format))
         emit notExported(path);
 }
 

@@ -4,15 +4,17 @@
 #include <QPointer>
 
 class ClipExporter;
+class QAction;
 class MyListWidget;
 class QListWidgetItem;
 class QMenu;
 class QPoint;
 class TripLibrary;
 
-// The clip list's context menu: exports of the clip's telemetry (GPX, KML, CSV), showing the clip
-// in the file manager and copying its path; on a trip's row, the exports of the whole trip. Opens on
-// the list's request (right click, Menu key).
+// The clip list's context menu: exports of the clip's telemetry (GPX, KML, CSV), the card's
+// driving events, showing the clip in the file manager and copying its path; on a trip's row, the
+// exports of the whole trip and its driving events. Opens on the list's request (right click, Menu
+// key).
 class ClipListMenu : public QObject
 {
     Q_OBJECT
@@ -34,10 +36,17 @@ public slots:
     // Shows the menu for `item` at `globalPosition` and carries out the chosen entry.
     void showFor(QListWidgetItem *item, const QPoint &globalPosition);
 
+signals:
+    // The events list was asked for from the entry of the clip at `path`.
+    void eventsRequested(const QString &path);
+
 private:
-    void showForTrip(int trip, const QPoint &globalPosition);
+    void showForTrip(QListWidgetItem *item, int trip, const QPoint &globalPosition);
+    QAction *addEventsEntry(QMenu &menu);
+
     void showInFileManager(const QString &path);
 
+    MyListWidget *m_list;
     QPointer<QWidget> m_window;
     TripLibrary *m_trips;
     ClipExporter *m_exporter;

@@ -7,6 +7,7 @@
 #include "session/triplibrary.h"
 #include "session/viewerstate.h"
 #include "skin/clearbutton.h"
+#include "viewer/clipexporter.h"
 #include "viewer/cliplist.h"
 #include "viewer/cliplistmenu.h"
 #include "viewer/viewercontrols.h"
@@ -42,11 +43,12 @@ ClipListPane::ClipListPane(QWidget *window, ClipLibrary *library, TripLibrary *t
     , m_library(library)
     , m_state(state)
     , m_list(new MyListWidget(window, window))
+    , m_menu(new ClipListMenu(m_list, window, trips)) // owned by the list
     , m_folderLabel(new QLabel(window))
     , m_trips(trips)
 {
     m_list->setObjectName(QStringLiteral("clipList"));
-    new ClipListMenu(m_list, window, trips); // owned by the list
+    connect(m_menu->exporter(), &ClipExporter::exported, this, [this](const QString &file) { emit saved({file}); });
     m_folderLabel->setObjectName(QStringLiteral("folderLabel"));
     m_folderLabel->setStyleSheet(QLatin1String(kFolderLabelStyle));
     for (int i = 0; i < 3; ++i) {

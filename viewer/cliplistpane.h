@@ -5,6 +5,7 @@
 
 class ClearButton;
 class ClipLibrary;
+class ClipListMenu;
 class MyListWidget;
 class QLabel;
 class QWidget;
@@ -25,6 +26,7 @@ public:
     ClipListPane(QWidget *window, ClipLibrary *library, TripLibrary *trips, const ViewerState *state);
 
     MyListWidget *list() const { return m_list; }
+    ClipListMenu *menu() const { return m_menu; }
     void place(int w, int h);
     // Button texts in the current language.
     void applyTexts();
@@ -53,6 +55,8 @@ signals:
     // A choice was made that needs the list of clips (a category, a filter, files added) while the
     // trip view shows.
     void clipListWanted();
+    // An export of the list's context menu wrote `files`.
+    void saved(const QStringList &files);
 
 private:
     void select(int category, int filter, bool warnWhenEmpty);
@@ -68,6 +72,7 @@ private:
     ClipLibrary *m_library;
     const ViewerState *m_state;
     MyListWidget *m_list;
+    ClipListMenu *m_menu;
     QLabel *m_folderLabel;
     ClearButton *m_categoryButtons[3] = {};
     ClearButton *m_filterButtons[4] = {};

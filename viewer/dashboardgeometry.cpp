@@ -1,5 +1,7 @@
 #include "viewer/dashboardgeometry.h"
 
+#include <QFontMetrics>
+
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -112,8 +114,38 @@ int graphX(qint64 i, int w, int n)
 
 int graphY(int value)
 {
-    const double y = std::abs(value) / 38.0 * 36.0 / 5.0 / 2.0 + 18.0;
-    return std::min(38, static_cast<int>(std::floor(y)));
+    constexpr double kRowsPerG = 12;
+    const double rows = std::round(value / kRawPerG * kRowsPerG);
+    return std::clamp(kGraphRest - static_cast<int>(std::clamp(rows, -100.0, 100.0)), kGraphTop, kGraphBottom);
+}
+
+QRect markRect(const EventMark &mark, int rangeEndMs, int width)
+{
+    if (rangeEndMs <= 0 || width <= 4)
+        return QRect();
+    const auto xOf = [rangeEndMs, width](qint64 ms) {
+        return 2 + std::min<qint64>(ms, rangeEndMs) * (width - 2) / rangeEndMs;
+    };
+    const qint64 start = std::clamp<qint64>(mark.startMs, 0, rangeEndMs);
+    const qint64 end = start + std::clamp<qint64>(mark.durationMs, 0, rangeEndMs);
+    const qint64 left = std::min<qint64>(xOf(start), width - kMarkMinWidth);
+    const qint64 right = std::max(xOf(end), left + kMarkMinWidth);
+    return QRect(int(left), kMarkTop, int(std::min<qint64>(right, width) - left), kMarkHeight);
+}
+
+QColor eventColour(EventKind kind)
+{
+    switch (kind) {
+    case EventKind::HardBrake:
+        return QColor(255, 72, 48);
+    case EventKind::HardAcceleration:
+        return QColor(64, 208, 96);
+    case EventKind::SharpTurn:
+        return QColor(72, 168, 255);
+    case EventKind::Impact:
+        break;
+    }
+    return QColor(232, 72, 255);
 }
 
 QRect stripArea(const QRect &widgetRect)
@@ -128,6 +160,57 @@ int releasePosition(int rangeStartMs, int rangeEndMs, int releaseX, int width)
         return 0;
     const qint64 position = (qint64(rangeEndMs) - rangeStartMs) * (releaseX - 2) / span;
     return static_cast<int>(std::clamp<qint64>(position, INT_MIN, INT_MAX));
+}
+
+int clampToStrip(int x, const QRect &widgetRect)
+{
+    const QRect strip = stripArea(widgetRect);
+    return std::clamp(x, strip.left(), std::max(strip.left(), strip.right()));
+}
+
+QString pointerTimeText(int positionMs)
+{
+    const int ms = std::max(positionMs, 0);
+    return twoDigits(ms / kMsPerMinute) + QLatin1Char(':') + twoDigits(ms % kMsPerMinute / kMsPerSecond);
+}
+
+QRect pointerLabelRect(int x, int width, const QSize &label)
+{
+    constexpr int kGap = 6;
+    const int y = std::max(0, (kStripHeight - label.height()) / 2);
+    const int right = x + kGap;
+    const int left = right + label.width() <= width ? right : std::max(0, x - kGap - label.width());
+    return QRect(QPoint(left, y), label);
+}
+
+QRect textBox(TextField field, int x0)
+{
+    constexpr QSize kBox(82, 16);
+    switch (field) {
+    case TextField::PlayTime: return QRect(QPoint(x0 + 20, 86), kBox);
+    case TextField::Rate: return QRect(x0 + 96, 86, 29, 16);
+    case TextField::Model: return QRect(QPoint(x0 + 21, 127), kBox);
+    case TextField::Date: return QRect(QPoint(x0 + 556, 102), kBox);
+    case TextField::AccelX: return QRect(QPoint(x0 + 36, 174), kBox);
+    case TextField::AccelY: return QRect(QPoint(x0 + 36, 193), kBox);
+    case TextField::AccelZ: return QRect(QPoint(x0 + 36, 212), kBox);
+    case TextField::Latitude: return QRect(QPoint(x0 + 560, 188), kBox);
+    case TextField::Longitude: break;
+    }
+    return QRect(QPoint(x0 + 560, 216), kBox);
+}
+
+QFont fittedFont(const QFont &font, const QString &text, const QSize &box)
+{
+    constexpr double kSmallest = 6.0;
+    QFont fitted = font;
+    while (fitted.pointSizeF() > kSmallest) {
+        const QFontMetrics metrics(fitted);
+        if (metrics.height() <= box.height() && metrics.horizontalAdvance(text) <= box.width())
+            break;
+        fitted.setPointSizeF(fitted.pointSizeF() - 0.5);
+    }
+    return fitted;
 }
 
 QString rateText(double rate)

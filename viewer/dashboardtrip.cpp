@@ -1,5 +1,5 @@
 // The dashboard's parts for long time lines: a trip's dense G graph, its event clips on the strip,
-// the play time in hours, and the note on the recorder's clock.
+// and the note on the recorder's clock.
 #include "viewer/widgetprogressa.h"
 
 #include "telemetry/telemetrytrack.h"
@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr QSize kTimeBox(82, 16);
 const QColor kAxisColours[] = {QColor(255, 0, 0), QColor(255, 255, 0), QColor(0, 0, 255)};
 const QColor kTripEventColour(255, 90, 200); // apart from the three axes' colours
 const QColor kNoteColour(255, 160, 40);      // the meter's orange, as the playback speed
@@ -42,19 +41,6 @@ void WidgetProgressA::paintDenseGraph(QPainter &painter, const QList<TelemetrySa
                 painter.drawLine(x, low, x, high);
         }
     }
-}
-
-// The play time fills its box; a trip's hours take a smaller font to stay inside it.
-void WidgetProgressA::paintTimeText(QPainter &painter, int x0) const
-{
-    const QRect box(QPoint(x0 + 20, 86), kTimeBox);
-    QFont font = painter.font();
-    while (font.pointSizeF() > 5 && QFontMetrics(font).horizontalAdvance(m_timeText) > box.width())
-        font.setPointSizeF(font.pointSizeF() - 0.5);
-    painter.save();
-    painter.setFont(font);
-    painter.drawText(box, Qt::AlignLeft, m_timeText);
-    painter.restore();
 }
 
 void WidgetProgressA::setTripEvents(const QList<qint64> &offsetsMs)
@@ -100,12 +86,13 @@ void WidgetProgressA::paintClockNote(QPainter &painter, int x0) const
         return;
     const QRect box(x0 + 550, 122, 110, 40);
     QString text = m_clockNote;
-    if (QFontMetrics(painter.font()).horizontalAdvance(text) > box.width()) {
+    if (QFontMetrics(font()).horizontalAdvance(text) > box.width()) {
         const qsizetype amount = text.indexOf(QRegularExpression(QStringLiteral(" \\d")));
         if (amount > 0)
             text[amount] = QLatin1Char('\n');
     }
     painter.save();
+    painter.setFont(font());
     painter.setPen(kNoteColour);
     painter.drawText(box, Qt::AlignLeft | Qt::AlignTop, text);
     painter.restore();

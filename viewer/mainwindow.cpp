@@ -4,6 +4,7 @@
 #include "base/preferences.h"
 #include "resources/gfxpaths.h"
 #include "session/cliplibrary.h"
+#include "session/eventfinder.h"
 #include "session/playbacksession.h"
 #include "session/triplibrary.h"
 #include "session/viewerstate.h"
@@ -11,8 +12,11 @@
 #include "skin/flhlp.h"
 #include "viewer/cliplist.h"
 #include "viewer/cliplistpane.h"
+#include "viewer/eventnavigator.h"
 #include "viewer/folderbrowser.h"
 #include "viewer/mapview.h"
+#include "viewer/savednotice.h"
+#include "viewer/tripnavigator.h"
 #include "viewer/videoview.h"
 #include "viewer/viewarrangement.h"
 #include "viewer/viewercontrols.h"
@@ -32,9 +36,11 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
     : QMainWindow(parent, flags)
     , m_state(new ViewerState)
     , m_library(new ClipLibrary(m_state))
-    , m_trips(new TripLibrary(this))
     , m_session(new PlaybackSession(*m_state, this))
 {
+    // One reading of the card feeds both its driving events and its trips.
+    m_events = new EventFinder(this);
+    m_trips = new TripLibrary(&m_events->indexer(), this);
     m_mover = new FlHlp(this);
     setFocusPolicy(Qt::StrongFocus);
     QPalette pal = palette();
@@ -54,7 +60,7 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
     m_views = new ViewArrangement(m_view1, m_view2, m_state, this);
     setupPlaybackConnections();
     setupStateConnections();
-    setupTripConnections();
+    setupEventConnections();
     placeAll(QSize(ViewerLayout::kDefaultWidth, ViewerLayout::kDefaultHeight));
 
     m_mover->attachTo(this);
@@ -63,7 +69,8 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
     // Keys, the mouse wheel, double clicks, drops and the window's own mouse events, beside the
     // buttons.
     new ViewerShortcuts(this, m_state, m_session);
-    new ViewerInput(this, m_state, m_view1, m_view2);
+    auto *input = new ViewerInput(this, m_state, m_view1, m_view2);
+    input->takeDropsOn(m_mapPane->hostWindow());
     new WindowMouseRouter(this, m_dashboard, m_views, m_state);
     // The state and the library go last, after every pane that may still report while it goes.
     m_library->setParent(this);
@@ -93,7 +100,10 @@ void MainWindow::createPanes()
                                           m_session->setVolume(level);
                                       }));
     m_volumeSlider->setObjectName(QStringLiteral("volumeSlider"));
+    m_notice = new SavedNotice(this);
     connect(m_dashboard, &WidgetProgressA::clicked, this, &MainWindow::OnSlotsProgress);
+    // dashboard -> session: pictures follow a drag along the timeline.
+    connect(m_dashboard, &WidgetProgressA::scrubbed, m_session, &PlaybackSession::scrub);
 }
 
 void MainWindow::setupStateConnections()
@@ -101,6 +111,12 @@ void MainWindow::setupStateConnections()
     // state -> panes that follow it here; the buttons, the list side and the views follow it on
     // their own.
     connect(m_state, &ViewerState::speedUnitChanged, m_dashboard, &WidgetProgressA::setSpeedUnitKm);
+    // volume bar <-> state: the level the user sets is the state's (and is kept for the next
+    // start); a level restored into the state shows on the bar.
+    connect(m_volumeSlider, &WidgetVolume::levelChosen, m_state,
+            [this](int level) { m_state->setVolume(level / double(WidgetVolume::kLevels)); });
+    connect(m_state, &ViewerState::volumeChanged, m_volumeSlider,
+            [this](double volume) { m_volumeSlider->setLevel(qRound(volume * WidgetVolume::kLevels)); });
     connect(m_state, &ViewerState::panModeChanged, this, &MainWindow::applyPanMode);
     connect(m_state, &ViewerState::maximizedChanged, this, &MainWindow::applyPanMode);
     // library -> playback: a clip of the catalogue is let go before the catalogue may go. Files
@@ -114,6 +130,7 @@ void MainWindow::setupStateConnections()
     connect(m_listPane, &ClipListPane::emptied, this, &MainWindow::resetViewer);
     connect(m_listPane, &ClipListPane::warning, this,
             [this](const QString &text) { warn(Messages::viewerTitle(), text); });
+    connect(m_listPane, &ClipListPane::saved, m_notice, &SavedNotice::showSaved);
 }
 
 void MainWindow::placeAll(const QSize &size)
@@ -128,6 +145,8 @@ void MainWindow::placeAll(const QSize &size)
     m_listPane->place(w, h);
     m_controls->place(w, h);
     m_views->setWindowSize(size);
+    m_notice->setArea(ViewerLayout::largeViewRect(w, h));
+    m_notice->raise();
 }
 
 // While panning, the mouse drags the picture: the list and the map rest, and the window stays put
@@ -144,11 +163,13 @@ void MainWindow::applyTexts()
 {
     m_controls->applyTexts();
     m_listPane->applyTexts();
+    m_eventNavigator->applyTexts();
 }
 
 void MainWindow::openFolder(const QString &path) { m_listPane->openFolder(path); }
 void MainWindow::closeFolder() { m_library->close(); }
 void MainWindow::openFiles(const QStringList &paths) { m_listPane->addFiles(paths, true); }
+void MainWindow::showClipMenu() { m_clipList->requestMenuForCurrentItem(); }
 void MainWindow::OnSlotsfile_sortAll() { m_listPane->selectCategory(0); }
 void MainWindow::OnSlotsfile_sortNormal() { m_listPane->selectCategory(1); }
 void MainWindow::OnSlotsfile_sortEvent() { m_listPane->selectCategory(2); }
@@ -158,6 +179,7 @@ void MainWindow::OnSlotsfile_filterI() { m_listPane->selectFilter(2); }
 void MainWindow::OnSlotsfile_filterP() { m_listPane->selectFilter(3); }
 void MainWindow::playSelectClip(int row) { m_clipList->setCurrentRow(row); }
 int MainWindow::playNextClip(int direction) { return m_listPane->step(direction); }
+void MainWindow::toggleTripView() { m_tripNavigator->toggle(); }
 
 void MainWindow::OnSlotsfolder_open()
 {

@@ -9,15 +9,18 @@ class Background;
 class Clip;
 class ClipLibrary;
 class ClipListPane;
+class EventFinder;
+class EventNavigator;
 class FlHlp;
 class MapView;
 class MomentCapture;
 class MyListWidget;
-class PlaybackNotice;
 class PlaybackPanes;
 class PlaybackSession;
 class QListWidgetItem;
+class SavedNotice;
 class TripLibrary;
+class TripNavigator;
 class VideoView;
 class ViewArrangement;
 class ViewerControls;
@@ -42,9 +45,13 @@ public:
     ViewerState &state() const { return *m_state; }
     ClipLibrary &library() const { return *m_library; }
     TripLibrary &trips() const { return *m_trips; }
+    // The driving events of the folder shown, found in the background.
+    EventFinder &events() const { return *m_events; }
 
     // Adds the files as entries of their own (as the open-file button does) and plays the first.
     void openFiles(const QStringList &paths);
+    // Opens the context menu of the current clip of the list (the Menu key).
+    void showClipMenu();
 
 public slots:
     void openFolder(const QString &path);
@@ -92,8 +99,13 @@ public slots:
     void OnTimeoutRefreshMap();
     void OnTimeoutRefreshMapB();
     // Switches the list between one row per clip and one row per trip; what plays goes on, as
-    // part of its trip or as a clip of its own (mainwindowtrips.cpp).
+    // part of its trip or as a clip of its own.
     void toggleTripView();
+    // The driving events (mainwindowevents.cpp): the next (direction > 0) or previous one, the list.
+    void jumpToEvent(int direction);
+    void showEventsList();
+    // Stops and closes what plays and empties the panes that showed it.
+    void resetViewer();
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -110,13 +122,8 @@ private:
     void onClipEnded();
     void playOn();
     void onOpenFailed(Clip *clip, const QString &text);
-    void resetViewer();
-    // Trips (mainwindowtrips.cpp)
-    void setupTripConnections();
-    void onTripsChanged();
-    void continueAsTrip(const QString &path, qint64 clipPositionMs, bool playing);
-    void continueAsClip(const QString &path, qint64 clipPositionMs, bool playing);
-    void showNotice(const QString &text);
+    // Driving events and trips (mainwindowevents.cpp)
+    void setupEventConnections();
     // Messages
     void warn(const QString &title, const QString &text);
 
@@ -137,10 +144,12 @@ private:
     FlHlp *m_mover = nullptr;
     MapView *m_mapPane = nullptr;
     WidgetVolume *m_volumeSlider = nullptr;
-    PlaybackNotice *m_notice = nullptr;
+    EventFinder *m_events = nullptr;
+    EventNavigator *m_eventNavigator = nullptr;
+    TripNavigator *m_tripNavigator = nullptr;
+    SavedNotice *m_notice = nullptr;
     QPoint m_savedPosition;
     bool m_advancing = false; // the list moves on by itself at the end of a clip
     bool m_playingOn = false; // the clip opening was reached by playing on through the list
     int m_skippedInRow = 0;   // clips passed over since the last one that opened
-    QString m_awaitedTripOf;  // the clip on screen goes on as part of its trip once that is read
 };

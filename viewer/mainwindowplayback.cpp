@@ -12,6 +12,8 @@
 #include "viewer/cliplist.h"
 #include "viewer/momentcapture.h"
 #include "viewer/playbackpanes.h"
+#include "viewer/savednotice.h"
+#include "viewer/tripnavigator.h"
 
 // session -> panes (PlaybackPanes) and -> window: the list follows the clip that opened, and the
 // end of a clip moves on through the list.
@@ -24,6 +26,7 @@ void MainWindow::setupPlaybackConnections()
     connect(m_panes, &PlaybackPanes::warning, this, [this](const QString &text) { warn(Messages::viewerTitle(), text); });
     connect(m_panes, &PlaybackPanes::openFailed, this, &MainWindow::onOpenFailed);
     connect(m_capture, &MomentCapture::warning, this, &MainWindow::warn);
+    connect(m_capture, &MomentCapture::saved, m_notice, &SavedNotice::showSaved);
 }
 
 void MainWindow::resetViewer()
@@ -38,7 +41,6 @@ void MainWindow::resetViewer()
 void MainWindow::OnSlotsselectFile(QListWidgetItem *current, QListWidgetItem *)
 {
     m_playingOn = m_advancing;
-    m_awaitedTripOf.clear();
     resetViewer();
     if (current) {
         if (const int trip = MyListWidget::tripOf(current); trip >= 0)
@@ -98,7 +100,7 @@ void MainWindow::onOpenFailed(Clip *clip, const QString &text)
         warn(Messages::viewerTitle(), text);
         return;
     }
-    showNotice(Messages::clipSkipped(clip->file().fileName()));
+    m_tripNavigator->showSkipped(clip);
     if (++m_skippedInRow >= m_clipList->count()) {
         m_playingOn = false;
         return;

@@ -24,7 +24,7 @@ void PlaybackNotice::showText(const QString &text, const QRect &area)
     setText(text);
     const int width = std::min(area.width() - 40, 560);
     const int height = heightForWidth(width) > 0 ? heightForWidth(width) : sizeHint().height();
-    setGeometry(area.left() + (area.width() - width) / 2, area.bottom() - height - 36, width, height);
+    setGeometry(area.left() + (area.width() - width) / 2, area.top() + 36, width, height);
     show();
     raise();
     m_hide.start();

@@ -3,9 +3,9 @@
 #include <QLabel>
 #include <QTimer>
 
-// A short note over the foot of the large picture that does not stop anything: it shows for a few
+// A short note over the top of the large picture that does not stop anything: it shows for a few
 // seconds (or until clicked) and gives way to the next one. Used when playback passes over a clip
-// that cannot be played.
+// that cannot be played; the notice after a save keeps the foot of the picture.
 class PlaybackNotice : public QLabel
 {
     Q_OBJECT
@@ -15,7 +15,7 @@ public:
 
     explicit PlaybackNotice(QWidget *window);
 
-    // Shows `text` at the foot of `area` (window coordinates) from now on for kShownMs.
+    // Shows `text` at the top of `area` (window coordinates) from now on for kShownMs.
     void showText(const QString &text, const QRect &area);
 
 protected:

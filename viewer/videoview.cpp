@@ -10,10 +10,40 @@
 
 Q_LOGGING_CATEGORY(lcVideoView, "qrd7700.viewer.video")
 
+// The part of the view the picture covers, as a child of its own that paints every pixel of itself:
+// a new picture repaints only this child, and nothing beneath it (neither the view's background
+// nor the window's skin) is painted again first. Mouse events go through to the view.
+class VideoView::PictureSurface : public QWidget
+{
+public:
+    explicit PictureSurface(VideoView *view)
+        : QWidget(view)
+        , m_view(view)
+    {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setAttribute(Qt::WA_NoSystemBackground);
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        hide();
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.translate(-pos());
+        m_view->paintPicture(painter);
+        m_view->paintLoading(painter);
+    }
+
+private:
+    VideoView *m_view;
+};
+
 VideoView::VideoView(QWidget *parent)
     : QLabel(parent)
     , m_background(Gfx::path(QStringLiteral("screen.png")))
     , m_loading(Gfx::path(QStringLiteral("loading.png")))
+    , m_surface(new PictureSurface(this))
 {
 }
 
@@ -42,12 +72,17 @@ void VideoView::presentPicture(int channel, const QImage &picture, quint64 seria
 {
     if ((channel == 1 ? 1 : 0) != m_channel)
         return;
+    const bool sameShape = picture.size() == m_picture.size() && !m_picture.isNull();
     m_picture = picture;
-    if (m_showLoading && serial > 1)
+    const bool loadingEnds = m_showLoading && serial > 1;
+    if (loadingEnds)
         m_showLoading = false;
     if (!m_videoVisible)
         setVideoVisible(true);
-    update();
+    if (sameShape && !loadingEnds && m_surface->isVisible())
+        m_surface->update();
+    else
+        refresh();
 }
 
 void VideoView::resetPictures(bool opening)
@@ -56,7 +91,7 @@ void VideoView::resetPictures(bool opening)
     m_videoSize = QSize();
     m_zoom = 1.0f;
     m_showLoading = opening;
-    update();
+    refresh();
 }
 
 bool VideoView::isLoadingShown() const
@@ -77,13 +112,13 @@ void VideoView::setVideoVisible(bool visible)
     if (visible)
         layoutRenderers();
     else
-        update();
+        refresh();
 }
 
 void VideoView::setRotation(int degrees)
 {
     m_rotation = degrees;
-    update();
+    refresh();
 }
 
 void VideoView::layoutRenderers()
@@ -94,7 +129,7 @@ void VideoView::layoutRenderers()
     m_rendererRect = *rect;
     m_zoom = 1.0f;
     emit displaySizeChanged(rect->size());
-    update();
+    refresh();
 }
 
 void VideoView::zoomBy(int step)
@@ -105,10 +140,29 @@ void VideoView::zoomBy(int step)
         layoutRenderers();
         return;
     }
-    m_rendererRect = VideoGeometry::zoomedRect(size(), m_zoom, m_box);
-    emit displaySizeChanged(m_rendererRect.size());
+    showZoomed(VideoGeometry::zoomedRect(size(), m_zoom, m_box));
     setFocus();
-    update();
+}
+
+void VideoView::zoomAt(int step, const QPointF &anchor)
+{
+    if (m_rendererRect.isEmpty())
+        return;
+    m_zoom = VideoGeometry::steppedZoom(m_zoom, step, m_box.width());
+    if (m_zoom <= 1.0f) {
+        layoutRenderers();
+        return;
+    }
+    showZoomed(VideoGeometry::zoomedRectAt(m_rendererRect, anchor, size(), m_zoom, m_box));
+}
+
+void VideoView::showZoomed(const QRect &rect)
+{
+    const bool resized = rect.size() != m_rendererRect.size();
+    m_rendererRect = rect;
+    if (resized)
+        emit displaySizeChanged(rect.size());
+    refresh();
 }
 
 bool VideoView::panTo(int dx, int dy)
@@ -123,7 +177,7 @@ bool VideoView::panTo(int dx, int dy)
     case VideoGeometry::PanVerdict::Accepted: break;
     }
     m_rendererRect.moveTo(dx, dy);
-    update();
+    refresh();
     return true;
 }
 
@@ -134,6 +188,8 @@ void VideoView::mousePressEvent(QMouseEvent *event)
     m_press = m_last = event->position().toPoint();
 }
 
+// A drag moves the picture by as much as the pointer moved since the picture last moved, so that
+// drags add up; moves of less than 3 pixels wait until they add up to more.
 void VideoView::mouseMoveEvent(QMouseEvent *event)
 {
     if (!m_panEnabled)
@@ -142,8 +198,19 @@ void VideoView::mouseMoveEvent(QMouseEvent *event)
     const QPoint delta = pos - m_last;
     if (delta.x() > -3 && delta.x() < 3 && delta.y() > -3 && delta.y() < 3)
         return;
-    if (panTo(pos.x() - m_press.x(), pos.y() - m_press.y()))
-        m_last = pos;
+    panBy(delta);
+    m_last = pos;
+}
+
+void VideoView::panBy(const QPoint &delta)
+{
+    if (m_zoom <= 1.0f)
+        return;
+    const QRect moved = VideoGeometry::pannedRect(m_rendererRect, delta, size(), m_zoom, m_box);
+    if (moved == m_rendererRect)
+        return;
+    m_rendererRect = moved;
+    refresh();
 }
 
 void VideoView::paintEvent(QPaintEvent *event)
@@ -153,10 +220,35 @@ void VideoView::paintEvent(QPaintEvent *event)
     QPainter painter(this);
     if (!m_background.isNull())
         painter.drawPixmap(QRect(1, 1, width() - 2, height() - 2), m_background, m_background.rect());
+    if (m_surface->isVisible())
+        return; // the surface paints the picture and what goes over it
     if (m_videoVisible && !m_picture.isNull() && !m_rendererRect.isEmpty())
         paintPicture(painter);
+    paintLoading(painter);
+}
+
+void VideoView::paintLoading(QPainter &painter) const
+{
     if (isLoadingShown())
         painter.drawImage(loadingArea(), m_loading);
+}
+
+// The surface takes the picture's place when the picture covers it whole: opaque, not turned
+// sideways. Everything else is painted by the view itself.
+void VideoView::placeSurface()
+{
+    const QRect area = m_rendererRect.intersected(rect());
+    const bool covered = m_videoVisible && !m_picture.isNull() && !m_picture.hasAlphaChannel() && m_rotation % 180 == 0
+                         && !area.isEmpty();
+    if (covered)
+        m_surface->setGeometry(area);
+    m_surface->setVisible(covered);
+}
+
+void VideoView::refresh()
+{
+    placeSurface();
+    update();
 }
 
 // The picture stretched into its rectangle; turned about the rectangle's centre and stretched

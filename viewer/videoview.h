@@ -45,6 +45,8 @@ public:
 
     void layoutRenderers();
     void zoomBy(int step);
+    // One zoom step (+1 in, −1 out) about `anchor`, a point of the view: what is under it stays.
+    void zoomAt(int step, const QPointF &anchor);
     bool panTo(int dx, int dy);
     float zoom() const { return m_zoom; }
     // The rectangle the shown picture currently takes inside the view (after fit, zoom and pan).
@@ -73,7 +75,15 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    class PictureSurface;
+
+    void panBy(const QPoint &delta);
+    void showZoomed(const QRect &rect);
     void paintPicture(QPainter &painter) const;
+    void paintLoading(QPainter &painter) const;
+    void placeSurface();
+    // Places the picture's surface and repaints the whole view.
+    void refresh();
     QRect loadingArea() const;
 
     QPointer<PlaybackSession> m_session;
@@ -91,4 +101,5 @@ private:
     QImage m_loading;
     QRect m_rendererRect;
     bool m_showLoading = false; // from an open until the second picture of the channel
+    PictureSurface *m_surface;
 };

@@ -38,6 +38,15 @@ ViewerInput::ViewerInput(MainWindow *window, const ViewerState *state, VideoView
     rear->installEventFilter(this);
 }
 
+void ViewerInput::takeDropsOn(QWidget *window)
+{
+    if (!window)
+        return;
+    m_dropWindows.append(window);
+    window->setAcceptDrops(true);
+    window->installEventFilter(this);
+}
+
 ViewerInput::DropPlan ViewerInput::planDrop(const QList<QUrl> &urls)
 {
     DropPlan plan;
@@ -70,7 +79,7 @@ bool ViewerInput::eventFilter(QObject *watched, QEvent *event)
     case QEvent::DragEnter:
     case QEvent::DragMove:
     case QEvent::Drop:
-        if (watched == m_window)
+        if (watched == m_window || m_dropWindows.contains(watched))
             return drop(event);
         break;
     default:
@@ -79,7 +88,8 @@ bool ViewerInput::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
-// Only the large picture zooms, and only while the zoom buttons can be used.
+// Only the large picture zooms, and only while the zoom buttons can be used; it zooms by the
+// buttons' steps about the point under the pointer, as image viewers do.
 bool ViewerInput::wheel(VideoView *view, QWheelEvent *event)
 {
     if (view != m_views[m_state->largeChannel()] || !ViewerControls::isEnabled(Button::ZoomIn, *m_state))
@@ -87,11 +97,11 @@ bool ViewerInput::wheel(VideoView *view, QWheelEvent *event)
     m_wheelDelta += event->angleDelta().y();
     while (m_wheelDelta >= kWheelStep) {
         m_wheelDelta -= kWheelStep;
-        m_window->OnSlotszoom_in();
+        view->zoomAt(+1, event->position());
     }
     while (m_wheelDelta <= -kWheelStep) {
         m_wheelDelta += kWheelStep;
-        m_window->OnSlotszoom_out();
+        view->zoomAt(-1, event->position());
     }
     event->accept();
     return true;

@@ -15,6 +15,15 @@ namespace {
 
 using Command = ViewerShortcuts::Command;
 
+// The driving events: N and Shift+N go through them while there is something to play; the list
+// opens like the window's own buttons, always.
+void addEventEntries(std::vector<ViewerShortcuts::Entry> &table)
+{
+    table.push_back({Command::NextEvent, {QKeySequence(Qt::Key_N)}, Button::Play, {}});
+    table.push_back({Command::PreviousEvent, {QKeySequence(Qt::SHIFT | Qt::Key_N)}, Button::Play, {}});
+    table.push_back({Command::EventsList, {QKeySequence(Qt::Key_E)}, Button::FolderOpen, {}});
+}
+
 std::vector<ViewerShortcuts::Entry> buildTable()
 {
     const auto keys = [](std::initializer_list<QKeyCombination> combinations) {
@@ -45,6 +54,8 @@ std::vector<ViewerShortcuts::Entry> buildTable()
         {Command::Slower, keys({Qt::Key_BracketLeft}), Button::Play, {}},
         {Command::Faster, keys({Qt::Key_BracketRight}), Button::Play, {}},
         {Command::Quit, keys({Qt::CTRL | Qt::Key_Q}), Button::Exit, {Button::Exit}},
+        // The current clip's context menu, from wherever the focus is.
+        {Command::ClipMenu, keys({Qt::Key_Menu}), Button::FolderOpen, {}},
         {Command::TripView, keys({Qt::Key_T}), Button::TripView, {Button::TripView}},
     };
 }
@@ -88,7 +99,11 @@ ViewerShortcuts::ViewerShortcuts(MainWindow *window, const ViewerState *state, P
 
 const std::vector<ViewerShortcuts::Entry> &ViewerShortcuts::table()
 {
-    static const std::vector<Entry> entries = buildTable();
+    static const std::vector<Entry> entries = [] {
+        std::vector<Entry> table = buildTable();
+        addEventEntries(table);
+        return table;
+    }();
     return entries;
 }
 
@@ -144,6 +159,10 @@ bool ViewerShortcuts::run(Command command)
     case Command::Slower: stepRate(-1); break;
     case Command::Faster: stepRate(+1); break;
     case Command::Quit: w.close(); break;
+    case Command::NextEvent: w.jumpToEvent(+1); break;
+    case Command::PreviousEvent: w.jumpToEvent(-1); break;
+    case Command::EventsList: w.showEventsList(); break;
+    case Command::ClipMenu: w.showClipMenu(); break;
     case Command::TripView: w.toggleTripView(); break;
     }
     return true;

@@ -2,6 +2,7 @@
 
 #include "settings/devicecard.h"
 #include "telemetry/telemetrysample.h"
+#include "viewer/dashboardgeometry.h"
 
 #include <QPixmap>
 #include <QPoint>
@@ -10,6 +11,7 @@
 #include <QWidget>
 
 #include <array>
+#include <optional>
 
 class TelemetryTrack;
 
@@ -63,6 +65,11 @@ public:
     bool noPositionInClip() const;
     // Accelerations and coordinates shown on the panel (time and speed unused).
     const TelemetrySample &currentSample() const { return m_current; }
+    // The position under the pointer while it rests on the timeline strip (its label shows it).
+    std::optional<int> pointerPosition() const;
+
+    // The driving events marked above the graph, in ms of the time range.
+    void setEventMarks(const QList<Dashboard::EventMark> &marks);
 
     // Where the event clips of the trip on screen start on its time line (ms), marked on the strip;
     // empty for none.
@@ -76,6 +83,8 @@ public:
 signals:
     // A release on the timeline strip chose this position (ms of the time range).
     void clicked(int positionMs);
+    // A drag along the strip is at this position; a clicked() ends the drag.
+    void scrubbed(int positionMs);
 
 public slots:
     void OnTimeoutAnimation();
@@ -85,17 +94,23 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void leaveEvent(QEvent *event) override;
 
 private:
+    // Scrubbing and the pointer's time label, beside the strip's click rules.
+    void scrubTo(int x);
+    bool finishScrub(QMouseEvent *event);
+    bool hoverAt(const QPoint &pos);
+    void paintPointerLabel(QPainter &painter) const;
     void showModel(DeviceModel model);
     void rebuildTimeText();
     void paintBackground(QPainter &painter, int x0) const;
     void paintMeter(QPainter &painter, int x0) const;
     void paintGraph(QPainter &painter) const;
     void paintDenseGraph(QPainter &painter, const QList<TelemetrySample> &samples, int w, int n) const;
+    void paintEventMarks(QPainter &painter) const;
     void paintMarker(QPainter &painter) const;
     void paintTexts(QPainter &painter, int x0) const;
-    void paintTimeText(QPainter &painter, int x0) const;
     void paintTripEvents(QPainter &painter) const;
     void paintClockNote(QPainter &painter, int x0) const;
     void onTrackChanged();
@@ -128,10 +143,14 @@ private:
     bool m_speedUnitKm = true;
     bool m_gpsValid = false;
     TelemetrySample m_current; // accelerations and position shown on the panel
+    QList<Dashboard::EventMark> m_eventMarks;
     QList<qint64> m_tripEvents;
     QString m_clockNote;
 
     bool m_dragging = false;
     QPoint m_dragPoint;
     QPoint m_releasePoint;
+    bool m_scrubbing = false;       // the drag has moved along the strip
+    int m_scrubPosition = 0;        // where it is, in ms
+    std::optional<int> m_pointerX;  // the pointer resting on the strip
 };

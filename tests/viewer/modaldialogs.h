@@ -29,15 +29,6 @@ void answerNextModal(std::function<void(T *)> act)
     timer->start();
 }
 
-// Types a file name into a file dialog and presses its accept button.
-inline void typeFileName(QFileDialog *dialog, const QString &path)
-{
-    auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-    QVERIFY(edit);
-    edit->setText(path);
-    static_cast<QDialog *>(dialog)->accept();
-}
-
 // Picks `text` from the next popup menu with the keyboard, as a user would; `entries` receives the
 // menu's entries.
 inline void chooseFromNextMenu(const QString &text, QStringList *entries = nullptr)
@@ -67,6 +58,15 @@ inline void chooseFromNextMenu(const QString &text, QStringList *entries = nullp
         QTest::keyClick(menu, Qt::Key_Return);
     });
     timer->start();
+}
+
+// Types a file name into a file dialog and presses its accept button.
+inline void typeFileName(QFileDialog *dialog, const QString &path)
+{
+    auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+    QVERIFY(edit);
+    edit->setText(path);
+    static_cast<QDialog *>(dialog)->accept();
 }
 
 // Answers every message box as soon as it shows and keeps its text, so that a test can tell that

@@ -343,7 +343,7 @@ void TestTripView::tripRowExportsTheWholeDrive()
         proposed = dialog->selectedFiles().value(0).section(QLatin1Char('/'), -1);
         typeFileName(dialog, gpx);
     });
-    ViewerTestWindow::rightClickRow(*m_window, 0);
+    ViewerTestWindow::rightClick(*m_window, 0);
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(gpx), 10000);
     QCOMPARE(proposed, QStringLiteral("trip_2025-07-02_0858.gpx"));
     QFile file(gpx);

@@ -63,9 +63,6 @@ ClearButton *button(const MainWindow &window, ViewerLayout::Button which);
 // Clicks the button with the left mouse button, as a user does; a disabled button takes no click.
 void click(const MainWindow &window, const char *name);
 MyListWidget *clipList(const MainWindow &window);
-// A right click on the list's row as the pointer makes it: press and release on the entry, then
-// the context menu event.
-void rightClickRow(const MainWindow &window, int row);
 // The playback session behind the views.
 PlaybackSession *session(const MainWindow &window);
 // The frame mark the view named `name` ("view1", "view2") paints.
@@ -74,6 +71,12 @@ MediaGen::FrameMark paintedMark(const MainWindow &window, const char *name = "vi
 bool isPlaying(const MainWindow &window);
 // The window fills the screen, the restore button in place of the maximize button.
 bool isMaximized(const MainWindow &window);
+// Makes `row` current and waits until it is open, then pauses it on its first picture and puts the
+// focus in the clip list, as after a click on it.
+void openPaused(MainWindow &window, int row);
+// A right click on the clip list's entry `row` as the pointer makes it: press and release on the
+// entry, then the context menu event.
+void rightClick(const MainWindow &window, int row);
 // Opens `folder` as the open-folder button does and waits until it has been read; true when its
 // clips are listed.
 bool openFolder(MainWindow &window, const QString &folder);

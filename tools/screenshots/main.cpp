@@ -1,7 +1,7 @@
 // qrd7700-screenshots: plays a clip of a card in the real viewer window and saves pictures of the
 // window at its default size and maximized, for the documentation; then the map pane with the
-// clip's route, the clip list's context menu and the printed page (a PDF, and a PNG of it when
-// poppler's pdftoppm is installed). Unless QRD7700_MAP_TILES names a tile server, the map shows
+// clip's route (also as it is offline), the clip list's context menu, the printed page (a PDF, and
+// a PNG of it when poppler's pdftoppm is installed) and the window's notice that it was saved. Unless QRD7700_MAP_TILES names a tile server, the map shows
 // blank tiles, so that it can zoom in to the route without one.
 //   qrd7700-screenshots CARD CLIPNAME SECONDS OUTDIR
 // With --window NAME only the window is saved, as NAME.png, in the language QRD7700_LANG (or the
@@ -10,18 +10,24 @@
 // With --trips NAME the window shows the card's drives (the trip view) and plays the drive that
 // holds CLIPNAME from SECONDS into that clip, saved as NAME.png:
 //   qrd7700-screenshots --trips NAME FOLDER CLIPNAME SECONDS OUTDIR
+// With --events the timeline with the marks of the clip's driving events, and the events list:
+//   qrd7700-screenshots --events FOLDER CLIPNAME OUTDIR
 #include "base/language.h"
 #include "base/preferences.h"
 #include "catalogue/clip.h"
 #include "playback/mediaframework.h"
 #include "session/playbacksession.h"
 #include "session/cliplibrary.h"
+#include "session/eventfinder.h"
 #include "session/triplibrary.h"
 #include "session/viewerstate.h"
 #include "viewer/cliplist.h"
 #include "viewer/cliplistmenu.h"
+#include "viewer/dashboardgeometry.h"
+#include "viewer/eventslist.h"
 #include "viewer/mainwindow.h"
 #include "viewer/mapview.h"
+#include "viewer/widgetprogressa.h"
 #include "skin/dialogpalette.h"
 
 #include <QApplication>
@@ -35,6 +41,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QWebEngineView>
 
 #include <cstdio>
 
@@ -66,6 +73,27 @@ QByteArray blankTileUrl()
     return "data:image/png;base64," + png.toBase64();
 }
 
+// A picture of the map pane. The page is drawn in a native window of its own (see MapHost), which a
+// grab of the pane does not see: the web view's own picture goes over the pane's frame.
+QImage grabMap(MapView &map)
+{
+    QImage shot = map.grab().toImage();
+    QPainter painter(&shot);
+    painter.drawPixmap(0, 0, map.webView()->grab());
+    return shot;
+}
+
+// A picture of the window with the map pane's page in it.
+QImage grabWindow(MainWindow &window)
+{
+    QImage shot = window.grab().toImage();
+    if (auto *map = window.findChild<MapView *>(); map && map->isVisible()) {
+        QPainter painter(&shot);
+        painter.drawImage(map->mapTo(&window, QPoint(0, 0)), grabMap(*map));
+    }
+    return shot;
+}
+
 MyListWidget *clipList(const MainWindow &window)
 {
     return window.findChild<MyListWidget *>();
@@ -76,9 +104,12 @@ PlaybackSession *playback(const MainWindow &window)
     return window.findChild<PlaybackSession *>();
 }
 
-// Opens `folder` and waits until its clips are listed; the list's entry named `clipName`, or null.
-QListWidgetItem *openFolderAt(MainWindow &window, const QString &folder, const QString &clipName)
+// Shows the window, opens `folder` and waits until its clips are listed; the list's entry named
+// `clipName`, or null.
+QListWidgetItem *showCard(MainWindow &window, const QString &folder, const QString &clipName)
 {
+    window.setWindowTitle(QStringLiteral("Viewer"));
+    window.show();
     QEventLoop loop;
     QObject::connect(&window.library(), &ClipLibrary::scanFinished, &loop, &QEventLoop::quit);
     window.openFolder(folder);
@@ -91,13 +122,44 @@ QListWidgetItem *openFolderAt(MainWindow &window, const QString &folder, const Q
     return found.first();
 }
 
+// Makes `clip` the list's current entry and waits until it has opened (it plays): a seek asked for
+// before that would find no clip to move in.
+void openClip(MainWindow &window, QListWidgetItem *clip)
+{
+    QEventLoop loop;
+    QObject::connect(playback(window), &PlaybackSession::opened, &loop, &QEventLoop::quit);
+    QObject::connect(playback(window), &PlaybackSession::openFailed, &loop, &QEventLoop::quit);
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    clipList(window)->setCurrentItem(clip);
+    loop.exec();
+}
+
 // The map pane with the route, the marker one second further on.
 void saveMapWithRoute(MainWindow &window, const QDir &out)
 {
     const PlaybackSession *session = playback(window);
     window.OnSlotsProgress(session->isOpen() ? int(session->position()) + 1000 : 0);
     runFor(2000);
-    window.findChild<MapView *>()->grab().save(out.filePath(QStringLiteral("map-route.png")));
+    grabMap(*window.findChild<MapView *>()).save(out.filePath(QStringLiteral("map-route.png")));
+}
+
+// The map pane as it is without any tile server: the clip's route and the marker over the plain
+// background, zoomed in to the route, with the scale bar and the offline note.
+void saveOfflineMap(MainWindow &window, const QDir &out)
+{
+    PlaybackSession *session = playback(window);
+    const QByteArray tiles = qgetenv("QRD7700_MAP_TILES");
+    qputenv("QRD7700_MAP_TILES", "");
+    MapView map;
+    map.resize(window.findChild<MapView *>()->size());
+    map.show();
+    runFor(1500); // the page takes its tile configuration while it loads
+    qputenv("QRD7700_MAP_TILES", tiles);
+    map.setRoute(session->track().samples());
+    if (const std::optional<TelemetrySample> sample = session->sampleAt(session->position()))
+        map.setPosition(sample->latitude, sample->longitude);
+    runFor(1500);
+    grabMap(map).save(out.filePath(QStringLiteral("map-offline.png")));
 }
 
 // The window with the context menu of `row` open over it.
@@ -140,6 +202,9 @@ void savePrintedPage(MainWindow &window, const QDir &out)
         }
     });
     window.OnSlotsprint();
+    // The window's notice that the page was saved, with its button to the folder.
+    runFor(500);
+    grabWindow(window).save(out.filePath(QStringLiteral("saved-notice.png")));
     const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
     if (!pdftoppm.isEmpty())
         QProcess::execute(pdftoppm, {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("80"),
@@ -152,13 +217,12 @@ int saveWindowOnly(const QString &name, double rate, const QStringList &args)
     QString code;
     readStoredLanguage(code);
     setCurrentLanguage(code);
+    installQtTranslations(code);
     MainWindow window(nullptr, Qt::FramelessWindowHint);
-    window.setWindowTitle(QStringLiteral("Viewer"));
-    window.show();
-    QListWidgetItem *clip = openFolderAt(window, args.at(0), args.at(1));
+    QListWidgetItem *clip = showCard(window, args.at(0), args.at(1));
     if (!clip)
         return 1;
-    clipList(window)->setCurrentItem(clip);
+    openClip(window, clip);
     runFor(1500);
     playback(window)->setRate(rate);
     window.OnSlotsProgress(args.at(2).toInt() * 1000);
@@ -175,9 +239,7 @@ int saveTripView(const QString &name, const QStringList &args)
     readStoredLanguage(code);
     setCurrentLanguage(code);
     MainWindow window(nullptr, Qt::FramelessWindowHint);
-    window.setWindowTitle(QStringLiteral("Viewer"));
-    window.show();
-    QListWidgetItem *clip = openFolderAt(window, args.at(0), args.at(1));
+    QListWidgetItem *clip = showCard(window, args.at(0), args.at(1));
     if (!clip)
         return 1;
     const QString path = MyListWidget::filePathOf(clip);
@@ -201,6 +263,48 @@ int saveTripView(const QString &name, const QStringList &args)
     runFor(6000);
     QDir().mkpath(args.at(3));
     window.grab().save(QDir(args.at(3)).filePath(name + QStringLiteral(".png")));
+    return 0;
+}
+
+// The window paused 2 s before the clip's first driving event, its marks on the timeline (saved as
+// events-timeline.png, and the dashboard's strip alone, enlarged, as events-strip.png), then the
+// events list over it (events-list.png).
+int saveEvents(const QStringList &args)
+{
+    MainWindow window(nullptr, Qt::FramelessWindowHint);
+    QListWidgetItem *clip = showCard(window, args.at(0), args.at(1));
+    if (!clip)
+        return 1;
+    QEventLoop found;
+    QObject::connect(&window.events(), &EventFinder::finished, &found, &QEventLoop::quit);
+    if (window.events().isFinding())
+        found.exec();
+    openClip(window, clip);
+    window.OnSlotspause();
+    window.OnSlotsProgress(0);
+    runFor(500);
+    window.jumpToEvent(+1);
+    runFor(1500);
+    const QDir out(args.at(2));
+    QDir().mkpath(out.path());
+    window.grab().save(out.filePath(QStringLiteral("events-timeline.png")));
+    auto *dashboard = window.findChild<WidgetProgressA *>();
+    const QImage strip = dashboard->grab(QRect(0, 0, dashboard->width(), Dashboard::kStripHeight)).toImage();
+    strip.scaled(strip.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+        .save(out.filePath(QStringLiteral("events-strip.png")));
+    window.showEventsList();
+    runFor(1000);
+    auto *list = window.findChild<EventsList *>();
+    if (!list)
+        return 1;
+    // The list where it opened over the window, as a user sees both.
+    const QPixmap frame = window.grab();
+    QImage shot(frame.size(), QImage::Format_RGB32);
+    QPainter painter(&shot);
+    painter.drawPixmap(0, 0, frame);
+    painter.drawPixmap(list->mapToGlobal(QPoint(0, 0)) - window.mapToGlobal(QPoint(0, 0)), list->grab());
+    painter.end();
+    shot.save(out.filePath(QStringLiteral("events-list.png")));
     return 0;
 }
 
@@ -231,18 +335,22 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: qrd7700-screenshots --window NAME [--rate R] FOLDER CLIPNAME SECONDS OUTDIR\n");
         return 2;
     }
+    if (args.size() >= 2 && args.at(1) == QLatin1String("--events")) {
+        if (args.size() == 5)
+            return saveEvents(args.mid(2));
+        std::fprintf(stderr, "usage: qrd7700-screenshots --events FOLDER CLIPNAME OUTDIR\n");
+        return 2;
+    }
     if (args.size() != 5) {
         std::fprintf(stderr, "usage: qrd7700-screenshots CARD CLIPNAME SECONDS OUTDIR\n");
         return 2;
     }
     MainWindow window(nullptr, Qt::FramelessWindowHint);
-    window.setWindowTitle(QStringLiteral("Viewer"));
-    window.show();
-    QListWidgetItem *clip = openFolderAt(window, args.at(1), args.at(2));
+    QListWidgetItem *clip = showCard(window, args.at(1), args.at(2));
     if (!clip)
         return 1;
     MyListWidget *list = clipList(window);
-    list->setCurrentItem(clip);
+    openClip(window, clip);
     window.OnSlotsProgress(args.at(3).toInt() * 1000);
     runFor(4000);
     QDir().mkpath(args.at(4));
@@ -256,7 +364,7 @@ int main(int argc, char **argv)
     window.OnSlotsback2origin();
     // The same moment again, paused, for the pictures of the exports.
     list->setCurrentItem(nullptr);
-    list->setCurrentItem(clip);
+    openClip(window, clip);
     window.OnSlotsProgress(args.at(3).toInt() * 1000);
     runFor(1500);
     window.OnSlotspause();
@@ -265,6 +373,7 @@ int main(int argc, char **argv)
     const auto events = list->findItems(QStringLiteral("_I."), Qt::MatchContains);
     saveContextMenu(window, events.isEmpty() ? 0 : list->row(events.first()), out);
     saveMapWithRoute(window, out);
+    saveOfflineMap(window, out);
     savePrintedPage(window, out);
     return 0;
 }
