@@ -12,6 +12,7 @@
 #include "generators/mediagen/mediagen.h"
 #include "session/eventfinder.h"
 #include "session/playbacksession.h"
+#include "session/triplibrary.h"
 #include "session/viewerstate.h"
 #include "tests/session/heldreading.h"
 #include "tests/viewer/modaldialogs.h"
@@ -95,6 +96,7 @@ private slots:
     void cleanup();
     void marksDrawnWhereTheEventsAre();
     void eventKeysLandTwoSecondsBefore();
+    void tripViewMarksAndKeysFollowTheDrive();
     void listShowsTheCardAndPlaysTheChosenEntry_data();
     void listShowsTheCardAndPlaysTheChosenEntry();
     void clipMenuOpensTheListAtItsClip();
@@ -290,6 +292,49 @@ void TestViewerEvents::eventKeysLandTwoSecondsBefore()
     QVERIFY(landingOf(late.at(0)) > 5000);
     QVERIFY(isPlaying());
     m_window->OnSlotspause();
+}
+
+// In the trip view the three normal clips are one drive: its events are marked on the drive's time
+// line, and N and Shift+N go through them across the clips, paused 2 s before each.
+void TestViewerEvents::tripViewMarksAndKeysFollowTheDrive()
+{
+    openCard(m_card);
+    const QList<DrivingEvent> first = eventsOfRow(kBrakeTurnRow);
+    const QList<DrivingEvent> late = eventsOfRow(kLateStartRow);
+    QCOMPARE(first.size() + late.size(), 3);
+    press(Qt::Key_T);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->trips().isReading() && m_window->trips().trips().size() == 1, 20000);
+    list()->setCurrentRow(0);
+    QTRY_VERIFY(session()->isTrip() && session()->isOpen());
+    m_window->OnSlotspause();
+    const qint64 lateOffset = (12 + 8) * 1000; // where the late start's clip begins on the drive
+    QCOMPARE(session()->length(), (12 + 8 + 14) * 1000);
+    // Every mark where its event lies on the drive's time line.
+    QList<DrivingEvent> onDrive = first;
+    onDrive.append(late.first());
+    onDrive.last().offsetMs += lateOffset;
+    for (const DrivingEvent &event : onDrive) {
+        const QRect place = Dashboard::markRect({event.offsetMs, event.durationMs, event.kind}, int(session()->length()),
+                                                dashboard()->width());
+        QTRY_COMPARE(dashboard()->grab().toImage().pixelColor(place.center()), Dashboard::eventColour(event.kind));
+    }
+    m_window->OnSlotsProgress(0);
+    const auto expectLanded = [this](const DrivingEvent &event, const char *clip) {
+        QTRY_VERIFY(session()->clip() && session()->clip()->file().fileName() == QLatin1String(clip));
+        QTRY_VERIFY2(qAbs(session()->position() - landingOf(event)) <= 50, qPrintable(QString::number(session()->position())));
+        QVERIFY(session()->isTrip() && !isPlaying());
+        QCOMPARE(list()->currentRow(), 0);
+    };
+    press(Qt::Key_N);
+    expectLanded(onDrive.at(0), "REC_2012_05_14_10_20_30.avi");
+    press(Qt::Key_N);
+    expectLanded(onDrive.at(1), "REC_2012_05_14_10_20_30.avi");
+    press(Qt::Key_N); // past the steady clip
+    expectLanded(onDrive.at(2), "REC_2012_05_14_10_20_50.avi");
+    expectNoJump(Qt::NoModifier); // the impact's clip is not part of the drive
+    m_window->OnSlotsProgress(int(landingOf(onDrive.at(2)) + 300));
+    press(Qt::Key_N, Qt::ShiftModifier);
+    expectLanded(onDrive.at(1), "REC_2012_05_14_10_20_30.avi");
 }
 
 void TestViewerEvents::listShowsTheCardAndPlaysTheChosenEntry_data()
