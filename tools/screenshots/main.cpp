@@ -211,13 +211,19 @@ void savePrintedPage(MainWindow &window, const QDir &out)
                                      QStringLiteral("-singlefile"), pdf, out.filePath(QStringLiteral("evidence-page"))});
 }
 
-// The window alone, playing the clip at `rate`, saved as NAME.png.
-int saveWindowOnly(const QString &name, double rate, const QStringList &args)
+// The language QRD7700_LANG, the stored one or the desktop's chooses, for our texts and Qt's.
+void useStoredLanguage()
 {
     QString code;
     readStoredLanguage(code);
     setCurrentLanguage(code);
     installQtTranslations(code);
+}
+
+// The window alone, playing the clip at `rate`, saved as NAME.png.
+int saveWindowOnly(const QString &name, double rate, const QStringList &args)
+{
+    useStoredLanguage();
     MainWindow window(nullptr, Qt::FramelessWindowHint);
     QListWidgetItem *clip = showCard(window, args.at(0), args.at(1));
     if (!clip)
@@ -235,9 +241,7 @@ int saveWindowOnly(const QString &name, double rate, const QStringList &args)
 // The trip view with the drive of `clipName` playing, `seconds` into that clip, saved as NAME.png.
 int saveTripView(const QString &name, const QStringList &args)
 {
-    QString code;
-    readStoredLanguage(code);
-    setCurrentLanguage(code);
+    useStoredLanguage();
     MainWindow window(nullptr, Qt::FramelessWindowHint);
     QListWidgetItem *clip = showCard(window, args.at(0), args.at(1));
     if (!clip)
