@@ -116,6 +116,38 @@ QString recorderClockError(qint64 errorSeconds)
         .arg(parts.join(QLatin1Char(' ')), errorSeconds > 0 ? QStringLiteral("fast") : QStringLiteral("slow"));
 }
 
+QString tripView()
+{
+    return korean() ? QStringLiteral("주행별 보기") : QStringLiteral("Trips");
+}
+
+QString clipSkipped(const QString &fileName)
+{
+    return korean() ? QStringLiteral("재생할 수 없는 파일을 건너뛰었습니다: %1").arg(fileName)
+                    : QStringLiteral("Skipped %1: the clip cannot be played").arg(fileName);
+}
+
+QString readingCard(int done, int total)
+{
+    return korean() ? QStringLiteral("카드를 읽는 중… %1/%2").arg(done).arg(total)
+                    : QStringLiteral("Reading the card… %1 of %2 clips").arg(done).arg(total);
+}
+
+QString noTrips()
+{
+    return korean() ? QStringLiteral("주행 기록이 없습니다") : QStringLiteral("No trips on this card");
+}
+
+QString tripDuration(qint64 durationMs)
+{
+    const qint64 minutes = (durationMs + 30000) / 60000;
+    if (minutes < 60)
+        return korean() ? QStringLiteral("%1분").arg(minutes) : QStringLiteral("%1 min").arg(minutes);
+    const QString rest = QStringLiteral("%1").arg(minutes % 60, 2, 10, QLatin1Char('0'));
+    return korean() ? QStringLiteral("%1시간 %2분").arg(minutes / 60).arg(rest)
+                    : QStringLiteral("%1 h %2 min").arg(minutes / 60).arg(rest);
+}
+
 QString saveFileCancelled()
 {
     return korean() ? QStringLiteral("파일 저장이 취소되었습니다.") : QStringLiteral("Save File Cancelled");

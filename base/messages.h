@@ -34,6 +34,14 @@ QString cardWriteProtected();
 // recorder's clock is ahead of true time.
 QString recorderClockError(qint64 errorSeconds);
 
+// The trip view: the button's tool tip, the notice for a clip passed over while playing on, and
+// the list's row while the card is read or when it holds no trip.
+QString tripView();
+QString clipSkipped(const QString &fileName);
+QString readingCard(int done, int total);
+QString noTrips();
+// A trip's length in the list: "30 min", "1 h 05 min".
+QString tripDuration(qint64 durationMs);
 // The window's notice after a save: "Saved a.jpg, b.jpg", its button, and what it says when no
 // file manager could be started for `folder`.
 QString savedFiles(const QStringList &names);

@@ -27,6 +27,7 @@ struct Key
 const Key kLanguage{"interface/language", QString()};
 const Key kLastFolder{"viewer/lastFolder", QString()};
 const Key kMaximized{"viewer/maximized", false};
+const Key kTripView{"viewer/tripView", false};
 const Key kTimeZone{"time/zone", QString()};
 constexpr int kFullVolume = 10;
 const Key kVolume{"viewer/volume", kFullVolume};
@@ -120,6 +121,16 @@ bool maximized()
 void setMaximized(bool maximized)
 {
     write(kMaximized, maximized);
+}
+
+bool tripView()
+{
+    return read(kTripView).toBool();
+}
+
+void setTripView(bool on)
+{
+    write(kTripView, on);
 }
 
 QMap<QString, QString> eventThresholds()

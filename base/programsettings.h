@@ -34,6 +34,10 @@ void setVolumeLevel(int level);
 bool maximized();
 void setMaximized(bool maximized);
 
+// Whether the viewer's list was left showing one row per trip instead of one per clip.
+bool tripView();
+void setTripView(bool on);
+
 // The [events] group as written (key → value text): the user's thresholds for the driving events
 // found in the telemetry. Their meaning and checks belong to the detection.
 QMap<QString, QString> eventThresholds();

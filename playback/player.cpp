@@ -207,6 +207,7 @@ void Player::finishOpen()
     }
     m_volumeElement = m_builder->takeVolume();
     m_hasAudio = m_builder->hasAudio();
+    countSound();
     m_stage = OpenStage::Idle;
     m_deadline.stop();
     m_builder.reset();
@@ -319,7 +320,28 @@ void Player::releasePipeline()
         m_renderer[c].reset();
     }
     m_volumeElement.reset();
+    m_soundBuffers.reset();
     m_pipeline.reset();
+}
+
+// The sound buffers leaving the volume element are counted, so that whoever plays clips one after
+// another can tell that the sound went on.
+void Player::countSound()
+{
+    using Counter = std::shared_ptr<std::atomic<quint64>>;
+    m_soundBuffers = std::make_shared<std::atomic<quint64>>(0);
+    if (!m_volumeElement)
+        return;
+    Gst::PadPtr pad(gst_element_get_static_pad(m_volumeElement.get(), "src"));
+    if (!pad)
+        return;
+    gst_pad_add_probe(
+        pad.get(), GST_PAD_PROBE_TYPE_BUFFER,
+        [](GstPad *, GstPadProbeInfo *, gpointer counter) {
+            (*static_cast<Counter *>(counter))->fetch_add(1, std::memory_order_relaxed);
+            return GST_PAD_PROBE_OK;
+        },
+        new Counter(m_soundBuffers), [](gpointer counter) { delete static_cast<Counter *>(counter); });
 }
 
 void Player::setVolume(double volume)
@@ -356,6 +378,7 @@ Player::Status Player::status() const
     status.missingPlugins = m_missing;
     for (int c = 0; c < 2; ++c)
         status.deliveredPictures[c] = m_pipeline && m_renderer[c] ? m_renderer[c]->deliveredCount() : 0;
+    status.deliveredSound = m_pipeline && m_soundBuffers ? m_soundBuffers->load() : 0;
     return status;
 }
 

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <atomic>
 #include <memory>
 
 class Clip;
@@ -64,6 +65,7 @@ public:
         QString error;
         QStringList missingPlugins; // what the last open missed to play the clip fully
         quint64 deliveredPictures[2] = {0, 0}; // handed over by the streaming threads since the open
+        quint64 deliveredSound = 0; // sound buffers that went on to the sound output since the open
     };
 
     explicit Player(QObject *parent = nullptr);
@@ -135,6 +137,7 @@ private:
     void releasePipeline();
     void publishSizes();
     void applyVolume();
+    void countSound();
     void showPicture(int channel, const QImage &picture, quint64 serial);
     void updateDisplayBound(int channel);
     void refreshPicture();
@@ -154,6 +157,7 @@ private:
     Options m_options;
     Gst::ElementPtr m_pipeline;
     Gst::ElementPtr m_volumeElement; // with sound only
+    std::shared_ptr<std::atomic<quint64>> m_soundBuffers; // counted on the sound's streaming thread
     std::unique_ptr<MediaGraphBuilder> m_builder; // while opening
     std::unique_ptr<SampleGrabber> m_grabber[2];
     std::unique_ptr<VideoRenderer> m_renderer[2];

@@ -4,6 +4,7 @@
 #include "catalogue/cliplistfilter.h"
 #include "session/viewerstate.h"
 #include "settings/devicecard.h"
+#include "telemetry/recorderclock.h"
 
 #include <QFileInfo>
 
@@ -150,11 +151,37 @@ void ClipLibrary::finishScan(int request, const QString &path, std::shared_ptr<C
     emit scanFinished(request, hasClips);
 }
 
-// The catalogue through the current category and filter, then the files added since the list was
-// last emptied.
+// The catalogue through the current category and filter in the order of the recorder's clock
+// (normal and event clips interleaved by the times in their names), then the files added since the
+// list was last emptied. Playing on through the list then follows the drive.
 void ClipLibrary::refilter()
 {
-    m_entries = ClipListFilter::visibleClips(*m_catalogue, m_state->category(), m_state->filter());
+    m_entries = inRecorderOrder(ClipListFilter::visibleClips(*m_catalogue, m_state->category(), m_state->filter()));
     m_entries += m_addedShown;
     emit listReset();
+}
+
+// Clips without a time in their name keep their place after the others; at the same time a normal
+// clip comes before an event clip.
+QList<Clip *> ClipLibrary::inRecorderOrder(QList<Clip *> clips)
+{
+    struct Keyed
+    {
+        std::optional<qint64> stamp;
+        Clip *clip;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(clips.size());
+    for (Clip *clip : clips)
+        keyed.push_back({RecorderClock::stampFromName(clip->file().fileName()), clip});
+    std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed &a, const Keyed &b) {
+        if (a.stamp.has_value() != b.stamp.has_value())
+            return a.stamp.has_value();
+        if (!a.stamp || *a.stamp == *b.stamp)
+            return a.stamp && a.clip->kind() == Clip::Normal && b.clip->kind() != Clip::Normal;
+        return *a.stamp < *b.stamp;
+    });
+    for (qsizetype i = 0; i < clips.size(); ++i)
+        clips[i] = keyed[size_t(i)].clip;
+    return clips;
 }

@@ -51,7 +51,8 @@ public:
     // Appends an entry for each file; the index of the first one, -1 when `paths` is empty.
     int addFiles(const QStringList &paths);
 
-    // What the list shows, in order: the catalogue's clips through the filter, then the added files.
+    // What the list shows, in order: the catalogue's clips through the filter in the order of the
+    // recorder's clock, then the added files.
     const QList<Clip *> &entries() const { return m_entries; }
     // The entry `direction` steps from `row` (forwards past the last entry wraps to the first,
     // backwards past the first to the last); -1 when there are fewer than two entries.
@@ -78,6 +79,7 @@ private:
     void finishScan(int request, const QString &path, std::shared_ptr<ClipCatalogue> catalogue);
     void reset();
     void refilter();
+    static QList<Clip *> inRecorderOrder(QList<Clip *> clips);
 
     ViewerState *m_state;
     Scanner m_scanner;

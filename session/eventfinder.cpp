@@ -59,10 +59,10 @@ EventFinder::EventFinder(QObject *parent)
     });
 }
 
+// Nothing is told any more: the listeners may be half gone with the window that owns the finder.
 EventFinder::~EventFinder()
 {
-    // Going away says nothing to anyone: the window listening may already be half torn down.
-    const QSignalBlocker quiet(this);
+    const QSignalBlocker blocker(this);
     clear();
     m_pool.waitForDone();
 }

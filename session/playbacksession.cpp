@@ -1,3 +1,5 @@
+// Opening and transport of the playback session; its pictures and scrubbing are in
+// playbackpictures.cpp, the clips of a trip one after another in playbacksequence.cpp.
 #include "session/playbacksession.h"
 
 #include "catalogue/clip.h"
@@ -6,16 +8,36 @@
 #include <algorithm>
 #include <limits>
 
+// Hands a player's pictures to the session, saying which player they come from.
+class PlaybackSession::Relay : public VideoOutput
+{
+public:
+    Relay(PlaybackSession &session, int slot) : m_session(session), m_slot(slot) {}
+    void presentPicture(int channel, const QImage &picture, quint64 serial) override
+    {
+        m_session.takePicture(m_slot, channel, picture, serial);
+    }
+    void resetPictures(bool opening) override { m_session.takeReset(m_slot, opening); }
+
+private:
+    PlaybackSession &m_session;
+    int m_slot;
+};
+
 PlaybackSession::PlaybackSession(ViewerState &state, QObject *parent)
     : QObject(parent)
     , m_state(state)
-    , m_player(std::make_unique<Player>(Player::Options{this, true}))
 {
-    // player -> session: the open's answer and what happens while playing.
-    connect(m_player.get(), &Player::opened, this, &PlaybackSession::onOpened);
-    connect(m_player.get(), &Player::failed, this, &PlaybackSession::onOpenFailed);
-    connect(m_player.get(), &Player::errorOccurred, this, &PlaybackSession::onError);
-    connect(m_player.get(), &Player::endOfStream, this, &PlaybackSession::ended);
+    for (int slot = 0; slot < 2; ++slot) {
+        m_relays[slot] = std::make_unique<Relay>(*this, slot);
+        m_players[slot] = std::make_unique<Player>(Player::Options{m_relays[slot].get(), true});
+        Player *p = m_players[slot].get();
+        // players -> session: the open's answer and what happens while playing.
+        connect(p, &Player::opened, this, [this, slot] { onOpened(slot); });
+        connect(p, &Player::failed, this, [this, slot](const QString &why) { onOpenFailed(slot, why); });
+        connect(p, &Player::errorOccurred, this, [this, slot](const QString &why) { onError(slot, why); });
+        connect(p, &Player::endOfStream, this, [this, slot] { onEnded(slot); });
+    }
     connect(&m_track, &TelemetryTrack::trackChanged, this, &PlaybackSession::trackChanged);
     m_ticker.setInterval(kPositionIntervalMs);
     // The tick after playback stopped still reports where it stopped, then the timer rests.
@@ -32,7 +54,8 @@ PlaybackSession::PlaybackSession(ViewerState &state, QObject *parent)
 PlaybackSession::~PlaybackSession()
 {
     m_outputs[0] = m_outputs[1] = nullptr;
-    m_player.reset();
+    for (auto &p : m_players)
+        p.reset();
 }
 
 void PlaybackSession::setOutput(int channel, VideoOutput *output)
@@ -42,82 +65,143 @@ void PlaybackSession::setOutput(int channel, VideoOutput *output)
 
 void PlaybackSession::setDisplaySize(int channel, const QSize &size)
 {
-    m_player->setDisplaySize(channel, size);
+    for (auto &p : m_players)
+        p->setDisplaySize(channel, size);
 }
 
-void PlaybackSession::open(Clip *clip)
+void PlaybackSession::open(Clip *clip, qint64 startMs)
 {
     if (!clip)
         return;
+    TripPlan single;
+    single.parts = {{clip, 0, 0}};
+    start(single, false, startMs);
+}
+
+void PlaybackSession::openTrip(const TripPlan &plan, qint64 startMs)
+{
+    if (!plan.parts.isEmpty())
+        start(plan, true, startMs);
+}
+
+void PlaybackSession::start(const TripPlan &plan, bool trip, qint64 startMs)
+{
     cancelScrub();
-    m_clip = clip;
+    dropStandby();
+    m_plan = plan;
+    m_isTrip = trip;
+    m_skipped.clear();
+    const TripPlan::Place place = trip ? plan.placeOf(startMs) : TripPlan::Place{0, std::max<qint64>(0, startMs)};
+    m_index = place.part;
+    m_pendingMs = place.positionMs;
+    m_clip = m_plan.parts.at(m_index).clip;
     m_open = false;
+    m_switching = false;
     m_playWhenOpened = false;
     setFacts(PlaybackFacts());
     m_track.clearTrack();
-    m_player->open(clip);
+    player().open(m_clip);
 }
 
 void PlaybackSession::close()
 {
     cancelScrub();
-    m_player->close();
+    dropStandby();
+    player().close();
     m_clip = nullptr;
     m_open = false;
+    m_switching = false;
+    m_isTrip = false;
+    m_plan = TripPlan();
     m_playWhenOpened = false;
     setFacts(PlaybackFacts());
     m_track.clearTrack();
 }
 
-// Rate 1, stopped on the first picture, the telemetry on its way; then the window takes the clip
-// over, and playback starts when it was asked for while the clip was opening. A clip that stays
-// paused shows its first picture afresh once that has been shown: it is then a plain paused
+void PlaybackSession::onOpened(int slot)
+{
+    if (slot != m_active)
+        onStandbyOpened();
+    else if (m_switching)
+        onSwitched();
+    else
+        finishFirstOpen();
+}
+
+// Stopped on the first picture at the chosen speed, the telemetry on its way; then the window takes
+// the clip over, and playback starts when it was asked for while the clip was opening. A clip that
+// stays paused shows its first picture afresh once that has been shown: it is then a plain paused
 // picture, like one paused by hand (the views mark only the first picture of an open as loading,
 // and a picture arriving before the first was taken would only replace it).
-void PlaybackSession::onOpened()
+void PlaybackSession::finishFirstOpen()
 {
     Clip *clip = m_clip;
     m_open = true;
-    setFacts(m_player->facts());
-    m_player->setRate(1.0);
-    if (m_rate != 1.0) {
-        m_rate = 1.0;
-        applyVolume();
-        m_state.setRate(m_rate);
-        emit rateChanged(m_rate);
-    }
-    m_player->stop();
-    m_player->rewind();
-    m_player->pause();
+    setFacts(player().facts());
+    player().stop();
+    player().rewind();
+    player().pause();
+    applyRate(player());
     setPlaying(false);
-    m_track.setClipPath(clip->file().filePath());
-    m_track.startLoading(m_player->lengthMs());
+    if (m_isTrip) {
+        m_track.setSamples(m_plan.samples);
+    } else {
+        m_track.setClipPath(clip->file().filePath());
+        m_track.startLoading(player().lengthMs());
+    }
+    const qint64 startAt = m_pendingMs;
+    m_pendingMs = 0;
     emit opened(clip);
-    if (m_clip != clip || !m_open)
+    if (m_clip != clip || !m_open || m_switching)
         return; // the window moved on while taking the clip over
+    if (startAt > 0)
+        player().seekMs(startAt);
     emitPosition();
     if (m_playWhenOpened) {
         m_playWhenOpened = false;
         play();
+    } else if (startAt > 0) {
+        // the picture asked for replaces the first one
     } else if (m_firstPictureShown) {
-        m_player->seekMs(0);
+        player().seekMs(0);
     } else {
         m_restPending = true;
     }
+    prepareStandby();
 }
 
-void PlaybackSession::onOpenFailed(const QString &reason)
+void PlaybackSession::onOpenFailed(int slot, const QString &reason)
 {
+    if (slot != m_active) {
+        onStandbyFailed(reason);
+        return;
+    }
+    if (m_isTrip && playablePart(m_index + 1, +1) >= 0) {
+        skipFailed(reason);
+        return;
+    }
     Clip *clip = m_clip;
+    const bool wasOpen = m_open;
     m_clip = nullptr;
     m_open = false;
+    m_switching = false;
     m_playWhenOpened = false;
     setPlaying(false);
-    emit openFailed(clip, reason, m_player->status().missingPlugins);
+    if (wasOpen && m_isTrip) {
+        // The trip's last clips cannot be played: it has come to its end.
+        emit clipSkipped(clip, reason);
+        emit ended();
+        return;
+    }
+    emit openFailed(clip, reason, player().status().missingPlugins);
 }
 
-void PlaybackSession::onError(const QString &reason)
+void PlaybackSession::onError(int slot, const QString &reason)
 {
+    if (slot != m_active) {
+        onStandbyFailed(reason);
+        return;
+    }
     setPlaying(false);
     emit failed(reason);
 }
@@ -125,13 +209,13 @@ void PlaybackSession::onError(const QString &reason)
 void PlaybackSession::play()
 {
     m_restPending = false;
-    // A clip stopped by an error has lost its pipeline: open it again.
-    if (m_open && m_player->status().broken)
-        open(m_clip);
+    // A clip stopped by an error has lost its pipeline: open it again (a trip from that clip on).
+    if (m_open && !m_switching && player().status().broken)
+        start(m_plan, m_isTrip, m_plan.parts.at(m_index).offsetMs);
     if (isOpening())
         m_playWhenOpened = true;
     else if (m_open)
-        m_player->play();
+        player().play();
     setPlaying(true);
     m_ticker.start();
 }
@@ -139,8 +223,8 @@ void PlaybackSession::play()
 void PlaybackSession::pause()
 {
     m_playWhenOpened = false;
-    if (m_open)
-        m_player->pause();
+    if (m_open && !m_switching)
+        player().pause();
     setPlaying(false);
 }
 
@@ -149,10 +233,14 @@ void PlaybackSession::stop()
     cancelScrub();
     m_restPending = false; // the picture asked for replaces the first one
     m_playWhenOpened = false;
-    if (m_open) {
-        m_player->stop();
-        m_player->rewind();
-        m_player->pause();
+    if (m_isTrip && m_open && m_index != playablePart(0, +1)) {
+        moveTo(playablePart(0, +1), 0, false);
+    } else if (m_open && !m_switching) {
+        player().stop();
+        player().rewind();
+        player().pause();
+    } else if (m_switching) {
+        m_pendingMs = 0;
     }
     setPlaying(false);
 }
@@ -165,9 +253,9 @@ void PlaybackSession::step(int direction)
     m_restPending = false;
     m_playWhenOpened = false;
     cancelScrub();
-    if (m_open) {
-        m_player->pause();
-        m_player->step(direction);
+    if (m_open && !m_switching && !stepAcross(direction)) {
+        player().pause();
+        player().step(direction);
     }
     setPlaying(false);
 }
@@ -176,39 +264,24 @@ void PlaybackSession::seek(qint64 positionMs)
 {
     m_restPending = false; // the picture asked for replaces the first one
     cancelScrub();
-    if (m_open)
-        m_player->seekMs(positionMs);
-}
-
-void PlaybackSession::scrub(qint64 positionMs)
-{
-    if (!m_open)
+    if (!m_isTrip) {
+        if (m_open)
+            player().seekMs(positionMs);
         return;
-    m_restPending = false;
-    m_scrubTarget = std::max<qint64>(0, positionMs);
-    if (!m_scrubTimer.isActive())
-        sendScrub();
-}
-
-void PlaybackSession::cancelScrub()
-{
-    m_scrubTarget = -1;
-    m_scrubTimer.stop();
-}
-
-// The newest scrub position goes to the player; the next one waits for the interval to pass.
-void PlaybackSession::sendScrub()
-{
-    if (m_scrubTarget < 0 || !m_open)
+    }
+    if (!m_open) {
+        const bool play = m_playWhenOpened;
+        start(m_plan, true, positionMs);
+        m_playWhenOpened = play;
         return;
-    m_player->seekMs(m_scrubTarget, Player::SeekAccuracy::KeyFrame);
-    m_scrubTarget = -1;
-    m_scrubTimer.start();
+    }
+    const TripPlan::Place place = m_plan.placeOf(positionMs);
+    moveTo(place.part, place.positionMs, m_playing);
 }
 
 bool PlaybackSession::setRate(double rate)
 {
-    if (!m_open || !m_player->setRate(rate))
+    if (!m_open || m_switching || !player().setRate(rate))
         return false;
     if (rate != m_rate) {
         m_rate = rate;
@@ -216,7 +289,21 @@ bool PlaybackSession::setRate(double rate)
         m_state.setRate(rate);
         emit rateChanged(rate);
     }
+    if (m_standby.ready)
+        standby().setRate(rate);
     return true;
+}
+
+// The chosen speed and the sound level that goes with it, on a player that has just opened.
+void PlaybackSession::applyRate(Player &target)
+{
+    if (m_rate != 1.0 && !target.setRate(m_rate)) {
+        // A clip that refuses the speed plays at the normal one.
+        m_rate = 1.0;
+        m_state.setRate(1.0);
+        emit rateChanged(1.0);
+    }
+    applyVolume();
 }
 
 void PlaybackSession::setVolume(double volume)
@@ -227,7 +314,8 @@ void PlaybackSession::setVolume(double volume)
 
 void PlaybackSession::applyVolume()
 {
-    m_player->setVolume(m_rate == 1.0 ? m_volume : 0.0);
+    for (auto &p : m_players)
+        p->setVolume(effectiveVolume());
 }
 
 void PlaybackSession::rotate(int degrees)
@@ -243,22 +331,36 @@ void PlaybackSession::rotate(int degrees)
 
 QImage PlaybackSession::grabFrame(int channel)
 {
-    return m_open ? m_player->grabFrame(channel) : QImage();
+    return m_open && !m_switching ? player().grabFrame(channel) : QImage();
+}
+
+qint64 PlaybackSession::clipPosition() const
+{
+    if (!m_open)
+        return 0;
+    if (m_switching)
+        return std::max<qint64>(0, m_pendingMs);
+    return player().positionMs();
 }
 
 qint64 PlaybackSession::position() const
 {
-    return m_open ? m_player->positionMs() : 0;
+    if (!m_isTrip || !m_open)
+        return clipPosition();
+    const TripPlan::Part &part = m_plan.parts.at(m_index);
+    return part.offsetMs + std::min(clipPosition(), part.lengthMs);
 }
 
 qint64 PlaybackSession::length() const
 {
-    return m_open ? m_player->lengthMs() : 0;
+    if (!m_open)
+        return 0;
+    return m_isTrip ? m_plan.lengthMs : player().lengthMs();
 }
 
 Player::Status PlaybackSession::engineStatus() const
 {
-    return m_player->status();
+    return player().status();
 }
 
 std::optional<TelemetrySample> PlaybackSession::sampleAt(qint64 positionMs)
@@ -290,33 +392,6 @@ double PlaybackSession::steppedRate(double current, int direction)
             return *it;
     }
     return speeds.first();
-}
-
-// The player's pictures go on to the outputs; a picture that comes to rest (paused) tells where
-// the clip is.
-void PlaybackSession::presentPicture(int channel, const QImage &picture, quint64 serial)
-{
-    if (VideoOutput *output = m_outputs[channel == 1 ? 1 : 0])
-        output->presentPicture(channel, picture, serial);
-    if (channel != 0)
-        return;
-    m_firstPictureShown = true;
-    if (m_restPending) {
-        m_restPending = false;
-        m_player->seekMs(0);
-    } else if (m_open && !m_playing) {
-        emitPosition();
-    }
-}
-
-void PlaybackSession::resetPictures(bool opening)
-{
-    m_firstPictureShown = false;
-    m_restPending = false;
-    for (VideoOutput *output : m_outputs) {
-        if (output)
-            output->resetPictures(opening);
-    }
 }
 
 void PlaybackSession::setPlaying(bool playing)

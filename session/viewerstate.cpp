@@ -32,6 +32,14 @@ void ViewerState::setHasClips(bool hasClips)
     emit hasClipsChanged(hasClips);
 }
 
+void ViewerState::setTripView(bool on)
+{
+    if (on == m_tripView)
+        return;
+    m_tripView = on;
+    emit tripViewChanged(on);
+}
+
 void ViewerState::setChannelCount(int count)
 {
     if (count == m_channelCount)

@@ -25,6 +25,11 @@ public:
     int filter() const { return m_filter; }
     void setSelection(int category, int filter);
 
+    // The clip list shows one row per trip of the card instead of one per clip. Written by the
+    // list side.
+    bool isTripView() const { return m_tripView; }
+    void setTripView(bool on);
+
     // Whether something has been offered to play: a folder with clips or files added one by one.
     // The transport buttons and their keys follow it; it stays true when a later folder turns out
     // empty. Written by the clip library.
@@ -66,6 +71,7 @@ signals:
     void folderChanged(const QString &folder);
     void selectionChanged(int category, int filter);
     void hasClipsChanged(bool hasClips);
+    void tripViewChanged(bool on);
     void channelCountChanged(int count);
     void playingChanged(bool playing);
     void rateChanged(double rate);
@@ -81,6 +87,7 @@ private:
     int m_category = 0;
     int m_filter = 0;
     bool m_hasClips = false;
+    bool m_tripView = false;
     int m_channelCount = 0;
     bool m_playing = false;
     double m_rate = 1.0;

@@ -6,6 +6,7 @@
 #include "base/texttable.h"
 #include "catalogue/removabledrive.h"
 #include "resources/gfxpaths.h"
+#include "settingsui/clockerrornote.h"
 #include "settingsui/clockfield.h"
 #include "settingsui/configstore.h"
 #include "settingsui/widgetbar.h"
@@ -183,6 +184,9 @@ void ConfigWindow::buildClock()
 {
     m_clock = new ClockField(this);
     m_clock->setGeometry(184, 228, 223, 18);
+    // On the time section's heading, over the clock field.
+    m_clockNote = new ClockErrorNote(this);
+    m_clockNote->setGeometry(184, 198, 356, 18);
 }
 
 void ConfigWindow::buildBatteryRow()
@@ -230,6 +234,7 @@ void ConfigWindow::loadData(int index)
         m_updateFolder = cardUpdateFolder(drive);
         loadSettings();
     }
+    m_clockNote->showCard(drive);
     m_gmt->setEnabled(false);
     applyModelToWidgets();
     update();

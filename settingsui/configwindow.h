@@ -10,6 +10,7 @@ class FlHlp;
 class IconButton;
 class IconToolButton;
 class QComboBox;
+class ClockErrorNote;
 class ClockField;
 class QLabel;
 class WidgetBar;
@@ -95,6 +96,7 @@ private:
     QComboBox *m_chooser = nullptr;
     QLabel *m_title = nullptr;
     ClockField *m_clock = nullptr;
+    ClockErrorNote *m_clockNote = nullptr;
     IconButton *m_exit = nullptr;
     IconToolButton *m_gmt = nullptr;
     IconToolButton *m_getTime = nullptr;

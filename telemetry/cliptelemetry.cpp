@@ -7,6 +7,7 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <numbers>
@@ -96,6 +97,25 @@ QDateTime clipStart(const ClipSummary &clip, const RecorderClock::FallbackZone &
     if (assumed)
         *assumed = !clip.ownOffsetMs;
     return QDateTime::fromMSecsSinceEpoch(start - offset, Qt::UTC);
+}
+
+std::optional<qint64> recentClockErrorMs(const QList<ClipSummary> &clips, int count)
+{
+    QList<const ClipSummary *> withFixes;
+    for (const ClipSummary &clip : clips) {
+        if (clip.ownOffsetMs && clip.recorderStartMs)
+            withFixes.append(&clip);
+    }
+    if (withFixes.isEmpty())
+        return std::nullopt;
+    std::sort(withFixes.begin(), withFixes.end(), [](const ClipSummary *a, const ClipSummary *b) {
+        return *a->recorderStartMs > *b->recorderStartMs;
+    });
+    QList<qint64> errors;
+    for (qsizetype i = 0; i < std::min<qsizetype>(count, withFixes.size()); ++i)
+        errors.append(RecorderClock::clockError(*withFixes.at(i)->ownOffsetMs));
+    std::sort(errors.begin(), errors.end());
+    return errors.at(errors.size() / 2);
 }
 
 QList<std::optional<RecorderClock::Offset>> clipOffsets(const QList<ClipSummary> &clips,

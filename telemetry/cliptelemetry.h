@@ -68,5 +68,9 @@ QList<std::optional<RecorderClock::Offset>> clipOffsets(const QList<ClipSummary>
 ClipSummary summarize(const QString &path, std::optional<qint64> durationMs, const QList<TelemetrySample> &samples,
                       const QList<RecorderClock::FixTime> &fixes);
 
+// The recorder's clock error as its newest clips show it: the median over the `count` clips with the
+// latest stamps that have fixes of their own. Nothing when no clip has a fix.
+std::optional<qint64> recentClockErrorMs(const QList<ClipSummary> &clips, int count = 10);
+
 // Great-circle distance in metres (mean Earth radius).
 double distanceMetres(const GeoPoint &from, const GeoPoint &to);

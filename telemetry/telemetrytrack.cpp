@@ -13,7 +13,6 @@
 namespace {
 
 constexpr qint64 kRecordSpanMs = 100;   // one record covers a tenth of a second
-constexpr qint64 kOneSampleIntervalMs = 100;
 // Longest duration whose sample times still fit the 32-bit time field.
 constexpr qint64 kMaxDurationMs = 2000000000;
 
@@ -219,11 +218,13 @@ TelemetrySample TelemetryTrack::sampleAt(qint32 positionMs)
         return TelemetrySample();
     TelemetrySample result;
     if (positionMs >= 0 && !m_samples.isEmpty()) {
-        const qint64 interval = m_samples.size() == 1 ? kOneSampleIntervalMs : m_samples.at(1).timeMs;
-        if (interval > 0) {
-            const qint64 index = positionMs / interval;
-            result = index < m_samples.size() ? m_samples.at(index) : m_samples.last();
-        }
+        // The last sample that starts at or before the position: on a clip's track, where the
+        // samples lie in equal steps, that is the step holding it; a trip's track joins clips whose
+        // steps differ.
+        const auto after = std::upper_bound(m_samples.cbegin(), m_samples.cend(), positionMs,
+                                            [](qint32 at, const TelemetrySample &s) { return at < s.timeMs; });
+        if (after != m_samples.cbegin())
+            result = *(after - 1);
     }
     m_current = result.forcesAndPosition();
     const bool valid = isUsablePosition(result.latitude, result.longitude);

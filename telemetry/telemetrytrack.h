@@ -33,11 +33,11 @@ public:
     // The samples of the clip at `path` for a clip of `durationMs`, as loadTrack places them.
     // Thread-safe.
     static QList<TelemetrySample> readTrack(const QString &path, qint64 durationMs);
-    // Replaces the track with ready-made samples (times rising in equal steps from 0), as a load
-    // would; for views and their tests that need a track without a clip file.
+    // Replaces the track with ready-made samples (times rising from 0), as a load would: a trip's
+    // track, or a track for views and their tests without a clip file.
     void setSamples(const QList<TelemetrySample> &samples);
-    // The sample whose interval holds `positionMs` (the last one past the end), or the no-sample
-    // value; updates the current sample and gpsValid. While no track is ready it changes nothing.
+    // The last sample starting at or before `positionMs` (the last one past the end), or the
+    // no-sample value; updates the current sample and gpsValid. While no track is ready it changes nothing.
     TelemetrySample sampleAt(qint32 positionMs);
 
     bool trackReady() const { return m_trackReady; }

@@ -14,6 +14,8 @@
 #include <QStandardPaths>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <algorithm>
+
 namespace {
 
 QString dialogTitle(TrackExport::Format format)
@@ -101,37 +103,53 @@ void ClipExporter::exportClip(const QString &path, TrackExport::Format format)
 void ClipExporter::finishExport(const QString &path, TrackExport::Format format, const ReadResult &result)
 {
     const QString clipName = QFileInfo(path).fileName();
+    if (!result.error.isEmpty()) {
+        warn(QStringLiteral("Could not read %1: %2").arg(clipName, result.error));
+        emit notExported(path);
+        return;
+    }
+    if (!writePieces({{result.samples, 0, result.start, result.fixes}}, clipName, QFileInfo(path).completeBaseName(), format))
+        emit notExported(path);
+}
+
+void ClipExporter::exportTrip(const QList<TrackExport::Piece> &pieces, const QString &name, const QString &fileBase,
+                              TrackExport::Format format)
+{
+    ++m_request; // a clip still being read is not exported any more
+    if (!writePieces(pieces, name, fileBase, format))
+        emit notExported(name);
+}
+
+bool ClipExporter::writePieces(const QList<TrackExport::Piece> &pieces, const QString &name, const QString &fileBase,
+                               TrackExport::Format format)
+{
+    const bool hasSamples = std::any_of(pieces.cbegin(), pieces.cend(),
+                                        [](const TrackExport::Piece &piece) { return !piece.samples.isEmpty(); });
     QString problem;
-    if (!result.error.isEmpty())
-        problem = QStringLiteral("Could not read %1: %2").arg(clipName, result.error);
-    else if (format != TrackExport::Format::Csv && !TrackExport::hasPositions(result.samples))
+    if (format != TrackExport::Format::Csv && !TrackExport::hasPositions(pieces))
         problem = Messages::noPositionsInClip();
-    else if (result.samples.isEmpty())
+    else if (!hasSamples)
         problem = Messages::noTelemetryInClip();
     if (!problem.isEmpty()) {
         warn(problem);
-        emit notExported(path);
-        return;
+        return false;
     }
-    const QString target = askFileName(path, format);
-    if (target.isEmpty()) {
-        emit notExported(path);
-        return;
-    }
+    const QString target = askFileName(fileBase, format);
+    if (target.isEmpty())
+        return false;
     QString error;
-    const TrackExport::Piece piece{result.samples, 0, result.start, result.fixes};
-    if (!writeExportFile(target, TrackExport::document(format, {piece}, clipName), &error)) {
+    if (!writeExportFile(target, TrackExport::document(format, pieces, name), &error)) {
         warn(QStringLiteral("Could not write %1: %2").arg(QFileInfo(target).fileName(), error));
-        emit notExported(path);
-        return;
+        return false;
     }
     emit exported(target);
+    return true;
 }
 
-QString ClipExporter::askFileName(const QString &clipPath, TrackExport::Format format)
+QString ClipExporter::askFileName(const QString &fileBase, TrackExport::Format format)
 {
     const QString extension = TrackExport::extension(format);
-    const QString proposed = QFileInfo(clipPath).completeBaseName() + extension;
+    const QString proposed = fileBase + extension;
     QFileDialog dialog(m_window, dialogTitle(format), proposedFolder(), nameFilter(format));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);

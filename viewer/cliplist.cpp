@@ -46,6 +46,40 @@ void MyListWidget::appendClip(Clip *clip)
     addItem(item);
 }
 
+namespace {
+
+constexpr int kTripIndexRole = ClipPointerRole + 1;
+constexpr int kTripKeyRole = ClipPointerRole + 2;
+
+} // namespace
+
+void MyListWidget::appendTrip(int index, const QString &text, const QString &firstClip, const QString &toolTip)
+{
+    auto *item = new QListWidgetItem(text);
+    item->setData(kTripIndexRole, index);
+    item->setData(kTripKeyRole, firstClip);
+    item->setToolTip(toolTip);
+    addItem(item);
+}
+
+void MyListWidget::appendNote(const QString &text)
+{
+    auto *item = new QListWidgetItem(text);
+    item->setFlags(Qt::NoItemFlags);
+    addItem(item);
+}
+
+int MyListWidget::tripOf(const QListWidgetItem *item)
+{
+    const QVariant index = item ? item->data(kTripIndexRole) : QVariant();
+    return index.isValid() ? index.toInt() : -1;
+}
+
+QString MyListWidget::tripKeyOf(const QListWidgetItem *item)
+{
+    return item ? item->data(kTripKeyRole).toString() : QString();
+}
+
 Clip *MyListWidget::clipOf(const QListWidgetItem *item)
 {
     if (!item)

@@ -5,7 +5,8 @@
 
 class Clip;
 
-// The clip list of the viewer window: one entry per clip, the clip pointer under the clip role.
+// The clip list of the viewer window: one entry per clip, the clip pointer under the clip role; in
+// the trip view one entry per trip instead, the trip's number under its own role.
 // Presses that do not come from the real pointer are turned into a click on the window instead.
 // A right click asks for the context menu of the entry under the pointer without making it current
 // (which would open and play it); the Menu key asks for the current entry's.
@@ -19,7 +20,15 @@ public:
 
     // Appends an entry for `clip`, named by its file.
     void appendClip(Clip *clip);
+    // Appends the row of trip `index` (in the trip view), known by the path of its first clip.
+    void appendTrip(int index, const QString &text, const QString &firstClip, const QString &toolTip);
+    // Appends a row that cannot be chosen (the card still being read, no trips).
+    void appendNote(const QString &text);
+    // The clip of a clip row; null for a trip row.
     static Clip *clipOf(const QListWidgetItem *item);
+    // The trip of a trip row; -1 for a clip row.
+    static int tripOf(const QListWidgetItem *item);
+    static QString tripKeyOf(const QListWidgetItem *item);
     // The file of an entry's clip; empty for none.
     static QString filePathOf(const QListWidgetItem *item);
     int rowOf(const Clip *clip) const;

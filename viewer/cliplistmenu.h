@@ -9,9 +9,12 @@ class MyListWidget;
 class QListWidgetItem;
 class QMenu;
 class QPoint;
+class TripLibrary;
 
 // The clip list's context menu: exports of the clip's telemetry (GPX, KML, CSV), the card's
-// driving events, showing the clip in the file manager and copying its path. Opens on the list's request (right click, Menu key).
+// driving events, showing the clip in the file manager and copying its path; on a trip's row, the
+// exports of the whole trip and its driving events. Opens on the list's request (right click, Menu
+// key).
 class ClipListMenu : public QObject
 {
     Q_OBJECT
@@ -24,8 +27,8 @@ public:
     static constexpr const char *kShowInFileManager = "Show in file manager";
     static constexpr const char *kCopyPath = "Copy path";
 
-    // Menus and dialogs open over `window`.
-    ClipListMenu(MyListWidget *list, QWidget *window);
+    // Menus and dialogs open over `window`; `trips` gives the trips of the trip view's rows.
+    ClipListMenu(MyListWidget *list, QWidget *window, TripLibrary *trips);
 
     ClipExporter *exporter() const { return m_exporter; }
 
@@ -38,11 +41,13 @@ signals:
     void eventsRequested(const QString &path);
 
 private:
+    void showForTrip(QListWidgetItem *item, int trip, const QPoint &globalPosition);
     QAction *addEventsEntry(QMenu &menu);
 
     void showInFileManager(const QString &path);
 
     MyListWidget *m_list;
     QPointer<QWidget> m_window;
+    TripLibrary *m_trips;
     ClipExporter *m_exporter;
 };

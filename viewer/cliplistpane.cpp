@@ -4,6 +4,7 @@
 #include "base/texttable.h"
 #include "catalogue/cliplistfilter.h"
 #include "session/cliplibrary.h"
+#include "session/triplibrary.h"
 #include "session/viewerstate.h"
 #include "skin/clearbutton.h"
 #include "viewer/clipexporter.h"
@@ -37,13 +38,14 @@ QFont fittingFont(const QString &text, int width)
 
 } // namespace
 
-ClipListPane::ClipListPane(QWidget *window, ClipLibrary *library, const ViewerState *state)
+ClipListPane::ClipListPane(QWidget *window, ClipLibrary *library, TripLibrary *trips, const ViewerState *state)
     : QObject(window)
     , m_library(library)
     , m_state(state)
     , m_list(new MyListWidget(window, window))
-    , m_menu(new ClipListMenu(m_list, window)) // owned by the list
+    , m_menu(new ClipListMenu(m_list, window, trips)) // owned by the list
     , m_folderLabel(new QLabel(window))
+    , m_trips(trips)
 {
     m_list->setObjectName(QStringLiteral("clipList"));
     connect(m_menu->exporter(), &ClipExporter::exported, this, [this](const QString &file) { emit saved({file}); });
@@ -75,6 +77,12 @@ ClipListPane::ClipListPane(QWidget *window, ClipLibrary *library, const ViewerSt
     });
     connect(state, &ViewerState::selectionChanged, this, &ClipListPane::refreshSelectors);
     refreshSelectors();
+    // trips and view -> list: the trip rows fill in as the card is read.
+    connect(trips, &TripLibrary::tripsChanged, this, [this] {
+        if (m_state->isTripView())
+            fillTrips();
+    });
+    connect(state, &ViewerState::tripViewChanged, this, &ClipListPane::showRows);
 }
 
 void ClipListPane::place(int w, int h)
@@ -122,6 +130,8 @@ void ClipListPane::selectFilter(int filter)
 
 void ClipListPane::select(int category, int filter, bool warnWhenEmpty)
 {
+    if (m_state->isTripView())
+        emit clipListWanted();
     if (const int request = m_library->select(category, filter)) {
         m_selectionRequest = request;
         m_selectionWarns = warnWhenEmpty;
@@ -130,6 +140,8 @@ void ClipListPane::select(int category, int filter, bool warnWhenEmpty)
 
 void ClipListPane::addFiles(const QStringList &paths, bool play)
 {
+    if (m_state->isTripView() && !paths.isEmpty())
+        emit clipListWanted();
     const int first = m_library->addFiles(paths);
     if (play && first >= 0)
         m_list->setCurrentRow(first);
@@ -137,29 +149,41 @@ void ClipListPane::addFiles(const QStringList &paths, bool play)
 
 int ClipListPane::step(int direction)
 {
-    const int next = m_library->neighbour(m_list->currentRow(), direction);
+    const int next = m_state->isTripView() ? tripNeighbour(m_list->currentRow(), direction)
+                                           : m_library->neighbour(m_list->currentRow(), direction);
     if (next >= 0)
         m_list->setCurrentRow(next);
     return next;
 }
 
-// A new listing opens and plays its first row; filling must not open each row on the way.
+// A new listing opens and plays its first row (in the trip view, its first trip once read);
+// filling must not open each row on the way.
 void ClipListPane::fill()
 {
-    {
-        const QSignalBlocker blocker(m_list);
-        m_list->clear();
-        for (Clip *clip : m_library->entries())
-            m_list->appendClip(clip);
+    if (m_state->isTripView()) {
+        m_chooseFirstTrip = true;
+        fillTrips();
+        return;
     }
+    fillClips();
     if (m_list->count() == 0)
         emit emptied();
     else
         m_list->setCurrentRow(0);
 }
 
+void ClipListPane::fillClips()
+{
+    const QSignalBlocker blocker(m_list);
+    m_list->clear();
+    for (Clip *clip : m_library->entries())
+        m_list->appendClip(clip);
+}
+
 void ClipListPane::append(int first)
 {
+    if (m_state->isTripView())
+        return; // listed when the clips show again
     const QList<Clip *> &entries = m_library->entries();
     for (int row = first; row < entries.size(); ++row)
         m_list->appendClip(entries.at(row));

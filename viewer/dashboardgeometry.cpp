@@ -74,8 +74,17 @@ SpeedDigits speedDigits(int shownSpeed)
     return digits;
 }
 
+// hh:mm:ss of a position, for time lines of an hour and more.
+QString hoursText(int ms)
+{
+    const int seconds = ms / kMsPerSecond;
+    return QStringLiteral("%1:%2:%3").arg(twoDigits(seconds / 3600), twoDigits(seconds / 60 % 60), twoDigits(seconds % 60));
+}
+
 QString timeText(int positionMs, int rangeEndMs)
 {
+    if (rangeEndMs >= kMsPerHour)
+        return hoursText(positionMs) + QLatin1Char('/') + hoursText(rangeEndMs);
     return QStringLiteral("%1:%2/%3:%4")
         .arg(twoDigits(positionMs / kMsPerMinute), twoDigits(positionMs % kMsPerMinute / kMsPerSecond),
              twoDigits(rangeEndMs / kMsPerMinute), twoDigits(rangeEndMs % kMsPerMinute / kMsPerSecond));

@@ -38,7 +38,9 @@ struct SpeedDigits
 };
 SpeedDigits speedDigits(int shownSpeed);
 
-// "mm:ss/mm:ss" of position and range end; minutes are not wrapped at 60.
+// "mm:ss/mm:ss" of position and range end; from a range of an hour on (a long trip),
+// "hh:mm:ss/hh:mm:ss".
+constexpr int kMsPerHour = 3600000;
 QString timeText(int positionMs, int rangeEndMs);
 
 // The playback speed beside the play time: "×2", "×0.5"; empty at normal speed.

@@ -5,6 +5,7 @@
 #include "session/cliplibrary.h"
 #include "session/eventfinder.h"
 #include "session/playbacksession.h"
+#include "session/triplibrary.h"
 #include "session/viewerstate.h"
 #include "viewer/cliplist.h"
 #include "viewer/dashboardgeometry.h"
@@ -54,11 +55,13 @@ EventNavigator::EventNavigator(const Parts &parts, QObject *parent)
     });
     connect(parts.session, &PlaybackSession::openFailed, this, [this] { m_pending = Place(); });
     connect(parts.session, &PlaybackSession::trackChanged, this, &EventNavigator::showMarks);
-    // library -> navigator: the clips about to go are forgotten.
-    connect(parts.library, &ClipLibrary::aboutToReset, this, [this] {
+    // library, trips -> navigator: the clips about to go are forgotten.
+    const auto forget = [this] {
         m_last = Place();
         m_pending = Place();
-    });
+    };
+    connect(parts.library, &ClipLibrary::aboutToReset, this, forget);
+    connect(parts.trips, &TripLibrary::aboutToReset, this, forget);
     connect(parts.state, &ViewerState::speedUnitChanged, this, [this](bool km) {
         if (m_list)
             m_list->setSpeedUnitKm(km);
@@ -68,18 +71,20 @@ EventNavigator::EventNavigator(const Parts &parts, QObject *parent)
 bool EventNavigator::jump(int direction)
 {
     const int row = currentRow();
-    const int count = int(m_parts.library->entries().size());
+    const int count = rowCount();
     if (row >= 0) {
-        const int event = nextInClip(eventsOfRow(row), row, direction);
+        const QList<DrivingEvent> events = eventsOfRow(row);
+        const int event = nextInClip(events, row, direction);
         if (event >= 0) {
-            goTo(row, event, false);
+            goTo(row, event, landingOf(events.at(event)), false);
             return true;
         }
     }
     for (int next = row + (direction > 0 ? 1 : -1); next >= 0 && next < count; next += direction > 0 ? 1 : -1) {
         const QList<DrivingEvent> events = eventsOfRow(next);
         if (!events.isEmpty()) {
-            goTo(next, direction > 0 ? 0 : int(events.size()) - 1, false);
+            const int event = direction > 0 ? 0 : int(events.size()) - 1;
+            goTo(next, event, landingOf(events.at(event)), false);
             return true;
         }
     }
@@ -90,10 +95,9 @@ bool EventNavigator::jump(int direction)
 // way. Just after a jump the event it landed before is the one to move on from.
 int EventNavigator::nextInClip(const QList<DrivingEvent> &events, int row, int direction) const
 {
-    const Clip *clip = m_parts.library->entries().at(row);
     const qint64 position = currentPosition();
     int event = -1;
-    if (m_last.clip == clip && std::abs(position - m_last.positionMs) <= kSamePlaceMs) {
+    if (m_last.row == rowKey(row) && m_last.event >= 0 && std::abs(position - m_last.positionMs) <= kSamePlaceMs) {
         event = m_last.event + (direction > 0 ? 1 : -1);
     } else if (direction > 0) {
         const auto it = std::find_if(events.cbegin(), events.cend(),
@@ -126,19 +130,22 @@ void EventNavigator::showList(const QString &clipPath)
 bool EventNavigator::play(const DrivingEvent &event)
 {
     int row = rowOfPath(event.clip);
-    if (row < 0 && m_parts.state->category() != ClipListFilter::AllCategories)
+    if (row < 0 && !byTrips() && m_parts.state->category() != ClipListFilter::AllCategories)
         m_parts.window->OnSlotsfile_sortAll();
-    if (row < 0 && m_parts.state->filter() != ClipListFilter::AllCauses)
+    if (row < 0 && !byTrips() && m_parts.state->filter() != ClipListFilter::AllCauses)
         m_parts.window->OnSlotsfile_filterA();
     if (row < 0)
         row = rowOfPath(event.clip);
     if (row < 0)
         return false;
+    const DrivingEvent placed = placedInRow(row, event);
     const QList<DrivingEvent> events = eventsOfRow(row);
-    const auto it = std::find(events.cbegin(), events.cend(), event);
-    if (it == events.cend())
+    // The events of a drive's event clips are not among the drive's own (they repeat what its
+    // normal clips hold): there is no next one to count on from.
+    const auto it = std::find(events.cbegin(), events.cend(), placed);
+    if (it == events.cend() && !byTrips())
         return false;
-    goTo(row, int(it - events.cbegin()), true);
+    goTo(row, it == events.cend() ? -1 : int(it - events.cbegin()), landingOf(placed), true);
     return true;
 }
 
@@ -153,42 +160,25 @@ void EventNavigator::applyTexts()
         m_list->applyTexts();
 }
 
-QList<DrivingEvent> EventNavigator::eventsOfRow(int row) const
-{
-    return m_parts.finder->clipEvents(pathOf(m_parts.library->entries().value(row)));
-}
-
-// The row of the clip that plays (or is being opened), else the list's current row.
-int EventNavigator::currentRow() const
-{
-    if (const Clip *clip = m_parts.session->clip()) {
-        const int row = int(m_parts.library->entries().indexOf(clip));
-        if (row >= 0)
-            return row;
-    }
-    return m_parts.list->currentRow();
-}
-
 // Where playback is; for a clip still opening after a jump, where that jump will land.
 qint64 EventNavigator::currentPosition() const
 {
     const Clip *clip = m_parts.session->clip();
-    if (clip && clip == m_pending.clip)
+    if (clip && !m_pending.row.isEmpty() && keyOf(clip) == m_pending.row)
         return m_pending.positionMs;
     return m_parts.session->isOpen() ? m_parts.session->position() : 0;
 }
 
-// Lands before event `event` of the clip in `row`: a seek in the open clip, or the row opened with
+// Lands at `landing` before event `event` of `row`: a seek in what is open, or the row opened with
 // the seek once it is open. It plays from there with `play`, otherwise as playback was going.
-void EventNavigator::goTo(int row, int event, bool play)
+void EventNavigator::goTo(int row, int event, qint64 landing, bool play)
 {
-    Clip *clip = m_parts.library->entries().at(row);
-    const qint64 landing = landingOf(eventsOfRow(row).at(event));
+    const QString key = rowKey(row);
+    const QString open = keyOf(m_parts.session->clip());
     // A clip still opening after a jump plays as that jump asked.
-    const bool playing = m_pending.clip && m_pending.clip == m_parts.session->clip() ? m_pending.play
-                                                                                      : m_parts.state->isPlaying();
-    m_last = {clip, event, landing, play || playing};
-    if (m_parts.session->clip() == clip) {
+    const bool playing = !m_pending.row.isEmpty() && m_pending.row == open ? m_pending.play : m_parts.state->isPlaying();
+    m_last = {key, event, landing, play || playing};
+    if (open == key) {
         if (m_parts.session->isOpen()) {
             m_parts.window->OnSlotsProgress(int(landing));
             if (play)
@@ -209,12 +199,13 @@ void EventNavigator::goTo(int row, int event, bool play)
 // The window takes an opened clip over first (and starts it playing): the seek follows after that.
 void EventNavigator::seekWhenOpened(const Clip *clip)
 {
-    if (!clip || clip != m_pending.clip)
+    const QString key = keyOf(clip);
+    if (key.isEmpty() || key != m_pending.row)
         return;
     QMetaObject::invokeMethod(
         this,
-        [this, clip] {
-            if (m_pending.clip != clip || m_parts.session->clip() != clip || !m_parts.session->isOpen())
+        [this, key] {
+            if (m_pending.row != key || keyOf(m_parts.session->clip()) != key || !m_parts.session->isOpen())
                 return;
             if (!m_pending.play)
                 m_parts.window->OnSlotspause();
@@ -226,10 +217,15 @@ void EventNavigator::seekWhenOpened(const Clip *clip)
         Qt::QueuedConnection);
 }
 
+// The marks lie on the time line of what plays: a clip's, or a drive's.
 void EventNavigator::showMarks()
 {
+    const Clip *clip = m_parts.session->clip();
+    const QList<DrivingEvent> events = m_parts.session->isTrip() && clip
+                                           ? eventsOfTrip(m_parts.trips->tripOf(pathOf(clip)))
+                                           : m_parts.finder->clipEvents(pathOf(clip));
     QList<Dashboard::EventMark> marks;
-    for (const DrivingEvent &event : m_parts.finder->clipEvents(pathOf(m_parts.session->clip())))
+    for (const DrivingEvent &event : events)
         marks.append({event.offsetMs, event.durationMs, event.kind});
     m_parts.dashboard->setEventMarks(marks);
 }
@@ -242,14 +238,4 @@ void EventNavigator::refreshList(bool eventsToo)
     if (eventsToo)
         m_list->setEvents(finder.events());
     m_list->setProgress(!finder.folder().isEmpty(), finder.isFinding(), finder.clipsRead(), finder.clipCount());
-}
-
-int EventNavigator::rowOfPath(const QString &path) const
-{
-    const QList<Clip *> &entries = m_parts.library->entries();
-    for (int row = 0; row < entries.size(); ++row) {
-        if (pathOf(entries.at(row)) == path)
-            return row;
-    }
-    return -1;
 }

@@ -4,7 +4,9 @@
 #include "base/preferences.h"
 #include "resources/gfxpaths.h"
 #include "session/cliplibrary.h"
+#include "session/eventfinder.h"
 #include "session/playbacksession.h"
+#include "session/triplibrary.h"
 #include "session/viewerstate.h"
 #include "skin/background.h"
 #include "skin/flhlp.h"
@@ -14,6 +16,7 @@
 #include "viewer/folderbrowser.h"
 #include "viewer/mapview.h"
 #include "viewer/savednotice.h"
+#include "viewer/tripnavigator.h"
 #include "viewer/videoview.h"
 #include "viewer/viewarrangement.h"
 #include "viewer/viewercontrols.h"
@@ -35,6 +38,9 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
     , m_library(new ClipLibrary(m_state))
     , m_session(new PlaybackSession(*m_state, this))
 {
+    // One reading of the card feeds both its driving events and its trips.
+    m_events = new EventFinder(this);
+    m_trips = new TripLibrary(&m_events->indexer(), this);
     m_mover = new FlHlp(this);
     setFocusPolicy(Qt::StrongFocus);
     QPalette pal = palette();
@@ -43,7 +49,7 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
     setWindowTitle(Messages::viewerWindowTitle());
 
     createPanes();
-    m_listPane = new ClipListPane(this, m_library, m_state);
+    m_listPane = new ClipListPane(this, m_library, m_trips, m_state);
     m_clipList = m_listPane->list();
     connect(m_clipList, &QListWidget::currentItemChanged, this, &MainWindow::OnSlotsselectFile);
     m_controls = new ViewerControls(this, m_state, m_volumeSlider);
@@ -173,6 +179,7 @@ void MainWindow::OnSlotsfile_filterI() { m_listPane->selectFilter(2); }
 void MainWindow::OnSlotsfile_filterP() { m_listPane->selectFilter(3); }
 void MainWindow::playSelectClip(int row) { m_clipList->setCurrentRow(row); }
 int MainWindow::playNextClip(int direction) { return m_listPane->step(direction); }
+void MainWindow::toggleTripView() { m_tripNavigator->toggle(); }
 
 void MainWindow::OnSlotsfolder_open()
 {

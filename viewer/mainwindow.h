@@ -19,6 +19,8 @@ class PlaybackPanes;
 class PlaybackSession;
 class QListWidgetItem;
 class SavedNotice;
+class TripLibrary;
+class TripNavigator;
 class VideoView;
 class ViewArrangement;
 class ViewerControls;
@@ -39,9 +41,10 @@ public:
     explicit MainWindow(QWidget *parent = nullptr, Qt::WindowFlags flags = {});
     ~MainWindow() override;
 
-    // For the composition root: what the window shows, and the clips it offers.
+    // For the composition root: what the window shows, and the clips and trips it offers.
     ViewerState &state() const { return *m_state; }
     ClipLibrary &library() const { return *m_library; }
+    TripLibrary &trips() const { return *m_trips; }
     // The driving events of the folder shown, found in the background.
     EventFinder &events() const { return *m_events; }
 
@@ -95,9 +98,14 @@ public slots:
     void OnSlotsfile_filterP();
     void OnTimeoutRefreshMap();
     void OnTimeoutRefreshMapB();
+    // Switches the list between one row per clip and one row per trip; what plays goes on, as
+    // part of its trip or as a clip of its own.
+    void toggleTripView();
     // The driving events (mainwindowevents.cpp): the next (direction > 0) or previous one, the list.
     void jumpToEvent(int direction);
     void showEventsList();
+    // Stops and closes what plays and empties the panes that showed it.
+    void resetViewer();
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -112,14 +120,16 @@ private:
     // Playback (mainwindowplayback.cpp)
     void setupPlaybackConnections();
     void onClipEnded();
-    void resetViewer();
-    // Driving events (mainwindowevents.cpp)
+    void playOn();
+    void onOpenFailed(Clip *clip, const QString &text);
+    // Driving events and trips (mainwindowevents.cpp)
     void setupEventConnections();
     // Messages
     void warn(const QString &title, const QString &text);
 
     ViewerState *m_state = nullptr;
     ClipLibrary *m_library = nullptr;
+    TripLibrary *m_trips = nullptr;
     WidgetProgressA *m_dashboard = nullptr;
     Background *m_background = nullptr;
     PlaybackSession *m_session = nullptr;
@@ -136,6 +146,10 @@ private:
     WidgetVolume *m_volumeSlider = nullptr;
     EventFinder *m_events = nullptr;
     EventNavigator *m_eventNavigator = nullptr;
+    TripNavigator *m_tripNavigator = nullptr;
     SavedNotice *m_notice = nullptr;
     QPoint m_savedPosition;
+    bool m_advancing = false; // the list moves on by itself at the end of a clip
+    bool m_playingOn = false; // the clip opening was reached by playing on through the list
+    int m_skippedInRow = 0;   // clips passed over since the last one that opened
 };

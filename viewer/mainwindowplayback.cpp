@@ -7,21 +7,24 @@
 #include "catalogue/clip.h"
 #include "session/cliplibrary.h"
 #include "session/playbacksession.h"
+#include "session/triplibrary.h"
 #include "session/viewerstate.h"
 #include "viewer/cliplist.h"
 #include "viewer/momentcapture.h"
 #include "viewer/playbackpanes.h"
 #include "viewer/savednotice.h"
+#include "viewer/tripnavigator.h"
 
 // session -> panes (PlaybackPanes) and -> window: the list follows the clip that opened, and the
 // end of a clip moves on through the list.
 void MainWindow::setupPlaybackConnections()
 {
     m_panes = new PlaybackPanes(m_session, m_state, {m_view1, m_view2, m_views, m_dashboard, m_mapPane}, this);
-    m_capture = new MomentCapture(m_session, m_dashboard, this);
+    m_capture = new MomentCapture(m_session, m_dashboard, m_trips, this);
     connect(m_session, &PlaybackSession::opened, this, &MainWindow::updateClipInformation);
     connect(m_session, &PlaybackSession::ended, this, &MainWindow::onClipEnded);
     connect(m_panes, &PlaybackPanes::warning, this, [this](const QString &text) { warn(Messages::viewerTitle(), text); });
+    connect(m_panes, &PlaybackPanes::openFailed, this, &MainWindow::onOpenFailed);
     connect(m_capture, &MomentCapture::warning, this, &MainWindow::warn);
     connect(m_capture, &MomentCapture::saved, m_notice, &SavedNotice::showSaved);
 }
@@ -34,11 +37,15 @@ void MainWindow::resetViewer()
     OnZoomWinMode(false);
 }
 
+// A trip row plays the trip from its start, a clip row the clip.
 void MainWindow::OnSlotsselectFile(QListWidgetItem *current, QListWidgetItem *)
 {
+    m_playingOn = m_advancing;
     resetViewer();
     if (current) {
-        if (Clip *clip = MyListWidget::clipOf(current))
+        if (const int trip = MyListWidget::tripOf(current); trip >= 0)
+            m_session->openTrip(m_trips->plan(trip));
+        else if (Clip *clip = MyListWidget::clipOf(current))
             m_session->open(clip);
     }
     OnSlotsplay();
@@ -54,6 +61,10 @@ void MainWindow::updateClipInformation(const Clip *clip)
 {
     if (!clip)
         return;
+    m_playingOn = false;
+    m_skippedInRow = 0;
+    if (m_session->isTrip())
+        return; // the trip's row is the one chosen
     if (clip->kind() != Clip::Normal && clip->kind() != Clip::Event && !m_library->entries().contains(clip))
         return;
     const int row = m_clipList->rowOf(clip);
@@ -62,14 +73,40 @@ void MainWindow::updateClipInformation(const Clip *clip)
     showProgressData();
 }
 
-// The end of the clip: the next row plays, or a single clip stops on its first picture.
+// The end of the clip (or trip): the next row plays, or a single clip stops on its first picture.
 void MainWindow::onClipEnded()
 {
     showInformation(m_session->length(), m_session->length());
-    if (playNextClip(+1) == -1)
+    playOn();
+}
+
+// Moves on to the next row as the end of a clip does; the speed chosen stays.
+void MainWindow::playOn()
+{
+    m_advancing = true;
+    const int next = playNextClip(+1);
+    m_advancing = false;
+    if (next == -1)
         OnSlotsstopF();
     else
         OnSlotsplay();
+}
+
+// A clip reached by playing on is passed over with a notice that names it, and playing goes on
+// (once round the list at most); a clip chosen by the user gets the warning.
+void MainWindow::onOpenFailed(Clip *clip, const QString &text)
+{
+    if (!m_playingOn || !clip) {
+        warn(Messages::viewerTitle(), text);
+        return;
+    }
+    m_tripNavigator->showSkipped(clip);
+    if (++m_skippedInRow >= m_clipList->count()) {
+        m_playingOn = false;
+        return;
+    }
+    // Not from inside the failed open's answer.
+    QMetaObject::invokeMethod(this, &MainWindow::playOn, Qt::QueuedConnection);
 }
 
 void MainWindow::OnSlotsstop()

@@ -4,6 +4,7 @@
 #include "base/programsettings.h"
 #include "catalogue/clip.h"
 #include "session/playbacksession.h"
+#include "session/triplibrary.h"
 #include "telemetry/exportfile.h"
 #include "telemetry/recorderclock.h"
 #include "telemetry/telemetrytrack.h"
@@ -23,25 +24,34 @@
 
 namespace {
 
-// What is on screen now: the clip, the position, its telemetry sample and the recorder.
-ShownMoment shownMoment(PlaybackSession &session, WidgetProgressA *dashboard)
+// The recorder clock's offset of the clip on screen: the one the card's index resolved (its own
+// fixes, or borrowed from the nearest clip with some); before the index has the clip, its own
+// fixes; without any, the zone chosen in the program's settings (or the computer's).
+RecorderClock::Offset clockOffset(PlaybackSession &session, const TripLibrary *trips, qint64 stamp)
+{
+    if (trips) {
+        if (const auto resolved = trips->offsetOf(session.clip()->file().absoluteFilePath()))
+            return *resolved;
+    }
+    if (const std::optional<qint64> own = RecorderClock::offsetFromFixes(stamp, session.track().fixes()))
+        return {*own, RecorderClock::Source::Gps};
+    return {RecorderClock::FallbackZone::fromSetting(ProgramSettings::timeZone()).offsetAt(stamp),
+            RecorderClock::Source::Assumed};
+}
+
+// What is on screen now: the clip, the position in it, its telemetry sample and the recorder.
+ShownMoment shownMoment(PlaybackSession &session, WidgetProgressA *dashboard, const TripLibrary *trips)
 {
     ShownMoment moment;
     if (session.clip()) {
         moment.clipName = session.clip()->file().fileName();
-        moment.positionMs = std::max<qint64>(0, session.position());
-        // The recorder's time corrected by the clip's own GPS fixes; without any, the zone chosen
-        // in the program's settings (or the computer's) is taken for the recorder's.
+        moment.positionMs = std::max<qint64>(0, session.clipPosition());
         if (const std::optional<qint64> stamp = RecorderClock::stampFromName(moment.clipName)) {
-            const std::optional<qint64> own = RecorderClock::offsetFromFixes(*stamp, session.track().fixes());
-            const RecorderClock::Offset offset =
-                own ? RecorderClock::Offset{*own, RecorderClock::Source::Gps}
-                    : RecorderClock::Offset{RecorderClock::FallbackZone::fromSetting(ProgramSettings::timeZone()).offsetAt(*stamp),
-                                            RecorderClock::Source::Assumed};
+            const RecorderClock::Offset offset = clockOffset(session, trips, *stamp);
             moment.recordedAt = RecorderClock::localTimeOf(*stamp + moment.positionMs, offset);
-            moment.timeFromGps = own.has_value();
+            moment.timeFromGps = offset.source != RecorderClock::Source::Assumed;
         }
-        if (const std::optional<TelemetrySample> sample = session.sampleAt(moment.positionMs)) {
+        if (const std::optional<TelemetrySample> sample = session.sampleAt(session.position())) {
             dashboard->showSample(*sample);
             moment.sample = *sample;
         }
@@ -53,10 +63,12 @@ ShownMoment shownMoment(PlaybackSession &session, WidgetProgressA *dashboard)
 
 } // namespace
 
-MomentCapture::MomentCapture(PlaybackSession *session, WidgetProgressA *dashboard, QWidget *window)
+MomentCapture::MomentCapture(PlaybackSession *session, WidgetProgressA *dashboard, TripLibrary *trips,
+                             QWidget *window)
     : QObject(window)
     , m_session(session)
     , m_dashboard(dashboard)
+    , m_trips(trips)
     , m_window(window)
 {
 }
@@ -81,7 +93,7 @@ void MomentCapture::snapshot()
     QImage images[2];
     if (!grab(images))
         return;
-    const ShownMoment moment = shownMoment(*m_session, m_dashboard);
+    const ShownMoment moment = shownMoment(*m_session, m_dashboard, m_trips);
     QString selectedFilter;
     const QString proposed = Snapshot::proposedName(QDateTime::currentDateTime());
     const QString folder = Snapshot::pictureFolder();
@@ -114,7 +126,7 @@ void MomentCapture::print()
     QImage images[2];
     if (!grab(images))
         return;
-    const ShownMoment moment = shownMoment(*m_session, m_dashboard);
+    const ShownMoment moment = shownMoment(*m_session, m_dashboard, m_trips);
     QPrinter printer(QPrinter::ScreenResolution);
     offerPdfName(printer, moment);
     QPrintDialog dialog(&printer, m_window);

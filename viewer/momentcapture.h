@@ -8,17 +8,20 @@ class PlaybackSession;
 class QPrinter;
 struct ShownMoment;
 class QWidget;
+class TripLibrary;
 class WidgetProgressA;
 
-// Saves and prints the pictures on screen, one per recorder channel: saved JPEGs carry the time,
-// place and recorder in EXIF, the printed page carries them in a caption. Dialogs open over
+// Saves and prints the pictures on screen, one per recorder channel: saved JPEGs carry the clip,
+// the time, place and recorder in EXIF, the printed page carries them in a caption (of a trip, the
+// clip on screen and the moment in it). Dialogs open over
 // `window`; problems are reported through warning(). GUI thread only.
 class MomentCapture : public QObject
 {
     Q_OBJECT
 
 public:
-    MomentCapture(PlaybackSession *session, WidgetProgressA *dashboard, QWidget *window);
+    // `trips` gives the recorder clock's offsets the card's index resolved (null: none).
+    MomentCapture(PlaybackSession *session, WidgetProgressA *dashboard, TripLibrary *trips, QWidget *window);
 
     // The pictures of the clip on screen, one per channel; false (with a warning) without an open
     // clip, or when there is no picture yet.
@@ -40,5 +43,6 @@ private:
 
     PlaybackSession *m_session;
     WidgetProgressA *m_dashboard;
+    TripLibrary *m_trips;
     QPointer<QWidget> m_window;
 };

@@ -3,6 +3,7 @@
 #include "base/messages.h"
 #include "catalogue/clip.h"
 #include "session/playbacksession.h"
+#include "session/triplibrary.h"
 #include "session/viewerstate.h"
 #include "telemetry/telemetrysample.h"
 #include "telemetry/telemetrytrack.h"
@@ -25,6 +26,7 @@ PlaybackPanes::PlaybackPanes(PlaybackSession *session, ViewerState *state, const
     m_panes.dashboard->followTrack(&session->track());
     m_panes.map->followTrack(&session->track());
     connect(session, &PlaybackSession::opened, this, &PlaybackPanes::onOpened);
+    connect(session, &PlaybackSession::clipChanged, this, &PlaybackPanes::onClipChanged);
     connect(session, &PlaybackSession::openFailed, this, &PlaybackPanes::onOpenFailed);
     connect(session, &PlaybackSession::failed, this, &PlaybackPanes::onFailed);
     connect(session, &PlaybackSession::playingChanged, this, &PlaybackPanes::onPlayingChanged);
@@ -45,6 +47,18 @@ void PlaybackPanes::onOpened(Clip *clip)
     m_panes.view2->setVideoSize(m_session->facts().videoSize(1));
     showClip(clip);
     m_panes.views->showLarge(0);
+    m_panes.dashboard->setTripEvents(m_session->isTrip() ? m_session->trip().eventOffsetsMs : QList<qint64>());
+}
+
+// Another clip of the trip took over: the views keep their arrangement and zoom; a clip without a
+// second channel leaves no picture of the one before in the rear view.
+void PlaybackPanes::onClipChanged(Clip *clip)
+{
+    m_panes.view1->setVideoSize(m_session->facts().videoSize(0));
+    m_panes.view2->setVideoSize(m_session->facts().videoSize(1));
+    if (m_session->facts().channelCount < 2)
+        m_panes.view2->resetPictures(false);
+    showClip(clip);
 }
 
 // The session has logged the reason; the user is told, with what is missing when that is the cause.
@@ -61,7 +75,7 @@ void PlaybackPanes::onOpenFailed(Clip *clip, const QString &, const QStringList 
     QString text = Messages::openClipFailed();
     if (!missing.isEmpty())
         text += QLatin1String("\n\n") + Messages::missingPlugins(missing);
-    emit warning(text);
+    emit openFailed(clip, text);
 }
 
 // An error stopped the clip while it played: the panes rest, and Play opens it again.
@@ -82,6 +96,8 @@ void PlaybackPanes::onPlayingChanged(bool playing)
 // A paused picture takes its telemetry once the track has been read.
 void PlaybackPanes::onTrackChanged()
 {
+    if (m_session->isTrip())
+        m_panes.dashboard->setTripEvents(m_session->trip().eventOffsetsMs);
     const TelemetryTrack &track = m_session->track();
     if (!m_state->isPlaying() && !track.isLoading() && !track.samples().isEmpty())
         showSampleAt(m_session->position());
@@ -91,6 +107,23 @@ void PlaybackPanes::showClip(const Clip *clip)
 {
     m_panes.dashboard->setDateText(clip->displayDate());
     m_panes.dashboard->setClipPath(clip->file().filePath());
+    showClockNote();
+}
+
+void PlaybackPanes::setTrips(TripLibrary *trips)
+{
+    m_trips = trips;
+}
+
+// The recorder's clock error where the clip's time comes from GPS (its own or a neighbour's).
+void PlaybackPanes::showClockNote()
+{
+    const Clip *clip = m_session->clip();
+    const std::optional<RecorderClock::Offset> offset =
+        clip && m_trips ? m_trips->offsetOf(clip->file().absoluteFilePath()) : std::nullopt;
+    const bool fromGps = offset && offset->source != RecorderClock::Source::Assumed;
+    m_panes.dashboard->setClockNote(
+        fromGps ? Messages::recorderClockError(RecorderClock::clockError(offset->ms) / 1000) : QString());
 }
 
 void PlaybackPanes::showTime(qint64 lengthMs, qint64 positionMs)
@@ -135,4 +168,6 @@ void PlaybackPanes::showNothing()
     m_panes.dashboard->setTimeRange(0, 0);
     m_panes.dashboard->setTimePosition(0);
     m_panes.dashboard->resetDashboard();
+    m_panes.dashboard->setTripEvents({});
+    m_panes.dashboard->setClockNote(QString());
 }

@@ -7,14 +7,16 @@
 class Clip;
 class MapView;
 class PlaybackSession;
+class TripLibrary;
 class VideoView;
 class ViewArrangement;
 class ViewerState;
 class WidgetProgressA;
 
 // Keeps the panes that show the clip in step with the playback session: the two views take the
-// open clip's channels, the dashboard its date, timeline, speed and accelerations, the map its
-// position. Talks to the user only through warning(). GUI thread only.
+// open clip's channels, the dashboard its date, timeline (a trip's, with its event clips), speed
+// and accelerations, the map its position. Talks to the user only through warning() and
+// openFailed(). GUI thread only.
 class PlaybackPanes : public QObject
 {
     Q_OBJECT
@@ -41,12 +43,20 @@ public:
     void showStopped();
     void showNothing();
 
+    // The recorder clock notes and the clip's offsets come from the card's trips (null: none).
+    void setTrips(TripLibrary *trips);
+    // The note on the recorder's clock of the clip on screen, as the card's index has it now.
+    void showClockNote();
+
 signals:
     // Something the user must be told (the window shows it).
     void warning(const QString &text);
+    // `clip` cannot be played; `text` says so (the window decides how to tell it).
+    void openFailed(Clip *clip, const QString &text);
 
 private:
     void onOpened(Clip *clip);
+    void onClipChanged(Clip *clip);
     void onOpenFailed(Clip *clip, const QString &reason, const QStringList &missing);
     void onFailed(const QString &reason);
     void onPlayingChanged(bool playing);
@@ -56,4 +66,5 @@ private:
     PlaybackSession *m_session;
     ViewerState *m_state;
     Panes m_panes;
+    TripLibrary *m_trips = nullptr;
 };

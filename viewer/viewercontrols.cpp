@@ -1,5 +1,6 @@
 #include "viewer/viewercontrols.h"
 
+#include "base/messages.h"
 #include "base/texttable.h"
 #include "resources/gfxpaths.h"
 #include "session/viewerstate.h"
@@ -40,6 +41,8 @@ bool isTransport(Button button)
 // The text table's tool tip of the button with the keys that do the same.
 QString toolTipFor(const ViewerLayout::ButtonSpec &entry)
 {
+    if (entry.button == Button::TripView)
+        return ViewerShortcuts::toolTip(entry.button, Messages::tripView());
     return ViewerShortcuts::toolTip(entry.button, entry.toolTipRow >= 0 ? uiText(entry.toolTipRow) : QString());
 }
 
@@ -64,6 +67,7 @@ ViewerControls::ViewerControls(MainWindow *window, const ViewerState *state, Wid
     connect(state, &ViewerState::maximizedChanged, this, &ViewerControls::refresh);
     connect(state, &ViewerState::panModeChanged, this, &ViewerControls::refresh);
     connect(state, &ViewerState::mutedChanged, this, &ViewerControls::refresh);
+    connect(state, &ViewerState::tripViewChanged, this, &ViewerControls::refresh);
     refresh();
 }
 
@@ -95,6 +99,7 @@ void ViewerControls::createButtons(MainWindow *window)
         {Button::Restore, &MainWindow::OnSlotsback2origin}, {Button::Maximize, &MainWindow::OnSlotsmaximize},
         {Button::FileOpen, &MainWindow::OnSlotsfile_open},  {Button::FolderOpen, &MainWindow::OnSlotsfolder_open},
         {Button::SwapViews, &MainWindow::OnSlotslist_screen},
+        {Button::TripView, &MainWindow::toggleTripView},
     };
     for (const ViewerLayout::ButtonSpec &entry : ViewerLayout::buttonTable()) {
         ClearButton *button = makeImageButton(window, entry.images, toolTipFor(entry));
@@ -138,6 +143,7 @@ void ViewerControls::refresh()
     m_volumeSlider->setEnabled(m_state->hasClips() && !m_state->isMuted());
     m_buttons[Button::Volume]->setHighlighted(m_state->isMuted());
     m_buttons[Button::Pan]->setHighlighted(m_state->isPanMode());
+    m_buttons[Button::TripView]->setHighlighted(m_state->isTripView());
     m_buttons[Button::Play]->setVisible(!m_state->isPlaying());
     m_buttons[Button::Pause]->setVisible(m_state->isPlaying());
     m_buttons[Button::Restore]->setVisible(m_state->isMaximized());

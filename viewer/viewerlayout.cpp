@@ -113,6 +113,7 @@ const std::vector<ButtonSpec> &buttonTable()
         {Button::FileOpen, "file_open", stemImages(QStringLiteral("file_open_")), -1},
         {Button::FolderOpen, "folder_open", stemImages(QStringLiteral("folder_open_")), -1},
         {Button::SwapViews, "list_screen", stemImages(QStringLiteral("screen01_")), -1},
+        {Button::TripView, "trip_view", stemImages(QStringLiteral("trip_")), -1},
     };
     return table;
 }
@@ -145,8 +146,15 @@ QRect buttonRect(Button button, int w, int h)
     case Button::FileOpen: return {w - 79, 433, 21, 16};
     case Button::FolderOpen: return {w - 44, 433, 20, 16};
     case Button::SwapViews: return swapButtonRect(w, h);
+    case Button::TripView: return tripButtonRect(w);
     }
     return {};
+}
+
+// Beside the EVENT category, before the cause filters.
+QRect tripButtonRect(int w)
+{
+    return {w - 203, 451, 36, 19};
 }
 
 QRect categoryButtonRect(int index, int w)

@@ -40,7 +40,7 @@ bool canMaximize(const QSize &screen);
 enum class Button {
     Play, Pause, Stop, PreviousFile, FrameBack, FrameForward, NextFile, ZoomIn, ZoomOut, ActualSize,
     Pan, Rotate, Volume, Setting, Snapshot, Print, Restore, Maximize, Minimize, Exit, FileOpen,
-    FolderOpen, SwapViews,
+    FolderOpen, SwapViews, TripView,
 };
 
 struct ButtonSpec
@@ -60,6 +60,8 @@ QRect buttonRect(Button button, int w, int h);
 // The category (0 all, 1 REC, 2 EVENT) and filter (0 all … 3 parking) buttons.
 QRect categoryButtonRect(int index, int w);
 QRect filterButtonRect(int index, int w);
+// The trip view's button, beside the categories.
+QRect tripButtonRect(int w);
 QStringList selectorButtonImages();
 
 } // namespace ViewerLayout

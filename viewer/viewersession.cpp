@@ -3,6 +3,7 @@
 #include "base/programsettings.h"
 #include "catalogue/clipcatalogue.h"
 #include "session/cliplibrary.h"
+#include "session/triplibrary.h"
 #include "session/viewerstate.h"
 #include "viewer/mainwindow.h"
 #include "viewer/widgetvolume.h"
@@ -15,12 +16,27 @@
 #include <QFutureWatcher>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <memory>
+
 namespace ViewerSession {
 
 namespace {
 
-// The first clip opens and waits, paused on its first picture, once the folder has been read
-// (unless the user opened something else meanwhile).
+// In the trip view the first trip plays once the card's index knows it; at start-up it waits,
+// paused on its first picture, as the first clip does.
+void pauseFirstTrip(MainWindow &window)
+{
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection = QObject::connect(&window.trips(), &TripLibrary::tripsChanged, &window, [&window, connection] {
+        if (window.trips().trips().isEmpty())
+            return;
+        QObject::disconnect(*connection);
+        window.OnSlotspause();
+    });
+}
+
+// The first clip (in the trip view, the first trip) opens and waits, paused on its first picture,
+// once the folder has been read (unless the user opened something else meanwhile).
 void openPaused(MainWindow &window, const QString &folder)
 {
     ClipLibrary &library = window.library();
@@ -28,7 +44,11 @@ void openPaused(MainWindow &window, const QString &folder)
     QObject::connect(
         &library, &ClipLibrary::scanFinished, &window,
         [&window, request](int answered, bool hasClips) {
-            if (answered == request && hasClips)
+            if (answered != request || !hasClips)
+                return;
+            if (window.state().isTripView())
+                pauseFirstTrip(window);
+            else
                 window.OnSlotspause();
         },
         Qt::SingleShotConnection);
@@ -71,6 +91,7 @@ void restore(MainWindow &window)
     window.state().setVolume(ProgramSettings::volumeLevel() / double(WidgetVolume::kLevels));
     if (ProgramSettings::maximized())
         window.OnSlotsmaximize(); // ignored on a screen too small for it
+    window.state().setTripView(ProgramSettings::tripView());
     const QString folder = ProgramSettings::lastFolder();
     if (folder.isEmpty())
         return openOnlyCard(window);
@@ -86,6 +107,7 @@ void save(const MainWindow &window)
     if (!state.folder().isEmpty())
         ProgramSettings::setLastFolder(QFileInfo(state.folder()).absoluteFilePath());
     ProgramSettings::setMaximized(state.isMaximized());
+    ProgramSettings::setTripView(state.isTripView());
     ProgramSettings::setVolumeLevel(qRound(state.volume() * WidgetVolume::kLevels));
 }
 

@@ -56,6 +56,7 @@ std::vector<ViewerShortcuts::Entry> buildTable()
         {Command::Quit, keys({Qt::CTRL | Qt::Key_Q}), Button::Exit, {Button::Exit}},
         // The current clip's context menu, from wherever the focus is.
         {Command::ClipMenu, keys({Qt::Key_Menu}), Button::FolderOpen, {}},
+        {Command::TripView, keys({Qt::Key_T}), Button::TripView, {Button::TripView}},
     };
 }
 
@@ -162,6 +163,7 @@ bool ViewerShortcuts::run(Command command)
     case Command::PreviousEvent: w.jumpToEvent(-1); break;
     case Command::EventsList: w.showEventsList(); break;
     case Command::ClipMenu: w.showClipMenu(); break;
+    case Command::TripView: w.toggleTripView(); break;
     }
     return true;
 }

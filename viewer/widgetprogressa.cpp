@@ -214,8 +214,10 @@ void WidgetProgressA::paintEvent(QPaintEvent *)
     paintMeter(painter, x0);
     paintGraph(painter);
     paintEventMarks(painter);
+    paintTripEvents(painter);
     paintMarker(painter);
     paintTexts(painter, x0);
+    paintClockNote(painter, x0);
     paintPointerLabel(painter);
     m_timeTextStale = false;
 }
@@ -266,6 +268,10 @@ void WidgetProgressA::paintGraph(QPainter &painter) const
     const int n = Dashboard::graphSlots(m_timeRangeEnd, int(samples.size()));
     if (n <= 0)
         return;
+    if (n > 2 * w) {
+        paintDenseGraph(painter, samples, w, n);
+        return;
+    }
     int previous[3] = {0, 0, 0};
     for (qsizetype i = 0; i < samples.size(); ++i) {
         const int x1 = Dashboard::graphX(i, w, n);

@@ -71,6 +71,15 @@ public:
     // The driving events marked above the graph, in ms of the time range.
     void setEventMarks(const QList<Dashboard::EventMark> &marks);
 
+    // Where the event clips of the trip on screen start on its time line (ms), marked on the strip;
+    // empty for none.
+    void setTripEvents(const QList<qint64> &offsetsMs);
+    const QList<qint64> &tripEvents() const { return m_tripEvents; }
+    // A note on the recorder's clock under the date ("Recorder clock 1 min 15 s fast"); empty for
+    // none.
+    void setClockNote(const QString &text);
+    QString clockNote() const { return m_clockNote; }
+
 signals:
     // A release on the timeline strip chose this position (ms of the time range).
     void clicked(int positionMs);
@@ -98,9 +107,12 @@ private:
     void paintBackground(QPainter &painter, int x0) const;
     void paintMeter(QPainter &painter, int x0) const;
     void paintGraph(QPainter &painter) const;
+    void paintDenseGraph(QPainter &painter, const QList<TelemetrySample> &samples, int w, int n) const;
     void paintEventMarks(QPainter &painter) const;
     void paintMarker(QPainter &painter) const;
     void paintTexts(QPainter &painter, int x0) const;
+    void paintTripEvents(QPainter &painter) const;
+    void paintClockNote(QPainter &painter, int x0) const;
     void onTrackChanged();
 
     QPointer<const TelemetryTrack> m_track;
@@ -132,6 +144,8 @@ private:
     bool m_gpsValid = false;
     TelemetrySample m_current; // accelerations and position shown on the panel
     QList<Dashboard::EventMark> m_eventMarks;
+    QList<qint64> m_tripEvents;
+    QString m_clockNote;
 
     bool m_dragging = false;
     QPoint m_dragPoint;

@@ -2,6 +2,7 @@
 
 #include "generators/clipwriter/aviclipwriter.h"
 #include "generators/democard/demodrive.h"
+#include "generators/democard/demodrives_p.h"
 #include "generators/democard/demoscene.h"
 #include "settings/settingtable.h"
 
@@ -21,7 +22,7 @@ struct DemoClip
     bool mp4;
 };
 
-const QDateTime kDriveStart(QDate(2026, 12, 1), QTime(8, 0, 0));
+const QDateTime kDriveStart = demoDriveStart();
 
 QList<DemoClip> clipList(int clipSeconds)
 {
@@ -80,19 +81,25 @@ bool writeSettings(const QString &root, QStringList *written, QString *error)
 bool writeAvi(const QString &path, const QList<DemoDrive::Second> &drive, const DemoClip &clip, int seconds,
               QString *error)
 {
+    return writeDriveClip(path, drive, kDriveStart, clip.firstSecond, seconds, error);
+}
+
+} // namespace
+
+bool writeDriveClip(const QString &path, const QList<DemoDrive::Second> &drive, const QDateTime &driveStart,
+                    int firstSecond, int seconds, QString *error)
+{
     ClipWriter::ClipDescription description;
     description.framesPerSecond = 10;
     description.durationMs = seconds * 1000;
     description.audio = true;
-    description.videoStreams = {DemoScene::frontStream(drive, clip.firstSecond, description.framesPerSecond),
-                                DemoScene::rearStream(drive, clip.firstSecond, description.framesPerSecond)};
-    ClipWriter::TelemetryRoute route = DemoDrive::routeFor(drive, clip.firstSecond, seconds);
-    route.startUtc = kDriveStart.addSecs(clip.firstSecond).toUTC();
+    description.videoStreams = {DemoScene::frontStream(drive, firstSecond, description.framesPerSecond, driveStart),
+                                DemoScene::rearStream(drive, firstSecond, description.framesPerSecond, driveStart)};
+    ClipWriter::TelemetryRoute route = DemoDrive::routeFor(drive, firstSecond, seconds);
+    route.startUtc = driveStart.addSecs(firstSecond - kRecorderAheadOfUtcSeconds);
     description.route = route;
     return ClipWriter::writeAviClip(path, description, error);
 }
-
-} // namespace
 
 bool write(const QString &root, const Options &options, QStringList *written, QString *error)
 {
@@ -120,6 +127,8 @@ bool write(const QString &root, const Options &options, QStringList *written, QS
     if (!writeFile(empty, QByteArray(), error))
         return false;
     files << empty;
+    if (options.longDriveMinutes > 0 && !writeMoreDrives(root, options.longDriveMinutes, &files, error))
+        return false;
     if (!writeSettings(root, &files, error))
         return false;
     if (written)

@@ -68,6 +68,31 @@ QList<Second> drive()
     return seconds;
 }
 
+QList<Second> cruise(int seconds)
+{
+    const QList<Second> town = drive();
+    QList<Second> out;
+    double latitude = town.last().latitude;
+    double longitude = town.last().longitude;
+    double heading = 150.0;
+    for (int s = 0; s < seconds; ++s) {
+        Second second;
+        second.latitude = latitude;
+        second.longitude = longitude;
+        // Away from a standstill in the first half minute, then between 60 and 100 km/h.
+        const double cruising = 80.0 + 20.0 * std::sin(s / 97.0);
+        second.speedKmh = std::min(cruising, 3.0 * s);
+        second.headingDegrees = heading;
+        out.append(second);
+        const double metres = second.speedKmh / 3.6;
+        const double radians = qDegreesToRadians(heading);
+        latitude += metres * std::cos(radians) / kMetresPerDegreeLatitude;
+        longitude += metres * std::sin(radians) / (kMetresPerDegreeLatitude * std::cos(qDegreesToRadians(latitude)));
+        heading += 0.4 * std::sin(s / 53.0);
+    }
+    return out;
+}
+
 ClipWriter::TelemetryRoute routeFor(const QList<Second> &drive, int first, int count)
 {
     ClipWriter::TelemetryRoute route;

@@ -21,6 +21,9 @@ constexpr int kSamplesPerSecond = 20;
 
 // The whole drive, second by second.
 QList<Second> drive();
+// A longer drive of `seconds` across the country from where the first one ended: cruising between
+// 60 and 100 km/h with wide bends, a fix all along.
+QList<Second> cruise(int seconds);
 
 // The telemetry route of seconds [first, first + count) of the drive.
 ClipWriter::TelemetryRoute routeFor(const QList<Second> &drive, int first, int count);

@@ -14,7 +14,7 @@ namespace DemoScene {
 
 namespace {
 
-const QDateTime kDriveStart(QDate(2026, 12, 1), QTime(8, 0, 0));
+const QDateTime kDriveStart(QDate(2026, 12, 1), QTime(8, 0, 0), Qt::UTC); // the recorder's clock
 
 struct Moment
 {
@@ -101,9 +101,9 @@ void paintRoad(QPainter &p, const QSize &size, const Moment &m, bool rear)
     }
 }
 
-void paintStamp(QPainter &p, const QSize &size, const Moment &m, bool rear)
+void paintStamp(QPainter &p, const QSize &size, const Moment &m, bool rear, const QDateTime &start)
 {
-    const QDateTime when = kDriveStart.addMSecs(qint64(m.seconds * 1000));
+    const QDateTime when = start.addMSecs(qint64(m.seconds * 1000));
     QFont font(QStringLiteral("DejaVu Sans Mono"));
     font.setPixelSize(std::max(9, size.height() / 22));
     p.setFont(font);
@@ -118,29 +118,32 @@ void paintStamp(QPainter &p, const QSize &size, const Moment &m, bool rear)
 }
 
 ClipWriter::VideoStream stream(const QList<DemoDrive::Second> &drive, int firstSecond, int framesPerSecond,
-                               const QSize &size, bool rear)
+                               const QSize &size, bool rear, const QDateTime &driveStart)
 {
     ClipWriter::VideoStream video;
     video.size = size;
     video.jpegQuality = 80;
-    video.paint = [drive, firstSecond, framesPerSecond, rear](QPainter &p, const QSize &picture, int frame) {
+    const QDateTime start = driveStart.isValid() ? driveStart : kDriveStart;
+    video.paint = [drive, firstSecond, framesPerSecond, rear, start](QPainter &p, const QSize &picture, int frame) {
         const Moment m = momentAt(drive, firstSecond + double(frame) / framesPerSecond);
         paintRoad(p, picture, m, rear);
-        paintStamp(p, picture, m, rear);
+        paintStamp(p, picture, m, rear, start);
     };
     return video;
 }
 
 } // namespace
 
-ClipWriter::VideoStream frontStream(const QList<DemoDrive::Second> &drive, int firstSecond, int framesPerSecond)
+ClipWriter::VideoStream frontStream(const QList<DemoDrive::Second> &drive, int firstSecond, int framesPerSecond,
+                                    const QDateTime &driveStart)
 {
-    return stream(drive, firstSecond, framesPerSecond, QSize(1280, 720), false);
+    return stream(drive, firstSecond, framesPerSecond, QSize(1280, 720), false, driveStart);
 }
 
-ClipWriter::VideoStream rearStream(const QList<DemoDrive::Second> &drive, int firstSecond, int framesPerSecond)
+ClipWriter::VideoStream rearStream(const QList<DemoDrive::Second> &drive, int firstSecond, int framesPerSecond,
+                                   const QDateTime &driveStart)
 {
-    return stream(drive, firstSecond, framesPerSecond, QSize(640, 360), true);
+    return stream(drive, firstSecond, framesPerSecond, QSize(640, 360), true, driveStart);
 }
 
 bool writeMp4(const QString &path, const QList<DemoDrive::Second> &drive, int firstSecond, int seconds,

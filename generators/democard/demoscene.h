@@ -3,6 +3,7 @@
 #include "generators/clipwriter/aviclipwriter.h"
 #include "generators/democard/demodrive.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
 
@@ -10,8 +11,12 @@
 // moves with the speed and bends with the turns, with the recorder's date, time and speed stamp.
 namespace DemoScene {
 
-ClipWriter::VideoStream frontStream(const QList<DemoDrive::Second> &drive, int firstSecond, int framesPerSecond);
-ClipWriter::VideoStream rearStream(const QList<DemoDrive::Second> &drive, int firstSecond, int framesPerSecond);
+// `driveStart` is the recorder's clock at the drive's first second (naive, marked UTC); invalid for
+// the demo card's first drive.
+ClipWriter::VideoStream frontStream(const QList<DemoDrive::Second> &drive, int firstSecond, int framesPerSecond,
+                                    const QDateTime &driveStart = QDateTime());
+ClipWriter::VideoStream rearStream(const QList<DemoDrive::Second> &drive, int firstSecond, int framesPerSecond,
+                                   const QDateTime &driveStart = QDateTime());
 
 // Writes an H.264/AAC MP4 clip of the same drive with both cameras.
 bool writeMp4(const QString &path, const QList<DemoDrive::Second> &drive, int firstSecond, int seconds,

@@ -114,4 +114,17 @@ FrameMark readFrameMark(const QImage &picture)
     return readMark(picture.size(), [&picture](int x, int y) { return qGray(picture.pixel(x, y)); });
 }
 
+SeamCount countAtSeam(const QList<int> &shown, int first, int reach)
+{
+    SeamCount count;
+    for (int frame = first - reach; frame < first + reach; ++frame) {
+        const qsizetype times = shown.count(frame);
+        if (times == 0)
+            ++count.lost;
+        else
+            count.repeated += int(times - 1);
+    }
+    return count;
+}
+
 } // namespace MediaGen

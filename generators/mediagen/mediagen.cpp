@@ -82,7 +82,8 @@ bool pushFrames(GstElement *pipeline, const ClipSpec &clipSpec)
     for (int frame = 0; frame < clipSpec.frames && ok; ++frame) {
         for (int c = 0; c < sources.size() && ok; ++c) {
             const QImage picture = (clipSpec.picture ? clipSpec.picture(c, frame, clipSpec.channels.at(c))
-                                                 : drawFrame(c, frame, clipSpec.channels.at(c), clipSpec.textured))
+                                                 : drawFrame(c, clipSpec.firstFrame + frame, clipSpec.channels.at(c),
+                                                             clipSpec.textured))
                                        .convertToFormat(QImage::Format_RGB32);
             GstBuffer *buffer = gst_buffer_new_memdup(picture.constBits(), gsize(picture.sizeInBytes()));
             GST_BUFFER_PTS(buffer) = gst_util_uint64_scale(frame, GST_SECOND, clipSpec.fps);
@@ -196,15 +197,15 @@ HiddenDecoders::~HiddenDecoders()
     }
 }
 
-QList<ClipWriter::VideoStream> markedStreams(const QList<QSize> &sizes, bool textured, int jpegQuality)
+QList<ClipWriter::VideoStream> markedStreams(const QList<QSize> &sizes, bool textured, int jpegQuality, int firstFrame)
 {
     QList<ClipWriter::VideoStream> streams;
     for (int c = 0; c < sizes.size(); ++c) {
         ClipWriter::VideoStream stream;
         stream.size = sizes.at(c);
         stream.jpegQuality = jpegQuality;
-        stream.paint = [c, textured](QPainter &painter, const QSize &size, int frame) {
-            painter.drawImage(0, 0, drawFrame(c, frame, size, textured));
+        stream.paint = [c, textured, firstFrame](QPainter &painter, const QSize &size, int frame) {
+            painter.drawImage(0, 0, drawFrame(c, firstFrame + frame, size, textured));
         };
         streams << stream;
     }
@@ -214,11 +215,15 @@ QList<ClipWriter::VideoStream> markedStreams(const QList<QSize> &sizes, bool tex
 bool writeAvi(const QString &path, const ClipSpec &clipSpec, QString *error)
 {
     ClipWriter::ClipDescription description;
-    description.videoStreams = markedStreams(clipSpec.channels, clipSpec.textured, 85);
+    description.videoStreams = markedStreams(clipSpec.channels, clipSpec.textured, 85, clipSpec.firstFrame);
     description.framesPerSecond = clipSpec.fps;
     description.durationMs = (clipSpec.frames * 1000 + clipSpec.fps - 1) / qMax(1, clipSpec.fps);
     description.audio = clipSpec.audio;
-    if (clipSpec.telemetry) {
+    for (ClipWriter::VideoStream &stream : description.videoStreams)
+        stream.distinctFrames = clipSpec.distinctFrames;
+    if (clipSpec.route) {
+        description.route = clipSpec.route;
+    } else if (clipSpec.telemetry) {
         ClipWriter::TelemetryRoute route;
         route.positions = {{37.5665, 126.9780}, {37.5670, 126.9790}, {37.5676, 126.9801}};
         route.speedKnots = {20.0, 22.0, 25.0};

@@ -12,6 +12,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 namespace MediaGen {
 
@@ -23,8 +24,13 @@ struct ClipSpec
     bool audio = true;
     int bitrateKbps = 0;      // H.264 only; 0 = the encoder's default
     bool telemetry = false;   // AVI only: a telemetry stream along a short route
+    std::optional<ClipWriter::TelemetryRoute> route; // AVI only: the telemetry of this route instead
+    int distinctFrames = 0;   // AVI only: > 0 paints and encodes only that many pictures, then
+                              // repeats them (long clips written quickly; their marks repeat too)
     bool textured = false;    // a moving noise texture instead of a flat background, so that
                               // decoding costs about what camera pictures cost (benchmarks)
+    int firstFrame = 0;       // the frame number the first picture's mark carries: the clips of a
+                              // trip count on from the clip before
     // Paints the pictures instead of drawFrame (no frame mark then); returns `size` pictures.
     std::function<QImage(int channel, int frame, const QSize &size)> picture;
 };
@@ -42,7 +48,8 @@ bool writeAvi(const QString &path, const ClipSpec &clipSpec, QString *error = nu
 
 // The clip writer's video streams of the given sizes (stream i is channel i), painting the marked
 // pictures of drawFrame.
-QList<ClipWriter::VideoStream> markedStreams(const QList<QSize> &sizes, bool textured = false, int jpegQuality = 75);
+QList<ClipWriter::VideoStream> markedStreams(const QList<QSize> &sizes, bool textured = false, int jpegQuality = 75,
+                                             int firstFrame = 0);
 
 // The picture of `frame` on `channel` (Format_RGB32).
 QImage drawFrame(int channel, int frame, const QSize &size, bool textured = false);
@@ -57,6 +64,17 @@ struct FrameMark
 // Reads the mark from a picture as it reached a renderer or a frame capture; invalid when the
 // picture does not carry one.
 FrameMark readFrameMark(const QImage &picture);
+
+// What happened at the seam between two clips played one after the other, from the frame numbers
+// of the pictures shown in order (the clips' marks counting on across them): of the `reach`
+// pictures on either side of the seam before frame `first`, how many were never shown, and how
+// many extra times the shown ones were shown.
+struct SeamCount
+{
+    int lost = 0;
+    int repeated = 0;
+};
+SeamCount countAtSeam(const QList<int> &shown, int first, int reach);
 
 // While alive, automatic plugging finds no decoder for sound (or for pictures): their ranks are
 // set to none, and given back when it goes. For tests of a missing plugin.

@@ -43,6 +43,8 @@ private slots:
     void selectionDuringScanShapesItsAnswer();
     void selectionAfterRefusedFolderReadsTheShownFolder();
     void folderWithoutClips();
+    void listFollowsTheRecorderClock_data();
+    void listFollowsTheRecorderClock();
     void addedFilesFollowTheCatalogue();
     void neighbourWraps_data();
     void neighbourWraps();
@@ -165,8 +167,8 @@ void TestClipLibrary::selectionFiltersWithoutReadingTheCard()
         {2, 1, {}},
         {2, 3, {"EVS_2012_05_14_10_03_00_P.avi"}},
         {0, 2, {"EVS_2012_05_14_10_02_00_I.mp4"}},
-        {0, 0, {"EVS_2012_05_14_10_02_00_I.mp4", "EVS_2012_05_14_10_03_00_P.avi", "REC_2012_05_14_10_00_00.mp4",
-                "REC_2012_05_14_10_01_00_M.mp4"}},
+        {0, 0, {"REC_2012_05_14_10_00_00.mp4", "REC_2012_05_14_10_01_00_M.mp4", "EVS_2012_05_14_10_02_00_I.mp4",
+                "EVS_2012_05_14_10_03_00_P.avi"}},
     };
     for (const Step &step : steps) {
         QCOMPARE(library.select(step.category, step.filter), 0);
@@ -230,6 +232,37 @@ void TestClipLibrary::folderWithoutClips()
     QVERIFY(!m_state->hasClips());
     QVERIFY(!open(library, QStringLiteral("gone")));
     QVERIFY(library.entries().isEmpty());
+}
+
+void TestClipLibrary::listFollowsTheRecorderClock_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QStringList>("listed");
+    QTest::newRow("an event clip between the normal clips of its drive")
+        << QStringList{"REC/REC_2025_07_02_09_00_00.avi", "REC/REC_2025_07_02_09_01_00.avi",
+                       "EVENT/EVS_2025_07_02_09_00_45_I.avi"}
+        << QStringList{"REC_2025_07_02_09_00_00.avi", "EVS_2025_07_02_09_00_45_I.avi", "REC_2025_07_02_09_01_00.avi"};
+    QTest::newRow("at the same second the normal clip first")
+        << QStringList{"EVENT/EVS_2025_07_02_09_01_00_M.mp4", "REC/REC_2025_07_02_09_01_00.avi"}
+        << QStringList{"REC_2025_07_02_09_01_00.avi", "EVS_2025_07_02_09_01_00_M.mp4"};
+    QTest::newRow("a day earlier, and names without a time last")
+        << QStringList{"REC/REC_2025_07_02_09_00_00.avi", "other.mp4", "EVENT/EVS_2025_07_01_23_59_59_P.avi",
+                       "REC_2025_13_45_09_00_00.avi"}
+        << QStringList{"EVS_2025_07_01_23_59_59_P.avi", "REC_2025_07_02_09_00_00.avi", "REC_2025_13_45_09_00_00.avi",
+                       "other.mp4"};
+}
+
+// In "All" the list is in the order of the recorder's clock, so that playing on through it follows
+// the drive.
+void TestClipLibrary::listFollowsTheRecorderClock()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QStringList, listed);
+    for (const QString &name : files)
+        file(QStringLiteral("DRIVE/") + name);
+    ClipLibrary library(m_state.get());
+    QVERIFY(open(library, QStringLiteral("DRIVE")));
+    QCOMPARE(names(library.entries()), listed);
 }
 
 // Files added one by one follow the catalogue's entries, make the transport usable, and leave the

@@ -12,6 +12,8 @@
 #include <QtTest>
 
 #include "catalogue/removabledrive.h"
+#include "generators/clipwriter/aviclipwriter.h"
+#include "settingsui/clockerrornote.h"
 #include "settingsui/configwindow.h"
 #include "settingsui/widgetbar.h"
 #include "settingsui/windowbtn.h"
@@ -133,6 +135,8 @@ private slots:
     void editsAndWrites_data();
     void editsAndWrites();
     void clockControlsFollowTheTickBox();
+    void recorderClockErrorShowsBesideTheTime_data();
+    void recorderClockErrorShowsBesideTheTime();
     void clockFollowsTheTimeUntilEdited_data();
     void clockFollowsTheTimeUntilEdited();
     void writeProtectedCardIsNamed();
@@ -170,6 +174,9 @@ void TestConfigWindow::initTestCase()
     // running the tests speaks, and no stored choice of the user's is read or written.
     QStandardPaths::setTestModeEnabled(true);
     qputenv("QRD7700_LANG", "kr");
+    // The card index the clock note reads is cached below the home folder: one of the test's own.
+    static QTemporaryDir home;
+    qputenv("HOME", QFile::encodeName(home.path()));
 }
 
 void TestConfigWindow::init()
@@ -695,6 +702,44 @@ void TestConfigWindow::optionDialogs()
     QCOMPARE(readFolder(card + "/setting").value(file), byte(initial));
     clickButton(window.get(), "ok");
     QCOMPARE(readFolder(card + "/setting").value(file), byte(expected));
+}
+
+void TestConfigWindow::recorderClockErrorShowsBesideTheTime_data()
+{
+    QTest::addColumn<qint64>("recorderAheadS"); // of true time in the car's zone, +9 h
+    QTest::addColumn<bool>("withFix");
+    QTest::addColumn<QString>("note");
+    QTest::newRow("75 s fast") << qint64(75) << true << QStringLiteral("녹화기 시계가 1분 15초 빠릅니다");
+    QTest::newRow("2 min slow") << qint64(-120) << true << QStringLiteral("녹화기 시계가 2분 느립니다");
+    QTest::newRow("within half a minute") << qint64(20) << true << QString();
+    QTest::newRow("no GPS fix on the card") << qint64(75) << false << QString();
+}
+
+// The card's newest clips tell from their GPS time how far off the recorder's clock is; the note
+// shows over the clock field once the card has been read, and only when it is off by more than 30 s.
+void TestConfigWindow::recorderClockErrorShowsBesideTheTime()
+{
+    QFETCH(qint64, recorderAheadS);
+    QFETCH(bool, withFix);
+    QFETCH(QString, note);
+    const QString card = makeCard("CARD", true, oneValueFiles());
+    QDir(card).mkpath(QStringLiteral("REC"));
+    ClipWriter::ClipDescription clip;
+    ClipWriter::TelemetryRoute route;
+    route.positions = {{37.5665, 126.9780}};
+    route.startUtc = QDateTime(QDate(2025, 7, 2), QTime(9, 0, 0), Qt::UTC).addSecs(-9 * 3600 - recorderAheadS);
+    route.lostFixSeconds = withFix ? QSet<int>() : QSet<int>{0, 1};
+    clip.route = route;
+    QVERIFY(ClipWriter::writeAviClip(card + "/REC/REC_2025_07_02_09_00_00.avi", clip));
+    auto window = openDialog();
+    auto *shown = window->findChild<ClockErrorNote *>(QStringLiteral("clockErrorNote"));
+    QVERIFY(shown);
+    QTRY_VERIFY_WITH_TIMEOUT(shown->hasRead(), 10000);
+    QVERIFY2(shown->isVisible() == !note.isEmpty(), qPrintable(shown->text()));
+    if (note.isEmpty())
+        return;
+    QCOMPARE(shown->text(), note);
+    QVERIFY(shown->geometry().intersects(QRect(0, 190, 554, 60))); // by the time setting
 }
 
 void TestConfigWindow::viewerRunsItModal()

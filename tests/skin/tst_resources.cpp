@@ -72,6 +72,7 @@ void addViewerRows()
     addButtonRows("screen01_", {13, 34});
     addButtonRows("screen02_", {13, 34});
     addButtonRows("sorting_btn", {46, 19});
+    addButtonRows("trip_", {36, 19});
 }
 
 void addSettingsRows()

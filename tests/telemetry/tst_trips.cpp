@@ -89,7 +89,40 @@ private slots:
     void clipLengths_data();
     void clipLengths();
     void cardOfGeneratedClips();
+    void recentClockError_data();
+    void recentClockError();
 };
+
+void TestTrips::recentClockError_data()
+{
+    QTest::addColumn<QList<ClipSummary>>("clips");
+    QTest::addColumn<std::optional<qint64>>("errorMs");
+    // Clips one minute apart from 08:00, each with the given clock offset (nothing: no fix).
+    const auto drive = [](QList<std::optional<qint64>> offsets) {
+        QList<ClipSummary> clips;
+        for (int i = 0; i < offsets.size(); ++i)
+            clips << clip(QStringLiteral("REC_2025_07_02_%1_%2_00.avi").arg(8 + i / 60, 2, 10, QLatin1Char('0'))
+                              .arg(i % 60, 2, 10, QLatin1Char('0')), kMinute, offsets.at(i));
+        return clips;
+    };
+    const qint64 seoul = 9 * kHour;
+    QTest::newRow("no clip with a fix") << drive({{}, {}}) << std::optional<qint64>();
+    QList<std::optional<qint64>> drifted(12, seoul);
+    drifted += QList<std::optional<qint64>>(10, seoul + 75000);
+    QTest::newRow("the newest clips tell, after the clock drifted") << drive(drifted) << std::optional<qint64>(75000);
+    QList<std::optional<qint64>> odd(9, seoul - 120000);
+    odd += {std::optional<qint64>(), std::optional<qint64>(seoul + 900000)};
+    QTest::newRow("the median of them, not one odd clip; clips without a fix do not count")
+        << drive(odd) << std::optional<qint64>(-120000);
+}
+
+// What the settings editor tells about the recorder's clock.
+void TestTrips::recentClockError()
+{
+    QFETCH(QList<ClipSummary>, clips);
+    QFETCH(std::optional<qint64>, errorMs);
+    QCOMPARE(recentClockErrorMs(clips), errorMs);
+}
 
 void TestTrips::trips_data()
 {

@@ -6,6 +6,8 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
+#include <QStringList>
 #include <QTest>
 #include <QTimer>
 
@@ -66,3 +68,26 @@ inline void typeFileName(QFileDialog *dialog, const QString &path)
     edit->setText(path);
     static_cast<QDialog *>(dialog)->accept();
 }
+
+// Answers every message box as soon as it shows and keeps its text, so that a test can tell that
+// none came (or which did) without a box stopping it.
+class MessageBoxRecorder
+{
+public:
+    MessageBoxRecorder()
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                m_texts << box->text();
+                box->accept();
+            }
+        });
+        m_timer.start(20);
+    }
+    const QStringList &texts() const { return m_texts; }
+    void clear() { m_texts.clear(); }
+
+private:
+    QTimer m_timer;
+    QStringList m_texts;
+};

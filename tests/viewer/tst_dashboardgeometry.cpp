@@ -89,7 +89,9 @@ private slots:
         QTest::newRow("start") << 0 << 0 << "00:00/00:00";
         QTest::newRow("61 s of 125 s") << 61000 << 125000 << "01:01/02:05";
         QTest::newRow("seconds truncate") << 59999 << 60999 << "00:59/01:00";
-        QTest::newRow("75 minutes are not wrapped") << 4500000 << 4560000 << "75:00/76:00";
+        QTest::newRow("a time line just under an hour stays in minutes") << 3540000 << 3599999 << "59:00/59:59";
+        QTest::newRow("a trip of an hour counts hours") << 1800000 << 3600000 << "00:30:00/01:00:00";
+        QTest::newRow("75 minutes of a long trip") << 4500000 << 4560000 << "01:15:00/01:16:00";
     }
     void playTime()
     {

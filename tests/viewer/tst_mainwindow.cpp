@@ -211,8 +211,9 @@ void TestMainWindow::folderFillsListAndPlaysFirstRow()
     QStringList names;
     for (int row = 0; row < list()->count(); ++row)
         names << list()->item(row)->text();
-    QCOMPARE(names, QStringList({"EVS_2012_05_14_10_22_30_I.avi", "EVS_2012_05_14_10_23_30_M.mp4",
-                                 "REC_2012_05_14_10_20_30.avi", "REC_2012_05_14_10_21_30.mp4"}));
+    // In the order of the recorder's clock, normal and event clips together.
+    QCOMPARE(names, QStringList({"REC_2012_05_14_10_20_30.avi", "REC_2012_05_14_10_21_30.mp4",
+                                 "EVS_2012_05_14_10_22_30_I.avi", "EVS_2012_05_14_10_23_30_M.mp4"}));
     QCOMPARE(list()->currentRow(), 0);
     QVERIFY(isPlaying()); // asked for at once, playing as soon as the clip is open
     QTRY_VERIFY(rowIsOpen(*m_window, 0));

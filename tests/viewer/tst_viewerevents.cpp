@@ -12,6 +12,7 @@
 #include "generators/mediagen/mediagen.h"
 #include "session/eventfinder.h"
 #include "session/playbacksession.h"
+#include "session/triplibrary.h"
 #include "session/viewerstate.h"
 #include "tests/session/heldreading.h"
 #include "tests/viewer/modaldialogs.h"
@@ -41,7 +42,7 @@ namespace {
 
 constexpr int kFps = 10;
 
-// The card, in the list's order (event clips before normal ones), each clip's pushes on the car.
+// The card, in the list's order (the recorder's clock), each clip's pushes on the car.
 struct PlannedClip
 {
     const char *path;
@@ -49,14 +50,16 @@ struct PlannedClip
     QList<Push> pushes;
 };
 const PlannedClip kClips[] = {
-    {"EVENT/EVS_2012_05_14_10_21_05_I.avi", 8, {{4, 0.1, 0, 0, 0.9}}},        // row 0: an impact
-    {"REC/REC_2012_05_14_10_20_30.avi", 12, {{3, 2, -0.5}, {8.5, 1, 0, 0.5}}}, // row 1: a brake, a turn
-    {"REC/REC_2012_05_14_10_20_42.avi", 8, {}},                                // row 2: steady
-    {"REC/REC_2012_05_14_10_20_50.avi", 14, {{11, 2, 0.4}}},                   // row 3: a late start
+    {"REC/REC_2012_05_14_10_20_30.avi", 12, {{3, 2, -0.5}, {8.5, 1, 0, 0.5}}}, // row 0: a brake, a turn
+    {"REC/REC_2012_05_14_10_20_42.avi", 8, {}},                                // row 1: steady
+    {"REC/REC_2012_05_14_10_20_50.avi", 14, {{11, 2, 0.4}}},                   // row 2: a late start
+    {"EVENT/EVS_2012_05_14_10_21_05_I.avi", 8, {{4, 0.1, 0, 0, 0.9}}},        // row 3: an impact
 };
 constexpr int kCardEvents = 4;
-constexpr int kSteadyRow = 2;
-constexpr int kLateStartRow = 3;
+constexpr int kBrakeTurnRow = 0;
+constexpr int kSteadyRow = 1;
+constexpr int kLateStartRow = 2;
+constexpr int kImpactRow = 3;
 
 // A clip of the drive with sound, whose pictures carry their frame number, the GPS on the
 // recorder's clock.
@@ -93,6 +96,7 @@ private slots:
     void cleanup();
     void marksDrawnWhereTheEventsAre();
     void eventKeysLandTwoSecondsBefore();
+    void tripViewMarksAndKeysFollowTheDrive();
     void listShowsTheCardAndPlaysTheChosenEntry_data();
     void listShowsTheCardAndPlaysTheChosenEntry();
     void clipMenuOpensTheListAtItsClip();
@@ -194,8 +198,8 @@ void TestViewerEvents::marksDrawnWhereTheEventsAre()
     openCard(m_card);
     QCOMPARE(m_window->events().events().size(), kCardEvents);
     const QList<std::pair<int, QList<EventKind>>> rows = {
-        {0, {EventKind::Impact}},
-        {1, {EventKind::HardBrake, EventKind::SharpTurn}},
+        {kImpactRow, {EventKind::Impact}},
+        {kBrakeTurnRow, {EventKind::HardBrake, EventKind::SharpTurn}},
         {kSteadyRow, {}},
         {kLateStartRow, {EventKind::HardAcceleration}},
     };
@@ -248,34 +252,34 @@ void TestViewerEvents::marksDrawnWhereTheEventsAre()
 void TestViewerEvents::eventKeysLandTwoSecondsBefore()
 {
     openCard(m_card);
-    openPaused(1);
-    const QList<DrivingEvent> first = eventsOfRow(1);
-    const QList<DrivingEvent> impact = eventsOfRow(0);
+    openPaused(kBrakeTurnRow);
+    const QList<DrivingEvent> first = eventsOfRow(kBrakeTurnRow);
+    const QList<DrivingEvent> impact = eventsOfRow(kImpactRow);
     const QList<DrivingEvent> late = eventsOfRow(kLateStartRow);
     QCOMPARE(first.size(), 2);
 
     press(Qt::Key_N);
-    expectLandedBefore(1, first.at(0));
+    expectLandedBefore(kBrakeTurnRow, first.at(0));
     press(Qt::Key_N);
-    expectLandedBefore(1, first.at(1));
+    expectLandedBefore(kBrakeTurnRow, first.at(1));
     press(Qt::Key_N); // past the steady clip
     expectLandedBefore(kLateStartRow, late.at(0));
+    press(Qt::Key_N);
+    expectLandedBefore(kImpactRow, impact.at(0));
     expectNoJump(Qt::NoModifier); // the last event: nothing further
 
     press(Qt::Key_N, Qt::ShiftModifier);
-    expectLandedBefore(1, first.at(1));
+    expectLandedBefore(kLateStartRow, late.at(0));
+    // Just after the late start's lead-in the previous one is the clip before's, past the steady one.
+    m_window->OnSlotsProgress(int(landingOf(late.at(0)) + 300));
     press(Qt::Key_N, Qt::ShiftModifier);
-    expectLandedBefore(1, first.at(0));
-    // Just after the first event's lead-in the previous one is the clip before's.
-    m_window->OnSlotsProgress(int(landingOf(first.at(0)) + 300));
+    expectLandedBefore(kBrakeTurnRow, first.at(1));
     press(Qt::Key_N, Qt::ShiftModifier);
-    expectLandedBefore(0, impact.at(0));
+    expectLandedBefore(kBrakeTurnRow, first.at(0));
     expectNoJump(Qt::ShiftModifier);
 
     // Playing, N goes on playing from 2 s before the next event, in the clip and in the next one
     // with events. Played on from where they were, neither would get there within the wait.
-    press(Qt::Key_N);
-    expectLandedBefore(1, first.at(0));
     m_window->OnSlotsplay();
     QTRY_VERIFY(isPlaying());
     press(Qt::Key_N);
@@ -288,6 +292,49 @@ void TestViewerEvents::eventKeysLandTwoSecondsBefore()
     QVERIFY(landingOf(late.at(0)) > 5000);
     QVERIFY(isPlaying());
     m_window->OnSlotspause();
+}
+
+// In the trip view the three normal clips are one drive: its events are marked on the drive's time
+// line, and N and Shift+N go through them across the clips, paused 2 s before each.
+void TestViewerEvents::tripViewMarksAndKeysFollowTheDrive()
+{
+    openCard(m_card);
+    const QList<DrivingEvent> first = eventsOfRow(kBrakeTurnRow);
+    const QList<DrivingEvent> late = eventsOfRow(kLateStartRow);
+    QCOMPARE(first.size() + late.size(), 3);
+    press(Qt::Key_T);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->trips().isReading() && m_window->trips().trips().size() == 1, 20000);
+    list()->setCurrentRow(0);
+    QTRY_VERIFY(session()->isTrip() && session()->isOpen());
+    m_window->OnSlotspause();
+    const qint64 lateOffset = (12 + 8) * 1000; // where the late start's clip begins on the drive
+    QCOMPARE(session()->length(), (12 + 8 + 14) * 1000);
+    // Every mark where its event lies on the drive's time line.
+    QList<DrivingEvent> onDrive = first;
+    onDrive.append(late.first());
+    onDrive.last().offsetMs += lateOffset;
+    for (const DrivingEvent &event : onDrive) {
+        const QRect place = Dashboard::markRect({event.offsetMs, event.durationMs, event.kind}, int(session()->length()),
+                                                dashboard()->width());
+        QTRY_COMPARE(dashboard()->grab().toImage().pixelColor(place.center()), Dashboard::eventColour(event.kind));
+    }
+    m_window->OnSlotsProgress(0);
+    const auto expectLanded = [this](const DrivingEvent &event, const char *clip) {
+        QTRY_VERIFY(session()->clip() && session()->clip()->file().fileName() == QLatin1String(clip));
+        QTRY_VERIFY2(qAbs(session()->position() - landingOf(event)) <= 50, qPrintable(QString::number(session()->position())));
+        QVERIFY(session()->isTrip() && !isPlaying());
+        QCOMPARE(list()->currentRow(), 0);
+    };
+    press(Qt::Key_N);
+    expectLanded(onDrive.at(0), "REC_2012_05_14_10_20_30.avi");
+    press(Qt::Key_N);
+    expectLanded(onDrive.at(1), "REC_2012_05_14_10_20_30.avi");
+    press(Qt::Key_N); // past the steady clip
+    expectLanded(onDrive.at(2), "REC_2012_05_14_10_20_50.avi");
+    expectNoJump(Qt::NoModifier); // the impact's clip is not part of the drive
+    m_window->OnSlotsProgress(int(landingOf(onDrive.at(2)) + 300));
+    press(Qt::Key_N, Qt::ShiftModifier);
+    expectLanded(onDrive.at(1), "REC_2012_05_14_10_20_30.avi");
 }
 
 void TestViewerEvents::listShowsTheCardAndPlaysTheChosenEntry_data()
@@ -390,8 +437,8 @@ void TestViewerEvents::marksAndListFillInWhileTheCardIsRead()
     EventFinder &finder = m_window->events();
     QTRY_COMPARE(finder.events().size(), 1);
     QVERIFY(finder.isFinding());
-    openPaused(0);
-    const QRect place = Dashboard::markRect({eventsOfRow(0).first().offsetMs, 100, EventKind::Impact},
+    openPaused(kImpactRow);
+    const QRect place = Dashboard::markRect({eventsOfRow(kImpactRow).first().offsetMs, 100, EventKind::Impact},
                                             int(session()->length()), dashboard()->width());
     QTRY_COMPARE(dashboard()->grab().toImage().pixelColor(place.center()), Dashboard::eventColour(EventKind::Impact));
     press(Qt::Key_E);
@@ -409,7 +456,7 @@ void TestViewerEvents::marksAndListFillInWhileTheCardIsRead()
     m_window->OnSlotsProgress(0);
     QTRY_COMPARE(shownFrame(*m_window), 0);
     press(Qt::Key_N);
-    expectLandedBefore(0, eventsOfRow(0).first());
+    expectLandedBefore(kImpactRow, eventsOfRow(kImpactRow).first());
     QVERIFY(finder.isFinding());
 
     QSignalSpy finished(&finder, &EventFinder::finished);
@@ -435,7 +482,7 @@ void TestViewerEvents::cardsWithNothingToFind()
     QFile garbage(hostile.filePath("REC/REC_2013_02_02_10_01_00.avi"));
     QVERIFY(garbage.open(QIODevice::WriteOnly) && garbage.write("RIFF" + noise) > 0);
     garbage.close();
-    QFile whole(m_card + '/' + kClips[1].path);
+    QFile whole(m_card + '/' + kClips[kBrakeTurnRow].path);
     QVERIFY(whole.open(QIODevice::ReadOnly));
     QFile cut(hostile.filePath("REC/REC_2013_02_02_10_02_00.avi"));
     QVERIFY(cut.open(QIODevice::WriteOnly) && cut.write(whole.read(whole.size() / 10)) > 0);

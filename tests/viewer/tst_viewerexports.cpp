@@ -54,9 +54,9 @@ namespace {
 
 constexpr QSize kFront(320, 180);
 constexpr QSize kRear(160, 90);
-// Rows of the list, in file-name order.
-constexpr int kSydneyRow = 0;  // EVS_…: a fix all along
-constexpr int kSeoulRow = 1;   // REC_… 10_20_30: a lost fix in its third second
+// Rows of the list, in the order of the recorder's clock.
+constexpr int kSeoulRow = 0;   // REC_… 10_20_30: a lost fix in its third second
+constexpr int kSydneyRow = 1;  // EVS_… 10_22_30: a fix all along
 constexpr int kNoGpsRow = 2;   // REC_… 10_24_30: no telemetry at all
 
 bool writeClip(const QString &path, const QList<ClipWriter::RoutePoint> &positions, const QSet<int> &lostFix)
@@ -132,7 +132,8 @@ private:
     PlaybackSession *session() const { return ViewerTestWindow::session(*m_window); }
     SavedNotice *savedNotice() const { return m_window->findChild<SavedNotice *>(QStringLiteral("savedNotice")); }
     int routeVertexCount() const;
-    void openCardPaused();
+    // Opens the card and pauses the clip of `row` once it and its telemetry are open.
+    void openCardPaused(int row = kSydneyRow);
     void rightClick(int row);
 
     QTemporaryDir m_card;
@@ -195,12 +196,13 @@ int TestViewerExports::routeVertexCount() const
         .toInt();
 }
 
-void TestViewerExports::openCardPaused()
+void TestViewerExports::openCardPaused(int row)
 {
     QVERIFY(ViewerTestWindow::openFolder(*m_window, card()));
     QCOMPARE(clipList()->count(), 3);
+    clipList()->setCurrentRow(row);
     // The clip opens and its telemetry arrives a moment after the selection.
-    QTRY_VERIFY(session()->isOpen() && !dashboard()->track()->isLoading());
+    QTRY_VERIFY(ViewerTestWindow::rowIsOpen(*m_window, row) && !dashboard()->track()->isLoading());
     ViewerTestWindow::click(*m_window, "pause");
 }
 

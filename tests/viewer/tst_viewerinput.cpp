@@ -181,8 +181,8 @@ void TestViewerInput::wheelZoomsTheLargePicture()
     QCOMPARE(view("view2")->zoom(), 1.0f);
     QCOMPARE(large->zoom(), 1.0f);
     // With the rear picture of a two-channel clip large, the wheel zooms that one.
-    m_window->playSelectClip(2);
-    QTRY_VERIFY(rowIsOpen(*m_window, 2));
+    m_window->playSelectClip(ViewerTestWindow::Card::TwoChannelRow);
+    QTRY_VERIFY(rowIsOpen(*m_window, ViewerTestWindow::Card::TwoChannelRow));
     ViewerTestWindow::click(*m_window, "list_screen");
     turnWheel(view("view2"), 120);
     QCOMPARE(view("view2")->zoom(), once);

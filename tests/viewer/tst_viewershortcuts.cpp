@@ -33,7 +33,7 @@ using ViewerTestWindow::shownFrame;
 
 namespace {
 
-constexpr int kLongRow = 1; // REC_2012_05_14_10_20_30.avi, 6 s with sound
+constexpr int kLongRow = ViewerTestWindow::Card::LongRow; // REC_2012_05_14_10_20_30.avi, 6 s with sound
 
 // Closes the next modal dialog of type T once it shows, remembering that it did.
 template <typename T>
@@ -81,7 +81,7 @@ private slots:
     void speedSteps();
     void playbackAdvancesAtChosenRate_data();
     void playbackAdvancesAtChosenRate();
-    void speedShownSilencedAndResetByNextClip();
+    void speedShownSilencedAndKeptForTheNextClips();
 
 private:
     // Opens the card, selects `row` and waits until it is open, then pauses it and puts the focus
@@ -461,8 +461,8 @@ void TestViewerShortcuts::playbackAdvancesAtChosenRate()
 }
 
 // Another speed shows on the dashboard and silences the clip (the volume bar keeps its level); the
-// next clip starts at normal speed with its sound.
-void TestViewerShortcuts::speedShownSilencedAndResetByNextClip()
+// speed stays for the clips after it, and normal speed brings the sound back.
+void TestViewerShortcuts::speedShownSilencedAndKeptForTheNextClips()
 {
     openPaused(kLongRow);
     const double level = session()->engineStatus().appliedVolume;
@@ -482,13 +482,17 @@ void TestViewerShortcuts::speedShownSilencedAndResetByNextClip()
     press(Qt::Key_BracketLeft);
     press(Qt::Key_BracketLeft);
     QCOMPARE(m_window->state().rate(), 0.25);
-    press(Qt::Key_PageUp);
-    QTRY_VERIFY(rowIsOpen(*m_window, 0));
-    QCOMPARE(m_window->state().rate(), 1.0);
-    QCOMPARE(session()->engineStatus().rate, 1.0);
+    for (int key : {Qt::Key_PageDown, Qt::Key_PageUp}) {
+        press(key);
+        QTRY_VERIFY(rowIsOpen(*m_window, key == Qt::Key_PageDown ? kLongRow + 1 : kLongRow));
+        QCOMPARE(m_window->state().rate(), 0.25);
+        QCOMPARE(session()->engineStatus().rate, 0.25);
+        QCOMPARE(dashboard()->rateText(), QStringLiteral("\u00d70.25"));
+    }
+    QCOMPARE(session()->engineStatus().appliedVolume, 0.0);
+    press(Qt::Key_BracketRight);
+    press(Qt::Key_BracketRight);
     QVERIFY(dashboard()->rateText().isEmpty());
-    press(Qt::Key_PageDown);
-    QTRY_VERIFY(rowIsOpen(*m_window, kLongRow));
     QVERIFY(qAbs(session()->engineStatus().appliedVolume - level) < 0.001);
 }
 

@@ -462,8 +462,9 @@ void TestWidgetProgressA::valuesFitTheirBoxesAndRead()
     WidgetProgressA dashboard;
     dashboard.resize(642, 250);
     dashboard.setDashboardEnabled(true);
-    dashboard.setTimeRange(0, 5999000);
-    dashboard.setTimePosition(5999000);
+    // A drive of almost ten hours: its time in hours is wider than any clip's.
+    dashboard.setTimeRange(0, 35999000);
+    dashboard.setTimePosition(35999000);
     dashboard.setPlaybackRate(0.25);
     dashboard.setDateText(QStringLiteral("2088.08.28"));
     TelemetrySample sample;
@@ -492,7 +493,7 @@ void TestWidgetProgressA::valuesFitTheirBoxesAndRead()
         {TextField::AccelZ, QStringLiteral("-0.688")},    {TextField::Latitude, QStringLiteral("-33.8688")},
         {TextField::Longitude, QStringLiteral("-127.035")},
     };
-    QCOMPARE(time, QStringLiteral("99:59/99:59"));
+    QCOMPARE(time, QStringLiteral("09:59:59/09:59:59"));
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
         const QRect box = Dashboard::textBox(it.key(), 0);
         const QFont font = Dashboard::fittedFont(dashboard.font(), it.value(), box.size());

@@ -30,13 +30,16 @@ void prepareEnvironment();
 // the application with non-native dialogs and test-mode paths, then the test `makeTest` creates.
 int run(int argc, char **argv, const std::function<std::unique_ptr<QObject>()> &makeTest);
 
-// One card of AVI clips, 320 × 180 at 15 pictures per second:
+// One card of AVI clips, 320 × 180 at 15 pictures per second, listed in this order:
 //   REC/REC_2012_05_14_10_20_30.avi  6 s, with sound
 //   REC/REC_2012_05_14_10_21_30.avi  2 s, two channels
 //   EVENT/EVS_2012_05_14_10_22_30_I.avi 2 s
 class Card
 {
 public:
+    static constexpr int LongRow = 0;
+    static constexpr int TwoChannelRow = 1;
+    static constexpr int EventRow = 2;
     // Writes the card; false (with `error`) when a GStreamer element is missing.
     bool create(QString *error);
     QString path() const { return m_dir.path(); }

@@ -53,6 +53,8 @@ void addSmallTools(ArtSet &set)
     addButtonSet(set, QStringLiteral("screen02_"), {13, 34}, 3,
                  [](QPainter &p, const QRectF &b, const QColor &c) { Glyphs::swapViews(p, b, c, false); },
                  kViewerButtons, QRectF(2, 4, 9, 26));
+    // The trip view's switch beside the clip list's categories.
+    addButtonSet(set, QStringLiteral("trip_"), {36, 19}, 3, Glyphs::trip, kViewerButtons, QRectF(11, 4, 14, 12));
 }
 
 // Backgrounds of the clip list's text buttons: 1 unavailable, 2 idle, 3 chosen (the program shows

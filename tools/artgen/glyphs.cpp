@@ -327,6 +327,23 @@ void swapViews(QPainter &p, const QRectF &b, const QColor &c, bool frontBig)
     fillPolygon(p, b, c, {{0.7, 0.68}, {0.46, 0.56}, {0.94, 0.56}});
 }
 
+void trip(QPainter &p, const QRectF &b, const QColor &c)
+{
+    // A winding road from a start dot to a flag: one drive, whatever files it was cut into.
+    QPainterPath road(at(b, 0.1, 0.86));
+    road.cubicTo(at(b, 0.62, 0.96), at(b, 0.7, 0.5), at(b, 0.34, 0.46));
+    road.cubicTo(at(b, 0.0, 0.42), at(b, 0.3, 0.08), at(b, 0.74, 0.16));
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(c, 1.4, Qt::SolidLine, Qt::RoundCap));
+    p.drawPath(road);
+    p.setPen(Qt::NoPen);
+    p.setBrush(c);
+    p.drawEllipse(at(b, 0.1, 0.86), b.width() * 0.1, b.width() * 0.1);
+    p.setPen(QPen(c, 1.1));
+    p.drawLine(at(b, 0.76, 0.2), at(b, 0.76, -0.08));
+    fillPolygon(p, b, c, {{0.76, -0.08}, {1.0, 0.02}, {0.76, 0.12}});
+}
+
 void satellite(QPainter &p, const QRectF &b, const QColor &c)
 {
     // A location pin with signal arcs.

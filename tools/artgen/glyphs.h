@@ -31,6 +31,7 @@ void closeWindow(QPainter &p, const QRectF &b, const QColor &c);
 void file(QPainter &p, const QRectF &b, const QColor &c);
 void folder(QPainter &p, const QRectF &b, const QColor &c);
 void swapViews(QPainter &p, const QRectF &b, const QColor &c, bool frontBig);
+void trip(QPainter &p, const QRectF &b, const QColor &c);
 void satellite(QPainter &p, const QRectF &b, const QColor &c);
 void clock(QPainter &p, const QRectF &b, const QColor &c);
 void battery(QPainter &p, const QRectF &b, const QColor &c, int bars);

@@ -7,6 +7,9 @@
 // With --window NAME only the window is saved, as NAME.png, in the language QRD7700_LANG (or the
 // stored one, or the desktop's) chooses; --rate R plays at that speed first:
 //   qrd7700-screenshots --window NAME [--rate R] FOLDER CLIPNAME SECONDS OUTDIR
+// With --trips NAME the window shows the card's drives (the trip view) and plays the drive that
+// holds CLIPNAME from SECONDS into that clip, saved as NAME.png:
+//   qrd7700-screenshots --trips NAME FOLDER CLIPNAME SECONDS OUTDIR
 // With --events the timeline with the marks of the clip's driving events, and the events list:
 //   qrd7700-screenshots --events FOLDER CLIPNAME OUTDIR
 #include "base/language.h"
@@ -16,6 +19,7 @@
 #include "session/playbacksession.h"
 #include "session/cliplibrary.h"
 #include "session/eventfinder.h"
+#include "session/triplibrary.h"
 #include "session/viewerstate.h"
 #include "viewer/cliplist.h"
 #include "viewer/cliplistmenu.h"
@@ -207,13 +211,19 @@ void savePrintedPage(MainWindow &window, const QDir &out)
                                      QStringLiteral("-singlefile"), pdf, out.filePath(QStringLiteral("evidence-page"))});
 }
 
-// The window alone, playing the clip at `rate`, saved as NAME.png.
-int saveWindowOnly(const QString &name, double rate, const QStringList &args)
+// The language QRD7700_LANG, the stored one or the desktop's chooses, for our texts and Qt's.
+void useStoredLanguage()
 {
     QString code;
     readStoredLanguage(code);
     setCurrentLanguage(code);
     installQtTranslations(code);
+}
+
+// The window alone, playing the clip at `rate`, saved as NAME.png.
+int saveWindowOnly(const QString &name, double rate, const QStringList &args)
+{
+    useStoredLanguage();
     MainWindow window(nullptr, Qt::FramelessWindowHint);
     QListWidgetItem *clip = showCard(window, args.at(0), args.at(1));
     if (!clip)
@@ -223,6 +233,38 @@ int saveWindowOnly(const QString &name, double rate, const QStringList &args)
     playback(window)->setRate(rate);
     window.OnSlotsProgress(args.at(2).toInt() * 1000);
     runFor(3000);
+    QDir().mkpath(args.at(3));
+    window.grab().save(QDir(args.at(3)).filePath(name + QStringLiteral(".png")));
+    return 0;
+}
+
+// The trip view with the drive of `clipName` playing, `seconds` into that clip, saved as NAME.png.
+int saveTripView(const QString &name, const QStringList &args)
+{
+    useStoredLanguage();
+    MainWindow window(nullptr, Qt::FramelessWindowHint);
+    QListWidgetItem *clip = showCard(window, args.at(0), args.at(1));
+    if (!clip)
+        return 1;
+    const QString path = MyListWidget::filePathOf(clip);
+    window.toggleTripView();
+    QEventLoop loop;
+    QObject::connect(&window.trips(), &TripLibrary::finished, &loop, &QEventLoop::quit);
+    if (window.trips().isReading())
+        loop.exec();
+    const int trip = window.trips().tripOf(path);
+    if (trip < 0) {
+        std::fprintf(stderr, "%s is in no trip\n", qPrintable(args.at(1)));
+        return 1;
+    }
+    clipList(window)->setCurrentRow(trip);
+    runFor(1500);
+    const TripPlan &plan = playback(window)->trip();
+    for (const TripPlan::Part &part : plan.parts) {
+        if (part.clip->file().absoluteFilePath() == QFileInfo(path).absoluteFilePath())
+            window.OnSlotsProgress(int(part.offsetMs + args.at(2).toInt() * 1000));
+    }
+    runFor(6000);
     QDir().mkpath(args.at(3));
     window.grab().save(QDir(args.at(3)).filePath(name + QStringLiteral(".png")));
     return 0;
@@ -282,6 +324,8 @@ int main(int argc, char **argv)
         qputenv("QRD7700_MAP_TILES", blankTileUrl());
     DialogPalette::apply();
     QStringList args = QCoreApplication::arguments();
+    if (args.size() == 7 && args.at(1) == QLatin1String("--trips"))
+        return saveTripView(args.at(2), args.mid(3));
     if (args.size() >= 3 && args.at(1) == QLatin1String("--window")) {
         const QString name = args.at(2);
         args = args.mid(3);
