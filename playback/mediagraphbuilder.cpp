@@ -137,33 +137,36 @@ GstElement *MediaGraphBuilder::addElement(GstElement *graph, const char *factory
     return element;
 }
 
-// demux pad -> decoder -> queue -> grabber probe -> scale to the size shown -> convert that small
-// picture to BGRx -> renderer. Scaling first keeps the decoder's planar format (its fast path) and
-// leaves the colour conversion only the pixels that are drawn. The queue lets decoding and the
-// rest run on two threads.
+// demux pad -> decoder -> queue -> grabber probe -> scale to the size shown (its caps filter right
+// behind it) -> convert that small picture to BGRx -> renderer. Scaling first keeps the decoder's
+// planar format (its fast path) and leaves the colour conversion only the pixels that are drawn.
+// The queue lets decoding and the rest run on two threads.
 bool MediaGraphBuilder::addVideoChain(GstElement *graph, GstPad *demuxPad, int channel)
 {
     const QString n = QString::number(channel);
     GstElement *pictures = addElement(graph, "queue", QStringLiteral("Picture Queue ") + n);
     GstElement *scale = addElement(graph, "videoscale", QStringLiteral("Display Scaler ") + n);
+    GstElement *size = addElement(graph, "capsfilter", QStringLiteral("Display Size ") + n);
     GstElement *convert = addElement(graph, "videoconvert", QStringLiteral("Display Converter ") + n);
     GstElement *format = addElement(graph, "capsfilter", QStringLiteral("Display Format ") + n);
     GstElement *sink = addElement(graph, "appsink", QStringLiteral("Video Renderer ") + n);
-    if (!pictures || !scale || !convert || !format || !sink)
+    if (!pictures || !scale || !size || !convert || !format || !sink)
         return false;
+    Gst::CapsPtr formatCaps(gst_caps_from_string(VideoRenderer::kFormatCaps));
+    g_object_set(format, "caps", formatCaps.get(), nullptr);
     g_object_set(pictures, "max-size-buffers", 2u, "max-size-bytes", 0u, "max-size-time", guint64(0), nullptr);
     // The view's box decides the shape: no borders, the picture is stretched into it.
     g_object_set(scale, "n-threads", kAllCores, "add-borders", FALSE, nullptr);
     g_object_set(convert, "n-threads", kAllCores, nullptr);
     g_object_set(sink, "sync", gboolean(m_clockSync), "max-buffers", 1u, "drop", TRUE, "enable-last-sample",
                  FALSE, nullptr);
-    if (!gst_element_link_many(pictures, scale, convert, format, sink, nullptr)) {
+    if (!gst_element_link_many(pictures, scale, size, convert, format, sink, nullptr)) {
         fail(QStringLiteral("cannot link the video chain of channel %1").arg(channel));
         return false;
     }
     m_grabber[channel] = std::make_unique<SampleGrabber>(scale);
-    m_renderer[channel] = std::make_unique<VideoRenderer>(sink, format, m_bound[channel]); // sets the caps
-    for (GstElement *e : {sink, format, convert, scale, pictures})
+    m_renderer[channel] = std::make_unique<VideoRenderer>(sink, size, scale, m_bound[channel]); // sets the caps
+    for (GstElement *e : {sink, format, convert, size, scale, pictures})
         gst_element_sync_state_with_parent(e);
     return linkThroughDecoder(graph, demuxPad, pictures, QStringLiteral("Video ") + n);
 }

@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr const char *kDisplayFormat = "video/x-raw,format=BGRx";
 constexpr int kMinimumSide = 16;
 
 // A mapped BGRx picture kept alive for as long as a QImage refers to its pixels.
@@ -44,11 +43,22 @@ QImage wrapPicture(const VideoRenderer::Picture &picture)
 
 } // namespace
 
-VideoRenderer::VideoRenderer(GstElement *appsink, GstElement *format, const QSize &bound)
+VideoRenderer::VideoRenderer(GstElement *appsink, GstElement *size, GstElement *scaler, const QSize &bound)
     : m_sink(GST_ELEMENT(gst_object_ref(appsink)))
-    , m_format(GST_ELEMENT(gst_object_ref(format)))
+    , m_size(GST_ELEMENT(gst_object_ref(size)))
+    , m_scalerInput(gst_element_get_static_pad(scaler, "sink"))
 {
     setDisplayBound(bound, false);
+    // Nothing streams yet: the first size goes to the filter at once.
+    {
+        const QMutexLocker lock(&m_sizeMutex);
+        g_object_set(m_size.get(), "caps", m_sizeCaps.get(), nullptr);
+        m_sizeCaps.reset();
+        m_sizeAsked = false;
+    }
+    if (m_scalerInput)
+        m_probe = gst_pad_add_probe(m_scalerInput.get(), GST_PAD_PROBE_TYPE_BUFFER, &VideoRenderer::onScalerInput,
+                                    this, nullptr);
     GstAppSinkCallbacks callbacks{};
     callbacks.new_preroll = &VideoRenderer::onPreroll;
     callbacks.new_sample = &VideoRenderer::onSample;
@@ -59,11 +69,13 @@ VideoRenderer::~VideoRenderer()
 {
     GstAppSinkCallbacks none{};
     gst_app_sink_set_callbacks(GST_APP_SINK(m_sink.get()), &none, nullptr, nullptr);
+    if (m_probe)
+        gst_pad_remove_probe(m_scalerInput.get(), m_probe);
 }
 
 QString VideoRenderer::boundCaps(const QSize &bound, bool exact)
 {
-    const QString format = QString::fromLatin1(kDisplayFormat);
+    const QString format = QStringLiteral("video/x-raw");
     if (bound.isEmpty())
         return format;
     const int width = qMax(kMinimumSide, bound.width());
@@ -85,9 +97,28 @@ bool VideoRenderer::setDisplayBound(const QSize &bound, bool exact)
     m_displayBound = wanted;
     m_exact = exact;
     Gst::CapsPtr caps(gst_caps_from_string(boundCaps(wanted, exact).toUtf8().constData()));
-    // The caps filter asks upstream to renegotiate; the converter scales from the next picture on.
-    g_object_set(m_format.get(), "caps", caps.get(), nullptr);
+    const QMutexLocker lock(&m_sizeMutex);
+    m_sizeCaps = std::move(caps);
+    m_sizeAsked = true;
     return true;
+}
+
+// Streaming thread, before the scaler takes a picture: a size asked for goes to the filter now, so
+// that the scaler agrees on it for this very picture, with nothing of the old size downstream.
+GstPadProbeReturn VideoRenderer::onScalerInput(GstPad *, GstPadProbeInfo *, gpointer data)
+{
+    auto *self = static_cast<VideoRenderer *>(data);
+    if (!self->m_sizeAsked.load())
+        return GST_PAD_PROBE_OK;
+    Gst::CapsPtr caps;
+    {
+        const QMutexLocker lock(&self->m_sizeMutex);
+        caps = std::move(self->m_sizeCaps);
+        self->m_sizeAsked = false;
+    }
+    if (caps)
+        g_object_set(self->m_size.get(), "caps", caps.get(), nullptr);
+    return GST_PAD_PROBE_OK;
 }
 
 GstFlowReturn VideoRenderer::onPreroll(GstAppSink *sink, gpointer self)

@@ -4,8 +4,11 @@
 // The streaming thread only keeps a reference to the newest sample and posts one queued call; the
 // GUI thread wraps it as an image (no copy) and hands it to the picture callback. The pipeline
 // delivers the pictures at the size they are drawn at (never above the decoded size), so that
-// drawing them is a plain copy: the converter in front of the renderer is told through its caps
-// filter.
+// drawing them is a plain copy: the scaler is told through the caps filter right behind it, and a
+// fixed caps filter in front of the renderer asks the converter for BGRx. A new size reaches that
+// filter on the streaming thread, as the next picture enters the scaler: changed from the GUI
+// thread at any other moment, it could meet a picture on its way at the old size, or the scaler
+// in the middle of agreeing on the old one, and fail the stream.
 #include "playback/gsthandles_p.h"
 
 #include <gst/app/gstappsink.h>
@@ -21,10 +24,10 @@
 class VideoRenderer : public QObject
 {
 public:
-    // Takes the pictures of `appsink` and bounds their size through `format`, the caps filter in
-    // front of it (adds references to both, so they may outlive the pipeline), starting with
+    // Takes the pictures of `appsink` and bounds their size through `size`, the caps filter behind
+    // `scaler` (adds references to all three, so they may outlive the pipeline), starting with
     // `bound`. Lives on the GUI thread; destroy it only after the pipeline has stopped streaming.
-    VideoRenderer(GstElement *appsink, GstElement *format, const QSize &bound = QSize());
+    VideoRenderer(GstElement *appsink, GstElement *size, GstElement *scaler, const QSize &bound = QSize());
     ~VideoRenderer() override;
 
     GstElement *sink() const { return m_sink.get(); }
@@ -36,6 +39,8 @@ public:
     bool setDisplayBound(const QSize &bound, bool exact = true);
     QSize displayBound() const { return m_displayBound; }
     static QString boundCaps(const QSize &bound, bool exact);
+    // The caps of the pictures the renderer takes, for the filter in front of it.
+    static constexpr const char *kFormatCaps = "video/x-raw,format=BGRx";
 
     // The latest picture that reached the GUI thread (RGB32); null before the first.
     QImage picture() const { return m_picture; }
@@ -57,11 +62,17 @@ public:
 private:
     static GstFlowReturn onPreroll(GstAppSink *sink, gpointer self);
     static GstFlowReturn onSample(GstAppSink *sink, gpointer self);
+    static GstPadProbeReturn onScalerInput(GstPad *pad, GstPadProbeInfo *info, gpointer self);
     void deliver(GstSample *sample);
     void takeLatest();
 
     Gst::ElementPtr m_sink;
-    Gst::ElementPtr m_format;
+    Gst::ElementPtr m_size;
+    Gst::PadPtr m_scalerInput;
+    gulong m_probe = 0;
+    QMutex m_sizeMutex;      // guards m_sizeCaps
+    Gst::CapsPtr m_sizeCaps; // asked for, not yet handed to the size filter
+    std::atomic<bool> m_sizeAsked{false};
     QMutex m_mutex;    // guards m_pending and m_posted
     Picture m_pending; // newest picture not yet taken by the GUI thread
     bool m_posted = false;

@@ -5,6 +5,7 @@
 #include "playertestclips.h"
 #include "generators/mediagen/mediagen.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
 #include <memory>
@@ -38,6 +39,7 @@ private Q_SLOTS:
     void picturesArriveNumberedPerChannel();
     void outputIsResetWhenPicturesLoseTheirClip();
     void outputGoneBeforeQueuedPicture();
+    void sizeChangesWhilePlayingKeepTheStream();
 
 private:
     bool openClip(const QString &name);
@@ -123,6 +125,31 @@ void TestPlayerRenderer::outputGoneBeforeQueuedPicture()
     m_player.reset();
     QCoreApplication::processEvents();
     QCOMPARE(m_output.received(), received);
+}
+
+// The view's size changes at any moment, also while a picture is on its way through the scaler and
+// the converter: the stream must take every new size without failing. Thousands of changes while
+// playing at four times the speed hit those moments every time.
+void TestPlayerRenderer::sizeChangesWhilePlayingKeepTheStream()
+{
+    QVERIFY(openClip(PlayerTestClips::mp4Two()));
+    QSignalSpy errors(m_player.get(), &Player::errorOccurred);
+    QSignalSpy ended(m_player.get(), &Player::endOfStream);
+    QVERIFY(m_player->setRate(4.0));
+    QVERIFY(m_player->play());
+    const QSize sizes[] = {QSize(320, 180), QSize(160, 90), QSize(200, 150)};
+    for (int i = 0; i < 20000 && ended.isEmpty() && errors.isEmpty(); ++i) {
+        m_player->setDisplaySize(0, sizes[i % 3]);
+        m_player->setDisplaySize(1, sizes[(i + 1) % 3]);
+        QCoreApplication::processEvents();
+    }
+    QVERIFY2(errors.isEmpty(), qPrintable(errors.value(0).value(0).toString()));
+    QVERIFY(!m_player->status().broken);
+    // The last size asked for is the one the pictures come in.
+    QVERIFY(openClip(PlayerTestClips::mp4Two()));
+    m_player->setDisplaySize(0, QSize(160, 90));
+    QVERIFY(m_player->play());
+    QTRY_COMPARE(m_output.picture(0).size(), QSize(160, 90));
 }
 
 QTEST_GUILESS_MAIN(TestPlayerRenderer)
