@@ -212,8 +212,9 @@ GstPadProbeReturn PartSource::onFirstPictures(GstPad *pad, GstPadProbeInfo *info
     if (event) {
         const GstSegment *segment = nullptr;
         gst_event_parse_segment(event, &segment);
-        const guint64 start = gst_segment_to_stream_time(segment, GST_FORMAT_TIME, GST_BUFFER_PTS(buffer));
-        if (start != GST_CLOCK_TIME_NONE) {
+        // A picture that starts before the segment (an exact cut into its middle) has a time too.
+        guint64 start = 0;
+        if (gst_segment_to_stream_time_full(segment, GST_FORMAT_TIME, GST_BUFFER_PTS(buffer), &start) > 0) {
             const auto end = qint64(start + (GST_BUFFER_DURATION_IS_VALID(buffer) ? GST_BUFFER_DURATION(buffer) : 0));
             auto *source = static_cast<PartSource *>(self);
             qint64 previous = source->m_firstPartEndNs.load();

@@ -236,6 +236,10 @@ void PipelineJob::succeed()
         fail(QStringLiteral("the range holds no pictures"));
         return;
     }
+    if (const QString wrong = checkResult(); !wrong.isEmpty()) {
+        fail(wrong);
+        return;
+    }
     if (!m_temporary.isEmpty()) {
         if (std::rename(QFile::encodeName(m_temporary).constData(), QFile::encodeName(m_output).constData()) != 0) {
             fail(QStringLiteral("%1: cannot be written").arg(m_output));

@@ -57,6 +57,8 @@ protected:
     // True when the pipeline runs to its end (writers); false when it only prerolls and the
     // subclass calls succeed() itself.
     virtual bool runsToEnd() const { return true; }
+    // Called when the run has reached its end: what is wrong with its result, empty when nothing.
+    virtual QString checkResult() { return QString(); }
 
     const QList<MediaPart> &parts() const { return m_parts; }
     QString temporaryPath() const { return m_temporary; }
