@@ -202,18 +202,22 @@ void TelemetryTrack::clearTrack()
     emit trackChanged();
 }
 
+TelemetrySample TelemetryTrack::sampleIn(const QList<TelemetrySample> &samples, qint64 positionMs)
+{
+    if (positionMs < 0 || samples.isEmpty())
+        return TelemetrySample();
+    const qint64 interval = samples.size() == 1 ? kOneSampleIntervalMs : samples.at(1).timeMs;
+    if (interval <= 0)
+        return TelemetrySample();
+    const qint64 index = positionMs / interval;
+    return index < samples.size() ? samples.at(index) : samples.last();
+}
+
 TelemetrySample TelemetryTrack::sampleAt(qint32 positionMs)
 {
     if (!m_trackReady)
         return TelemetrySample();
-    TelemetrySample result;
-    if (positionMs >= 0 && !m_samples.isEmpty()) {
-        const qint64 interval = m_samples.size() == 1 ? kOneSampleIntervalMs : m_samples.at(1).timeMs;
-        if (interval > 0) {
-            const qint64 index = positionMs / interval;
-            result = index < m_samples.size() ? m_samples.at(index) : m_samples.last();
-        }
-    }
+    const TelemetrySample result = sampleIn(m_samples, positionMs);
     m_current = TelemetrySample();
     m_current.accelX = result.accelX;
     m_current.accelY = result.accelY;

@@ -11,14 +11,15 @@
 #include "telemetry/exportfile.h"
 #include "telemetry/recorderclock.h"
 #include "telemetry/telemetrytrack.h"
-#include "viewer/evidencepage.h"
-#include "viewer/shownmoment.h"
+#include "evidence/evidencepage.h"
+#include "evidence/shownmoment.h"
 #include "viewer/snapshotexif.h"
 #include "viewer/snapshotnames.h"
 #include "viewer/widgetprogressa.h"
 
 #include <QDateTime>
 #include <QFileDialog>
+#include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 
@@ -109,5 +110,8 @@ void MainWindow::OnSlotsprint()
     QPrintDialog dialog(&printer, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    EvidencePage::print(printer, {images[0], images[1]}, player()->channelCount(), moment);
+    printer.setDocName(moment.clipName); // the PDF's title
+    printer.setCreator(QStringLiteral("QRD-7700 Viewer"));
+    QPainter painter(&printer);
+    EvidencePage::paint(painter, printer, {images[0], images[1]}, player()->channelCount(), moment);
 }

@@ -1,7 +1,8 @@
 // The printed page read back from the PDF by poppler's tools: caption texts, title, pages.
-#include "viewer/evidencepage.h"
+#include "evidence/evidencepage.h"
 
 #include <QGuiApplication>
+#include <QPainter>
 #include <QPrinter>
 #include <QProcess>
 #include <QStandardPaths>
@@ -107,6 +108,24 @@ private slots:
         QCOMPARE(EvidencePage::captionLines(moment), lines);
     }
 
+    void placement()
+    {
+        using EvidencePage::printPlacement;
+        const QRect page(0, 0, 800, 1100);
+        const EvidencePage::PrintPlacement one = printPlacement(page, QSize(1920, 1080), QSize(), 1);
+        QCOMPARE(one.first, QRect(0, 20, 800, 450));
+        QVERIFY(one.second.isNull());
+
+        // A narrower second picture is centred, 30 units below the first.
+        const EvidencePage::PrintPlacement two = printPlacement(QRect(10, 10, 600, 2000), QSize(1280, 720), QSize(640, 480), 2);
+        QCOMPARE(two.first, QRect(10, 20, 600, 337));
+        QCOMPARE(two.second, QRect(10, 367, 600, 450));
+
+        // A page that limits the height shrinks by height and centres horizontally.
+        const EvidencePage::PrintPlacement tall = printPlacement(QRect(0, 0, 1000, 300), QSize(640, 480), QSize(), 1);
+        QCOMPARE(tall.first, QRect(300, 20, 400, 300));
+    }
+
     // The caption under the pictures when they leave room, on a second page when they do not; the
     // PDF's title is the clip.
     void printedPdf_data()
@@ -133,8 +152,11 @@ private slots:
             QPrinter printer(QPrinter::ScreenResolution);
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(pdf);
-            EvidencePage::print(printer, {picture(front), rear.isValid() ? picture(rear) : QImage()}, channels,
-                                fullMoment());
+            // As the viewer prints it.
+            printer.setDocName(fullMoment().clipName);
+            QPainter painter(&printer);
+            EvidencePage::paint(painter, printer, {picture(front), rear.isValid() ? picture(rear) : QImage()},
+                                channels, fullMoment());
         }
         const QString text = poppler("pdftotext", pdf);
         for (const QString &line : EvidencePage::captionLines(fullMoment()))
