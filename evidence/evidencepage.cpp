@@ -107,7 +107,9 @@ void paint(QPainter &painter, QPagedPaintDevice &device, const std::array<QImage
            const ShownMoment &moment)
 {
     painter.save();
-    const QRect page = device.pageLayout().paintRectPixels(device.logicalDpiX());
+    // The painter's origin is the paintable area's corner, so the page is that area at the origin
+    // (with the margins counted again the pictures ran off the right edge of the paper).
+    const QRect page(QPoint(0, 0), device.pageLayout().paintRectPixels(device.logicalDpiX()).size());
     const PrintPlacement placement = printPlacement(page, images[0].size(), images[1].size(), channels);
     painter.drawImage(placement.first, images[0]);
     int bottom = placement.first.bottom();

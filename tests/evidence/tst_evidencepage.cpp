@@ -54,6 +54,18 @@ QString poppler(const char *tool, const QString &pdf)
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
+// The PDF's first page as a picture (poppler's pdftoppm); null when it cannot be made.
+QImage renderedPage(const QString &pdf)
+{
+    const QString program = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+    QProcess process;
+    process.start(program, {QStringLiteral("-r"), QStringLiteral("30"), QStringLiteral("-f"), QStringLiteral("1"),
+                            QStringLiteral("-l"), QStringLiteral("1"), QStringLiteral("-png"), pdf, pdf + QStringLiteral("-page")});
+    if (program.isEmpty() || !process.waitForFinished(30000))
+        return QImage();
+    return QImage(pdf + QStringLiteral("-page-1.png"));
+}
+
 } // namespace
 
 class TestEvidencePage : public QObject
@@ -165,6 +177,19 @@ private slots:
         QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Title:\\s+EVS_2012_05_14_10_22_30_I.avi\n"))),
                  qPrintable(info));
         QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\n").arg(pages))), qPrintable(info));
+
+        // The pictures sit inside the margins, centred: as much paper shows left of the first one
+        // as right of it (with the margins counted twice it ran off the paper's right edge).
+        const QImage page = renderedPage(pdf);
+        QVERIFY(!page.isNull());
+        const int row = page.height() / 10;
+        int left = -1, right = -1;
+        for (int x = 0; x < page.width(); ++x) {
+            if (qAbs(qBlue(page.pixel(x, row)) - 160) < 30 && qAbs(qRed(page.pixel(x, row)) - 40) < 30)
+                right = x, left = left < 0 ? x : left;
+        }
+        QVERIFY2(left > 0 && right < page.width() - 1, qPrintable(QStringLiteral("%1 … %2").arg(left).arg(right)));
+        QVERIFY2(qAbs(left - (page.width() - 1 - right)) <= 2, qPrintable(QStringLiteral("%1 … %2 of %3").arg(left).arg(right).arg(page.width())));
     }
 };
 
