@@ -173,8 +173,8 @@ Verification verify(const QString &folder)
         result.findings << Finding{entry.path, statusOf(folder, entry.path, entry.sha256)};
         listed.insert(entry.path);
     }
-    const QDir root(folder);
-    QDirIterator it(folder, QDir::Files | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
+    const QDir root(QFileInfo(folder).absoluteFilePath());
+    QDirIterator it(root.path(), QDir::Files | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
     QStringList unlisted;
     while (it.hasNext()) {

@@ -172,7 +172,7 @@ void EvidenceExport::documentsFinished()
         m_files << entry.path;
     m_files.sort();
     m_files << QLatin1String(Checksums::FileName);
-    qCInfo(lcEvidence).noquote() << "exported" << m_files.size() << "files to" << m_target;
+    qCDebug(lcEvidence).noquote() << "exported" << m_files.size() << "files to" << m_target;
     Q_EMIT progressChanged(1.0);
     Q_EMIT finished();
 }

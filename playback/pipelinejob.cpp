@@ -246,6 +246,9 @@ void PipelineJob::succeed()
             return;
         }
         m_temporary.clear();
+        // Readable like any file the user writes (the temporary file was private while written).
+        QFile::setPermissions(m_output, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                                            | QFileDevice::ReadOther);
     }
     release();
     Q_EMIT progressChanged(1.0);
