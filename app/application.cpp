@@ -77,6 +77,12 @@ Application::Application(int &argc, char **argv)
 {
 }
 
+void Application::applyDialogLook()
+{
+    // The folder chooser is a dialog of our own, but as standard as the others.
+    DialogPalette::apply({QStringLiteral("FolderBrowserDialog")});
+}
+
 int Application::run()
 {
     installLogRules();
@@ -90,8 +96,7 @@ int Application::run()
     QApplication::setApplicationName(QStringLiteral("qrd7700"));
     QApplication::setOrganizationName(QStringLiteral("QRD-7700"));
     QApplication::setWindowIcon(QIcon(QLatin1String(kIconPath)));
-    // The standard dialogs and the folder chooser take the skin's dark colours.
-    DialogPalette::apply({QStringLiteral("FolderBrowserDialog")});
+    applyDialogLook();
     settleLanguage();
 
     auto splash = std::make_unique<QSplashScreen>(QPixmap(QLatin1String(kSplashPath)));

@@ -10,6 +10,10 @@ public:
     Application(int &argc, char **argv);
     int run();
 
+    // Gives the standard dialogs of both run modes (message boxes, file, print and folder choosers)
+    // the skin's colours. Part of run(); for tests that build the program's windows themselves.
+    static void applyDialogLook();
+
 private:
     int &m_argc;
     char **m_argv;

@@ -32,14 +32,15 @@ bool InstanceServer::notifyRunningInstance() const
 
 namespace {
 
-// Whether a process still listens on `path`: the system accepts a connection to a listening socket
-// even while its owner is too busy to answer, and refuses one to a socket its owner left behind.
+// Whether a process of ours still listens on `path`: the system accepts a connection to a listening
+// socket even while its owner is too busy to answer, and refuses one to a socket its owner left
+// behind. Another user's listener there is no instance of ours.
 bool heldByLivingInstance(const QString &path)
 {
     QLocalSocket probe;
     probe.connectToServer(path);
     if (probe.waitForConnected(kProbeTimeoutMs))
-        return true;
+        return SuiteLink::isOwnPeer(probe.socketDescriptor());
     const auto error = probe.error();
     return error != QLocalSocket::ConnectionRefusedError && error != QLocalSocket::ServerNotFoundError;
 }
@@ -49,6 +50,10 @@ bool heldByLivingInstance(const QString &path)
 InstanceServer::Listening InstanceServer::listen()
 {
     const QString path = SuiteLink::socketPathForTitle(m_title);
+    if (path.isEmpty()) {
+        qCWarning(lcInstance) << "no private folder for the socket of" << m_title << "; this window cannot be found";
+        return Listening::Failed;
+    }
     // Asked before listening: with access options the server binds elsewhere and renames its socket
     // over the name, which would take it from a living holder without a word.
     if (QFileInfo::exists(path)) {
@@ -73,6 +78,10 @@ void InstanceServer::acceptConnection()
 {
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        if (!SuiteLink::isOwnPeer(socket->socketDescriptor())) {
+            socket->disconnectFromServer();
+            continue;
+        }
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
             while (socket->canReadLine()) {
                 const QByteArray request = socket->readLine().trimmed();

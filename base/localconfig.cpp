@@ -1,5 +1,7 @@
 #include "base/localconfig.h"
 
+#include "base/statefile.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QLoggingCategory>
@@ -37,7 +39,7 @@ QString localConfigPath()
 void saveLastFolder(const QString &path)
 {
     const QString file = localConfigPath();
-    if (file.isEmpty())
+    if (file.isEmpty() || !StateFile::isUsable(file))
         return;
     QSettings settings(file, QSettings::IniFormat);
     settings.setValue(QLatin1String(kLastFolderKey), path);
@@ -49,7 +51,7 @@ void saveLastFolder(const QString &path)
 bool loadLastFolder(QString &path)
 {
     const QString file = localConfigPath();
-    if (file.isEmpty())
+    if (file.isEmpty() || !StateFile::isUsable(file))
         return false;
     QSettings settings(file, QSettings::IniFormat);
     if (!settings.contains(QLatin1String(kLastFolderKey)))

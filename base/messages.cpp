@@ -28,6 +28,22 @@ QString missingPlugins(const QStringList &names)
                     : QStringLiteral("Not installed: %1").arg(list);
 }
 
+QString settingsNotSaved()
+{
+    return korean() ? QStringLiteral("설정 저장이 실패하였습니다.") : QStringLiteral("Failed to save the settings to the card");
+}
+
+QString noMemoryCard()
+{
+    return korean() ? QStringLiteral("메모리 카드를 찾을 수 없습니다.") : QStringLiteral("No memory card was found");
+}
+
+QString cardWriteProtected()
+{
+    return korean() ? QStringLiteral("메모리 카드가 쓰기 방지되어 있습니다.")
+                    : QStringLiteral("The memory card is write-protected");
+}
+
 QString recorderClockError(qint64 errorSeconds)
 {
     constexpr qint64 kWorthTellingSeconds = 30;
@@ -55,6 +71,11 @@ QString recorderClockError(qint64 errorSeconds)
 QString saveFileCancelled()
 {
     return korean() ? QStringLiteral("파일 저장이 취소되었습니다.") : QStringLiteral("Save File Cancelled");
+}
+
+QString saveFileFailed()
+{
+    return korean() ? QStringLiteral("파일 저장이 실패하였습니다.") : QStringLiteral("Failed to save the picture");
 }
 
 QString selectFolderFirst()

@@ -22,8 +22,13 @@ inline QString noTelemetryInClip() { return QStringLiteral("no telemetry in this
 // Texts that follow the language code: Korean for "kr", English otherwise.
 QString openClipFailed();
 QString saveFileCancelled();
+QString saveFileFailed();
 // The line naming what is not installed to play a clip (plugin or decoder names).
 QString missingPlugins(const QStringList &names);
+// The settings editor's warnings.
+QString settingsNotSaved();
+QString noMemoryCard();
+QString cardWriteProtected();
 // The recorder's clock error where it is worth telling (more than 30 s either way), for example
 // "Recorder clock 1 min 15 s fast"; empty otherwise. `errorSeconds` is positive when the
 // recorder's clock is ahead of true time.
@@ -38,7 +43,7 @@ QString filterParking();
 
 inline QString openFileDialogTitle() { return QStringLiteral("Open QRD-7700"); }
 // The recorder writes AVI clips too: the dialog offers them beside the MP4 pattern.
-inline QString openFileDialogFilter() { return QStringLiteral("corvi-i Data Files (*.mp4 *.avi)"); }
+inline QString openFileDialogFilter() { return QStringLiteral("QRD-7700 Data Files (*.mp4 *.avi)"); }
 inline QString saveFileDialogTitle() { return QStringLiteral("QRD-7700 Save File"); }
 inline QString saveFileDialogFilter() { return QStringLiteral("Image Files (*.png *.jpg)"); }
 

@@ -1,5 +1,7 @@
 #include "base/programsettings.h"
 
+#include "base/statefile.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QLoggingCategory>
@@ -28,7 +30,7 @@ const Key kTimeZone{"time/zone", QString()};
 QVariant read(const Key &key)
 {
     const QString file = ProgramSettings::filePath();
-    if (file.isEmpty())
+    if (file.isEmpty() || !StateFile::isUsable(file))
         return key.defaultValue;
     const QSettings settings(file, QSettings::IniFormat);
     QVariant value = settings.value(QLatin1String(key.name), key.defaultValue);
@@ -44,6 +46,8 @@ void write(const Key &key, const QVariant &value)
         qCWarning(lcConfig) << "no place for the program's settings" << file;
         return;
     }
+    if (!StateFile::isUsable(file))
+        return;
     QSettings settings(file, QSettings::IniFormat);
     if (value == key.defaultValue)
         settings.remove(QLatin1String(key.name));
@@ -107,7 +111,7 @@ QMap<QString, QString> eventThresholds()
 {
     QMap<QString, QString> values;
     const QString file = filePath();
-    if (file.isEmpty())
+    if (file.isEmpty() || !StateFile::isUsable(file))
         return values;
     QSettings settings(file, QSettings::IniFormat);
     settings.beginGroup(QStringLiteral("events"));

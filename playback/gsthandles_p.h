@@ -3,6 +3,8 @@
 // Owning handles for GStreamer objects. Each handle owns exactly one reference; adopt() takes over a
 // reference the caller already holds, ref() adds one. Floating references from factories are sunk by
 // GstElementHandle::adoptFloating so that a handle never holds a floating object.
+#include "playback/gstelementref.h"
+
 #include <gst/gst.h>
 
 #include <memory>
@@ -17,7 +19,6 @@ struct BufferUnref { void operator()(GstBuffer *buffer) const { if (buffer) gst_
 struct ErrorFree { void operator()(GError *error) const { if (error) g_error_free(error); } };
 struct StringFree { void operator()(gchar *text) const { g_free(text); } };
 
-using ElementPtr = std::unique_ptr<GstElement, ObjectUnref>;
 using PadPtr = std::unique_ptr<GstPad, ObjectUnref>;
 using BusPtr = std::unique_ptr<GstBus, ObjectUnref>;
 using MessagePtr = std::unique_ptr<GstMessage, MessageUnref>;

@@ -1,5 +1,7 @@
 #include "playback/mediaframework.h"
 
+#include "playback/audiooutput_p.h"
+
 #include <gst/gst.h>
 
 #include <QLoggingCategory>
@@ -42,8 +44,10 @@ bool initialise()
 
 void shutdown()
 {
-    if (gst_is_initialized())
-        gst_deinit();
+    if (!gst_is_initialized())
+        return;
+    AudioOutput::finishAll();
+    gst_deinit();
 }
 
 } // namespace MediaFramework

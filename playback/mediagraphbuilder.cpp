@@ -1,5 +1,6 @@
 #include "playback/mediagraphbuilder_p.h"
 
+#include "playback/audiooutput_p.h"
 #include "playback/samplegrabber_p.h"
 #include "playback/videorenderer_p.h"
 
@@ -9,87 +10,7 @@ Q_DECLARE_LOGGING_CATEGORY(lcMedia)
 
 namespace {
 
-constexpr const char *kBlockProbe = "qrd7700-block-probe";
-constexpr int kStreamQueues = 4; // two video streams, sound and telemetry
-constexpr guint kAllCores = 0;   // a converter's thread count that means "one per core"
-
-GstPadProbeReturn holdData(GstPad *, GstPadProbeInfo *, gpointer)
-{
-    return GST_PAD_PROBE_OK; // a blocking probe: data waits until the probe is removed
-}
-
-QString streamQueueName(int index)
-{
-    return QStringLiteral("Stream Queue %1").arg(index);
-}
-
-Gst::ElementPtr streamQueue(GstElement *graph, int index)
-{
-    return Gst::ElementPtr(gst_bin_get_by_name(GST_BIN(graph), streamQueueName(index).toUtf8().constData()));
-}
-
-void postApplication(GstElement *graph, GstElement *source, const char *name)
-{
-    gst_element_post_message(graph, gst_message_new_application(GST_OBJECT(source), gst_structure_new_empty(name)));
-}
-
-// Streaming thread: every new demuxer pad is linked to the next free stream queue, whose output
-// holds the data until the branches are built on the GUI thread. Holding data at the queues (not
-// at the demuxer) matters for auto-plugging bins, which announce pads from their streaming thread.
-// The announcement is posted on the pipeline itself: bins such as parsebin keep their children's
-// messages.
-void onDemuxPadAdded(GstElement *demux, GstPad *pad, gpointer graph)
-{
-    G_LOCK_DEFINE_STATIC(linking);
-    if (GST_PAD_DIRECTION(pad) != GST_PAD_SRC)
-        return;
-    G_LOCK(linking);
-    for (int i = 0; i < kStreamQueues; ++i) {
-        Gst::ElementPtr queue = streamQueue(GST_ELEMENT(graph), i);
-        Gst::PadPtr sink(queue ? gst_element_get_static_pad(queue.get(), "sink") : nullptr);
-        if (sink && !gst_pad_is_linked(sink.get())) {
-            gst_pad_link(pad, sink.get());
-            break;
-        }
-    }
-    G_UNLOCK(linking);
-    postApplication(GST_ELEMENT(graph), demux, MediaGraphBuilder::PadAnnounced);
-}
-
-void onDemuxNoMorePads(GstElement *demux, gpointer graph)
-{
-    postApplication(GST_ELEMENT(graph), demux, MediaGraphBuilder::PadsAnnounced);
-}
-
-// Streaming thread: link the decoder's first output to the converter waiting for it.
-void onDecodedPad(GstElement *, GstPad *pad, gpointer target)
-{
-    Gst::PadPtr sinkPad(gst_element_get_static_pad(GST_ELEMENT(target), "sink"));
-    if (sinkPad && !gst_pad_is_linked(sinkPad.get()))
-        gst_pad_link(pad, sinkPad.get());
-}
-
-void holdStreamQueue(GstElement *queue)
-{
-    Gst::PadPtr src(gst_element_get_static_pad(queue, "src"));
-    const auto types = GstPadProbeType(GST_PAD_PROBE_TYPE_BLOCK | GST_PAD_PROBE_TYPE_BUFFER
-                                       | GST_PAD_PROBE_TYPE_BUFFER_LIST);
-    const gulong id = gst_pad_add_probe(src.get(), types, &holdData, nullptr, nullptr);
-    g_object_set_data(G_OBJECT(src.get()), kBlockProbe, GSIZE_TO_POINTER(id));
-}
-
-void releaseStreamQueues(GstElement *graph)
-{
-    for (int i = 0; i < kStreamQueues; ++i) {
-        Gst::ElementPtr queue = streamQueue(graph, i);
-        Gst::PadPtr src(queue ? gst_element_get_static_pad(queue.get(), "src") : nullptr);
-        const gulong id = src ? GPOINTER_TO_SIZE(g_object_get_data(G_OBJECT(src.get()), kBlockProbe)) : 0;
-        if (id) {
-            g_object_set_data(G_OBJECT(src.get()), kBlockProbe, nullptr);
-            gst_pad_remove_probe(src.get(), id);
-        }
-    }
-}
+constexpr guint kAllCores = 0; // a converter's thread count that means "one per core"
 
 const char *demuxFactory(MediaGraphBuilder::Demuxer demuxer)
 {
@@ -103,8 +24,8 @@ const char *demuxFactory(MediaGraphBuilder::Demuxer demuxer)
 
 } // namespace
 
-MediaGraphBuilder::MediaGraphBuilder(const QString &audioSink, bool clockSync, bool withSound)
-    : m_audioSink(audioSink), m_clockSync(clockSync), m_withSound(withSound)
+MediaGraphBuilder::MediaGraphBuilder(bool clockSync)
+    : m_clockSync(clockSync)
 {
 }
 
@@ -122,7 +43,12 @@ std::unique_ptr<VideoRenderer> MediaGraphBuilder::takeRenderer(int channel)
 
 int MediaGraphBuilder::announcedStreams() const
 {
-    return m_demux ? int(m_demux->numsrcpads) : 0;
+    if (!m_demux)
+        return 0;
+    GST_OBJECT_LOCK(m_demux);
+    const int count = int(m_demux->numsrcpads);
+    GST_OBJECT_UNLOCK(m_demux);
+    return count;
 }
 
 // file source -> demuxer, whose pads each get one of the held stream queues.
@@ -134,17 +60,17 @@ int MediaGraphBuilder::start(GstElement *graph, const QString &path, Demuxer dem
     if (!source || !m_demux)
         return Failed;
     g_object_set(source, "location", path.toUtf8().constData(), nullptr);
-    for (int i = 0; i < kStreamQueues; ++i) {
-        GstElement *queue = addElement(graph, "queue", streamQueueName(i));
+    for (int i = 0; i < StreamQueues; ++i) {
+        GstElement *queue = addElement(graph, "queue", MediaGraphStreams::queueName(i));
         if (!queue)
             return Failed;
         // Room for a few seconds of compressed data so that badly interleaved files still preroll.
         g_object_set(queue, "max-size-buffers", 0u, "max-size-bytes", 0u, "max-size-time",
                      guint64(3 * GST_SECOND), nullptr);
-        holdStreamQueue(queue);
+        MediaGraphStreams::hold(graph, queue);
     }
-    g_signal_connect(m_demux, "pad-added", G_CALLBACK(onDemuxPadAdded), graph);
-    g_signal_connect(m_demux, "no-more-pads", G_CALLBACK(onDemuxNoMorePads), graph);
+    g_signal_connect(m_demux, "pad-added", G_CALLBACK(MediaGraphStreams::onDemuxPadAdded), graph);
+    g_signal_connect(m_demux, "no-more-pads", G_CALLBACK(MediaGraphStreams::onDemuxNoMorePads), graph);
     if (!gst_element_link(source, m_demux)) {
         fail(QStringLiteral("cannot link the file source to %1").arg(QLatin1String(factory)));
         return Failed;
@@ -152,22 +78,25 @@ int MediaGraphBuilder::start(GstElement *graph, const QString &path, Demuxer dem
     return Ok;
 }
 
-int MediaGraphBuilder::complete(GstElement *graph)
+int MediaGraphBuilder::complete(GstElement *graph, Gst::ElementPtr audioOutput)
 {
-    if (!m_demux)
+    if (!m_demux) {
+        AudioOutput::discard(std::move(audioOutput));
         return Failed;
+    }
     const int channels = qMin(countPins(m_demux, QStringLiteral("video")), int(MaxChannels));
     if (channels == 0)
         fail(QStringLiteral("the clip has no video stream"));
     for (int c = 0; c < channels && m_error.isEmpty(); ++c)
         addVideoChain(graph, findPin(m_demux, QStringLiteral("video"), c).get(), c);
-    if (m_error.isEmpty() && m_withSound) {
+    if (m_error.isEmpty() && audioOutput) {
         // A clip without sound, or whose sound cannot be decoded here, plays silently.
         if (Gst::PadPtr audio = findPin(m_demux, QStringLiteral("audio")); audio && canDecodeSound(audio.get()))
-            m_hasAudio = addAudioChain(graph, audio.get());
+            m_hasAudio = addAudioChain(graph, audio.get(), std::move(audioOutput));
     }
+    AudioOutput::discard(std::move(audioOutput));
     discardUnusedStreams(graph);
-    releaseStreamQueues(graph);
+    MediaGraphStreams::release(graph);
     if (!m_error.isEmpty())
         return Failed;
     m_channelCount = channels;
@@ -178,8 +107,8 @@ int MediaGraphBuilder::complete(GstElement *graph)
 // fake sinks: a queue with nothing behind it would stop the whole pipeline with an error.
 void MediaGraphBuilder::discardUnusedStreams(GstElement *graph)
 {
-    for (int i = 0; i < kStreamQueues; ++i) {
-        Gst::ElementPtr queue = streamQueue(graph, i);
+    for (int i = 0; i < StreamQueues; ++i) {
+        Gst::ElementPtr queue = MediaGraphStreams::queue(graph, i);
         Gst::PadPtr sink(queue ? gst_element_get_static_pad(queue.get(), "sink") : nullptr);
         Gst::PadPtr src(queue ? gst_element_get_static_pad(queue.get(), "src") : nullptr);
         if (!sink || !src || !gst_pad_is_linked(sink.get()) || gst_pad_is_linked(src.get()))
@@ -188,7 +117,10 @@ void MediaGraphBuilder::discardUnusedStreams(GstElement *graph)
         if (!drain)
             return;
         g_object_set(drain, "sync", FALSE, "async", FALSE, nullptr);
-        gst_element_link(queue.get(), drain);
+        if (!gst_element_link(queue.get(), drain)) {
+            fail(QStringLiteral("cannot drain the unused stream %1").arg(i));
+            return;
+        }
         gst_element_sync_state_with_parent(drain);
     }
 }
@@ -263,15 +195,26 @@ bool MediaGraphBuilder::canDecodeSound(GstPad *demuxPad)
     return found;
 }
 
-bool MediaGraphBuilder::addAudioChain(GstElement *graph, GstPad *demuxPad)
+// demux pad -> decoder -> convert -> resample -> volume -> the open output. The output is READY
+// already; joining the pipeline's state asks nothing more of its device.
+bool MediaGraphBuilder::addAudioChain(GstElement *graph, GstPad *demuxPad, Gst::ElementPtr output)
 {
     GstElement *convert = addElement(graph, "audioconvert", QStringLiteral("Audio Converter"));
     GstElement *resample = addElement(graph, "audioresample", QStringLiteral("Audio Resampler"));
     GstElement *volume = addElement(graph, "volume", QStringLiteral("Volume"));
-    GstElement *sink = convert && resample && volume ? makeAudioSink(graph) : nullptr;
-    if (!sink || !gst_element_link_many(convert, resample, volume, sink, nullptr)) {
+    GstElement *sink = output.get();
+    if (convert && resample && volume) {
+        if (g_object_class_find_property(G_OBJECT_GET_CLASS(sink), "sync"))
+            g_object_set(sink, "sync", gboolean(m_clockSync), nullptr);
+        gst_bin_add(GST_BIN(graph), sink); // the bin adds its own reference
+        if (!gst_element_link_many(convert, resample, volume, sink, nullptr))
+            fail(QStringLiteral("cannot link the sound chain"));
+    }
+    if (!convert || !resample || !volume || !m_error.isEmpty()) {
         qCWarning(lcMedia) << "the clip plays without sound:" << m_error;
         m_error.clear();
+        if (GST_OBJECT_PARENT(sink) != GST_OBJECT(graph))
+            AudioOutput::discard(std::move(output));
         return false;
     }
     for (GstElement *e : {sink, volume, resample, convert})
@@ -283,32 +226,6 @@ bool MediaGraphBuilder::addAudioChain(GstElement *graph, GstPad *demuxPad)
     return true;
 }
 
-GstElement *MediaGraphBuilder::makeAudioSink(GstElement *graph)
-{
-    const QByteArray wanted = m_audioSink.isEmpty() ? QByteArrayLiteral("autoaudiosink") : m_audioSink.toUtf8();
-    Gst::ElementPtr sink = Gst::adoptFloating(gst_element_factory_make(wanted.constData(), "Audio Renderer"));
-    const char *problem = nullptr;
-    if (!sink)
-        problem = "is not installed";
-    else if (!GST_OBJECT_FLAG_IS_SET(sink.get(), GST_ELEMENT_FLAG_SINK))
-        problem = "is not an audio output";
-    else if (gst_element_set_state(sink.get(), GST_STATE_READY) == GST_STATE_CHANGE_FAILURE)
-        problem = "cannot open";
-    if (problem) {
-        qCWarning(lcMedia) << "audio output" << wanted << problem << "- the sound is discarded";
-        if (sink)
-            gst_element_set_state(sink.get(), GST_STATE_NULL);
-        // Keeps the pictures in real time without a sound card.
-        sink = Gst::adoptFloating(gst_element_factory_make("fakesink", "Audio Renderer"));
-    }
-    if (!sink)
-        return nullptr;
-    if (g_object_class_find_property(G_OBJECT_GET_CLASS(sink.get()), "sync"))
-        g_object_set(sink.get(), "sync", gboolean(m_clockSync), nullptr);
-    gst_bin_add(GST_BIN(graph), sink.get()); // the bin adds its own reference
-    return sink.get();
-}
-
 // demux pad -> its stream queue -> decodebin ~> `first` (linked when the decoder shows its output)
 bool MediaGraphBuilder::linkThroughDecoder(GstElement *graph, GstPad *demuxPad, GstElement *first,
                                            const QString &tag)
@@ -316,7 +233,7 @@ bool MediaGraphBuilder::linkThroughDecoder(GstElement *graph, GstPad *demuxPad, 
     GstElement *decoder = addElement(graph, "decodebin", tag + QStringLiteral(" Decoder"));
     if (!decoder)
         return false;
-    g_signal_connect(decoder, "pad-added", G_CALLBACK(onDecodedPad), first);
+    g_signal_connect(decoder, "pad-added", G_CALLBACK(MediaGraphStreams::onDecodedPad), first);
     Gst::PadPtr queueSink(gst_pad_get_peer(demuxPad));
     Gst::ElementPtr queue(queueSink ? gst_pad_get_parent_element(queueSink.get()) : nullptr);
     if (!queue || !gst_element_link(queue.get(), decoder)) {

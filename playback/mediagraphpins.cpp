@@ -35,6 +35,11 @@ bool pinMatches(GstPad *pad, const QString &name)
 
 } // namespace
 
+bool MediaGraphBuilder::isPin(GstPad *pad, const QString &name)
+{
+    return pad && pinMatches(pad, name);
+}
+
 Gst::PadPtr MediaGraphBuilder::findPin(GstElement *element, const QString &name, int skip)
 {
     Gst::PadPtr found;

@@ -1,31 +1,32 @@
 #pragma once
 
+#include "playback/gstelementref.h"
+#include "playback/playbackfacts.h"
+
 #include <QImage>
 #include <QObject>
-#include <QRect>
 #include <QSize>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
 
-#include <atomic>
 #include <memory>
 
 class Clip;
 class MediaGraphBuilder;
-class QPainter;
-class QWidget;
 class SampleGrabber;
+class VideoOutput;
 class VideoRenderer;
 struct _GstElement;
 struct _GstMessage;
 struct _GstObject;
 
-// The transport of one video view: one pipeline per open clip carrying both video channels and the
-// sound. Opening never waits: the pipeline is built and prerolled from its bus messages, and the
-// answer comes as opened() or failed(). Every call is made on the GUI thread except rotation() and
-// videoSize(), which are thread-safe. Errors in the middle of playback stop the player and are
-// reported with errorOccurred(); the end of the clip with endOfStream().
+// The transport of one clip: one pipeline carrying both video channels and the sound. Opening
+// never waits: the pipeline is built and prerolled from its bus messages, and the answer comes as
+// opened() or failed(). The pictures go to the output given at construction, scaled to the size
+// asked with setDisplaySize(). Every call is made on the GUI thread. Errors in the middle of
+// playback stop the player and are reported with errorOccurred(); the end of the clip with
+// endOfStream().
 class Player : public QObject
 {
     Q_OBJECT
@@ -36,7 +37,34 @@ public:
     // One frame step in units of 100 ns when the clip does not tell its frame rate (15 per second).
     static constexpr qint64 StepUnits = 666666;
 
+    struct Options
+    {
+        VideoOutput *output = nullptr; // not owned; must outlive the player
+        // False lets renderers and sound run as fast as decoding allows (benchmarks).
+        bool clockSync = true;
+    };
+
+    // What the player is doing and what the open clip offers, as a snapshot.
+    struct Status
+    {
+        Clip *clip = nullptr; // the open clip, also after an error stopped it
+        bool opening = false;
+        bool running = false; // the pipeline is playing (not while it is still changing state)
+        bool broken = false;  // an error stopped the clip: it has to be opened again to play
+        quint32 flags = 0;    // StateFlag values of the last transport request
+        double rate = 1.0;
+        double volume = 1.0;         // the level set, kept for every clip
+        double appliedVolume = -1.0; // the level of the open clip's sound branch; -1 without sound
+        bool hasAudio = false;
+        Recipe recipe = Recipe::None;
+        double frameDurationMs = 0; // one picture of channel 0 (66.7 at 15 per second)
+        QString error;
+        QStringList missingPlugins; // what the last open missed to play the clip fully
+        quint64 deliveredPictures[2] = {0, 0}; // handed over by the streaming threads since the open
+    };
+
     explicit Player(QObject *parent = nullptr);
+    explicit Player(const Options &options, QObject *parent = nullptr);
     ~Player() override;
 
     // Starts opening `clip`, closing what was open. Answers false at once for a null clip (and
@@ -45,121 +73,90 @@ public:
     // clip is paused on its first picture.
     bool open(Clip *clip);
     void close();
-    bool isOpening() const { return m_openingClip != nullptr; }
-    Clip *openingClip() const { return m_openingClip; }
 
+    // Each answers whether the pipeline took the request; a refused change of state leaves the
+    // state flags as they were and is logged.
     bool play();
     bool pause();
     bool stop();
     bool rewind();
     bool seekMs(qint64 ms);
-    // One picture back or forward at the clip's own frame rate; the player pauses first.
-    bool stepBackward();
-    bool stepForward();
+    // One picture forward (direction > 0) or back at the clip's own frame rate; pauses first.
+    bool step(int direction);
     bool setRate(double rate);
-    double rate() const { return m_rate; }
-
-    bool isRunning() const;
-    bool isStopped() const { return m_stateFlags & Stopped; }
-    bool isPaused() const { return m_stateFlags & Paused; }
-    quint32 stateFlags() const { return m_stateFlags; }
-    // True after an error stopped the clip: it has to be opened again to play.
-    bool isBroken() const { return m_broken; }
-    qint64 lengthMs() const;
-    qint64 positionMs() const;
-    // Duration of one picture of channel 0 in ms (66.7 at 15 pictures per second).
-    double frameDurationMs() const;
-    QSize videoSize(int channel) const; // thread-safe
-    int channelCount() const;           // of the last successful open in this process
-    static QSize publishedVideoSize(int channel);
-    Clip *clip() const { return m_clip; }
-    bool hasAudio() const { return m_hasAudio; }
-    Recipe recipe() const { return m_recipe; }
-    static QString recipeName(Recipe recipe);
-    QString errorString() const { return m_error; }
-    // What the last open missed to play the clip fully (decoders, elements), for messages.
-    QStringList missingPlugins() const { return m_missing; }
-
     // The program's own sound level, 0 (silent) … 1; kept for every clip opened later. The system
     // mixer is never touched.
     void setVolume(double volume);
-    double volume() const { return m_volume; }
-    // The level the open clip's sound branch plays at; -1 without sound.
-    double appliedVolume() const;
 
+    // The size the pictures of `channel` are drawn at: the pipeline scales them to it (never above
+    // their decoded size) from the next picture on, and shows a paused picture again when it grew.
+    void setDisplaySize(int channel, const QSize &size);
     // The last decoded picture of the channel at its full size (24-bit RGB, unrotated); with
-    // `refresh` it is taken anew from the pipeline (a null image when there is none).
-    const QImage &grabFrame(int channel, bool refresh);
+    // `refresh` it is taken anew from the pipeline (a null image when there is none), without it
+    // the one taken last (black after an open) is answered.
+    QImage grabFrame(int channel, bool refresh = true);
 
-    void rotate(int degrees);
-    void resetRotation() { m_rotation.store(0); }
-    int rotation() const { return m_rotation.load(); } // thread-safe
+    qint64 positionMs() const;
+    qint64 lengthMs() const;
+    // Channels and sizes of the open clip; empty while nothing is open.
+    const PlaybackFacts &facts() const { return m_facts; }
+    Status status() const;
 
-    // Renderer placement inside a widget; channel 1 means the second channel, anything else 0.
-    // Nothing is drawn before showRenderer. moveRenderer and resizeRenderer always answer false
-    // (as the renderer window they stand for did); all answer false without that renderer. The
-    // pipeline scales the pictures down to the rectangle given.
-    bool showRenderer(QWidget *window, const QRect &rect, int channel);
-    bool moveRenderer(QWidget *window, int x, int y, int channel);
-    bool resizeRenderer(QWidget *window, int width, int height, int channel);
-    bool hideRenderer(int channel);
-    // Called by a widget from its paintEvent: draws the renderers shown inside `window`, rotated.
-    void paintRenderers(QPainter &painter, const QWidget *window) const;
-    // The latest picture a renderer received (RGB32, at the size the pipeline scaled it to).
-    QImage rendererPicture(int channel) const;
-    quint64 renderedFrames(int channel) const;
-    // The number of the picture the renderer shows, counted from 1 since the clip was opened.
-    quint64 pictureSerial(int channel) const;
-
-    // False lets renderers and sound run as fast as decoding allows; applies to the next open.
-    void setClockSync(bool sync) { m_clockSync = sync; }
+    static QString recipeName(Recipe recipe);
 
 Q_SIGNALS:
     void opened();
     void failed(const QString &reason);
     void errorOccurred(const QString &message);
     void endOfStream();
-    // A new picture of the channel reached its renderer.
-    void pictureShown(int channel);
 
 private:
     enum class OpenStage { Idle, Streams, Preroll };
+    // What may still be tried after a failed step of an open.
+    enum class Retry { OtherRecipe, WithoutSound, Never };
     friend class PlayerBusRelay;
 
     void startRecipe(Recipe recipe);
+    void takeAudioOutput(quint64 generation, Gst::ElementPtr output);
     void continueOpen();
     void checkPrerolled();
     void finishOpen();
-    void failOpen(const QString &why, bool fromSound = false);
+    void failOpen(const QString &why, Retry retry = Retry::OtherRecipe);
+    static QString cutShortReason();
     // GUI thread: a bus message of the pipeline `generation` (stale generations are ignored).
     void takeBusMessage(quint64 generation, _GstMessage *message);
     void takeOpeningMessage(_GstMessage *message);
+    void takeBuilderMessage(_GstMessage *message);
     void takeError(_GstMessage *message);
     void watchBus();
     void releasePipeline();
     void publishSizes();
     void applyVolume();
+    void showPicture(int channel, const QImage &picture, quint64 serial);
     void updateDisplayBound(int channel);
     void refreshPicture();
     bool isReady() const;
-    bool setState(int state);
+    bool isRunning() const;
+    bool changeState(int state, const char *request);
     bool seekTo(qint64 positionNs);
+    bool stepBackward();
+    bool stepForward();
     bool sendStep(int channel);
     void stepDone(_GstObject *sink);
     qint64 currentPosition() const;
     qint64 shownPictureTime() const;
-    VideoRenderer *rendererFor(int channel) const;
+    double frameDurationMs() const;
+    QSize decodedSize(int channel) const;
 
-    _GstElement *m_pipeline = nullptr;
+    Options m_options;
+    Gst::ElementPtr m_pipeline;
+    Gst::ElementPtr m_volumeElement; // with sound only
     std::unique_ptr<MediaGraphBuilder> m_builder; // while opening
     std::unique_ptr<SampleGrabber> m_grabber[2];
     std::unique_ptr<VideoRenderer> m_renderer[2];
-    _GstElement *m_volumeElement = nullptr; // a reference, with sound only
+    PlaybackFacts m_facts;
     QImage m_frame[2];
     QSize m_bound[2];
-    std::atomic<int> m_width[2] = {0, 0};
-    std::atomic<int> m_height[2] = {0, 0};
-    std::atomic<int> m_rotation{0};
     Clip *m_clip = nullptr;
     Clip *m_openingClip = nullptr;
     OpenStage m_stage = OpenStage::Idle;
@@ -167,6 +164,9 @@ private:
     QTimer m_settle;   // streams stopped coming: the demuxer is done announcing them
     QTimer m_refresh;  // shows the current picture again at a larger size
     bool m_withSound = true;
+    bool m_streamsKnown = false;     // the demuxer is done announcing its streams
+    bool m_audioOutputReady = false; // the sound output for this attempt has been tried
+    Gst::ElementPtr m_audioOutput;   // that output, until the builder takes it; null: none usable
     quint32 m_stateFlags = 0;
     double m_rate = 1.0;
     double m_volume = 1.0;
@@ -182,7 +182,6 @@ private:
     StepState m_steps[2];
     qint64 m_seekTarget = -1; // ns, the last seek asked for
     bool m_hasAudio = false;
-    bool m_clockSync = true;
     Recipe m_recipe = Recipe::None;
     quint64 m_generation = 0;
     QString m_error;

@@ -1,10 +1,15 @@
-// Transport, queries, frame capture, rotation and renderer placement of Player.
+// Transport, queries, frame capture and the display size of Player.
 #include "playback/player.h"
 
+#include "catalogue/clip.h"
 #include "playback/samplegrabber_p.h"
 #include "playback/videorenderer_p.h"
 
 #include <gst/gst.h>
+
+#include <QLoggingCategory>
+
+Q_DECLARE_LOGGING_CATEGORY(lcMedia)
 
 namespace {
 
@@ -24,9 +29,16 @@ bool Player::isReady() const
     return m_pipeline && m_stage == OpenStage::Idle && m_clip && !m_broken;
 }
 
-bool Player::setState(int state)
+// Asks the pipeline for `state`; a refusal by an open clip's pipeline is logged (without an open
+// clip there is nothing to ask).
+bool Player::changeState(int state, const char *request)
 {
-    return isReady() && gst_element_set_state(m_pipeline, GstState(state)) != GST_STATE_CHANGE_FAILURE;
+    if (!isReady())
+        return false;
+    if (gst_element_set_state(m_pipeline.get(), GstState(state)) != GST_STATE_CHANGE_FAILURE)
+        return true;
+    qCWarning(lcMedia) << "the pipeline refused to" << request << m_clip->file().fileName();
+    return false;
 }
 
 bool Player::play()
@@ -39,24 +51,28 @@ bool Player::play()
         seekTo(shownPictureTime());
     m_pristine = false;
     m_steps[0] = m_steps[1] = {};
-    return setState(GST_STATE_PLAYING);
+    return changeState(GST_STATE_PLAYING, "play");
 }
 
 bool Player::pause()
 {
     m_stateFlags = 0;
-    const bool accepted = setState(GST_STATE_PAUSED);
+    if (!changeState(GST_STATE_PAUSED, "pause"))
+        return false;
     m_stateFlags = Paused;
-    return accepted;
+    return true;
 }
 
 // The pipeline keeps its current picture: stopping is pausing with the stopped flag.
 bool Player::stop()
 {
     m_stateFlags = Stopping;
-    const bool accepted = setState(GST_STATE_PAUSED);
+    if (!changeState(GST_STATE_PAUSED, "stop")) {
+        m_stateFlags = 0;
+        return false;
+    }
     m_stateFlags = Stopped;
-    return accepted;
+    return true;
 }
 
 bool Player::rewind()
@@ -73,13 +89,18 @@ bool Player::seekMs(qint64 ms)
     return seekTo(ms * kNsPerMs);
 }
 
+bool Player::step(int direction)
+{
+    return direction > 0 ? stepForward() : stepBackward();
+}
+
 // Back one picture: an accurate seek into the middle of the picture before the one shown. The
 // picture shown is found on the clip's frame grid (its time, or a seek target inside it).
 bool Player::stepBackward()
 {
     if (!isReady())
         return false;
-    setState(GST_STATE_PAUSED);
+    changeState(GST_STATE_PAUSED, "pause");
     const qint64 frame = qint64(frameDurationMs() * kNsPerMs);
     const qint64 shown = (shownPictureTime() + kNsPerMs) / frame; // 1 ms absorbs rounded times
     return seekTo(shown > 0 ? (shown - 1) * frame + frame / 2 : 0);
@@ -92,7 +113,7 @@ bool Player::stepForward()
 {
     if (!isReady())
         return false;
-    setState(GST_STATE_PAUSED);
+    changeState(GST_STATE_PAUSED, "pause");
     m_stepped = true;
     m_pristine = false;
     m_atEnd = false;
@@ -148,9 +169,9 @@ qint64 Player::currentPosition() const
     if (!isReady())
         return -1;
     GstState state = GST_STATE_NULL;
-    const bool settling = gst_element_get_state(m_pipeline, &state, nullptr, 0) == GST_STATE_CHANGE_ASYNC;
+    const bool settling = gst_element_get_state(m_pipeline.get(), &state, nullptr, 0) == GST_STATE_CHANGE_ASYNC;
     gint64 position = 0;
-    if ((settling && m_seekTarget >= 0) || !gst_element_query_position(m_pipeline, GST_FORMAT_TIME, &position))
+    if ((settling && m_seekTarget >= 0) || !gst_element_query_position(m_pipeline.get(), GST_FORMAT_TIME, &position))
         return qMax<qint64>(0, m_seekTarget);
     return qMax<gint64>(0, position);
 }
@@ -160,7 +181,7 @@ qint64 Player::currentPosition() const
 qint64 Player::shownPictureTime() const
 {
     GstState state = GST_STATE_NULL;
-    const bool settling = gst_element_get_state(m_pipeline, &state, nullptr, 0) == GST_STATE_CHANGE_ASYNC;
+    const bool settling = gst_element_get_state(m_pipeline.get(), &state, nullptr, 0) == GST_STATE_CHANGE_ASYNC;
     if (settling && m_seekTarget >= 0)
         return m_seekTarget;
     const qint64 decoded = m_grabber[0] ? m_grabber[0]->lastPictureTime() : -1;
@@ -181,16 +202,16 @@ bool Player::seekTo(qint64 positionNs)
     m_seekTarget = target;
     const auto flags = GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
     if (m_rate < 0)
-        return gst_element_seek(m_pipeline, m_rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, 0,
+        return gst_element_seek(m_pipeline.get(), m_rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, 0,
                                 GST_SEEK_TYPE_SET, target);
-    return gst_element_seek(m_pipeline, m_rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, target,
+    return gst_element_seek(m_pipeline.get(), m_rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, target,
                             GST_SEEK_TYPE_SET, gint64(GST_CLOCK_TIME_NONE));
 }
 
 bool Player::isRunning() const
 {
     GstState state = GST_STATE_NULL;
-    return isReady() && gst_element_get_state(m_pipeline, &state, nullptr, 0) == GST_STATE_CHANGE_SUCCESS
+    return isReady() && gst_element_get_state(m_pipeline.get(), &state, nullptr, 0) == GST_STATE_CHANGE_SUCCESS
            && state == GST_STATE_PLAYING;
 }
 
@@ -206,7 +227,7 @@ qint64 Player::lengthMs() const
         if (renderer && gst_element_query_duration(renderer->sink(), GST_FORMAT_TIME, &duration))
             longest = qMax(longest, duration);
     }
-    if (longest < 0 && !gst_element_query_duration(m_pipeline, GST_FORMAT_TIME, &longest))
+    if (longest < 0 && !gst_element_query_duration(m_pipeline.get(), GST_FORMAT_TIME, &longest))
         return 0;
     return qMax<gint64>(0, longest) / kNsPerMs;
 }
@@ -231,33 +252,25 @@ double Player::frameDurationMs() const
     return ns > 0 ? double(ns) / kNsPerMs : double(StepUnits * kNsPer100ns) / kNsPerMs;
 }
 
-QSize Player::videoSize(int channel) const
+QSize Player::decodedSize(int channel) const
 {
-    const int c = channelIndex(channel);
-    return QSize(m_width[c].load(), m_height[c].load());
+    return m_facts.videoSize(channel);
 }
 
-const QImage &Player::grabFrame(int channel, bool refresh)
+QImage Player::grabFrame(int channel, bool refresh)
 {
     const int c = channelIndex(channel);
     if (refresh && m_grabber[c]) {
         QImage picture = m_grabber[c]->currentPicture();
-        m_frame[c] = picture.size() == videoSize(c) ? picture : QImage();
+        m_frame[c] = picture.size() == decodedSize(c) ? picture : QImage();
     }
     return m_frame[c];
 }
 
-void Player::rotate(int degrees)
+void Player::setDisplaySize(int channel, const QSize &size)
 {
-    int angle = m_rotation.load() + degrees;
-    if (angle < -359 || angle > 359)
-        angle %= 360; // keeps the sign
-    m_rotation.store(angle);
-}
-
-VideoRenderer *Player::rendererFor(int channel) const
-{
-    return m_pipeline ? m_renderer[channelIndex(channel)].get() : nullptr;
+    m_bound[channelIndex(channel)] = size;
+    updateDisplayBound(channel);
 }
 
 // The pictures are scaled in the pipeline to the box they are drawn in, never above their decoded
@@ -265,10 +278,10 @@ VideoRenderer *Player::rendererFor(int channel) const
 void Player::updateDisplayBound(int channel)
 {
     const int c = channelIndex(channel);
-    VideoRenderer *renderer = rendererFor(c);
+    VideoRenderer *renderer = m_pipeline ? m_renderer[c].get() : nullptr;
     if (!renderer)
         return;
-    const QSize decoded = videoSize(c);
+    const QSize decoded = decodedSize(c);
     QSize bound = m_bound[c].boundedTo(decoded);
     if (decoded.isEmpty() || bound == decoded)
         bound = QSize();
@@ -291,68 +304,4 @@ void Player::refreshPicture()
     seekTo(shownPictureTime() + frame / 4); // inside the picture shown, whatever rounding did
     m_pristine = pristine;
     m_stepped = stepped;
-}
-
-bool Player::showRenderer(QWidget *window, const QRect &rect, int channel)
-{
-    m_bound[channelIndex(channel)] = rect.size();
-    VideoRenderer *renderer = rendererFor(channel);
-    if (!renderer)
-        return false;
-    const bool shown = renderer->show(window, rect);
-    updateDisplayBound(channel);
-    return shown;
-}
-
-// Moving and resizing answer false, as callers of the original renderer window expect.
-bool Player::moveRenderer(QWidget *window, int x, int y, int channel)
-{
-    if (VideoRenderer *renderer = rendererFor(channel))
-        renderer->move(window, QPoint(x, y));
-    return false;
-}
-
-bool Player::resizeRenderer(QWidget *window, int width, int height, int channel)
-{
-    m_bound[channelIndex(channel)] = QSize(width, height);
-    if (VideoRenderer *renderer = rendererFor(channel)) {
-        renderer->resize(window, QSize(width, height));
-        updateDisplayBound(channel);
-    }
-    return false;
-}
-
-bool Player::hideRenderer(int channel)
-{
-    VideoRenderer *renderer = rendererFor(channel);
-    if (!renderer)
-        return false;
-    renderer->hide();
-    return true;
-}
-
-void Player::paintRenderers(QPainter &painter, const QWidget *window) const
-{
-    for (const auto &renderer : m_renderer) {
-        if (renderer)
-            renderer->paint(painter, window, rotation());
-    }
-}
-
-QImage Player::rendererPicture(int channel) const
-{
-    const VideoRenderer *renderer = rendererFor(channel);
-    return renderer ? renderer->picture() : QImage();
-}
-
-quint64 Player::renderedFrames(int channel) const
-{
-    const VideoRenderer *renderer = rendererFor(channel);
-    return renderer ? renderer->deliveredCount() : 0;
-}
-
-quint64 Player::pictureSerial(int channel) const
-{
-    const VideoRenderer *renderer = rendererFor(channel);
-    return renderer ? renderer->pictureSerial() : 0;
 }

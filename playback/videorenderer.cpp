@@ -4,7 +4,6 @@
 
 #include <QMetaObject>
 #include <QMutexLocker>
-#include <QPainter>
 
 namespace {
 
@@ -60,42 +59,6 @@ VideoRenderer::~VideoRenderer()
 {
     GstAppSinkCallbacks none{};
     gst_app_sink_set_callbacks(GST_APP_SINK(m_sink.get()), &none, nullptr, nullptr);
-    if (m_visible)
-        repaint(); // the picture disappears with its renderer
-}
-
-bool VideoRenderer::show(QWidget *window, const QRect &rect)
-{
-    setWindow(window);
-    repaint();
-    m_rect = rect;
-    m_visible = true;
-    repaint();
-    return true;
-}
-
-void VideoRenderer::move(QWidget *window, const QPoint &topLeft)
-{
-    setWindow(window);
-    repaint();
-    m_rect.moveTopLeft(topLeft);
-    repaint();
-}
-
-void VideoRenderer::resize(QWidget *window, const QSize &size)
-{
-    setWindow(window);
-    repaint();
-    m_rect.setSize(size);
-    repaint();
-}
-
-void VideoRenderer::hide()
-{
-    if (!m_visible)
-        return;
-    repaint();
-    m_visible = false;
 }
 
 QString VideoRenderer::boundCaps(const QSize &bound, bool exact)
@@ -125,28 +88,6 @@ bool VideoRenderer::setDisplayBound(const QSize &bound, bool exact)
     // The caps filter asks upstream to renegotiate; the converter scales from the next picture on.
     g_object_set(m_format.get(), "caps", caps.get(), nullptr);
     return true;
-}
-
-void VideoRenderer::paint(QPainter &painter, const QWidget *window, int rotation) const
-{
-    if (!m_visible || m_picture.isNull() || !window || window != m_window.data())
-        return;
-    painter.save();
-    painter.setClipRect(window->rect(), Qt::IntersectClip);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, m_rect.size() != m_picture.size() || rotation % 180);
-    if (rotation % 360 == 0) {
-        painter.drawImage(m_rect, m_picture);
-    } else {
-        // Turned about the rectangle's centre and stretched back into it, as a turned camera would
-        // fill the same frame.
-        const QRectF area(m_rect);
-        const bool sideways = rotation % 180 != 0;
-        const QSizeF turned = sideways ? area.size().transposed() : area.size();
-        painter.translate(area.center());
-        painter.rotate(rotation);
-        painter.drawImage(QRectF(QPointF(-turned.width() / 2, -turned.height() / 2), turned), m_picture);
-    }
-    painter.restore();
 }
 
 GstFlowReturn VideoRenderer::onPreroll(GstAppSink *sink, gpointer self)
@@ -192,23 +133,6 @@ void VideoRenderer::takeLatest()
         return;
     m_picture = wrapPicture(picture);
     ++m_serial;
-    if (m_visible)
-        repaint();
     if (m_onPicture)
-        m_onPicture();
-}
-
-void VideoRenderer::setWindow(QWidget *window)
-{
-    if (m_window == window)
-        return;
-    if (m_visible)
-        repaint();
-    m_window = window;
-}
-
-void VideoRenderer::repaint()
-{
-    if (m_window)
-        m_window->update(m_rect);
+        m_onPicture(m_picture, m_serial);
 }

@@ -2,10 +2,10 @@
 
 // The renderer of one video channel: an appsink taking BGRx pictures at the size they are shown.
 // The streaming thread only keeps a reference to the newest sample and posts one queued call; the
-// GUI thread wraps it as an image and draws it, turned by the player's rotation and scaled, into
-// the rectangle the view gave, inside the view's widget. The pipeline delivers the pictures at the
-// size they are drawn at (never above the decoded size), so that painting them is a plain copy: the
-// converter in front of the renderer is told through its caps filter.
+// GUI thread wraps it as an image (no copy) and hands it to the picture callback. The pipeline
+// delivers the pictures at the size they are drawn at (never above the decoded size), so that
+// drawing them is a plain copy: the converter in front of the renderer is told through its caps
+// filter.
 #include "playback/gsthandles_p.h"
 
 #include <gst/app/gstappsink.h>
@@ -13,14 +13,10 @@
 #include <QImage>
 #include <QMutex>
 #include <QObject>
-#include <QPointer>
-#include <QRect>
-#include <QWidget>
+#include <QSize>
 
 #include <atomic>
 #include <functional>
-
-class QPainter;
 
 class VideoRenderer : public QObject
 {
@@ -31,13 +27,7 @@ public:
     VideoRenderer(GstElement *appsink, GstElement *format, const QSize &bound = QSize());
     ~VideoRenderer() override;
 
-    bool show(QWidget *window, const QRect &rect);
-    void move(QWidget *window, const QPoint &topLeft);
-    void resize(QWidget *window, const QSize &size);
-    void hide();
-    bool isVisible() const { return m_visible; }
     GstElement *sink() const { return m_sink.get(); }
-    QRect rect() const { return m_rect; }
 
     // Asks the pipeline for pictures of exactly `bound` (stretched), or with `exact` false for the
     // largest that fit in it keeping their shape (while the decoded size is not known yet); an empty
@@ -47,18 +37,15 @@ public:
     QSize displayBound() const { return m_displayBound; }
     static QString boundCaps(const QSize &bound, bool exact);
 
-    // Draws the latest picture, turned by `rotation` degrees about its centre, when shown inside
-    // `window`, clipped to the widget.
-    void paint(QPainter &painter, const QWidget *window, int rotation) const;
-
     // The latest picture that reached the GUI thread (RGB32); null before the first.
     QImage picture() const { return m_picture; }
     // Pictures taken over on the GUI thread since the renderer was made: 1 for the first.
     quint64 pictureSerial() const { return m_serial; }
     // Pictures handed over by the streaming thread so far. Thread-safe.
     quint64 deliveredCount() const { return m_delivered.load(); }
-    // Called on the GUI thread after each new picture was taken over.
-    void setPictureCallback(std::function<void()> callback) { m_onPicture = std::move(callback); }
+    // Called on the GUI thread with each new picture taken over and its serial.
+    using PictureCallback = std::function<void(const QImage &picture, quint64 serial)>;
+    void setPictureCallback(PictureCallback callback) { m_onPicture = std::move(callback); }
 
     // A decoded picture as the sink handed it over.
     struct Picture
@@ -72,8 +59,6 @@ private:
     static GstFlowReturn onSample(GstAppSink *sink, gpointer self);
     void deliver(GstSample *sample);
     void takeLatest();
-    void setWindow(QWidget *window);
-    void repaint();
 
     Gst::ElementPtr m_sink;
     Gst::ElementPtr m_format;
@@ -84,11 +69,8 @@ private:
 
     QImage m_picture;
     quint64 m_serial = 0;
-    std::function<void()> m_onPicture;
-    QPointer<QWidget> m_window;
-    QRect m_rect;
+    PictureCallback m_onPicture;
     QSize m_displayBound;
     bool m_exact = false;
     bool m_boundSet = false; // the caps filter has been given a bound at least once
-    bool m_visible = false;
 };

@@ -3,6 +3,7 @@
 #include "catalogue/clipcatalogue.h"
 #include "catalogue/cliplistfilter.h"
 #include "session/viewerstate.h"
+#include "settings/devicecard.h"
 
 #include <QFileInfo>
 
@@ -10,8 +11,10 @@
 
 namespace {
 
+// A settings save cut off on the card is finished before anything of the card is listed.
 std::shared_ptr<ClipCatalogue> scanFolder(const QString &path, const std::atomic<bool> *cancelled)
 {
+    finishInterruptedSave(path);
     return std::make_shared<ClipCatalogue>(path, cancelled);
 }
 

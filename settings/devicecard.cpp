@@ -2,6 +2,7 @@
 
 #include "catalogue/cardcopy.h"
 #include "settings/cardfile.h"
+#include "settings/settingtable.h"
 
 #include <QFileInfo>
 
@@ -86,14 +87,30 @@ DeviceModel clipModel(const QString &clipPath, const QList<RemovableDrive> &driv
         }
         return DeviceModel::NoModel;
     }
+    // A copy of a card on a disk (or inside a drive) answers with its own version file.
+    const QString holder = cardRootOf(QFileInfo(clipPath).absolutePath(), drives);
+    return holder.isEmpty() ? DeviceModel::NoModel : cardModel(holder);
+}
+
+QString cardRootOf(const QString &path)
+{
+    return cardRootOf(path, listRemovableDrives());
+}
+
+QString cardRootOf(const QString &path, const QList<RemovableDrive> &drives)
+{
     QString holder;
     for (const RemovableDrive &drive : drives) {
-        if (isOnDrive(clipPath, drive.drive) && drive.drive.size() > holder.size())
+        if (isOnDrive(path, drive.drive) && drive.drive.size() > holder.size())
             holder = drive.drive;
     }
-    // A copy of a card on a disk (or inside a drive) answers with its own version file.
-    const QString copy = CardCopy::rootOf(QFileInfo(clipPath).absolutePath());
-    if (copy.size() > holder.size())
-        holder = copy;
-    return holder.isEmpty() ? DeviceModel::NoModel : cardModel(holder);
+    const QString copy = CardCopy::rootOf(path);
+    return copy.size() > holder.size() ? copy : holder;
+}
+
+void finishInterruptedSave(const QString &path)
+{
+    const QString root = cardRootOf(path);
+    if (!root.isEmpty())
+        CardWriteBatch::recover(cardSettingsFolder(root), SettingTable::writtenFiles());
 }

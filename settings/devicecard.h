@@ -46,3 +46,12 @@ bool isOnDrive(const QString &path, const QString &root);
 // listRemovableDrives().
 DeviceModel clipModel(const QString &clipPath);
 DeviceModel clipModel(const QString &clipPath, const QList<RemovableDrive> &drives);
+
+// The root of the drive or card copy holding `path` (the innermost one when they nest); empty when
+// none holds it. The first form looks at listRemovableDrives().
+QString cardRootOf(const QString &path);
+QString cardRootOf(const QString &path, const QList<RemovableDrive> &drives);
+
+// Finishes (or clears away) a settings save that was cut off on the card holding the folder `path`,
+// as opening the card's settings does; for the viewer, when it opens a folder of clips.
+void finishInterruptedSave(const QString &path);

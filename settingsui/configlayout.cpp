@@ -13,14 +13,21 @@ constexpr int kLabelX = 30;
 
 // Text table rows the form uses.
 namespace Row {
-constexpr TextId VideoSound = 1, Time = 2, Functions = 3, Resolution = 5, Quality = 6, FrameRate = 7,
-                 SoundRecording = 8, SoundVolume = 9, TimeSetting = 10, Dst = 11, Gmt = 12,
-                 TimeFormat = 14, Shock = 15, Motion = 16, Parking = 17, EventFiles = 18,
-                 Battery = 19, SpeedUnit = 20, Low = 26, Middle = 27, High = 28, On = 30,
-                 ParkingOff = 31, ParkingShock = 32, ParkingMotion = 33, Files20 = 35, Files40 = 36,
-                 Files60 = 37, Off = 44, VolumeOff = 45, Drive = 46, SecurityLed = 64, Front = 71,
-                 Rear = 72, Theme = 74, ScreenSaver = 75, OneMinute = 77, TwoMinutes = 78;
+constexpr TextId VideoSound = 1, Time = 2, Functions = 3, TimeSetting = 10, Dst = 11, Gmt = 12, Low = 26,
+                 Middle = 27, High = 28, On = 30, ParkingOff = 31, ParkingShock = 32, ParkingMotion = 33,
+                 Files20 = 35, Files40 = 36, Files60 = 37, Off = 44, VolumeOff = 45, Front = 71, Rear = 72,
+                 OneMinute = 77, TwoMinutes = 78;
 } // namespace Row
+
+// The time format's label sits on the line above its boxes, over the right half of the form.
+constexpr QPoint kTimeFormatLabel(385, 262);
+
+using S = RecorderSetting;
+
+constexpr int lineOf(RecorderSetting setting)
+{
+    return SettingTable::entry(setting).line;
+}
 
 Box textBox(int column, int y, int value, TextId row)
 {
@@ -39,68 +46,79 @@ std::vector<Box> lowMiddleHigh(int y)
             textBox(kColumns[2], y, 3, Row::High)};
 }
 
+BoxGroup group(RecorderSetting setting, BoxKind kind, Access access, int unavailableMark, std::vector<Box> boxes)
+{
+    return {slotOf(setting), kind, access, unavailableMark, std::move(boxes)};
+}
+
 std::vector<BoxGroup> buildGroups()
 {
     const int *c = kColumns;
+    const int sound = lineOf(S::Sound), speaker = lineOf(S::Speaker), events = lineOf(S::EventNum);
+    const int parking = lineOf(S::Parking), leds = lineOf(S::SecurityLed), theme = lineOf(S::Theme);
+    const int saver = lineOf(S::ScreenSaver), resolution = lineOf(S::Resolution), speed = lineOf(S::Speed);
+    const int hour = lineOf(S::Hour);
     return {
-        {Slot::Resolution, BoxKind::Choice, Access::ReadOnly, 1,
-         {literalBox(c[0], 64, 1, "Full HD"), literalBox(c[1], 64, 2, "HD"), literalBox(c[2], 64, 3, "VGA")}},
-        {Slot::Quality, BoxKind::Choice, Access::Editable, -1, lowMiddleHigh(91)},
-        {Slot::Frame, BoxKind::Choice, Access::FrameRate, 2, lowMiddleHigh(117)},
-        {Slot::Sound, BoxKind::Choice, Access::Editable, -1,
-         {textBox(c[0], 144, 0, Row::Off), textBox(c[1], 144, 1, Row::On)}},
-        {Slot::Speaker, BoxKind::Choice, Access::Editable, -1,
-         {textBox(c[0], 170, 0, Row::VolumeOff), textBox(c[1], 170, 1, Row::Low),
-          textBox(c[2], 170, 2, Row::Middle), textBox(c[3], 170, 3, Row::High)}},
+        group(S::Resolution, BoxKind::Choice, Access::ReadOnly, 1,
+              {literalBox(c[0], resolution, 1, "Full HD"), literalBox(c[1], resolution, 2, "HD"),
+               literalBox(c[2], resolution, 3, "VGA")}),
+        group(S::Quality, BoxKind::Choice, Access::Editable, -1, lowMiddleHigh(lineOf(S::Quality))),
+        group(S::Frame, BoxKind::Choice, Access::FrameRate, 2, lowMiddleHigh(lineOf(S::Frame))),
+        group(S::Sound, BoxKind::Choice, Access::Editable, -1,
+              {textBox(c[0], sound, 0, Row::Off), textBox(c[1], sound, 1, Row::On)}),
+        group(S::Speaker, BoxKind::Choice, Access::Editable, -1,
+              {textBox(c[0], speaker, 0, Row::VolumeOff), textBox(c[1], speaker, 1, Row::Low),
+               textBox(c[2], speaker, 2, Row::Middle), textBox(c[3], speaker, 3, Row::High)}),
         // The clock tick box is smaller than the others and sits left of the clock editor.
         {Slot::WriteClock, BoxKind::Toggle, Access::Editable, -1,
          {Box{QRect(163, 230, 16, 15), SkinGeometry::kTimeSettingBox, QRect(), 1, -1, nullptr}}},
-        {Slot::Hour, BoxKind::Choice, Access::Editable, -1,
-         {literalBox(403, 287, 0, "24-Hr"), literalBox(466, 287, 1, "12-Hr")}},
-        {Slot::EventNum, BoxKind::Choice, Access::Editable, -1,
-         {textBox(c[0], 373, 20, Row::Files20), textBox(c[1], 373, 40, Row::Files40),
-          textBox(c[2], 373, 60, Row::Files60)}},
-        {Slot::Parking, BoxKind::Choice, Access::Editable, -1,
-         {textBox(c[0], 399, 0, Row::ParkingOff), textBox(c[1], 399, 1, Row::ParkingShock),
-          textBox(c[2], 399, 2, Row::ParkingMotion)}},
-        {Slot::Motion, BoxKind::Choice, Access::Editable, -1, lowMiddleHigh(426)},
-        {Slot::Speed, BoxKind::Choice, Access::ReadOnly, -1,
-         {literalBox(c[0], 478, 1, "KM/H"), literalBox(c[1], 478, 2, "MPH")}},
-        {Slot::SecurityLed, BoxKind::Toggle, Access::Editable, -1, {textBox(c[0], 504, 1, Row::Front)}},
-        {Slot::RearSecurity, BoxKind::Toggle, Access::MainOnly, -1, {textBox(c[1], 504, 1, Row::Rear)}},
-        {Slot::Theme, BoxKind::Choice, Access::MainOnly, -1,
-         {textBox(c[0], 530, 0, Row::Off), textBox(c[1], 530, 1, Row::On)}},
-        {Slot::ScreenSaver, BoxKind::Choice, Access::MainOnly, -1,
-         {textBox(c[0], 556, 0, Row::Off), textBox(c[1], 556, 1, Row::OneMinute),
-          textBox(c[2], 556, 2, Row::TwoMinutes)}},
+        group(S::Hour, BoxKind::Choice, Access::Editable, -1,
+              {literalBox(403, hour, 0, "24-Hr"), literalBox(466, hour, 1, "12-Hr")}),
+        group(S::EventNum, BoxKind::Choice, Access::Editable, -1,
+              {textBox(c[0], events, 20, Row::Files20), textBox(c[1], events, 40, Row::Files40),
+               textBox(c[2], events, 60, Row::Files60)}),
+        group(S::Parking, BoxKind::Choice, Access::Editable, -1,
+              {textBox(c[0], parking, 0, Row::ParkingOff), textBox(c[1], parking, 1, Row::ParkingShock),
+               textBox(c[2], parking, 2, Row::ParkingMotion)}),
+        group(S::Motion, BoxKind::Choice, Access::Editable, -1, lowMiddleHigh(lineOf(S::Motion))),
+        group(S::Speed, BoxKind::Choice, Access::ReadOnly, -1,
+              {literalBox(c[0], speed, 1, "KM/H"), literalBox(c[1], speed, 2, "MPH")}),
+        group(S::SecurityLed, BoxKind::Toggle, Access::Editable, -1, {textBox(c[0], leds, 1, Row::Front)}),
+        group(S::RearSecurity, BoxKind::Toggle, Access::MainOnly, -1, {textBox(c[1], leds, 1, Row::Rear)}),
+        group(S::Theme, BoxKind::Choice, Access::MainOnly, -1,
+              {textBox(c[0], theme, 0, Row::Off), textBox(c[1], theme, 1, Row::On)}),
+        group(S::ScreenSaver, BoxKind::Choice, Access::MainOnly, -1,
+              {textBox(c[0], saver, 0, Row::Off), textBox(c[1], saver, 1, Row::OneMinute),
+               textBox(c[2], saver, 2, Row::TwoMinutes)}),
     };
 }
 
-constexpr Label kLabels[] = {
+// The form's own texts; the settings' row labels come from the setting table.
+constexpr Label kFormLabels[] = {
     {{27, 39}, Row::VideoSound, nullptr},
-    {{kLabelX, 64}, Row::Resolution, nullptr},
-    {{kLabelX, 91}, Row::Quality, nullptr},
-    {{kLabelX, 117}, Row::FrameRate, nullptr},
-    {{kLabelX, 144}, Row::SoundRecording, nullptr},
-    {{kLabelX, 170}, Row::SoundVolume, nullptr},
     {{25, 197}, Row::Time, nullptr},
     {{kLabelX, 229}, Row::TimeSetting, nullptr},
     {{kLabelX, 262}, Row::Dst, nullptr},
     {{262, 258}, -1, "~"},
-    {{385, 262}, Row::TimeFormat, nullptr},
     {{kLabelX, 287}, Row::Gmt, nullptr},
     {{25, 324}, Row::Functions, nullptr},
-    {{kLabelX, 349}, Row::Shock, nullptr},
-    {{kLabelX, 373}, Row::EventFiles, nullptr},
-    {{kLabelX, 399}, Row::Parking, nullptr},
-    {{kLabelX, 426}, Row::Motion, nullptr},
-    {{kLabelX, 456}, Row::Battery, nullptr},
-    {{kLabelX, 478}, Row::SpeedUnit, nullptr},
-    {{kLabelX, 504}, Row::SecurityLed, nullptr},
-    {{kLabelX, 530}, Row::Theme, nullptr},
-    {{kLabelX, 556}, Row::ScreenSaver, nullptr},
     {{10, 625}, -1, "QRD-7700 Ver 1.01"},
 };
+
+// One label per row: settings sharing a row (the battery buttons, the two LEDs) share its label.
+std::vector<Label> buildLabels()
+{
+    std::vector<Label> labels(std::begin(kFormLabels), std::end(kFormLabels));
+    for (const SettingTable::Entry &entry : SettingTable::kEntries) {
+        const QPoint at = entry.setting == S::Hour ? kTimeFormatLabel : QPoint(kLabelX, entry.line);
+        const bool shown = std::any_of(labels.begin(), labels.end(), [&](const Label &label) {
+            return label.at == at && label.textRow == entry.label;
+        });
+        if (!shown)
+            labels.push_back({at, entry.label, nullptr});
+    }
+    return labels;
+}
 
 constexpr SpeedUnitTarget kSpeedUnitTargets[] = {
     {QRect(219, 597, 64, 17), 1},
@@ -111,7 +129,11 @@ constexpr SpeedUnitTarget kSpeedUnitTargets[] = {
 
 Values constructionValues()
 {
-    return {2, 3, 3, 1, 2, 0, 0, 5, 40, 2, 2, 6, 5, 1, 1, 1, 4, 1, 1};
+    Values values{};
+    for (const SettingTable::Entry &entry : SettingTable::kEntries)
+        values[size_t(entry.slot)] = entry.shownBeforeLoad;
+    values[Slot::WriteClock] = 0;
+    return values;
 }
 
 std::span<const BoxGroup> boxGroups()
@@ -131,7 +153,8 @@ const BoxGroup *groupForSlot(int slot)
 
 std::span<const Label> labels()
 {
-    return kLabels;
+    static const std::vector<Label> all = buildLabels();
+    return all;
 }
 
 QRect labelRect(const Label &label)

@@ -10,37 +10,26 @@
 #include <vector>
 
 #include "base/texttable.h"
+#include "settings/settingtable.h"
 
 // The painted form of the settings dialog as data: its labels, its boxes with their click targets
 // and the rules that decide what a box shows. Painting, mouse handling and the tests all read these
 // tables, so a drawn box and its click target cannot drift apart.
 namespace ConfigLayout {
 
-// The dialog's edited copy of the recorder settings, one slot per setting.
-constexpr int kSlotCount = 19;
+// The dialog's edited copy of the recorder settings: each setting in its table slot, and the clock's
+// tick box in a slot of its own.
+constexpr int kSlotCount = SettingTable::kCount + 1;
 using Values = std::array<int, kSlotCount>;
 
 namespace Slot {
-constexpr int Resolution = 0;
-constexpr int Quality = 1;
-constexpr int Frame = 2;
-constexpr int Sound = 3;
-constexpr int Speaker = 4;
-constexpr int WriteClock = 5;
-constexpr int Hour = 6;
-constexpr int Sensitivity = 7;
-constexpr int EventNum = 8;
-constexpr int Parking = 9;
-constexpr int Motion = 10;
-constexpr int Battery = 11;
-constexpr int Battery2 = 12;
-constexpr int Speed = 13;
-constexpr int SecurityLed = 14;
-constexpr int RearSecurity = 15;
-constexpr int PowerOff = 16;
-constexpr int Theme = 17;
-constexpr int ScreenSaver = 18;
+constexpr int WriteClock = 5; // 1 while the clock is to be written
 } // namespace Slot
+
+constexpr int slotOf(RecorderSetting setting)
+{
+    return SettingTable::entry(setting).slot;
+}
 
 // The slots as a freshly built dialog holds them, before any card is read.
 Values constructionValues();

@@ -1,24 +1,27 @@
 #include "settingsui/configwindow.h"
 
 #include "base/language.h"
+#include "base/messages.h"
 #include "base/preferences.h"
 #include "base/texttable.h"
 #include "catalogue/removabledrive.h"
 #include "resources/gfxpaths.h"
+#include "settingsui/clockfield.h"
 #include "settingsui/configstore.h"
 #include "settingsui/widgetbar.h"
 #include "settingsui/windowbtn.h"
+#include "skin/dialogpalette.h"
 #include "skin/flhlp.h"
 #include "skin/iconbutton.h"
 #include "skin/icontoolbutton.h"
 
 #include <QComboBox>
-#include <QDateTimeEdit>
 #include <QFile>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 
 namespace {
 
@@ -34,22 +37,7 @@ constexpr auto kTitleStyle = "color: rgb(220,220,220); font-family: \"Segoe UI\"
 constexpr auto kChooserStyle = "background-color: #ffffff; color: rgb(0,0,0); font-family: \"Segoe UI\", "
                                "Arial; font-size: 10pt; border: 0px;";
 
-// The clock editor's looks: as built, while the clock is to be written, and while it is not.
-constexpr auto kClockStyleInitial =
-    "QDateTimeEdit {border: 0px ; font-family: 'Segoe UI', 'Arial'; font-size: 10pt; background-color: #ffffff;"
-    "color: rgb(172,173,177);QSpinBox {\t\t\t padding-right: 21px;\t\t\t border-width: 3;\t\t\t "
-    "background-image: url(:/gfx_r/2012/time_up1.png);\t\t }\t\t }\t\t QDateTimeEdit:focus {\t\t\tcolor: black;"
-    "\t\t }";
-constexpr auto kClockStyleOn =
-    "QDateTimeEdit {border: 0px ; font-family: 'Segoe UI', 'Arial'; font-size: 10pt; background-color: #ffffff;"
-    "color: rgb(0,0,0);QSpinBox {\t\t\t padding-right: 21px;\t\t\t border-width: 3;\t\t\t "
-    "background-image: url(:/gfx_r/2012/time_up1.png);\t\t }\t\t }";
-constexpr auto kClockStyleOff =
-    "QDateTimeEdit {border: 0px ; font-family: 'Segoe UI', 'Arial'; font-size: 10pt; background-color: "
-    "rgb(224,223,228);color: rgb(172,173,177);QSpinBox {\t\t\t padding-right: 21px;\t\t\t border-width: 3;"
-    "\t\t\t background-image: url(:/gfx_r/2012/time_up1.png);\t\t }\t\t }";
-
-constexpr auto kClockFilePattern = "yyyy-MM-dd-hh-mm-ss";
+constexpr int kSensitivitySlot = ConfigLayout::slotOf(RecorderSetting::Sensitivity);
 
 // An image button of the settings editor from the common stem of its pictures.
 IconToolButton *imageButton(QWidget *parent, const QString &normal, const QString &pressed, const QString &hover,
@@ -62,25 +50,13 @@ IconToolButton *imageButton(QWidget *parent, const QString &normal, const QStrin
     return button;
 }
 
-QString saveFailedText()
-{
-    return currentLanguage() == QLatin1String("kr") ? QStringLiteral("설정 저장이 실패하였습니다.")
-                                                   : QStringLiteral("Failed to save the settings to the card");
-}
-
-QString noCardText()
-{
-    return currentLanguage() == QLatin1String("kr") ? QStringLiteral("메모리 카드를 찾을 수 없습니다.")
-                                                   : QStringLiteral("No memory card was found");
-}
-
-// A warning box over the dialog; the dialog's light text colour would otherwise reach the box's
-// light background.
+// A warning box over the dialog, in the dark colours of the program's other boxes: the dialog's
+// light text colour reaches the box too, and must stay readable on it.
 void warn(QWidget *parent, const QString &text, const QString &details)
 {
     QMessageBox box(QMessageBox::Warning, QStringLiteral("QRD-7700"), text, QMessageBox::Ok, parent);
     box.setInformativeText(details);
-    box.setStyleSheet(QStringLiteral("color: rgb(0,0,0);"));
+    DialogPalette::applyTo(&box);
     box.exec();
 }
 
@@ -168,7 +144,7 @@ void ConfigWindow::buildWidgets()
     m_bar = new WidgetBar(this);
     m_bar->setObjectName(QStringLiteral("shockBar"));
     m_bar->setGeometry(156, 347, 388, 25);
-    m_bar->setValue(m_values[ConfigLayout::Slot::Sensitivity]);
+    m_bar->setValue(m_values[kSensitivitySlot]);
     retranslate();
 }
 
@@ -205,12 +181,8 @@ void ConfigWindow::buildButtons()
 
 void ConfigWindow::buildClock()
 {
-    m_clock = new QDateTimeEdit(QDateTime::currentDateTime(), this);
-    m_clock->setObjectName(QStringLiteral("dateTime"));
-    m_clock->setDisplayFormat(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
-    m_clock->setAlignment(Qt::AlignVCenter);
+    m_clock = new ClockField(this);
     m_clock->setGeometry(184, 228, 223, 18);
-    m_clock->setStyleSheet(QLatin1String(kClockStyleInitial));
 }
 
 void ConfigWindow::buildBatteryRow()
@@ -279,9 +251,10 @@ void ConfigWindow::loadSettings()
     m_firmwareText = blank > 0 ? version.left(blank) : version;
     const DeviceSettings store(m_settingsFolder, m_model);
     ConfigStore::copyFromStore(store, m_model, m_values);
-    m_values[ConfigLayout::Slot::WriteClock] = QFile::exists(m_settingsFolder + QLatin1String("/settime.dat")) ? 1 : 0;
-    m_clock->setDateTime(QDateTime::currentDateTime());
-    m_bar->setValue(m_values[ConfigLayout::Slot::Sensitivity]);
+    const QString clockFile = m_settingsFolder + QLatin1Char('/') + QLatin1String(SettingTable::kClockFile);
+    m_values[ConfigLayout::Slot::WriteClock] = QFile::exists(clockFile) ? 1 : 0;
+    m_clock->followNow();
+    m_bar->setValue(m_values[kSensitivitySlot]);
     updateClockControls();
 }
 
@@ -292,12 +265,12 @@ bool ConfigWindow::writeSettings()
         return true;
     // The store reads the card first, so settings the dialog does not hold keep the card's values.
     DeviceSettings store(m_settingsFolder, m_model);
-    m_values[ConfigLayout::Slot::Sensitivity] = m_bar->value();
+    m_values[kSensitivitySlot] = m_bar->value();
     ConfigStore::copyToStore(m_values, m_model, store);
-    store.setClock(m_values[ConfigLayout::Slot::WriteClock] != 0,
-                   locale().toString(m_clock->dateTime(), QLatin1String(kClockFilePattern)));
+    store.setClock(m_values[ConfigLayout::Slot::WriteClock] != 0, m_clock->clockText());
     const bool saved = store.save();
     m_failedFiles = store.failedFiles();
+    m_writeProtected = store.isWriteProtected();
     return saved;
 }
 
@@ -325,7 +298,7 @@ void ConfigWindow::applyModelToWidgets()
     if (!available)
         m_bar->setValue(0);
     else if (!m_bar->isEnabled())
-        m_bar->setValue(m_values[ConfigLayout::Slot::Sensitivity]);
+        m_bar->setValue(m_values[kSensitivitySlot]);
     m_bar->setEnabled(available);
     for (IconToolButton *button : m_batteryButtons)
         button->setEnabled(available);
@@ -334,16 +307,13 @@ void ConfigWindow::applyModelToWidgets()
 void ConfigWindow::updateClockControls()
 {
     const bool on = m_values[ConfigLayout::Slot::WriteClock] != 0;
-    m_clock->setEnabled(on);
+    m_clock->setToBeWritten(on);
     m_getTime->setEnabled(on);
-    m_clock->setStyleSheet(QLatin1String(on ? kClockStyleOn : kClockStyleOff));
 }
 
 void ConfigWindow::OnSlotsGetTime()
 {
-    const QDateTime now = QDateTime::currentDateTime();
-    m_clock->setDate(now.date());
-    m_clock->setTime(now.time());
+    m_clock->followNow();
 }
 
 // Without a card there is nothing to write to: the user is told so and the dialog stays open
@@ -355,7 +325,7 @@ void ConfigWindow::OnSlotsOK()
         return;
     }
     if (!Onapply()) {
-        warnSaveFailed(m_failedFiles);
+        warnSaveFailed(m_failedFiles, m_writeProtected);
         return;
     }
     accept();
@@ -371,14 +341,28 @@ void ConfigWindow::OnSlotsExit()
     reject();
 }
 
-void ConfigWindow::warnSaveFailed(const QStringList &files)
+void ConfigWindow::warnSaveFailed(const QStringList &files, bool writeProtected)
 {
-    warn(this, saveFailedText(), files.join(QLatin1Char('\n')));
+    warn(this, writeProtected ? Messages::cardWriteProtected() : Messages::settingsNotSaved(),
+         files.join(QLatin1Char('\n')));
 }
 
 void ConfigWindow::warnNoCard()
 {
-    warn(this, noCardText(), QString());
+    warn(this, Messages::noMemoryCard(), QString());
+}
+
+// Without a card there is nothing to edit: the user learns so as soon as the dialog is up.
+void ConfigWindow::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (m_noCardTold || !m_settingsFolder.isEmpty())
+        return;
+    m_noCardTold = true;
+    QTimer::singleShot(0, this, [this] {
+        if (isVisible())
+            warnNoCard();
+    });
 }
 
 template<typename Dialog>
@@ -394,17 +378,17 @@ void ConfigWindow::runOptionDialog(int slot)
 
 void ConfigWindow::OnSlotsBtn3()
 {
-    runOptionDialog<WindowBtn3>(ConfigLayout::Slot::PowerOff);
+    runOptionDialog<WindowBtn3>(ConfigLayout::slotOf(RecorderSetting::PowerOff));
 }
 
 void ConfigWindow::OnSlotsBtn4()
 {
-    runOptionDialog<WindowBtn4>(ConfigLayout::Slot::Battery);
+    runOptionDialog<WindowBtn4>(ConfigLayout::slotOf(RecorderSetting::Battery));
 }
 
 void ConfigWindow::OnSlotsBtn5()
 {
-    runOptionDialog<WindowBtn5>(ConfigLayout::Slot::Battery2);
+    runOptionDialog<WindowBtn5>(ConfigLayout::slotOf(RecorderSetting::Battery2));
 }
 
 void ConfigWindow::mousePressEvent(QMouseEvent *event)

@@ -10,7 +10,7 @@ class FlHlp;
 class IconButton;
 class IconToolButton;
 class QComboBox;
-class QDateTimeEdit;
+class ClockField;
 class QLabel;
 class WidgetBar;
 
@@ -60,9 +60,11 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void changeEvent(QEvent *event) override;
 
-    // Tells the user that the settings did not reach the card, naming the files that failed; the
-    // dialog stays open.
-    virtual void warnSaveFailed(const QStringList &files);
+    void showEvent(QShowEvent *event) override;
+
+    // Tells the user that the settings did not reach the card (that the card is write-protected,
+    // when it is), naming the files that failed; the dialog stays open.
+    virtual void warnSaveFailed(const QStringList &files, bool writeProtected);
     // Tells the user that there is no card to write to; the dialog stays open.
     virtual void warnNoCard();
 
@@ -85,12 +87,14 @@ private:
     QString m_updateFolder;
     QString m_firmwareText;
     QStringList m_failedFiles; // of the last write
+    bool m_writeProtected = false; // the last write found the card locked
+    bool m_noCardTold = false;
     ConfigPictures m_pictures;
 
     FlHlp *m_frameless = nullptr;
     QComboBox *m_chooser = nullptr;
     QLabel *m_title = nullptr;
-    QDateTimeEdit *m_clock = nullptr;
+    ClockField *m_clock = nullptr;
     IconButton *m_exit = nullptr;
     IconToolButton *m_gmt = nullptr;
     IconToolButton *m_getTime = nullptr;

@@ -1,6 +1,7 @@
 #include "skin/dialogpalette.h"
 
 #include <QApplication>
+#include <QWidget>
 
 namespace DialogPalette {
 
@@ -61,6 +62,14 @@ void apply(const QStringList &moreClasses)
     const QPalette dark = palette();
     for (const QString &name : standardDialogClasses() + moreClasses)
         QApplication::setPalette(dark, name.toLatin1().constData());
+}
+
+void applyTo(QWidget *dialog)
+{
+    const QPalette dark = palette();
+    dialog->setPalette(dark);
+    for (QWidget *child : dialog->findChildren<QWidget *>())
+        child->setPalette(dark);
 }
 
 } // namespace DialogPalette

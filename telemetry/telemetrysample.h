@@ -17,6 +17,8 @@ struct TelemetrySample
     bool isNone() const { return timeMs == -1; }
     // Whether the coordinates can be shown: both non-zero and inside the globe's ranges.
     bool hasUsablePosition() const;
+    // The accelerations and coordinates alone (no time, no speed): what a panel shows of a moment.
+    TelemetrySample forcesAndPosition() const;
 
     friend bool operator==(const TelemetrySample &, const TelemetrySample &) = default;
 };

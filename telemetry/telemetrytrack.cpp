@@ -83,6 +83,17 @@ bool TelemetrySample::hasUsablePosition() const
     return !isNone() && isUsablePosition(latitude, longitude);
 }
 
+TelemetrySample TelemetrySample::forcesAndPosition() const
+{
+    TelemetrySample shown;
+    shown.accelX = accelX;
+    shown.accelY = accelY;
+    shown.accelZ = accelZ;
+    shown.latitude = latitude;
+    shown.longitude = longitude;
+    return shown;
+}
+
 TelemetryTrack::TelemetryTrack(QObject *parent) : QObject(parent) {}
 
 QList<TelemetrySample> TelemetryTrack::placeRecords(const RawTelemetryRecord *records, int count,
@@ -218,12 +229,7 @@ TelemetrySample TelemetryTrack::sampleAt(qint32 positionMs)
     if (!m_trackReady)
         return TelemetrySample();
     const TelemetrySample result = sampleIn(m_samples, positionMs);
-    m_current = TelemetrySample();
-    m_current.accelX = result.accelX;
-    m_current.accelY = result.accelY;
-    m_current.accelZ = result.accelZ;
-    m_current.latitude = result.latitude;
-    m_current.longitude = result.longitude;
+    m_current = result.forcesAndPosition();
     const bool valid = isUsablePosition(result.latitude, result.longitude);
     if (valid != m_gpsValid) {
         m_gpsValid = valid;

@@ -3,6 +3,7 @@
 #include "base/localconfig.h"
 #include "catalogue/clipcatalogue.h"
 
+#include <QAbstractFileIconProvider>
 #include <QCompleter>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -25,16 +26,49 @@ namespace {
 constexpr auto kTitle = "Browse For Folder";
 constexpr int kNameColumn = 0;
 
+// Icons and type names from the kind of entry alone. The standard provider asks the MIME database,
+// which reads the first bytes of files it cannot tell by name, and reading an entry such as a
+// program's event descriptor in /proc/self/fd waits for good.
+class KindIconProvider : public QAbstractFileIconProvider
+{
+public:
+    using QAbstractFileIconProvider::icon;
+
+    QIcon icon(const QFileInfo &info) const override { return icon(kindOf(info)); }
+
+    QString type(const QFileInfo &info) const override
+    {
+        switch (kindOf(info)) {
+        case Drive:
+            return QStringLiteral("Drive");
+        case Folder:
+            return QStringLiteral("Folder");
+        default:
+            return QStringLiteral("File");
+        }
+    }
+
+private:
+    static IconType kindOf(const QFileInfo &info)
+    {
+        if (info.isRoot())
+            return Drive;
+        return info.isDir() ? Folder : File;
+    }
+};
+
 } // namespace
 
 FolderBrowserDialog::FolderBrowserDialog(QWidget *parent)
     : QDialog(parent)
+    , m_icons(std::make_unique<KindIconProvider>())
     , m_model(new QFileSystemModel(this))
     , m_tree(new QTreeView(this))
     , m_path(new QLineEdit(this))
     , m_watcher(new QFutureWatcher<bool>(this))
 {
     setWindowTitle(QLatin1String(kTitle));
+    m_model->setIconProvider(m_icons.get());
     m_model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
     m_model->setReadOnly(true);
     m_model->setRootPath(QStringLiteral("/"));
@@ -49,6 +83,7 @@ FolderBrowserDialog::FolderBrowserDialog(QWidget *parent)
     // The path field completes folder names and goes to the folder typed when Return is pressed.
     m_path->setObjectName(QStringLiteral("pathEdit"));
     auto *completionModel = new QFileSystemModel(this);
+    completionModel->setIconProvider(m_icons.get());
     completionModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
     completionModel->setRootPath(QStringLiteral("/"));
     auto *completer = new QCompleter(completionModel, this);

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <memory>
 
+class QAbstractFileIconProvider;
 class QFileSystemModel;
 class QLineEdit;
 class QPushButton;
@@ -53,6 +54,7 @@ private:
     void finishCheck();
     void cancelCheck();
 
+    std::unique_ptr<QAbstractFileIconProvider> m_icons; // outlives the models that use it
     QFileSystemModel *m_model = nullptr;
     QTreeView *m_tree = nullptr;
     QLineEdit *m_path = nullptr;

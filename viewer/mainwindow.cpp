@@ -2,9 +2,9 @@
 
 #include "base/messages.h"
 #include "base/preferences.h"
-#include "playback/player.h"
 #include "resources/gfxpaths.h"
 #include "session/cliplibrary.h"
+#include "session/playbacksession.h"
 #include "session/viewerstate.h"
 #include "skin/background.h"
 #include "skin/flhlp.h"
@@ -12,7 +12,6 @@
 #include "viewer/cliplistpane.h"
 #include "viewer/folderbrowser.h"
 #include "viewer/mapview.h"
-#include "viewer/playbackcontroller.h"
 #include "viewer/videoview.h"
 #include "viewer/viewarrangement.h"
 #include "viewer/viewercontrols.h"
@@ -32,6 +31,7 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
     : QMainWindow(parent, flags)
     , m_state(new ViewerState)
     , m_library(new ClipLibrary(m_state))
+    , m_session(new PlaybackSession(*m_state, this))
 {
     m_mover = new FlHlp(this);
     setFocusPolicy(Qt::StrongFocus);
@@ -50,7 +50,6 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
     m_view2 = new VideoView(this);
     m_view2->setObjectName(QStringLiteral("view2"));
     m_views = new ViewArrangement(m_view1, m_view2, m_state, this);
-    m_playback = new PlaybackController(m_view1, m_view2, this);
     setupPlaybackConnections();
     setupStateConnections();
     placeAll(QSize(ViewerLayout::kDefaultWidth, ViewerLayout::kDefaultHeight));
@@ -60,7 +59,7 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
     applyPanMode();
     // Keys, the mouse wheel, double clicks, drops and the window's own mouse events, beside the
     // buttons.
-    new ViewerShortcuts(this, m_state, m_playback);
+    new ViewerShortcuts(this, m_state, m_session);
     new ViewerInput(this, m_state, m_view1, m_view2);
     new WindowMouseRouter(this, m_dashboard, m_views, m_state);
     // The state and the library go last, after every pane that may still report while it goes.
@@ -71,8 +70,7 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
 MainWindow::~MainWindow()
 {
     closeFolder();
-    m_view1->close();
-    m_view2->close();
+    m_session->close();
 }
 
 void MainWindow::createPanes()
@@ -89,13 +87,10 @@ void MainWindow::createPanes()
     m_dashboard->setSpeedUnitKm(m_state->speedUnitKm());
     // The bar sets the program's own sound level, handed to the player of every clip.
     m_volumeSlider = new WidgetVolume(this, std::make_unique<ProgramVolumeDevice>([this](double level) {
-                                          if (m_playback)
-                                              m_playback->setVolume(level);
+                                          m_session->setVolume(level);
                                       }));
     m_volumeSlider->setObjectName(QStringLiteral("volumeSlider"));
     connect(m_dashboard, &WidgetProgressA::clicked, this, &MainWindow::OnSlotsProgress);
-    // dashboard's track -> map: the route follows whatever track the dashboard holds.
-    m_mapPane->followTrack(&m_dashboard->track());
 }
 
 void MainWindow::setupStateConnections()
@@ -108,15 +103,12 @@ void MainWindow::setupStateConnections()
     // library -> playback: a clip of the catalogue is let go before the catalogue may go. Files
     // added one by one outlive it.
     connect(m_library, &ClipLibrary::aboutToReset, this, [this] {
-        if (m_playback->clip() && !m_library->isAddedFile(m_playback->clip()))
-            m_playback->close();
+        if (m_session->clip() && !m_library->isAddedFile(m_session->clip()))
+            m_session->close();
     });
     // list side -> window: what its choices mean for the viewer and the user.
     connect(m_listPane, &ClipListPane::selectionChanging, this, &MainWindow::resetViewer);
-    connect(m_listPane, &ClipListPane::emptied, this, [this] {
-        m_dashboard->clearTrack();
-        resetViewer();
-    });
+    connect(m_listPane, &ClipListPane::emptied, this, &MainWindow::resetViewer);
     connect(m_listPane, &ClipListPane::warning, this,
             [this](const QString &text) { warn(Messages::viewerTitle(), text); });
 }
@@ -135,12 +127,6 @@ void MainWindow::placeAll(const QSize &size)
     m_views->setWindowSize(size);
 }
 
-// Mode 1 gives view 1 the large area, mode 2 view 2.
-void MainWindow::switchLayout(int mode)
-{
-    m_views->showLarge(mode == 1 ? 0 : 1);
-}
-
 // While panning, the mouse drags the picture: the list and the map rest, and the window stays put
 // (as it always does while maximized).
 void MainWindow::applyPanMode()
@@ -155,11 +141,6 @@ void MainWindow::applyTexts()
 {
     m_controls->applyTexts();
     m_listPane->applyTexts();
-}
-
-Player *MainWindow::player() const
-{
-    return m_playback->player();
 }
 
 void MainWindow::openFolder(const QString &path) { m_listPane->openFolder(path); }
@@ -192,7 +173,7 @@ void MainWindow::OnSlotsfile_open()
 
 void MainWindow::OnSlotslist_screen()
 {
-    if (player() && player()->clip() && m_state->channelCount() == 2)
+    if (m_state->channelCount() == 2)
         m_views->swap();
 }
 

@@ -11,9 +11,10 @@ class ClipLibrary;
 class ClipListPane;
 class FlHlp;
 class MapView;
+class MomentCapture;
 class MyListWidget;
-class PlaybackController;
-class Player;
+class PlaybackPanes;
+class PlaybackSession;
 class QListWidgetItem;
 class VideoView;
 class ViewArrangement;
@@ -45,7 +46,7 @@ public:
 public slots:
     void openFolder(const QString &path);
     void closeFolder();
-    bool updatePlayingInformation(Player *player);
+    bool updatePlayingInformation();
     void updateClipInformation(const Clip *clip);
     void playSelectClip(int row);
     int playNextClip(int direction);
@@ -96,21 +97,12 @@ private:
     void createPanes();
     void setupStateConnections();
     void placeAll(const QSize &size);
-    void switchLayout(int mode);
     void applyPanMode();
     void applyTexts();
-    Player *player() const;
     // Playback (mainwindowplayback.cpp)
     void setupPlaybackConnections();
-    void openClip(Clip *clip);
-    void onClipOpened(Clip *clip);
-    void onClipOpenFailed(Clip *clip, const QString &reason, const QStringList &missing);
-    void onPlaybackFailed(const QString &reason);
     void onClipEnded();
     void resetViewer();
-    void setPlaying(bool playing);
-    void showPausedPosition();
-    void refreshMap(bool fromTimer);
     // Messages
     void warn(const QString &title, const QString &text);
 
@@ -118,7 +110,9 @@ private:
     ClipLibrary *m_library = nullptr;
     WidgetProgressA *m_dashboard = nullptr;
     Background *m_background = nullptr;
-    PlaybackController *m_playback = nullptr;
+    PlaybackSession *m_session = nullptr;
+    PlaybackPanes *m_panes = nullptr;
+    MomentCapture *m_capture = nullptr;
     VideoView *m_view1 = nullptr;
     VideoView *m_view2 = nullptr;
     ViewArrangement *m_views = nullptr;

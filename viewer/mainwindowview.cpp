@@ -2,10 +2,9 @@
 #include "viewer/mainwindow.h"
 
 #include "base/preferences.h"
-#include "playback/player.h"
+#include "session/playbacksession.h"
 #include "session/viewerstate.h"
 #include "settingsui/configwindow.h"
-#include "viewer/playbackcontroller.h"
 #include "viewer/videoview.h"
 #include "viewer/viewarrangement.h"
 #include "viewer/widgetvolume.h"
@@ -20,12 +19,9 @@ void MainWindow::OnZoomWinMode(bool on) { m_state->setPanMode(on); }
 // Every picture is turned as it is drawn, so a paused picture turns at once and stays where it is.
 void MainWindow::OnSlotsrotate()
 {
-    Player *player = m_playback->player();
-    if (!player)
-        return;
-    player->rotate(180);
+    m_session->rotate(180);
     m_view1->setVideoVisible(true);
-    if (player->channelCount() > 1)
+    if (m_state->channelCount() > 1)
         m_view2->setVideoVisible(true);
     m_view1->update();
     m_view2->update();

@@ -1,6 +1,7 @@
 #include "viewer/videoview.h"
 
 #include "resources/gfxpaths.h"
+#include "session/playbacksession.h"
 #include "viewer/videogeometry.h"
 
 #include <QLoggingCategory>
@@ -11,83 +12,56 @@ Q_LOGGING_CATEGORY(lcVideoView, "qrd7700.viewer.video")
 
 VideoView::VideoView(QWidget *parent)
     : QLabel(parent)
-    , m_player(std::make_unique<Player>())
     , m_background(Gfx::path(QStringLiteral("screen.png")))
     , m_loading(Gfx::path(QStringLiteral("loading.png")))
 {
-    connect(m_player.get(), &Player::opened, this, &VideoView::onOpened);
-    connect(m_player.get(), &Player::failed, this, [this](const QString &reason) {
-        m_showLoading = false;
-        update();
-        emit openFailed(reason);
-    });
-    connect(m_player.get(), &Player::pictureShown, this,
-            [this](int channel) { onPictureShown(m_player.get(), channel); });
 }
 
 VideoView::~VideoView()
 {
-    m_player->close();
-    m_player.reset();
+    if (m_session)
+        m_session->setOutput(m_channel, nullptr);
 }
 
-bool VideoView::openClip(Clip *clip)
+void VideoView::showChannel(PlaybackSession *session, int channel)
 {
-    if (!clip)
-        return false;
-    m_player->close();
-    m_zoom = 1.0f;
-    if (!m_player->open(clip))
-        return false;
-    m_showLoading = true;
-    update();
-    return true;
+    m_session = session;
+    m_channel = channel == 1 ? 1 : 0;
+    session->setOutput(m_channel, this);
+    // view -> session: the size the pictures are drawn at; session -> view: their rotation.
+    connect(this, &VideoView::displaySizeChanged, session,
+            [session, c = m_channel](const QSize &size) { session->setDisplaySize(c, size); });
+    connect(session, &PlaybackSession::rotationChanged, this, &VideoView::setRotation);
+    if (!m_rendererRect.isEmpty())
+        session->setDisplaySize(m_channel, m_rendererRect.size());
 }
 
-void VideoView::onOpened()
-{
-    layoutRenderers();
-    update();
-    emit fileOpened();
-}
-
-void VideoView::close()
-{
-    m_player->close();
-    if (m_showLoading) {
-        m_showLoading = false;
-        update();
-    }
-}
-
-void VideoView::setSecondChannelPlayer(Player *player)
-{
-    if (player == m_secondChannelPlayer)
-        return;
-    disconnect(m_secondChannelPictures);
-    m_secondChannelPlayer = player;
-    if (player) {
-        m_secondChannelPictures = connect(player, &Player::pictureShown, this,
-                                          [this, player](int channel) { onPictureShown(player, channel); });
-    }
-}
-
-// A new picture shows a renderer hidden earlier again; the second picture of channel 0 ends the
+// A new picture shows a picture hidden earlier again; the second picture of an open ends the
 // loading picture.
-void VideoView::onPictureShown(Player *player, int channel)
+void VideoView::presentPicture(int channel, const QImage &picture, quint64 serial)
 {
-    if (player == m_player.get() && channel == 0 && m_showLoading && m_player->pictureSerial(0) > 1) {
+    if ((channel == 1 ? 1 : 0) != m_channel)
+        return;
+    m_picture = picture;
+    if (m_showLoading && serial > 1)
         m_showLoading = false;
-        update();
-    }
-    const bool mine = (player == m_player.get() && channel == 0) || (player == m_secondChannelPlayer && channel == 1);
-    if (mine && (!m_rendererVisible[0] || (m_secondChannelPlayer && !m_rendererVisible[1])))
+    if (!m_videoVisible)
         setVideoVisible(true);
+    update();
+}
+
+void VideoView::resetPictures(bool opening)
+{
+    m_picture = QImage();
+    m_videoSize = QSize();
+    m_zoom = 1.0f;
+    m_showLoading = opening;
+    update();
 }
 
 bool VideoView::isLoadingShown() const
 {
-    return m_showLoading && !m_loading.isNull() && (m_player->isOpening() || m_player->clip());
+    return m_showLoading && !m_loading.isNull();
 }
 
 void VideoView::setBoxForArea(int width, int height)
@@ -97,20 +71,19 @@ void VideoView::setBoxForArea(int width, int height)
 
 void VideoView::setVideoVisible(bool visible)
 {
-    if (visible != m_rendererVisible[0]) {
-        m_rendererVisible[0] = visible;
-        if (visible)
-            layoutRenderers();
-        else
-            m_player->hideRenderer(0);
-    }
-    if (m_secondChannelPlayer && visible != m_rendererVisible[1]) {
-        m_rendererVisible[1] = visible;
-        if (visible)
-            layoutRenderers();
-        else
-            m_secondChannelPlayer->hideRenderer(1);
-    }
+    if (visible == m_videoVisible)
+        return;
+    m_videoVisible = visible;
+    if (visible)
+        layoutRenderers();
+    else
+        update();
+}
+
+void VideoView::setRotation(int degrees)
+{
+    m_rotation = degrees;
+    update();
 }
 
 void VideoView::layoutRenderers()
@@ -119,22 +92,9 @@ void VideoView::layoutRenderers()
     if (!rect)
         return;
     m_rendererRect = *rect;
-    if (m_rendererVisible[0])
-        m_player->showRenderer(this, *rect, 0);
-    if (m_secondChannelPlayer && m_rendererVisible[1])
-        m_secondChannelPlayer->showRenderer(this, *rect, 1);
     m_zoom = 1.0f;
+    emit displaySizeChanged(rect->size());
     update();
-}
-
-Player *VideoView::zoomTarget(int *channel) const
-{
-    if (m_secondChannelPlayer && m_rendererVisible[1]) {
-        *channel = 1;
-        return m_secondChannelPlayer;
-    }
-    *channel = 0;
-    return m_player.get();
 }
 
 void VideoView::zoomBy(int step)
@@ -145,12 +105,8 @@ void VideoView::zoomBy(int step)
         layoutRenderers();
         return;
     }
-    const QRect zoomed = VideoGeometry::zoomedRect(size(), m_zoom, m_box);
-    int channel = 0;
-    Player *target = zoomTarget(&channel);
-    target->resizeRenderer(this, zoomed.width(), zoomed.height(), channel);
-    target->moveRenderer(this, zoomed.x(), zoomed.y(), channel);
-    m_rendererRect = zoomed;
+    m_rendererRect = VideoGeometry::zoomedRect(size(), m_zoom, m_box);
+    emit displaySizeChanged(m_rendererRect.size());
     setFocus();
     update();
 }
@@ -166,8 +122,6 @@ bool VideoView::panTo(int dx, int dy)
     case VideoGeometry::PanVerdict::UncoversBottom: qCDebug(lcVideoView) << "break 4"; return false;
     case VideoGeometry::PanVerdict::Accepted: break;
     }
-    int channel = 0;
-    zoomTarget(&channel)->moveRenderer(this, dx, dy, channel);
     m_rendererRect.moveTo(dx, dy);
     update();
     return true;
@@ -199,11 +153,29 @@ void VideoView::paintEvent(QPaintEvent *event)
     QPainter painter(this);
     if (!m_background.isNull())
         painter.drawPixmap(QRect(1, 1, width() - 2, height() - 2), m_background, m_background.rect());
-    m_player->paintRenderers(painter, this);
-    if (m_secondChannelPlayer)
-        m_secondChannelPlayer->paintRenderers(painter, this);
+    if (m_videoVisible && !m_picture.isNull() && !m_rendererRect.isEmpty())
+        paintPicture(painter);
     if (isLoadingShown())
         painter.drawImage(loadingArea(), m_loading);
+}
+
+// The picture stretched into its rectangle; turned about the rectangle's centre and stretched
+// back into it, as a turned camera would fill the same frame.
+void VideoView::paintPicture(QPainter &painter) const
+{
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform,
+                          m_rendererRect.size() != m_picture.size() || m_rotation % 180);
+    if (m_rotation % 360 == 0) {
+        painter.drawImage(m_rendererRect, m_picture);
+    } else {
+        const QRectF area(m_rendererRect);
+        const QSizeF turned = m_rotation % 180 != 0 ? area.size().transposed() : area.size();
+        painter.translate(area.center());
+        painter.rotate(m_rotation);
+        painter.drawImage(QRectF(QPointF(-turned.width() / 2, -turned.height() / 2), turned), m_picture);
+    }
+    painter.restore();
 }
 
 // Where the loading picture goes: its place on the decoded picture, carried over to the rectangle
@@ -212,7 +184,7 @@ void VideoView::paintEvent(QPaintEvent *event)
 QRect VideoView::loadingArea() const
 {
     static constexpr QSize kRecorderPicture(1920, 1080);
-    const bool known = m_player->clip() && !m_videoSize.isEmpty() && !m_rendererRect.isEmpty();
+    const bool known = !m_videoSize.isEmpty() && !m_rendererRect.isEmpty();
     const QSize picture = known ? m_videoSize : kRecorderPicture;
     const QRect shown = known ? m_rendererRect : VideoGeometry::fittedRect(size(), picture).value_or(rect());
     const QRect spot = VideoGeometry::loadingRect(picture, m_loading.size());
@@ -231,12 +203,4 @@ void VideoView::showEvent(QShowEvent *event)
 {
     QLabel::showEvent(event);
     layoutRenderers();
-}
-
-void VideoView::hideEvent(QHideEvent *event)
-{
-    QLabel::hideEvent(event);
-    m_player->hideRenderer(0);
-    if (m_secondChannelPlayer)
-        m_secondChannelPlayer->hideRenderer(1);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "playback/player.h"
+#include "playback/videooutput.h"
 
 #include <QImage>
 #include <QLabel>
@@ -8,16 +8,14 @@
 #include <QPointer>
 #include <QSize>
 
-#include <memory>
-
 class Clip;
-class Player;
+class PlaybackSession;
 
-// Shows a clip's pictures: owns the player of its clip, fits the renderer pictures into itself with
-// side margins, zooms and pans them, and draws the loading picture over the first picture after an
-// open (and while the open is under way). The player turns the pictures by its rotation as they
-// are drawn. A second view can show channel 1 of another view's player next to its own channel 0.
-class VideoView : public QLabel
+// Shows one channel of the clip a playback session plays: takes the engine's pictures of that
+// channel, fits them into itself with side margins, zooms, pans and turns them as it draws them,
+// and draws the loading picture while a clip opens and over its first picture. It tells the session
+// the size it draws the pictures at, so that the pipeline scales them to it.
+class VideoView : public QLabel, public VideoOutput
 {
     Q_OBJECT
 
@@ -25,26 +23,25 @@ public:
     explicit VideoView(QWidget *parent = nullptr);
     ~VideoView() override;
 
-    // Starts opening `clip` on the view's player; false for a null clip. fileOpened() or
-    // openFailed() follows, unless a later open or close cancels it.
-    bool openClip(Clip *clip);
-    void close();
-    bool isOpening() const { return m_player->isOpening(); }
+    // Shows `channel` of what `session` plays: takes its pictures, tells it the size they are drawn
+    // at, and follows its rotation.
+    void showChannel(PlaybackSession *session, int channel);
+
     // The loading picture is drawn over the view.
     bool isLoadingShown() const;
-    Player *player() const { return m_player.get(); }
-
+    // The decoded size of the clip's pictures, which the fitting keeps the shape of; forgotten when
+    // another clip starts opening.
     void setVideoSize(const QSize &size) { m_videoSize = size; }
     QSize videoSize() const { return m_videoSize; }
     void setPanEnabled(bool enabled) { m_panEnabled = enabled; }
     bool isPanEnabled() const { return m_panEnabled; }
-    void setSecondChannelPlayer(Player *player);
-    Player *secondChannelPlayer() const { return m_secondChannelPlayer; }
 
     // The largest 16:9 box inside width × height, the reference of the zoom and pan limits.
     void setBoxForArea(int width, int height);
     QSize box() const { return m_box; }
     void setVideoVisible(bool visible);
+    // The pictures are drawn turned by `degrees` about their centre.
+    void setRotation(int degrees);
 
     void layoutRenderers();
     void zoomBy(int step);
@@ -55,15 +52,18 @@ public:
 
     int heightForWidth(int width) const override { return width / 2; }
 
+    void presentPicture(int channel, const QImage &picture, quint64 serial) override;
+    void resetPictures(bool opening) override;
+
 signals:
     void clicked();
     void doubleClicked();
-    void fileOpened();
-    void openFailed(const QString &reason);
     void fileDropped(Clip *clip);
     void playingUpdated(bool playing);
     void clipStopped(const Clip *clip);
     void clipJustPaused();
+    // The pictures are drawn at this size now (fitted or zoomed).
+    void displaySizeChanged(const QSize &size);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
@@ -71,18 +71,16 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
-    void hideEvent(QHideEvent *event) override;
 
 private:
-    Player *zoomTarget(int *channel) const;
-    void onOpened();
-    void onPictureShown(Player *player, int channel);
+    void paintPicture(QPainter &painter) const;
     QRect loadingArea() const;
 
-    std::unique_ptr<Player> m_player;
-    QPointer<Player> m_secondChannelPlayer;
-    QMetaObject::Connection m_secondChannelPictures;
-    bool m_rendererVisible[2] = {true, true};
+    QPointer<PlaybackSession> m_session;
+    int m_channel = 0;
+    QImage m_picture; // the latest picture of the channel, at the size the pipeline scaled it to
+    bool m_videoVisible = true;
+    int m_rotation = 0;
     float m_zoom = 1.0f;
     QSize m_box{640, 360};
     QSize m_videoSize;
@@ -92,5 +90,5 @@ private:
     QPixmap m_background;
     QImage m_loading;
     QRect m_rendererRect;
-    bool m_showLoading = false; // from an open until the second picture of channel 0
+    bool m_showLoading = false; // from an open until the second picture of the channel
 };

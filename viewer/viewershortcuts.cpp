@@ -1,9 +1,8 @@
 #include "viewer/viewershortcuts.h"
 
-#include "playback/player.h"
+#include "session/playbacksession.h"
 #include "session/viewerstate.h"
 #include "viewer/mainwindow.h"
-#include "viewer/playbackcontroller.h"
 #include "viewer/viewercontrols.h"
 
 #include <QAction>
@@ -66,11 +65,11 @@ bool repeats(Command command)
 
 } // namespace
 
-ViewerShortcuts::ViewerShortcuts(MainWindow *window, const ViewerState *state, PlaybackController *playback)
+ViewerShortcuts::ViewerShortcuts(MainWindow *window, const ViewerState *state, PlaybackSession *session)
     : QObject(window)
     , m_window(window)
     , m_state(state)
-    , m_playback(playback)
+    , m_session(session)
 {
     for (const Entry &entry : table()) {
         auto *action = new QAction(window);
@@ -151,15 +150,14 @@ bool ViewerShortcuts::run(Command command)
 // A seek from the picture shown, kept inside the clip; playing goes on playing.
 void ViewerShortcuts::seekBy(qint64 deltaMs)
 {
-    const Player *player = m_playback->player();
-    if (!player || !player->clip())
+    if (!m_session->isOpen())
         return;
-    const qint64 length = player->lengthMs();
-    const qint64 target = std::clamp<qint64>(player->positionMs() + deltaMs, 0, std::max<qint64>(0, length));
+    const qint64 length = m_session->length();
+    const qint64 target = std::clamp<qint64>(m_session->position() + deltaMs, 0, std::max<qint64>(0, length));
     m_window->OnSlotsProgress(int(target));
 }
 
 void ViewerShortcuts::stepRate(int direction)
 {
-    m_playback->setRate(PlaybackController::steppedRate(m_state->rate(), direction));
+    m_session->setRate(PlaybackSession::steppedRate(m_state->rate(), direction));
 }

@@ -10,7 +10,7 @@
 #include <vector>
 
 class MainWindow;
-class PlaybackController;
+class PlaybackSession;
 class QAction;
 class ViewerState;
 
@@ -39,7 +39,7 @@ public:
     // How far Shift+Left and Shift+Right move.
     static constexpr qint64 kSeekStepMs = 5000;
 
-    ViewerShortcuts(MainWindow *window, const ViewerState *state, PlaybackController *playback);
+    ViewerShortcuts(MainWindow *window, const ViewerState *state, PlaybackSession *session);
 
     static const std::vector<Entry> &table();
     // `text` (a button's tool tip, may be empty) followed by the keys of the commands naming that
@@ -56,6 +56,6 @@ private:
 
     MainWindow *m_window;
     const ViewerState *m_state;
-    PlaybackController *m_playback;
+    PlaybackSession *m_session;
     std::map<Command, QAction *> m_actions;
 };

@@ -31,7 +31,6 @@ QPixmap image(const QString &name)
 
 WidgetProgressA::WidgetProgressA(QWidget *parent)
     : QWidget(parent)
-    , m_track(new TelemetryTrack(this))
     , m_background(image(QStringLiteral("marlow_main_widget_bg.png")))
     , m_meterFace(image(QStringLiteral("speed_meter1.png")))
     , m_gpsOn(image(QStringLiteral("gps_on.png")))
@@ -49,7 +48,6 @@ WidgetProgressA::WidgetProgressA(QWidget *parent)
     setFont(skinFont(8));
     m_animationTimer.setInterval(kAnimationIntervalMs);
     connect(&m_animationTimer, &QTimer::timeout, this, &WidgetProgressA::OnTimeoutAnimation);
-    connect(m_track, &TelemetryTrack::trackChanged, this, qOverload<>(&QWidget::update));
     showModel(clipModel(QString()));
 }
 
@@ -123,8 +121,6 @@ void WidgetProgressA::setPlaybackRate(double rate)
 
 void WidgetProgressA::setClipPath(const QString &path)
 {
-    m_clipPath = path;
-    m_track->setClipPath(path);
     showModel(path.isEmpty() ? DeviceModel::NoModel : clipModel(path));
 }
 
@@ -159,36 +155,44 @@ void WidgetProgressA::OnTimeoutAnimation()
     update();
 }
 
-void WidgetProgressA::loadTrack(qint64 durationMs)
+void WidgetProgressA::followTrack(const TelemetryTrack *track)
 {
-    if (!m_clipPath.isEmpty())
-        m_current = TelemetrySample();
-    m_track->startLoading(durationMs);
-    update();
+    disconnect(m_trackConnection);
+    m_track = track;
+    if (track)
+        m_trackConnection = connect(track, &TelemetryTrack::trackChanged, this, &WidgetProgressA::onTrackChanged);
+    onTrackChanged();
 }
 
-void WidgetProgressA::clearTrack()
+const TelemetryTrack *WidgetProgressA::track() const
 {
-    m_track->clearTrack();
-    m_dragging = false;
-    m_dragPoint = QPoint();
-    m_releasePoint = QPoint();
-    update();
+    return m_track;
 }
 
-TelemetrySample WidgetProgressA::sampleAt(int positionMs)
+// A track that starts loading or is emptied belongs to another clip: the values shown and the
+// strip's seeking go with it.
+void WidgetProgressA::onTrackChanged()
 {
-    const TelemetrySample sample = m_track->sampleAt(positionMs);
-    if (m_track->trackReady()) {
-        m_current = m_track->currentSample();
-        setGpsValid(m_track->gpsValid());
+    if (!m_track || m_track->samples().isEmpty()) {
+        if (m_track && m_track->isLoading())
+            m_current = TelemetrySample();
+        m_dragging = false;
+        m_dragPoint = QPoint();
+        m_releasePoint = QPoint();
     }
-    return sample;
+    update();
+}
+
+void WidgetProgressA::showSample(const TelemetrySample &sample)
+{
+    m_current = sample.forcesAndPosition();
+    setGpsValid(isUsablePosition(sample.latitude, sample.longitude));
+    update();
 }
 
 bool WidgetProgressA::noPositionInClip() const
 {
-    return m_track->noPositionInClip();
+    return !m_track || m_track->noPositionInClip();
 }
 
 void WidgetProgressA::paintEvent(QPaintEvent *)
@@ -242,6 +246,8 @@ void WidgetProgressA::paintMeter(QPainter &painter, int x0) const
 
 void WidgetProgressA::paintGraph(QPainter &painter) const
 {
+    if (!m_track)
+        return;
     const QList<TelemetrySample> &samples = m_track->samples();
     const int w = width() - 2;
     const int n = Dashboard::graphSlots(m_timeRangeEnd, int(samples.size()));

@@ -5,6 +5,7 @@
 
 #include <QPixmap>
 #include <QPoint>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -14,7 +15,8 @@ class TelemetryTrack;
 
 // The telemetry dashboard under the video: a timeline strip (acceleration graph, position marker,
 // seeking with the mouse) above a skinned panel with the speed meter, play time, recorder model,
-// date, accelerations and coordinates. It owns the clip's telemetry track. GUI thread only.
+// date, accelerations and coordinates. It draws the graph of the telemetry track it follows and
+// shows the samples it is given. GUI thread only.
 class WidgetProgressA : public QWidget
 {
     Q_OBJECT
@@ -40,8 +42,7 @@ public:
     // The playback speed, shown beside the play time while it is not 1.0.
     void setPlaybackRate(double rate);
     QString rateText() const { return m_rateText; }
-    // The clip on screen: its telemetry is read from there, and the model is shown only for a clip
-    // on the recorder's card.
+    // The clip on screen: the model is shown only for a clip on the recorder's card.
     void setClipPath(const QString &path);
     QString modelText() const { return m_modelText; }
     // Enables the panel and its 2 s repaint timer, or disables both and clears the current sample.
@@ -51,17 +52,17 @@ public:
     void stopAnimation() { m_animationTimer.stop(); }
     void resetDashboard();
 
-    // Telemetry of the clip set with setClipPath(), stretched over `durationMs`; read on a worker
-    // thread, shown when it arrives.
-    void loadTrack(qint64 durationMs);
-    // Removes the samples and the strip's seeking state.
-    void clearTrack();
-    // The sample for a playback position; updates the shown values and the GPS indicator.
-    TelemetrySample sampleAt(int positionMs);
+    // The track whose graph the strip draws, repainted whenever it changes; a track emptied ends
+    // the strip's seeking. It must outlive the dashboard or be replaced first; null for none.
+    void followTrack(const TelemetryTrack *track);
+    const TelemetryTrack *track() const;
+    // Shows the accelerations and coordinates of `sample` and lights the GPS indicator when its
+    // position is usable (time and speed are not shown from here).
+    void showSample(const TelemetrySample &sample);
+    // The followed track holds no position at all (true without a track).
     bool noPositionInClip() const;
     // Accelerations and coordinates shown on the panel (time and speed unused).
     const TelemetrySample &currentSample() const { return m_current; }
-    const TelemetryTrack &track() const { return *m_track; }
 
 signals:
     // A release on the timeline strip chose this position (ms of the time range).
@@ -84,8 +85,10 @@ private:
     void paintGraph(QPainter &painter) const;
     void paintMarker(QPainter &painter) const;
     void paintTexts(QPainter &painter, int x0) const;
+    void onTrackChanged();
 
-    TelemetryTrack *m_track;
+    QPointer<const TelemetryTrack> m_track;
+    QMetaObject::Connection m_trackConnection;
     QTimer m_animationTimer;
 
     QPixmap m_background;
@@ -108,7 +111,6 @@ private:
     QString m_modelText = QStringLiteral("unknown");
     QString m_dateText;
     QString m_rateText;
-    QString m_clipPath;
     int m_speed = 0;
     bool m_speedUnitKm = true;
     bool m_gpsValid = false;

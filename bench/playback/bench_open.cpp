@@ -1,12 +1,12 @@
-// How long the viewer's event loop stalls while its playback controller opens a clip: a valid
+// How long the viewer's event loop stalls while its playback session opens a clip: a valid
 // one-minute 1080p AVI, a file that is not a clip, and a clip that fails while it prerolls. A 5 ms
 // timer measures the gaps of the event loop; the longest gap is the stall a user would feel. For
 // the valid clip it also prints the time from the click to the first picture on screen.
 #include "benchclip.h"
 
 #include "catalogue/clip.h"
-#include "playback/player.h"
-#include "viewer/playbackcontroller.h"
+#include "session/playbacksession.h"
+#include "session/viewerstate.h"
 #include "viewer/videoview.h"
 
 #include <QApplication>
@@ -16,6 +16,8 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
+
+#include <functional>
 
 namespace {
 
@@ -56,43 +58,65 @@ struct OpenResult
     qint64 firstPictureMs = -1;
 };
 
-// Opens `path` through the controller, as a click on a list row does, and waits for the answer (and
+// Passes channel 0's pictures on to the view and notes when the first one arrives.
+class FirstPicture : public VideoOutput
+{
+public:
+    explicit FirstPicture(VideoView &view) : m_view(view) {}
+    void presentPicture(int channel, const QImage &picture, quint64 serial) override
+    {
+        m_view.presentPicture(channel, picture, serial);
+        if (onPicture)
+            onPicture();
+    }
+    void resetPictures(bool opening) override { m_view.resetPictures(opening); }
+    std::function<void()> onPicture;
+
+private:
+    VideoView &m_view;
+};
+
+// Opens `path` through the session, as a click on a list row does, and waits for the answer (and
 // for the first picture of an opened clip) while the meter runs.
-OpenResult openOnce(PlaybackController &controller, VideoView &view, const QString &path)
+OpenResult openOnce(PlaybackSession &session, FirstPicture &pictures, const QString &path)
 {
     OpenResult result;
     Clip clip{QFileInfo(path)};
     QEventLoop loop;
     QElapsedTimer clock;
     bool answered = false;
+    bool shown = false;
     auto finishWhenShown = [&] {
-        if (result.opened && view.player()->pictureSerial(0) > 0 && result.firstPictureMs < 0) {
+        if (result.opened && shown && result.firstPictureMs < 0) {
             result.firstPictureMs = clock.elapsed();
             loop.quit();
         }
     };
-    const auto c1 = QObject::connect(&controller, &PlaybackController::opened, &loop, [&] {
+    pictures.onPicture = [&] {
+        shown = true;
+        finishWhenShown();
+    };
+    const auto c1 = QObject::connect(&session, &PlaybackSession::opened, &loop, [&] {
         answered = true;
         result.opened = true;
         finishWhenShown();
     });
-    const auto c2 = QObject::connect(&controller, &PlaybackController::openFailed, &loop, [&] {
+    const auto c2 = QObject::connect(&session, &PlaybackSession::openFailed, &loop, [&] {
         answered = true;
         loop.quit();
     });
-    const auto c3 = QObject::connect(view.player(), &Player::pictureShown, &loop, finishWhenShown);
     QTimer::singleShot(30000, &loop, &QEventLoop::quit);
     StallMeter meter;
     meter.start();
     clock.start();
-    controller.open(&clip);
+    session.open(&clip);
     if (!answered)
         loop.exec();
     result.longestStallMs = meter.stop();
     QObject::disconnect(c1);
     QObject::disconnect(c2);
-    QObject::disconnect(c3);
-    controller.close();
+    pictures.onPicture = nullptr;
+    session.close();
     return result;
 }
 
@@ -141,9 +165,14 @@ int main(int argc, char **argv)
     view2.resize(320, 180);
     view1.show();
     view2.show();
-    PlaybackController controller(&view1, &view2);
+    ViewerState state;
+    PlaybackSession session(state);
+    view1.showChannel(&session, 0);
+    view2.showChannel(&session, 1);
+    FirstPicture pictures(view1);
+    session.setOutput(0, &pictures);
     Bench::printLoad();
-    openOnce(controller, view1, valid); // the first open loads the plugins
+    openOnce(session, pictures, valid); // the first open loads the plugins
 
     struct Case
     {
@@ -161,7 +190,7 @@ int main(int argc, char **argv)
         qint64 stall = 0;
         qint64 picture = -1;
         for (int round = 0; round < 3; ++round) {
-            const OpenResult result = openOnce(controller, view1, c.path);
+            const OpenResult result = openOnce(session, pictures, c.path);
             asExpected = asExpected && result.opened == c.opens;
             stall = qMax(stall, result.longestStallMs);
             if (result.firstPictureMs >= 0)

@@ -3,16 +3,16 @@
 #include "catalogue/clip.h"
 #include "playback/mediaframework.h"
 #include "playback/player.h"
+#include "playback/videooutput.h"
+#include "viewer/videoview.h"
 
 #include <gst/gst.h>
 
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
-#include <QPainter>
 #include <QTextStream>
 #include <QTimer>
-#include <QWidget>
 
 #include <sys/resource.h>
 
@@ -23,30 +23,35 @@ namespace Bench {
 
 namespace {
 
-// A widget that paints one channel of the player, as the video view does.
-class ChannelWidget : public QWidget
+// Hands each channel's pictures to its own view (both views take them as their channel 0).
+class ChannelViews : public VideoOutput
 {
 public:
-    ChannelWidget(Player &player, int channel, const QSize &size)
-        : m_player(player), m_channel(channel)
+    ChannelViews(VideoView &large, VideoView &small) : m_views{&large, &small} {}
+    void presentPicture(int channel, const QImage &picture, quint64 serial) override
     {
-        resize(size);
-        setAttribute(Qt::WA_DontShowOnScreen);
-        show();
+        m_views[channel == 1 ? 1 : 0]->presentPicture(0, picture, serial);
     }
-    void place() { m_player.showRenderer(this, rect(), m_channel); }
-
-protected:
-    void paintEvent(QPaintEvent *) override
+    void resetPictures(bool opening) override
     {
-        QPainter painter(this);
-        m_player.paintRenderers(painter, this);
+        for (VideoView *view : m_views)
+            view->resetPictures(opening);
     }
 
 private:
-    Player &m_player;
-    int m_channel;
+    VideoView *m_views[2];
 };
+
+// A video view of the viewer's size, painted offscreen, that asks `player` for pictures of the
+// size it draws them at.
+void prepareView(VideoView &view, Player &player, int channel, const QSize &size)
+{
+    view.resize(size);
+    view.setAttribute(Qt::WA_DontShowOnScreen);
+    view.show();
+    QObject::connect(&view, &VideoView::displaySizeChanged, &player,
+                     [&player, channel](const QSize &shown) { player.setDisplaySize(channel, shown); });
+}
 
 bool isAvi(const QString &path)
 {
@@ -97,12 +102,15 @@ RunResult playToEnd(const QString &path, bool clockSync)
 {
     RunResult result;
     Clip clip{QFileInfo(path)};
-    Player player;
-    player.setClockSync(clockSync);
-    ChannelWidget large(player, 0, kLargeBox);
-    ChannelWidget small(player, 1, kSmallBox);
-    large.place(); // before the open: the pipeline scales to these boxes from the first picture
-    small.place();
+    VideoView large;
+    VideoView small;
+    ChannelViews views(large, small);
+    Player player(Player::Options{&views, clockSync});
+    prepareView(large, player, 0, kLargeBox);
+    prepareView(small, player, 1, kSmallBox);
+    // Before the open: the pipeline scales to these boxes from the first picture.
+    player.setDisplaySize(0, kLargeBox);
+    player.setDisplaySize(1, kSmallBox);
     QEventLoop loop;
     bool opened = false;
     QObject::connect(&player, &Player::opened, &loop, [&] { opened = true; loop.quit(); });
@@ -111,15 +119,18 @@ RunResult playToEnd(const QString &path, bool clockSync)
         return result;
     loop.exec();
     if (!opened) {
-        QTextStream(stdout) << "cannot open " << path << ": " << player.errorString() << Qt::endl;
+        QTextStream(stdout) << "cannot open " << path << ": " << player.status().error << Qt::endl;
         return result;
     }
-    large.place();
-    small.place();
+    large.setVideoSize(player.facts().videoSize(0));
+    small.setVideoSize(player.facts().videoSize(1));
+    large.layoutRenderers();
+    small.layoutRenderers();
     QObject::connect(&player, &Player::endOfStream, &loop, &QEventLoop::quit);
     QObject::connect(&player, &Player::errorOccurred, &loop, &QEventLoop::quit);
     QTimer::singleShot(600000, &loop, &QEventLoop::quit);
-    const quint64 before[2] = {player.renderedFrames(0), player.renderedFrames(1)};
+    const Player::Status start = player.status();
+    const quint64 before[2] = {start.deliveredPictures[0], start.deliveredPictures[1]};
     const double cpuBefore = cpuSeconds();
     QElapsedTimer timer;
     timer.start();
@@ -127,8 +138,9 @@ RunResult playToEnd(const QString &path, bool clockSync)
     loop.exec();
     result.wallSeconds = timer.elapsed() / 1000.0;
     result.cpuSeconds = cpuSeconds() - cpuBefore;
+    const Player::Status end = player.status();
     for (int c = 0; c < 2; ++c)
-        result.pictures[c] = player.renderedFrames(c) - before[c];
+        result.pictures[c] = end.deliveredPictures[c] - before[c];
     result.ok = player.positionMs() == player.lengthMs();
     return result;
 }

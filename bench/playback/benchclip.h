@@ -33,8 +33,8 @@ struct RunResult
     double picturesPerSecond(int channel) const { return wallSeconds > 0 ? pictures[channel] / wallSeconds : 0; }
 };
 
-// Opens `path` with the player, shows its channels in widgets of the viewer's box sizes (painted
-// as the viewer paints them), and plays it from the start to its end.
+// Opens `path` with the player, shows its channels in video views of the viewer's box sizes, and
+// plays it from the start to its end.
 RunResult playToEnd(const QString &path, bool clockSync);
 // filesrc -> demuxer -> one queue and decoder per stream -> fake sinks, to the end; the clip has
 // `channels` video streams and, with `audio`, a sound stream.

@@ -3,6 +3,7 @@
 #include "generators/clipwriter/aviclipwriter.h"
 #include "generators/democard/demodrive.h"
 #include "generators/democard/demoscene.h"
+#include "settings/settingtable.h"
 
 #include <QDir>
 #include <QFile>
@@ -54,25 +55,16 @@ bool writeSettings(const QString &root, QStringList *written, QString *error)
 {
     const QString folder = root + QStringLiteral("/setting");
     QDir().mkpath(folder);
-    const QList<QPair<QString, int>> values = {
-        {QStringLiteral("setresolution.dat"), 1}, {QStringLiteral("setquality.dat"), 3},
-        {QStringLiteral("setframe.dat"), 3}, {QStringLiteral("setsound.dat"), 1},
-        {QStringLiteral("setspeak.dat"), 2}, {QStringLiteral("setsensitivity.dat"), 5},
-        {QStringLiteral("seteventcnt.dat"), 40}, {QStringLiteral("setparking.dat"), 1},
-        {QStringLiteral("setmotion.dat"), 2}, {QStringLiteral("setbattery.dat"), 3},
-        {QStringLiteral("setbattery2.dat"), 2}, {QStringLiteral("setspeedunit.dat"), 1},
-        {QStringLiteral("sethourunit.dat"), 0}, {QStringLiteral("setsecurity.dat"), 1},
-        {QStringLiteral("setrearsecurity.dat"), 0}, {QStringLiteral("setpoweroff.dat"), 4},
-        {QStringLiteral("enterSS.dat"), 1}, {QStringLiteral("setTheme.dat"), 1},
-    };
-    for (const auto &[name, value] : values) {
-        const QString path = folder + QLatin1Char('/') + name;
-        if (!writeFile(path, QByteArray(1, char(value)), error))
+    // The demo recorder's settings, in the table's order.
+    constexpr int kDemoValues[SettingTable::kCount] = {1, 3, 3, 1, 2, 5, 40, 1, 2, 3, 2, 1, 0, 1, 0, 4, 1, 1};
+    for (const SettingTable::Entry &entry : SettingTable::kEntries) {
+        const QString path = folder + QLatin1Char('/') + QLatin1String(entry.file);
+        if (!writeFile(path, QByteArray(1, char(kDemoValues[int(entry.setting)])), error))
             return false;
         written->append(path);
     }
-    const QString clock = folder + QStringLiteral("/settime.dat");
-    if (!writeFile(clock, kDriveStart.toString(QStringLiteral("yyyy-MM-dd-hh-mm-ss")).toLatin1(), error))
+    const QString clock = folder + QLatin1Char('/') + QLatin1String(SettingTable::kClockFile);
+    if (!writeFile(clock, kDriveStart.toString(QLatin1String(SettingTable::kClockPattern)).toLatin1(), error))
         return false;
     written->append(clock);
 

@@ -102,11 +102,11 @@ void TestSuiteLink::init()
 
 QString TestSuiteLink::fakeLauncherOnPath()
 {
-    // A stand-in "corvi-start" on PATH that records its arguments.
+    // A stand-in "qrd7700-start" on PATH that records its arguments.
     const QString bin = m_scratch.filePath(QStringLiteral("bin"));
     QDir().mkpath(bin);
     const QString marker = m_scratch.filePath(QStringLiteral("launcher-started"));
-    QFile script(bin + QStringLiteral("/corvi-start"));
+    QFile script(bin + QStringLiteral("/qrd7700-start"));
     if (!script.open(QIODevice::WriteOnly))
         return {};
     script.write("#!/bin/sh\necho \"$@\" > '" + marker.toUtf8() + "'\n");

@@ -52,6 +52,25 @@ QByteArray withHugeSoundEntry(QByteArray avi)
 
 } // namespace
 
+void PictureRecorder::presentPicture(int channel, const QImage &picture, quint64 serial)
+{
+    const int c = channel == 1 ? 1 : 0;
+    m_pictures[c] = picture;
+    m_serials[c] = serial;
+    ++m_received;
+}
+
+void PictureRecorder::resetPictures(bool)
+{
+    m_pictures[0] = m_pictures[1] = QImage();
+    m_serials[0] = m_serials[1] = 0;
+}
+
+int PictureRecorder::frame(int channel) const
+{
+    return MediaGen::readFrameMark(picture(channel)).frame;
+}
+
 bool PlayerTestClips::openAndWait(Player &player, Clip *clip, int timeoutMs)
 {
     QEventLoop loop;

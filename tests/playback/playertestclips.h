@@ -1,5 +1,8 @@
 #pragma once
 
+#include "playback/videooutput.h"
+
+#include <QImage>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -53,4 +56,24 @@ private:
     QTemporaryDir m_dir;
     QStringList m_missingMp4;
     QStringList m_missingAvi;
+};
+
+// Keeps what a player publishes, as a view would: the latest picture of each channel and its serial.
+class PictureRecorder : public VideoOutput
+{
+public:
+    void presentPicture(int channel, const QImage &picture, quint64 serial) override;
+    void resetPictures(bool opening) override;
+
+    QImage picture(int channel) const { return m_pictures[channel == 1 ? 1 : 0]; }
+    quint64 serial(int channel) const { return m_serials[channel == 1 ? 1 : 0]; }
+    // The frame number the channel's latest picture carries; -1 without one.
+    int frame(int channel) const;
+    // The pictures received so far, both channels together.
+    int received() const { return m_received; }
+
+private:
+    QImage m_pictures[2];
+    quint64 m_serials[2] = {0, 0};
+    int m_received = 0;
 };

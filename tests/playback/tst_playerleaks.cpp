@@ -11,7 +11,6 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTest>
-#include <QWidget>
 
 #include <limits>
 
@@ -49,7 +48,7 @@ private Q_SLOTS:
 
 private:
     // Opens the clip, shows a few pictures on screen, and closes it again.
-    void cycle(Player &player, QWidget &window, const QString &name, bool opens);
+    void cycle(Player &player, const QString &name, bool opens);
 
     PlayerTestClips m_clips;
 };
@@ -63,15 +62,15 @@ void TestPlayerLeaks::initTestCase()
     QVERIFY2(m_clips.create(&error), qPrintable(error));
 }
 
-void TestPlayerLeaks::cycle(Player &player, QWidget &window, const QString &name, bool opens)
+void TestPlayerLeaks::cycle(Player &player, const QString &name, bool opens)
 {
     Clip clip{QFileInfo(m_clips.path(name))};
     QCOMPARE(PlayerTestClips::openAndWait(player, &clip), opens);
     if (opens) {
-        player.showRenderer(&window, QRect(0, 0, 160, 90), 0);
-        player.showRenderer(&window, QRect(160, 0, 160, 90), 1);
+        player.setDisplaySize(0, QSize(160, 90));
+        player.setDisplaySize(1, QSize(160, 90));
         QVERIFY(player.play());
-        QTRY_VERIFY(player.renderedFrames(0) > 3);
+        QTRY_VERIFY(player.status().deliveredPictures[0] > 3);
         QVERIFY(!player.grabFrame(0, true).isNull());
     }
     player.close();
@@ -79,9 +78,8 @@ void TestPlayerLeaks::cycle(Player &player, QWidget &window, const QString &name
 
 void TestPlayerLeaks::hundredOpensGiveEverythingBack()
 {
-    Player player;
-    QWidget window;
-    window.resize(320, 90);
+    PictureRecorder output; // keeps the latest pictures, as a view does
+    Player player(Player::Options{&output});
     const QString clips[] = {PlayerTestClips::mp4Two(), PlayerTestClips::aviTwo(), PlayerTestClips::randomBytes()};
     int round = 0;
     // Runs `count` rounds; answers the least resident memory seen after the last `sampled` of
@@ -90,7 +88,7 @@ void TestPlayerLeaks::hundredOpensGiveEverythingBack()
     auto run = [&](int count, int sampled) {
         qint64 least = std::numeric_limits<qint64>::max();
         for (int i = 0; i < count; ++i, ++round) {
-            cycle(player, window, clips[round % 3], round % 3 != 2);
+            cycle(player, clips[round % 3], round % 3 != 2);
             if (i >= count - sampled)
                 least = qMin(least, residentBytes());
         }

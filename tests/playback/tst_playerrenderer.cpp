@@ -5,13 +5,28 @@
 #include "playertestclips.h"
 #include "generators/mediagen/mediagen.h"
 
-#include <QPainter>
 #include <QTest>
-#include <QWidget>
 
 #include <memory>
 
-// The player's renderers: pictures drawn into the rectangle a widget gave, only inside that widget.
+namespace {
+
+// Records, beside the pictures, every reset in order: "opening" or "closed".
+class ResetRecorder : public PictureRecorder
+{
+public:
+    void resetPictures(bool opening) override
+    {
+        PictureRecorder::resetPictures(opening);
+        resets << (opening ? QStringLiteral("opening") : QStringLiteral("closed"));
+    }
+    QStringList resets;
+};
+
+} // namespace
+
+// The player's renderers as its output sees them: each channel's pictures, numbered from 1 per
+// open, and a reset whenever the pictures shown stop belonging to a clip.
 class TestPlayerRenderer : public QObject
 {
     Q_OBJECT
@@ -20,26 +35,18 @@ private Q_SLOTS:
     void initTestCase();
     void init();
     void cleanup();
-    void rendererDrawsOnlyWhereShown();
-    void rendererClipsToWidget();
-    void widgetDestroyedBeforeQueuedFrame();
+    void picturesArriveNumberedPerChannel();
+    void outputIsResetWhenPicturesLoseTheirClip();
+    void outputGoneBeforeQueuedPicture();
 
 private:
     bool openClip(const QString &name);
 
     PlayerTestClips m_clips;
+    ResetRecorder m_output;
     std::unique_ptr<Player> m_player;
     std::unique_ptr<Clip> m_clip;
 };
-
-namespace {
-
-int shownFrame(const Player &player, int channel)
-{
-    return MediaGen::readFrameMark(player.rendererPicture(channel)).frame;
-}
-
-} // namespace
 
 void TestPlayerRenderer::initTestCase()
 {
@@ -52,7 +59,8 @@ void TestPlayerRenderer::initTestCase()
 
 void TestPlayerRenderer::init()
 {
-    m_player = std::make_unique<Player>();
+    m_output = ResetRecorder();
+    m_player = std::make_unique<Player>(Player::Options{&m_output});
 }
 
 void TestPlayerRenderer::cleanup()
@@ -67,72 +75,55 @@ bool TestPlayerRenderer::openClip(const QString &name)
     return PlayerTestClips::openAndWait(*m_player, m_clip.get());
 }
 
-void TestPlayerRenderer::rendererDrawsOnlyWhereShown()
-{
-    QVERIFY(openClip(PlayerTestClips::mp4One()));
-    QWidget window;
-    window.resize(400, 300);
-    QWidget other;
-    QTRY_COMPARE(shownFrame(*m_player, 0), 0);
-    const QRgb empty = qRgb(255, 0, 255);
-    auto paintInto = [&](const QWidget *target) {
-        QImage canvas(400, 300, QImage::Format_RGB32);
-        canvas.fill(empty);
-        QPainter painter(&canvas);
-        m_player->paintRenderers(painter, target);
-        return canvas;
-    };
-    QCOMPARE(paintInto(&window).pixel(100, 100), empty); // nothing before showRenderer
-
-    QVERIFY(m_player->showRenderer(&window, QRect(20, 40, 160, 90), 0));
-    QVERIFY(!m_player->showRenderer(&window, QRect(0, 0, 10, 10), 1)); // the clip has one channel
-    QImage canvas = paintInto(&window);
-    QCOMPARE(canvas.pixel(10, 10), empty);
-    QVERIFY(canvas.pixel(100, 110) != empty);
-    QCOMPARE(paintInto(&other).pixel(100, 110), empty);
-
-    QVERIFY(!m_player->moveRenderer(&window, 200, 150, 7)); // any channel but 1 is channel 0
-    QVERIFY(!m_player->resizeRenderer(&window, 100, 60, 0));
-    canvas = paintInto(&window);
-    QCOMPARE(canvas.pixel(100, 110), empty);
-    QVERIFY(canvas.pixel(250, 200) != empty);
-    QCOMPARE(canvas.pixel(320, 230), empty);
-
-    QVERIFY(m_player->hideRenderer(0));
-    QCOMPARE(paintInto(&window).pixel(250, 200), empty);
-}
-
-
-void TestPlayerRenderer::rendererClipsToWidget()
-{
-    QVERIFY(openClip(PlayerTestClips::mp4One()));
-    QWidget window;
-    window.resize(200, 100);
-    QTRY_COMPARE(shownFrame(*m_player, 0), 0);
-    QVERIFY(m_player->showRenderer(&window, QRect(100, 50, 320, 180), 0));
-    QImage canvas(400, 300, QImage::Format_RGB32);
-    canvas.fill(Qt::magenta);
-    QPainter painter(&canvas);
-    m_player->paintRenderers(painter, &window);
-    painter.end();
-    QVERIFY(canvas.pixel(150, 90) != QColor(Qt::magenta).rgb());
-    QCOMPARE(canvas.pixel(300, 200), QColor(Qt::magenta).rgb());
-}
-
-
-void TestPlayerRenderer::widgetDestroyedBeforeQueuedFrame()
+// The first picture (serial 1) is the one the clip opened on; every later picture counts on, and
+// another open starts from 1 again. A one-channel clip sends nothing for channel 1.
+void TestPlayerRenderer::picturesArriveNumberedPerChannel()
 {
     QVERIFY(openClip(PlayerTestClips::mp4Two()));
-    auto window = std::make_unique<QWidget>();
-    QVERIFY(m_player->showRenderer(window.get(), QRect(0, 0, 160, 90), 0));
-    QVERIFY(m_player->showRenderer(window.get(), QRect(160, 0, 160, 90), 1));
-    QVERIFY(m_player->play());
-    const quint64 before = m_player->renderedFrames(0);
-    window.reset(); // frames already queued for the GUI thread must not reach it
-    QTRY_VERIFY(m_player->renderedFrames(0) > before + 3);
-    QTRY_VERIFY(shownFrame(*m_player, 0) > 3);
-    QVERIFY(!m_player->moveRenderer(nullptr, 1, 1, 0));
+    QTRY_COMPARE(m_output.serial(0), quint64(1));
+    QTRY_COMPARE(m_output.serial(1), quint64(1));
+    QCOMPARE(m_output.frame(0), 0);
+    QCOMPARE(MediaGen::readFrameMark(m_output.picture(1)).channel, 1);
+    QCOMPARE(m_output.picture(0).format(), QImage::Format_RGB32);
+    QVERIFY(m_player->seekMs(1033));
+    QTRY_COMPARE(m_output.frame(0), 15);
+    QCOMPARE(m_output.serial(0), quint64(2));
+
+    QVERIFY(openClip(PlayerTestClips::mp4One()));
+    QTRY_COMPARE(m_output.serial(0), quint64(1));
+    QVERIFY(m_player->seekMs(500));
+    QTRY_COMPARE(m_output.frame(0), 7);
+    QCOMPARE(m_output.serial(1), quint64(0));
+    QVERIFY(m_output.picture(1).isNull());
 }
 
-QTEST_MAIN(TestPlayerRenderer)
+void TestPlayerRenderer::outputIsResetWhenPicturesLoseTheirClip()
+{
+    QVERIFY(openClip(PlayerTestClips::mp4One()));
+    QCOMPARE(m_output.resets, QStringList{QStringLiteral("opening")});
+    QVERIFY(openClip(PlayerTestClips::mp4Two())); // the first clip closes, the second opens
+    QCOMPARE(m_output.resets, QStringList({"opening", "closed", "opening"}));
+    m_player->close();
+    QCOMPARE(m_output.resets.last(), QStringLiteral("closed"));
+    QVERIFY(m_output.picture(0).isNull());
+    m_output.resets.clear();
+    QVERIFY(!openClip(PlayerTestClips::randomBytes()));
+    QCOMPARE(m_output.resets, QStringList({"opening", "closed"}));
+    m_player->close(); // nothing open: nothing to reset
+    QCOMPARE(m_output.resets.size(), 2);
+}
+
+// Pictures already queued for the GUI thread when the player goes reach nobody.
+void TestPlayerRenderer::outputGoneBeforeQueuedPicture()
+{
+    QVERIFY(openClip(PlayerTestClips::mp4Two()));
+    QVERIFY(m_player->play());
+    QTRY_VERIFY(m_player->status().deliveredPictures[0] > 3);
+    const int received = m_output.received();
+    m_player.reset();
+    QCoreApplication::processEvents();
+    QCOMPARE(m_output.received(), received);
+}
+
+QTEST_GUILESS_MAIN(TestPlayerRenderer)
 #include "tst_playerrenderer.moc"

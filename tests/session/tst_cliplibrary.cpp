@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMutex>
 #include <QSemaphore>
 #include <QSignalSpy>
@@ -46,6 +47,7 @@ private slots:
     void neighbourWraps_data();
     void neighbourWraps();
     void scanUnderWayWhenLibraryGoes();
+    void cutOffSettingsSaveFinishedWhenTheCardOpens();
 
 private:
     QString file(const QString &relative, int size = 4);
@@ -309,6 +311,23 @@ void TestClipLibrary::scanUnderWayWhenLibraryGoes()
     }
     QVERIFY(sawCancel);
     QCoreApplication::processEvents();
+}
+
+// A settings save on the card was cut off after its journal, half way through its renames: opening a
+// folder of the card in the viewer finishes it before the clips are listed.
+void TestClipLibrary::cutOffSettingsSaveFinishedWhenTheCardOpens()
+{
+    file(QStringLiteral("CARD/setting/setsound.dat"), 1);
+    CardTree::writeFile(path(QStringLiteral("CARD/setting/.setsound.dat.a1")), 2);
+    QFile journal(path(QStringLiteral("CARD/setting/.qrd7700-commit")));
+    QVERIFY(journal.open(QIODevice::WriteOnly));
+    journal.write(".setsound.dat.a1\n");
+    journal.close();
+    ClipLibrary library(m_state.get());
+    QVERIFY(open(library, QStringLiteral("CARD/REC")));
+    QCOMPARE(QDir(path(QStringLiteral("CARD/setting"))).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("setsound.dat")});
+    QCOMPARE(QFileInfo(path(QStringLiteral("CARD/setting/setsound.dat"))).size(), 2);
 }
 
 QTEST_GUILESS_MAIN(TestClipLibrary)

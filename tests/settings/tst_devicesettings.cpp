@@ -1,8 +1,11 @@
 #include "settings/devicesettings.h"
 
+#include "settings/cardfile.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
+#include <QRandomGenerator>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -30,6 +33,8 @@ private slots:
     void combinedFile();
     void combinedFileIgnoredBesideValueFiles();
     void saveWritesEveryFile();
+    void cardBytesByModel_data();
+    void cardBytesByModel();
     void saveByModel_data();
     void saveByModel();
     void saveSkipsUnknownHour();
@@ -37,6 +42,11 @@ private slots:
     void saveStopAndGoOn();
     void failedWritesKeepOldFiles();
     void readOnlyCard();
+    void killedSavesLeaveOneWholeSet();
+    void leftoversOfOthersStay();
+    void saveUnderWayIsNoLeftover();
+    void cutOffSaveFinishedAtNextAccess_data();
+    void cutOffSaveFinishedAtNextAccess();
     void hostileFilesAreNotRead_data();
     void hostileFilesAreNotRead();
     void writesNeverLeaveTheCard_data();
@@ -62,6 +72,16 @@ private:
 };
 
 namespace {
+
+// A card's settings folder: file name and bytes.
+using Card = QMap<QString, QByteArray>;
+
+// The setting a data row names by its key.
+int valueNamed(const DeviceSettings &settings, const QString &key)
+{
+    const std::optional<RecorderSetting> setting = SettingTable::byKey(key);
+    return setting ? settings.value(*setting) : -1000;
+}
 
 const QRegularExpression kClockShape(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d-\\d\\d-\\d\\d-\\d\\d$"));
 
@@ -128,7 +148,7 @@ void TestDeviceSettings::defaultsWithoutCard()
     QVERIFY(!settings.load());
     const QList<int> defaults = {1, 1, 1, 0, 0, 5, 40, 0, 0, 0, 0, 1, 0, 0, 0, 2, 0, 1};
     for (qsizetype i = 0; i < defaults.size(); ++i)
-        QCOMPARE(settings.value(DeviceSettings::fieldNames()[i]), defaults[i]);
+        QCOMPARE(settings.value(SettingTable::kEntries[i].setting), defaults[i]);
     QVERIFY(kClockShape.match(settings.clockText()).hasMatch());
     QVERIFY(!settings.writeClock());
 
@@ -172,13 +192,13 @@ void TestDeviceSettings::valueFiles()
     put(file, content);
     put(QStringLiteral("setting.dat"), "qualityValue=3\n"); // never read beside one-value files
     DeviceSettings settings(folder(), DeviceModel(model));
-    QCOMPARE(settings.value(field), expected);
+    QCOMPARE(valueNamed(settings, field), expected);
     QVERIFY(settings.isLoaded());
     // With a one-value file read, setting.dat is not; the screen saver file of another model is not
     // read, which leaves setting.dat as the only source.
     const bool skipped = file == QLatin1String("enterSS.dat") && model != main;
     if (field != QLatin1String("quality"))
-        QCOMPARE(settings.quality(), skipped ? 3 : 1);
+        QCOMPARE(settings.value(RecorderSetting::Quality), skipped ? 3 : 1);
 }
 
 void TestDeviceSettings::clockFile_data()
@@ -239,9 +259,9 @@ void TestDeviceSettings::combinedFile()
     put(QStringLiteral("setting.dat"), content);
     DeviceSettings settings(folder(), DeviceModel::Main);
     QVERIFY(settings.isLoaded());
-    QCOMPARE(settings.value(field), expected);
+    QCOMPARE(valueNamed(settings, field), expected);
     if (field != QLatin1String("sensitivity"))
-        QCOMPARE(settings.sensitivity(), 5);
+        QCOMPARE(settings.value(RecorderSetting::Sensitivity), 5);
 }
 
 void TestDeviceSettings::combinedFileIgnoredBesideValueFiles()
@@ -249,19 +269,19 @@ void TestDeviceSettings::combinedFileIgnoredBesideValueFiles()
     put(QStringLiteral("setting.dat"), "qualityValue=3\nframeValue=3\n");
     put(QStringLiteral("setframe.dat"), "\x02");
     DeviceSettings settings(folder(), DeviceModel::Main);
-    QCOMPARE(settings.frame(), 2);
-    QCOMPARE(settings.quality(), 1);
+    QCOMPARE(settings.value(RecorderSetting::Frame), 2);
+    QCOMPARE(settings.value(RecorderSetting::Quality), 1);
 }
 
 void TestDeviceSettings::saveWritesEveryFile()
 {
     put(QStringLiteral("setresolution.dat"), "\x07");
     DeviceSettings settings(folder(), DeviceModel::Main);
-    settings.setResolution(2);
-    settings.setSpeed(0);
-    settings.setQuality(3);
-    settings.setEventNum(300); // low 8 bits only
-    settings.setSensitivity(-1);
+    settings.setValue(RecorderSetting::Resolution, 2);
+    settings.setValue(RecorderSetting::Speed, 0);
+    settings.setValue(RecorderSetting::Quality, 3);
+    settings.setValue(RecorderSetting::EventNum, 300); // low 8 bits only
+    settings.setValue(RecorderSetting::Sensitivity, -1);
     settings.setClock(true, QStringLiteral("2013-04-05-17-30-00"));
     QVERIFY(settings.save());
     QCOMPARE(contentOf(QStringLiteral("setquality.dat")), QByteArray("\x03"));
@@ -273,10 +293,51 @@ void TestDeviceSettings::saveWritesEveryFile()
     QVERIFY(!QFile::exists(folder() + QStringLiteral("/setspeedunit.dat")));
 
     DeviceSettings reread(folder(), DeviceModel::Main);
-    QCOMPARE(reread.quality(), 3);
-    QCOMPARE(reread.eventNum(), 44);
-    QCOMPARE(reread.sensitivity(), -1);
+    QCOMPARE(reread.value(RecorderSetting::Quality), 3);
+    QCOMPARE(reread.value(RecorderSetting::EventNum), 44);
+    QCOMPARE(reread.value(RecorderSetting::Sensitivity), -1);
     QCOMPARE(reread.clockText(), QStringLiteral("2013-04-05-17-30-00"));
+}
+
+// The exact card a save leaves, spelled out file by file: every setting set to a value of its own
+// (and the two never written ones too), for each model.
+void TestDeviceSettings::cardBytesByModel_data()
+{
+    QTest::addColumn<int>("model");
+    QTest::addColumn<int>("hour");
+    QTest::addColumn<Card>("expected");
+    const Card common = {
+        {"setquality.dat", "\x02"},   {"setsound.dat", "\x04"},    {"setspeak.dat", "\x05"},
+        {"setsensitivity.dat", "\x06"}, {"seteventcnt.dat", "\x3c"}, {"setparking.dat", "\x08"},
+        {"setmotion.dat", "\x09"},    {"setbattery.dat", "\x0a"},  {"setbattery2.dat", "\x0b"},
+        {"setsecurity.dat", "\x0e"},  {"settime.dat", "2013-04-05-17-30-00"}};
+    Card main = common;
+    main.insert({{"setframe.dat", "\x03"}, {"setrearsecurity.dat", "\x0f"}, {"setpoweroff.dat", "\x10"},
+                 {"enterSS.dat", "\x11"}, {"setTheme.dat", "\xfe"}, {"sethourunit.dat", "\x01"}});
+    Card second = common;
+    second.insert({{"setpoweroff.dat", "\x10"}, {"sethourunit.dat", "\x01"}});
+    Card noHour = main;
+    noHour.remove("sethourunit.dat");
+    QTest::newRow("QRD-7700") << int(DeviceModel::Main) << 1 << main;
+    QTest::newRow("second model") << int(DeviceModel::Second) << 1 << second;
+    QTest::newRow("QRD-7700, time format out of range") << int(DeviceModel::Main) << 2 << noHour;
+}
+
+void TestDeviceSettings::cardBytesByModel()
+{
+    QFETCH(int, model);
+    QFETCH(int, hour);
+    QFETCH(Card, expected);
+    DeviceSettings settings(folder(), DeviceModel(model));
+    const QList<int> values = {1, 2, 3, 4, 5, 6, 60, 8, 9, 10, 11, 12, hour, 14, 15, 16, 17, -2};
+    for (qsizetype i = 0; i < values.size(); ++i)
+        settings.setValue(RecorderSetting(i), values[i]);
+    settings.setClock(true, QStringLiteral("2013-04-05-17-30-00"));
+    QVERIFY(settings.save());
+    Card written;
+    for (const QString &name : filesOnCard())
+        written.insert(name, contentOf(name));
+    QCOMPARE(written, expected);
 }
 
 void TestDeviceSettings::saveByModel_data()
@@ -314,7 +375,7 @@ void TestDeviceSettings::saveByModel()
 void TestDeviceSettings::saveSkipsUnknownHour()
 {
     DeviceSettings settings(folder() + QStringLiteral("/deeper/still"), DeviceModel::Main);
-    settings.setHour(2);
+    settings.setValue(RecorderSetting::Hour, 2);
     QVERIFY(settings.save()); // makes the missing folders
     QVERIFY(!QFile::exists(settings.folder() + QStringLiteral("/sethourunit.dat")));
     QVERIFY(QFile::exists(settings.folder() + QStringLiteral("/setsecurity.dat")));
@@ -356,8 +417,8 @@ void TestDeviceSettings::saveStopAndGoOn()
     }
     const auto before = snapshot(m_dir->path());
     DeviceSettings settings(folder(), DeviceModel(model));
-    settings.setQuality(3);
-    settings.setSound(0);
+    settings.setValue(RecorderSetting::Quality, 3);
+    settings.setValue(RecorderSetting::Sound, 0);
     settings.setClock(true, QStringLiteral("2013-04-05-17-30-00"));
 
     QVERIFY(!settings.save());
@@ -380,7 +441,7 @@ void TestDeviceSettings::failedWritesKeepOldFiles()
     put(QStringLiteral("setquality.dat"), "\x02");
     put(QStringLiteral("settime.dat"), "2012-01-01-00-00-00");
     DeviceSettings settings(folder(), DeviceModel::Main);
-    settings.setQuality(3);
+    settings.setValue(RecorderSetting::Quality, 3);
     settings.setClock(true, QStringLiteral("2013-04-05-17-30-00"));
 
     struct rlimit old;
@@ -407,7 +468,7 @@ bool saveAsUnprivileged(const QString &folder)
 {
     if (geteuid() != 0) {
         DeviceSettings settings(folder, DeviceModel::Main);
-        settings.setQuality(3);
+        settings.setValue(RecorderSetting::Quality, 3);
         return settings.save();
     }
     const pid_t child = fork();
@@ -416,7 +477,7 @@ bool saveAsUnprivileged(const QString &folder)
         if (setgid(kNobody) != 0 || setuid(kNobody) != 0)
             _exit(2);
         DeviceSettings settings(folder, DeviceModel::Main);
-        settings.setQuality(3);
+        settings.setValue(RecorderSetting::Quality, 3);
         _exit(settings.save() ? 0 : 1);
     }
     int status = 0;
@@ -439,6 +500,143 @@ void TestDeviceSettings::readOnlyCard()
     QVERIFY(!saved);
     QCOMPARE(contentOf(QStringLiteral("setquality.dat")), QByteArray("\x02"));
     QCOMPARE(filesOnCard(), QStringList({"setquality.dat"}));
+}
+
+namespace {
+
+// Saves round `round` of the kill loop: every setting the byte `round`, the time format (which only
+// takes 0 or 1) its lowest bit, and the clock the round's second.
+bool saveRound(const QString &folder, int round)
+{
+    DeviceSettings settings(folder, DeviceModel::Main);
+    for (const SettingTable::Entry &entry : SettingTable::kEntries)
+        settings.setValue(entry.setting, entry.setting == RecorderSetting::Hour ? round % 2 : round);
+    settings.setClock(true, QStringLiteral("2013-04-05-17-30-%1").arg(round % 60, 2, 10, QLatin1Char('0')));
+    return settings.save();
+}
+
+} // namespace
+
+// A process saving the settings is killed at random moments, over and over. Whatever the moment, the
+// next access finds the card holding one whole round of settings (never some files of one round and
+// some of another) and nothing else: no temporary file, no journal.
+void TestDeviceSettings::killedSavesLeaveOneWholeSet()
+{
+    QVERIFY(saveRound(folder(), 1));
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(saveRound(folder(), 2));
+    const qint64 saveNs = qMax<qint64>(timer.nsecsElapsed(), 100000);
+    QStringList expectedFiles = SettingTable::writtenFiles();
+    expectedFiles.sort();
+
+    const quint32 seed = QRandomGenerator::global()->generate();
+    QRandomGenerator random(seed);
+    constexpr int kRounds = 60;
+    int killedMidSave = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        const pid_t child = fork();
+        if (child == 0) {
+            for (int r = 3;; r = r % 90 + 3)
+                saveRound(folder(), r);
+        }
+        QVERIFY(child > 0);
+        // Anywhere in the first few saves of the child, start-up included.
+        const qint64 delayNs = qint64(random.bounded(quint32(4 * saveNs)));
+        ::usleep(useconds_t(delayNs / 1000));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        killedMidSave += filesOnCard() != expectedFiles;
+
+        const DeviceSettings loaded(folder(), DeviceModel::Main);
+        const int shown = loaded.value(RecorderSetting::Quality);
+        const QString context = QStringLiteral("round %1 of seed %2, killed after %3 us")
+                                    .arg(round).arg(seed).arg(delayNs / 1000);
+        QVERIFY2(filesOnCard() == expectedFiles, qPrintable(context + ": " + filesOnCard().join(u' ')));
+        for (const SettingTable::Entry &entry : SettingTable::kEntries) {
+            if (entry.writeFor == SettingTable::Models::None)
+                continue;
+            const int expected = entry.setting == RecorderSetting::Hour ? shown % 2 : shown;
+            QVERIFY2(contentOf(QLatin1String(entry.file)) == QByteArray(1, char(expected)),
+                     qPrintable(context + QStringLiteral(": %1 is not of round %2").arg(entry.file).arg(shown)));
+        }
+        QVERIFY2(loaded.clockText().endsWith(QStringLiteral("-%1").arg(shown % 60, 2, 10, QLatin1Char('0'))),
+                 qPrintable(context));
+    }
+    // The kills must have hit saves under way, or the loop proved nothing.
+    QVERIFY2(killedMidSave > 0, qPrintable(QStringLiteral("seed %1").arg(seed)));
+}
+
+// Only our own temporary files are removed: a file of another program that happens to look alike, and
+// a journal of someone else's naming, stay.
+void TestDeviceSettings::leftoversOfOthersStay()
+{
+    put(QStringLiteral(".setquality.dat.1f2e"), "\x07");       // ours, left by a killed save
+    put(QStringLiteral(".qrd7700-commit.new"), "garbage");      // ours, a journal never finished
+    put(QStringLiteral(".setquality.dat.notours"), "\x07");
+    put(QStringLiteral(".notes.txt.1f2e"), "x");
+    put(QStringLiteral("setquality.dat"), "\x02");
+    // A journal naming files that are not temporaries of ours renames nothing.
+    put(QStringLiteral(".qrd7700-commit"), ".notes.txt.1f2e\n../setquality.dat.1\n.setquality.dat.notours\n");
+    const DeviceSettings loaded(folder(), DeviceModel::Main);
+    QCOMPARE(loaded.value(RecorderSetting::Quality), 2);
+    QCOMPARE(filesOnCard(),
+             QStringList({".notes.txt.1f2e", ".setquality.dat.notours", "setquality.dat"}));
+}
+
+// Another access to the card while a save is under way (staged, not yet committed) leaves the save's
+// files alone, and the save then completes.
+void TestDeviceSettings::saveUnderWayIsNoLeftover()
+{
+    QVERIFY(QDir().mkpath(folder()));
+    CardWriteBatch batch(folder());
+    QVERIFY(batch.stage(QStringLiteral("setquality.dat"), "\x03"));
+    const DeviceSettings reader(folder(), DeviceModel::Main); // recovers, or would
+    QCOMPARE(filesOnCard().size(), 1);
+    QVERIFY(batch.commit());
+    QCOMPARE(filesOnCard(), QStringList{QStringLiteral("setquality.dat")});
+    QCOMPARE(contentOf(QStringLiteral("setquality.dat")), QByteArray("\x03"));
+}
+
+// A save cut off half way through its renames: quality already renamed, sound and the clock still
+// waiting in their temporary files, all three in the journal. The next access by the settings store,
+// or by the viewer opening a folder of the card, finishes it.
+void TestDeviceSettings::cutOffSaveFinishedAtNextAccess_data()
+{
+    QTest::addColumn<QString>("access"); // "store", "viewer on a drive" or "viewer on a card copy"
+    QTest::newRow("settings store") << "store";
+    QTest::newRow("viewer opening a folder of the card") << "viewer on a drive";
+    QTest::newRow("viewer opening a folder of a card copy") << "viewer on a card copy";
+}
+
+void TestDeviceSettings::cutOffSaveFinishedAtNextAccess()
+{
+    QFETCH(QString, access);
+    put(QStringLiteral("setquality.dat"), "\x03");
+    put(QStringLiteral("setsound.dat"), "\x00");
+    put(QStringLiteral("settime.dat"), "2012-01-01-00-00-00");
+    put(QStringLiteral(".setsound.dat.a1"), "\x01");
+    put(QStringLiteral(".settime.dat.b2"), "2013-04-05-17-30-00");
+    put(QStringLiteral(".setframe.dat.c3"), "\x02"); // staged by a later save that never got to commit
+    put(QStringLiteral(".qrd7700-commit"), ".setquality.dat.9\n.setsound.dat.a1\n.settime.dat.b2\n");
+    const QString clips = m_dir->path() + QStringLiteral("/REC/deep");
+    QVERIFY(QDir().mkpath(clips));
+    if (access == QLatin1String("store")) {
+        const DeviceSettings settings(folder(), DeviceModel::Main);
+        QCOMPARE(settings.value(RecorderSetting::Sound), 1);
+        QCOMPARE(settings.value(RecorderSetting::Frame), 1);
+    } else if (access == QLatin1String("viewer on a drive")) {
+        QVERIFY(QDir(m_dir->path() + QStringLiteral("/REC")).removeRecursively());
+        QVERIFY(QDir().mkpath(m_dir->path() + QStringLiteral("/clips")));
+        qputenv(kCardsVariable, m_dir->path().toLocal8Bit());
+        finishInterruptedSave(m_dir->path() + QStringLiteral("/clips"));
+        qunsetenv(kCardsVariable);
+    } else {
+        finishInterruptedSave(clips);
+    }
+    QCOMPARE(filesOnCard(), QStringList({"setquality.dat", "setsound.dat", "settime.dat"}));
+    QCOMPARE(contentOf(QStringLiteral("setsound.dat")), QByteArray("\x01"));
+    QCOMPARE(contentOf(QStringLiteral("settime.dat")), QByteArray("2013-04-05-17-30-00"));
 }
 
 // Entries of the wrong kind where the recorder keeps its files: nothing may hang, read off the card
@@ -499,7 +697,7 @@ void TestDeviceSettings::hostileFilesAreNotRead()
     QElapsedTimer clock;
     clock.start();
     const DeviceSettings settings(folder(), cardModel(root));
-    QCOMPARE(settings.quality(), quality);
+    QCOMPARE(settings.value(RecorderSetting::Quality), quality);
     QCOMPARE(settings.isLoaded(), loaded);
     QCOMPARE(readVersionText(cardUpdateFolder(root)), version);
     const QList<RemovableDrive> drives{{root, QStringLiteral("CARD"), QStringLiteral("vfat")}};
@@ -612,13 +810,15 @@ void TestDeviceSettings::findCard()
 void TestDeviceSettings::fieldsByName()
 {
     DeviceSettings settings(QString(), DeviceModel::Main);
-    QCOMPARE(DeviceSettings::fieldNames().size(), 18);
-    QCOMPARE(DeviceSettings::fieldNames().first(), QStringLiteral("resolution"));
-    QCOMPARE(DeviceSettings::fieldNames().last(), QStringLiteral("theme"));
-    QVERIFY(settings.setValue(u"rearsecurity", 1));
-    QCOMPARE(settings.rearsecurity(), 1);
-    QVERIFY(!settings.setValue(u"clockText", 1));
-    QCOMPARE(settings.value(u"nothing"), std::nullopt);
+    QCOMPARE(std::size(SettingTable::kEntries), size_t(18));
+    QCOMPARE(QLatin1String(SettingTable::kEntries[0].key), QStringLiteral("resolution"));
+    QCOMPARE(QLatin1String(SettingTable::kEntries[17].key), QStringLiteral("theme"));
+    const std::optional<RecorderSetting> rear = SettingTable::byKey(u"rearsecurity");
+    QCOMPARE(rear, std::optional<RecorderSetting>(RecorderSetting::RearSecurity));
+    QVERIFY(settings.setValue(*rear, 1));
+    QCOMPARE(settings.value(RecorderSetting::RearSecurity), 1);
+    QCOMPARE(SettingTable::byKey(u"clockText"), std::nullopt);
+    QCOMPARE(SettingTable::byKey(u"nothing"), std::nullopt);
 }
 
 void TestDeviceSettings::clipModelFromItsCard_data()

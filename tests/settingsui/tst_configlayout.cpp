@@ -229,10 +229,10 @@ void TestConfigLayout::toggleFlipsBetweenZeroAndOne()
     QFETCH(int, before);
     QFETCH(int, after);
     Values values = constructionValues();
-    values[Slot::SecurityLed] = before;
+    values[slotOf(RecorderSetting::SecurityLed)] = before;
     int unit = 1;
-    applyHit(Hit{Hit::Kind::ToggleSlot, Slot::SecurityLed, 0}, values, unit);
-    QCOMPARE(values[Slot::SecurityLed], after);
+    applyHit(Hit{Hit::Kind::ToggleSlot, slotOf(RecorderSetting::SecurityLed), 0}, values, unit);
+    QCOMPARE(values[slotOf(RecorderSetting::SecurityLed)], after);
     QCOMPARE(unit, 1);
     applyHit(Hit{Hit::Kind::SpeedUnit, -1, 2}, values, unit);
     QCOMPARE(unit, 2);

@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -13,10 +15,13 @@
 #include "settingsui/configwindow.h"
 #include "settingsui/widgetbar.h"
 #include "settingsui/windowbtn.h"
+#include "skin/dialogpalette.h"
+#include "tests/skin/readability.h"
 
 #include <functional>
 #include <memory>
 
+#include <sys/mount.h>
 #include <sys/stat.h>
 
 // The settings dialog driven with mouse clicks on temporary card folders listed in QRD7700_CARDS.
@@ -24,8 +29,8 @@
 namespace {
 
 using Files = QMap<QString, QByteArray>;
-using ConfigLayout::Slot::Battery;
-using ConfigLayout::Slot::PowerOff;
+constexpr int Battery = ConfigLayout::slotOf(RecorderSetting::Battery);
+constexpr int PowerOff = ConfigLayout::slotOf(RecorderSetting::PowerOff);
 
 constexpr auto kVersion = "QRD-7700 1.2.3 build";
 
@@ -128,6 +133,9 @@ private slots:
     void editsAndWrites_data();
     void editsAndWrites();
     void clockControlsFollowTheTickBox();
+    void clockFollowsTheTimeUntilEdited_data();
+    void clockFollowsTheTimeUntilEdited();
+    void writeProtectedCardIsNamed();
     void cancelAndExitWriteNothing_data();
     void cancelAndExitWriteNothing();
     void cardWithoutVersionFile();
@@ -156,6 +164,8 @@ private:
 
 void TestConfigWindow::initTestCase()
 {
+    // The standard dialogs in the program's dark colours, as both run modes have them.
+    DialogPalette::apply();
     // The dialog builds in the language read at its construction: Korean here, whatever the desktop
     // running the tests speaks, and no stored choice of the user's is read or written.
     QStandardPaths::setTestModeEnabled(true);
@@ -221,17 +231,17 @@ void TestConfigWindow::loadsSettingDat()
                               "securityValue =0\nthemeValue=0\nenterSSValue=2\npoweroffValue=6\n"}});
     auto window = openDialog();
     const ConfigLayout::Values &v = window->values();
-    QCOMPARE(v[ConfigLayout::Slot::Quality], 1);
-    QCOMPARE(v[ConfigLayout::Slot::Frame], 2);
-    QCOMPARE(v[ConfigLayout::Slot::Sensitivity], 8);
-    QCOMPARE(v[ConfigLayout::Slot::EventNum], 20);
-    QCOMPARE(v[ConfigLayout::Slot::SecurityLed], 0);
-    QCOMPARE(v[ConfigLayout::Slot::Theme], 0);
-    QCOMPARE(v[ConfigLayout::Slot::ScreenSaver], 2);
-    QCOMPARE(v[ConfigLayout::Slot::PowerOff], 6);
+    QCOMPARE(v[ConfigLayout::slotOf(RecorderSetting::Quality)], 1);
+    QCOMPARE(v[ConfigLayout::slotOf(RecorderSetting::Frame)], 2);
+    QCOMPARE(v[ConfigLayout::slotOf(RecorderSetting::Sensitivity)], 8);
+    QCOMPARE(v[ConfigLayout::slotOf(RecorderSetting::EventNum)], 20);
+    QCOMPARE(v[ConfigLayout::slotOf(RecorderSetting::SecurityLed)], 0);
+    QCOMPARE(v[ConfigLayout::slotOf(RecorderSetting::Theme)], 0);
+    QCOMPARE(v[ConfigLayout::slotOf(RecorderSetting::ScreenSaver)], 2);
+    QCOMPARE(v[ConfigLayout::slotOf(RecorderSetting::PowerOff)], 6);
     // Settings the file leaves out come from the store's defaults.
-    QCOMPARE(v[ConfigLayout::Slot::Sound], 0);
-    QCOMPARE(v[ConfigLayout::Slot::Parking], 0);
+    QCOMPARE(v[ConfigLayout::slotOf(RecorderSetting::Sound)], 0);
+    QCOMPARE(v[ConfigLayout::slotOf(RecorderSetting::Parking)], 0);
 }
 
 // Each row: the clicks on the dialog (a negative x clicks the shock bar at local x -x - 1),
@@ -312,6 +322,113 @@ void TestConfigWindow::clockControlsFollowTheTickBox()
     clickButton(window.get(), "ok");
     // Unticked: the clock file on the card stays as it was.
     QCOMPARE(readFolder(window->settingsFolder()).value("settime.dat"), QByteArray("2020-01-01-00-00-00"));
+}
+
+// The clock field runs with the computer's clock until the user edits it, so OK writes the time of the
+// OK; an edited time is written as edited, and Get Current Time makes the field follow again.
+void TestConfigWindow::clockFollowsTheTimeUntilEdited_data()
+{
+    QTest::addColumn<bool>("edit");
+    QTest::addColumn<bool>("getTimeAfterwards");
+    QTest::newRow("untouched") << false << false;
+    QTest::newRow("year edited with the arrow key") << true << false;
+    QTest::newRow("edited, then Get Current Time") << true << true;
+}
+
+void TestConfigWindow::clockFollowsTheTimeUntilEdited()
+{
+    QFETCH(bool, edit);
+    QFETCH(bool, getTimeAfterwards);
+    const QString card = makeCard("CARD", true, {{"settime.dat", "2020-01-01-00-00-00"}});
+    auto window = openDialog();
+    auto *clock = window->findChild<QDateTimeEdit *>("dateTime");
+    const QDateTime opened = clock->dateTime();
+    QTRY_VERIFY_WITH_TIMEOUT(clock->dateTime() > opened, 5000); // it runs
+    if (edit) {
+        clock->setFocus();
+        clock->setCurrentSection(QDateTimeEdit::YearSection);
+        QTest::keyClick(clock, Qt::Key_Up);
+        window->setFocus(); // the user moves on
+    }
+    if (getTimeAfterwards)
+        clickButton(window.get(), "getTime");
+    const QDateTime shown = clock->dateTime();
+
+    const QDateTime beforeOk = QDateTime::currentDateTime();
+    clickButton(window.get(), "ok");
+    const QDateTime afterOk = QDateTime::currentDateTime();
+    QCOMPARE(window->result(), int(QDialog::Accepted));
+    const QDateTime written = QDateTime::fromString(QString::fromLatin1(readFolder(card + "/setting")["settime.dat"]),
+                                                    QStringLiteral("yyyy-MM-dd-hh-mm-ss"));
+    QVERIFY(written.isValid());
+    if (edit && !getTimeAfterwards) {
+        QCOMPARE(written, shown.addMSecs(-shown.time().msec()));
+        QCOMPARE(written.date().year(), opened.date().year() + 1);
+    } else {
+        QVERIFY2(written.toSecsSinceEpoch() >= beforeOk.toSecsSinceEpoch()
+                     && written.toSecsSinceEpoch() <= afterOk.toSecsSinceEpoch(),
+                 qPrintable(written.toString() + " not within the OK at " + beforeOk.toString()));
+    }
+}
+
+namespace {
+
+// Set in the copy of this test that runs in a mount namespace of its own.
+constexpr auto kInsideNamespace = "QRD7700_TEST_OWN_MOUNTS";
+
+// Runs one test function of this program again in new user and mount namespaces, where it may mount
+// file systems without touching the machine's. Empty when it passed; `skipped` when it could not run.
+QString runWithOwnMounts(const char *function, bool *skipped)
+{
+    QProcess inner;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QLatin1String(kInsideNamespace), QStringLiteral("1"));
+    inner.setProcessEnvironment(environment);
+    inner.start(QStringLiteral("unshare"), {QStringLiteral("--user"), QStringLiteral("--map-root-user"),
+                                            QStringLiteral("--mount"), QStringLiteral("--"),
+                                            QCoreApplication::applicationFilePath(), QLatin1String(function)});
+    const bool finished = inner.waitForStarted() && inner.waitForFinished(60000);
+    const QString output = QString::fromLocal8Bit(inner.readAllStandardOutput() + inner.readAllStandardError());
+    *skipped = !finished || !output.contains(QLatin1String("Start testing"))
+               || output.contains(QLatin1String("SKIP   : "));
+    if (*skipped || (inner.exitStatus() == QProcess::NormalExit && inner.exitCode() == 0))
+        return *skipped ? output : QString();
+    return output;
+}
+
+} // namespace
+
+// A card that only reads (a locked card, mounted read-only) is named as such when OK cannot write it.
+void TestConfigWindow::writeProtectedCardIsNamed()
+{
+    if (!qEnvironmentVariableIsSet(kInsideNamespace)) {
+        bool skipped = false;
+        const QString failure = runWithOwnMounts("writeProtectedCardIsNamed", &skipped);
+        if (skipped)
+            QSKIP(qPrintable(QStringLiteral("no mount namespace of our own here: ") + failure.right(300)));
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        return;
+    }
+    const QByteArray root = QFile::encodeName(m_dir->filePath(QStringLiteral("CARD")));
+    QVERIFY(QDir().mkpath(m_dir->filePath(QStringLiteral("CARD"))));
+    if (::mount("card", root.constData(), "tmpfs", 0, "size=1m") != 0)
+        QSKIP("cannot mount a card here");
+    const auto unmount = qScopeGuard([&root] { ::umount2(root.constData(), MNT_DETACH); });
+    const QString card = makeCard("CARD", true, oneValueFiles());
+    QCOMPARE(::mount(nullptr, root.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
+    auto window = openDialog();
+    clickAt(window.get(), QPoint(200, 95)); // quality low
+    QString text, details;
+    whenModal<QMessageBox>([&](QMessageBox *box) {
+        text = box->text();
+        details = box->informativeText();
+        box->button(QMessageBox::Ok)->click();
+    });
+    clickButton(window.get(), "ok");
+    QCOMPARE(text, QStringLiteral("메모리 카드가 쓰기 방지되어 있습니다."));
+    QVERIFY(!details.isEmpty());
+    QVERIFY(window->isVisible());
+    QCOMPARE(readFolder(card + "/setting"), oneValueFiles());
 }
 
 void TestConfigWindow::cancelAndExitWriteNothing_data()
@@ -402,8 +519,8 @@ void TestConfigWindow::eventFilesStoredAsZero()
     files["seteventcnt.dat"] = byte(0);
     const QString card = makeCard("CARD", true, files);
     auto window = openDialog();
-    QCOMPARE(window->values()[ConfigLayout::Slot::EventNum], 10);
-    const ConfigLayout::BoxGroup *group = ConfigLayout::groupForSlot(ConfigLayout::Slot::EventNum);
+    QCOMPARE(window->values()[ConfigLayout::slotOf(RecorderSetting::EventNum)], 10);
+    const ConfigLayout::BoxGroup *group = ConfigLayout::groupForSlot(ConfigLayout::slotOf(RecorderSetting::EventNum));
     QCOMPARE(group->boxes[size_t(ConfigLayout::chosenBoxIndex(*group, 10))].value, 60);
     clickButton(window.get(), "ok");
     QCOMPARE(readFolder(card + "/setting").value("seteventcnt.dat"), byte(10));
@@ -419,10 +536,10 @@ void TestConfigWindow::chooserPicksTheLastCardWithVersion()
     QCOMPARE(chooser->count(), 3);
     QCOMPARE(chooser->currentIndex(), 1);
     QCOMPARE(window->settingsFolder(), b + "/setting");
-    QCOMPARE(window->values()[ConfigLayout::Slot::Quality], 2);
+    QCOMPARE(window->values()[ConfigLayout::slotOf(RecorderSetting::Quality)], 2);
     // Choosing another entry reloads everything from that card.
     chooser->setCurrentIndex(0);
-    QCOMPARE(window->values()[ConfigLayout::Slot::Quality], 1);
+    QCOMPARE(window->values()[ConfigLayout::slotOf(RecorderSetting::Quality)], 1);
 }
 
 void TestConfigWindow::refusedWriteWarnsAndStaysOpen_data()
@@ -462,14 +579,13 @@ void TestConfigWindow::refusedWriteWarnsAndStaysOpen()
 
     QString title, text, details;
     QMessageBox::StandardButtons buttons;
-    int textLightness = -1;
+    Readability::Report readability;
     whenModal<QMessageBox>([&](QMessageBox *box) {
         title = box->windowTitle();
         text = box->text();
         details = box->informativeText();
         buttons = box->standardButtons();
-        if (auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label")))
-            textLightness = label->palette().color(QPalette::WindowText).lightness();
+        readability = Readability::measureTexts(box);
         box->button(QMessageBox::Ok)->click();
     });
     clickButton(window.get(), "ok");
@@ -477,8 +593,9 @@ void TestConfigWindow::refusedWriteWarnsAndStaysOpen()
     QCOMPARE(text, QStringLiteral("설정 저장이 실패하였습니다."));
     QCOMPARE(details, blocked);
     QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-    // Readable: dark text on the box's light background, not the settings form's light grey.
-    QVERIFY(textLightness >= 0 && textLightness < 100);
+    // Readable in the program's colours: the text, the file names and the button.
+    QCOMPARE(readability.checked, 3);
+    QVERIFY2(readability.unreadable.isEmpty(), qPrintable(readability.unreadable.join(u'\n')));
     QVERIFY(window->isVisible());
 
     // Once the card takes writes again, OK saves and closes.
@@ -493,13 +610,20 @@ void TestConfigWindow::refusedWriteWarnsAndStaysOpen()
     QCOMPARE(readFolder(card + "/setting").value(blocked), after);
 }
 
-// With no card at all, OK says so in the dialog's language and writes nothing; Cancel still closes.
+// With no card at all, the dialog says so as soon as it is up, and again at OK, in its language; it
+// writes nothing, and Cancel still closes it.
 void TestConfigWindow::noCardWarnsAndWritesNothing()
 {
     qputenv("QRD7700_CARDS", QByteArray());
     if (!listRemovableDrives().isEmpty())
         QSKIP("this machine has removable drives");
+    QString atOpen;
+    whenModal<QMessageBox>([&atOpen](QMessageBox *box) {
+        atOpen = box->text();
+        box->button(QMessageBox::Ok)->click();
+    });
     auto window = openDialog();
+    QTRY_COMPARE(atOpen, QStringLiteral("메모리 카드를 찾을 수 없습니다."));
     QCOMPARE(window->findChild<QComboBox *>("drive")->count(), 0);
     QString text;
     whenModal<QMessageBox>([&text](QMessageBox *box) {
@@ -534,7 +658,7 @@ void TestConfigWindow::optionDialogs_data()
     QTest::newRow("timer off and OK stores 1")
         << "timer" << int(PowerOff) << "setpoweroff.dat" << 5 << QList<int>{0} << "ok" << 1;
     QTest::newRow("Cancel leaves the slot")
-        << "battery24" << int(ConfigLayout::Slot::Battery2) << "setbattery2.dat" << 2 << QList<int>{5} << "cancel"
+        << "battery24" << int(ConfigLayout::slotOf(RecorderSetting::Battery2)) << "setbattery2.dat" << 2 << QList<int>{5} << "cancel"
         << 2;
     QTest::newRow("exit leaves the slot")
         << "battery12" << int(Battery) << "setbattery.dat" << 3 << QList<int>{0} << "exit" << 3;

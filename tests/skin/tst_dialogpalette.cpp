@@ -1,6 +1,7 @@
 // The skin's dark colours on the program's standard dialogs: every text readable on its
 // background, children included, while the skinned dialogs keep their own look.
 #include "skin/dialogpalette.h"
+#include "tests/skin/readability.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -12,21 +13,10 @@
 #include <QTest>
 #include <QTreeView>
 
-#include <cmath>
 
 namespace {
 
-// The contrast ratio of two colours as the web's accessibility guidelines define it (1 … 21).
-double contrast(const QColor &a, const QColor &b)
-{
-    const auto luminance = [](const QColor &c) {
-        const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
-        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
-    };
-    const double la = luminance(a) + 0.05;
-    const double lb = luminance(b) + 0.05;
-    return la > lb ? la / lb : lb / la;
-}
+using Readability::contrast;
 
 // A skinned dialog of the program's own (a class the palette does not name).
 class SkinnedDialog : public QDialog

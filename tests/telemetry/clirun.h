@@ -11,6 +11,7 @@ struct CliRun
     QString err;
 };
 
-// Runs qrd7700-cli (from QRD7700_BINARY_DIR) with `arguments` under the time zone `timeZone` and
-// with its cache below `cacheHome`.
-CliRun runCli(const QStringList &arguments, const QString &timeZone, const QString &cacheHome);
+// Runs qrd7700-cli (from QRD7700_BINARY_DIR) with `arguments` under the time zone `timeZone`, with
+// its cache below `cacheHome` and, when given, its settings below `configHome`.
+CliRun runCli(const QStringList &arguments, const QString &timeZone, const QString &cacheHome,
+              const QString &configHome = {});

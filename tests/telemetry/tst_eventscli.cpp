@@ -1,5 +1,6 @@
 #include "generators/clipwriter/aviclipwriter.h"
 #include "generators/clipwriter/drivesynthesis.h"
+#include "clirun.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -14,12 +15,7 @@ using namespace ClipWriter;
 
 namespace {
 
-struct Run
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using Run = CliRun;
 
 struct Found
 {
@@ -101,19 +97,7 @@ Run TestEventsCli::run(const QStringList &arguments, const QByteArray &settings)
     QTemporaryDir config;
     if (!writeBytes(config.filePath(QStringLiteral("qrd7700/viewer.conf")), settings))
         return {};
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("TZ"), QStringLiteral("EST5"));
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
-    process.setProcessEnvironment(environment);
-    process.start(qEnvironmentVariable("QRD7700_BINARY_DIR") + QStringLiteral("/tools/cli/qrd7700-cli"), arguments);
-    Run result;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return result;
-    result.exitCode = process.exitCode();
-    result.out = QString::fromUtf8(process.readAllStandardOutput());
-    result.err = QString::fromUtf8(process.readAllStandardError());
-    return result;
+    return runCli(arguments, QStringLiteral("EST5"), m_dir.filePath(QStringLiteral("cache")), config.path());
 }
 
 // A copy of a card: two drives with two events each, an event clip without any, an MP4 clip, a clip

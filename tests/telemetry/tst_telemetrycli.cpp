@@ -1,6 +1,8 @@
 #include "generators/clipwriter/aviclipwriter.h"
 #include "clirun.h"
 
+#include <QDir>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
@@ -31,6 +33,9 @@ private slots:
     void gpxToFile();
     void kmlDocument();
     void gpxIntoFifo();
+    void outputKeepsModeAndOwner_data();
+    void outputKeepsModeAndOwner();
+    void outputOnFullDiskSaysSo();
     void assumedZoneIsNoted();
     void failures_data();
     void failures();
@@ -201,6 +206,85 @@ void TestTelemetryCli::gpxIntoFifo()
     QCOMPARE(document.count("<trkpt "), 10);
 }
 
+// -o replaces a file whole, and the new file keeps the mode, owner and group of the one it replaces,
+// also through a link (which stays a link).
+void TestTelemetryCli::outputKeepsModeAndOwner_data()
+{
+    QTest::addColumn<bool>("throughLink");
+    QTest::addColumn<uint>("mode");
+    QTest::addColumn<bool>("otherUser"); // owned by another user (needs root)
+    QTest::newRow("our file, mode 0640") << false << 0640u << false;
+    QTest::newRow("our read-only file through a link") << true << 0444u << false;
+    QTest::newRow("another user's read-only file through a link") << true << 0444u << true;
+}
+
+void TestTelemetryCli::outputKeepsModeAndOwner()
+{
+    QFETCH(bool, throughLink);
+    QFETCH(uint, mode);
+    QFETCH(bool, otherUser);
+    constexpr uid_t kNobody = 65534;
+    if (otherUser && ::geteuid() != 0)
+        QSKIP("giving a file to another user needs root");
+    if (!otherUser && mode == 0444u && ::geteuid() != 0)
+        QSKIP("only root replaces a file it may not write");
+    QTemporaryDir dir;
+    const QString target = dir.filePath(QStringLiteral("track.gpx"));
+    QFile old(target);
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+    old.close();
+    const QByteArray native = QFile::encodeName(target);
+    if (otherUser)
+        QCOMPARE(::chown(native.constData(), kNobody, kNobody), 0);
+    QCOMPARE(::chmod(native.constData(), mode), 0);
+    struct stat before {};
+    QCOMPARE(::stat(native.constData(), &before), 0);
+    const QString given = throughLink ? dir.filePath(QStringLiteral("link.gpx")) : target;
+    if (throughLink)
+        QVERIFY(QFile::link(target, given));
+
+    const Run result = run({QStringLiteral("gpx"), m_clip, QStringLiteral("-o"), given});
+    QCOMPARE(result.exitCode, 0);
+    struct stat after {};
+    QCOMPARE(::stat(native.constData(), &after), 0);
+    QCOMPARE(after.st_mode & 07777, mode_t(mode));
+    QCOMPARE(after.st_uid, before.st_uid);
+    QCOMPARE(after.st_gid, before.st_gid);
+    QVERIFY(after.st_ino != before.st_ino); // replaced whole, not written over
+    QCOMPARE(QFileInfo(given).isSymLink(), throughLink);
+    QFile written(target);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QCOMPARE(written.readAll().count("<trkpt "), 10);
+}
+
+// A full file system is named as such (not "Unknown error"), and nothing is left of the attempt. The
+// file system is a small one mounted in mount and user namespaces of the tool's own.
+void TestTelemetryCli::outputOnFullDiskSaysSo()
+{
+    QTemporaryDir dir;
+    const QString mountPoint = dir.filePath(QStringLiteral("full"));
+    QVERIFY(QDir().mkpath(mountPoint));
+    const QString script = QStringLiteral(
+        "mount -t tmpfs -o size=64k full \"$1\" || exit 99; "
+        "dd if=/dev/zero of=\"$1/fill\" bs=4k count=64 2>/dev/null; "
+        "\"$2\" track \"$3\" -o \"$1/track.csv\"; code=$?; ls -A \"$1\" >&2; exit $code");
+    QProcess process;
+    process.start(QStringLiteral("unshare"),
+                  {QStringLiteral("--user"), QStringLiteral("--map-root-user"), QStringLiteral("--mount"),
+                   QStringLiteral("sh"), QStringLiteral("-c"), script, QStringLiteral("sh"), mountPoint,
+                   qEnvironmentVariable("QRD7700_BINARY_DIR") + QStringLiteral("/tools/cli/qrd7700-cli"), m_clip});
+    if (!process.waitForStarted())
+        QSKIP("unshare is not installed");
+    QVERIFY(process.waitForFinished(30000));
+    const QString err = QString::fromLocal8Bit(process.readAllStandardError());
+    if (process.exitCode() == 99 || err.startsWith(QLatin1String("unshare:")))
+        QSKIP(qPrintable(QStringLiteral("no file system of our own to fill here: ") + err));
+    QCOMPARE(process.exitCode(), 1);
+    QVERIFY2(err.startsWith(QStringLiteral("qrd7700-cli: %1/track.csv: No space left on device\n").arg(mountPoint)),
+             qPrintable(err));
+    QVERIFY2(err.endsWith(QLatin1String("\nfill\n")), qPrintable(err)); // no temporary file, no track.csv
+}
+
 // A clip without a GPS time: its times take the zone given (or the computer's), and stderr says so.
 void TestTelemetryCli::assumedZoneIsNoted()
 {
@@ -278,6 +362,13 @@ void TestTelemetryCli::failures_data()
     QTest::newRow("at without position")
         << QStringList{QStringLiteral("at"), m_clip, QStringLiteral("--duration-ms"), QStringLiteral("10")} << 2
         << QStringLiteral("qrd7700-cli at: ");
+    QTest::newRow("duration beyond 2^31 - 1 ms")
+        << QStringList{QStringLiteral("track"), m_clip, QStringLiteral("--duration-ms"), QStringLiteral("2147483648")}
+        << 2 << QStringLiteral("qrd7700-cli track: ");
+    QTest::newRow("duration of 2^63 - 1 ms")
+        << QStringList{QStringLiteral("gpx"), m_clip, QStringLiteral("--duration-ms"),
+                       QStringLiteral("9223372036854775807")}
+        << 2 << QStringLiteral("qrd7700-cli gpx: ");
     QTest::newRow("negative duration")
         << QStringList{QStringLiteral("track"), m_clip, QStringLiteral("--duration-ms"), QStringLiteral("-1")} << 2
         << QStringLiteral("qrd7700-cli track: ");

@@ -295,6 +295,7 @@ private slots:
             QFile old(kind == QLatin1String("link") ? other : path);
             QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old contents, longer than the new") > 0);
             old.close();
+            QVERIFY(old.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup)); // 0640
             if (kind == QLatin1String("link"))
                 QVERIFY(QFile::link(other, path));
         } else if (kind == QLatin1String("fifo")) {
@@ -317,13 +318,19 @@ private slots:
             QVERIFY(file.open(QIODevice::ReadOnly));
             QCOMPARE(file.readAll(), QByteArray("new"));
             QCOMPARE(after.isSymLink(), kind == QLatin1String("link")); // the link stays a link
+            if (kind != QLatin1String("new")) { // a replaced file keeps its mode
+                struct stat status {};
+                QCOMPARE(::stat(QFile::encodeName(path).constData(), &status), 0);
+                QCOMPARE(status.st_mode & 07777, mode_t(0640));
+            }
         } else if (kind == QLatin1String("fifo")) {
             struct stat status {};
             QCOMPARE(::lstat(QFile::encodeName(path).constData(), &status), 0);
             QVERIFY(S_ISFIFO(status.st_mode)); // still the pipe, not replaced by a file
         }
         // No temporary file is left behind.
-        QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot);
+        QStringList left =
+            QDir(dir.path()).entryList(QDir::Files | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
         left.removeAll(QStringLiteral("out.gpx"));
         left.removeAll(QStringLiteral("other.gpx"));
         QCOMPARE(left, QStringList());

@@ -13,7 +13,17 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QFileSystemModel>
+#include <QScopeGuard>
 #include <QTreeView>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+#include <unistd.h>
 
 // The folder chooser: its OK button follows the folder check, it starts at the last folder and
 // remembers the folder chosen. A card in a temporary folder listed in QRD7700_CARDS.
@@ -33,6 +43,7 @@ private slots:
     void pathFieldGoesToFolder();
     void browseStoresChoice();
     void browseCancelled();
+    void specialFilesDoNotFreezeIt();
 
 private:
     QString path(const QString &relative) const { return m_dir.path() + QLatin1Char('/') + relative; }
@@ -240,6 +251,60 @@ void TestFolderBrowser::browseCancelled()
     QString stored;
     QVERIFY(loadLastFolder(stored));
     QCOMPARE(stored, path(QStringLiteral("plain")));
+}
+
+// The last folder is /proc/self/fd, whose entries are this very program's pipes and sockets: the
+// chooser opens there, lists them and answers, without ever reading what they hold.
+void TestFolderBrowser::specialFilesDoNotFreezeIt()
+{
+    int pipeEnds[2];
+    QCOMPARE(::pipe(pipeEnds), 0); // one more entry nobody writes to
+    const auto closePipe = qScopeGuard([&pipeEnds] {
+        ::close(pipeEnds[0]);
+        ::close(pipeEnds[1]);
+    });
+    // A frozen chooser never comes back to this test: end it with a failure rather than a hang.
+    std::atomic<bool> done = false;
+    std::thread watchdog([&done] {
+        for (int waited = 0; waited < 200 && !done; ++waited)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (!done) {
+            std::fputs("FAIL!  : the folder chooser froze on /proc/self/fd\n", stderr);
+            std::_Exit(1);
+        }
+    });
+    const auto stopWatchdog = qScopeGuard([&] {
+        done = true;
+        watchdog.join();
+    });
+
+    const QString fds = QStringLiteral("/proc/self/fd");
+    saveLastFolder(fds);
+    FolderBrowser browser(nullptr);
+    bool loaded = false;
+    QString shown;
+    QTimer driver;
+    connect(&driver, &QTimer::timeout, this, [&] {
+        auto *dialog = qobject_cast<FolderBrowserDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        auto *tree = dialog->findChild<QTreeView *>(QStringLiteral("folderTree"));
+        auto *model = qobject_cast<QFileSystemModel *>(tree->model());
+        if (shown.isEmpty()) {
+            shown = dialog->selectedPath();
+            connect(model, &QFileSystemModel::directoryLoaded, this, [&](const QString &folder) {
+                loaded = loaded || folder == fds;
+            });
+            tree->expand(tree->currentIndex());
+            model->fetchMore(tree->currentIndex());
+        }
+        // Every entry has been looked at and the tree drawn with its icons: done.
+        if (loaded && !tree->grab().isNull())
+            dialog->reject();
+    });
+    driver.start(50);
+    QVERIFY(!browser.browse());
+    QCOMPARE(shown, fds);
 }
 
 QTEST_MAIN(TestFolderBrowser)

@@ -4,9 +4,10 @@
 
 #include "base/messages.h"
 #include "catalogue/clip.h"
+#include "base/programsettings.h"
 #include "playback/mediaframework.h"
-#include "playback/player.h"
 #include "session/cliplibrary.h"
+#include "session/playbacksession.h"
 #include "settingsui/configwindow.h"
 #include "skin/clearbutton.h"
 #include "generators/clipwriter/aviclipwriter.h"
@@ -16,9 +17,9 @@
 #include "viewer/cliplist.h"
 #include "viewer/folderbrowser.h"
 #include "viewer/mapview.h"
-#include "viewer/playbackcontroller.h"
 #include "viewer/videogeometry.h"
 #include "viewer/videoview.h"
+#include "viewer/viewersession.h"
 #include "viewer/widgetprogressa.h"
 #include "viewer/widgetvolume.h"
 
@@ -106,6 +107,7 @@ private slots:
     void missingDecoderIsNamed();
     void pressesOnAndAroundTheDashboard_data();
     void pressesOnAndAroundTheDashboard();
+    void restoredClipLooksPausedByHand();
 
 private:
     QString card() const { return m_card.path(); }
@@ -115,7 +117,8 @@ private:
     WidgetProgressA *dashboard() const { return m_window->findChild<WidgetProgressA *>(); }
     MapView *mapPane() const { return m_window->findChild<MapView *>(); }
     VideoView *view(const char *name) const { return m_window->findChild<VideoView *>(QLatin1String(name)); }
-    Player *player() const { return ViewerTestWindow::player(*m_window); }
+    PlaybackSession *session() const { return ViewerTestWindow::session(*m_window); }
+    int paintedChannel(const char *name) const { return ViewerTestWindow::paintedMark(*m_window, name).channel; }
     bool isPlaying() const { return ViewerTestWindow::isPlaying(*m_window); }
     bool openFolder(const QString &folder) { return ViewerTestWindow::openFolder(*m_window, folder); }
     QString troubleCard() const { return m_trouble.path(); }
@@ -213,14 +216,14 @@ void TestMainWindow::folderFillsListAndPlaysFirstRow()
     QCOMPARE(list()->currentRow(), 0);
     QVERIFY(isPlaying()); // asked for at once, playing as soon as the clip is open
     QTRY_VERIFY(rowIsOpen(*m_window, 0));
-    QCOMPARE(player()->channelCount(), 2);
+    QCOMPARE(session()->facts().channelCount, 2);
     QVERIFY(isPlaying());
     QVERIFY(button("play")->isEnabled());
     QTRY_VERIFY(button("list_screen")->isEnabled());
     QCOMPARE(m_window->findChild<QLabel *>(QStringLiteral("folderLabel"))->text(), card());
     // Both channels reach their views; the time moves on the dashboard.
-    QTRY_VERIFY(MediaGen::readFrameMark(player()->rendererPicture(0)).frame > 2);
-    QTRY_COMPARE(MediaGen::readFrameMark(player()->rendererPicture(1)).channel, 1);
+    QTRY_VERIFY(paintedFrame(view("view1")) > 2);
+    QTRY_COMPARE(paintedChannel("view2"), 1);
     QTRY_VERIFY(dashboard()->timeText().endsWith(QLatin1String("/00:02")));
 }
 
@@ -264,8 +267,9 @@ void TestMainWindow::singleClipStopsAndRewinds()
     QVERIFY(isPlaying());
     QTRY_VERIFY_WITH_TIMEOUT(!isPlaying(), 15000);
     QCOMPARE(list()->currentRow(), 0);
-    QTRY_COMPARE(player()->positionMs(), 0);
-    QVERIFY(player()->isPaused());
+    QTRY_COMPARE(session()->position(), 0);
+    QTRY_COMPARE(paintedFrame(view("view1")), 0);
+    QVERIFY(session()->engineStatus().flags & Player::Paused);
 }
 
 // The buttons choose among the clips read when the folder was opened: a clip written to the card
@@ -341,8 +345,8 @@ void TestMainWindow::zoomPanRotate()
 {
     QVERIFY(openFolder(card()));
     QTRY_VERIFY(rowIsOpen(*m_window, 0));
-    QTRY_VERIFY(MediaGen::readFrameMark(player()->rendererPicture(0)).frame > 2);
     VideoView *large = view("view1");
+    QTRY_VERIFY(paintedFrame(large) > 2);
     QCOMPARE(large->width(), 640);
     const QRect fitted = large->rendererRect();
     click(*m_window, "zoom_in");
@@ -363,11 +367,9 @@ void TestMainWindow::zoomPanRotate()
     // Stopped on the first picture: turning shows that picture upside down, where it is.
     QTRY_COMPARE(paintedFrame(large), 0);
     click(*m_window, "rotate");
-    QCOMPARE(player()->rotation(), 180);
     QCOMPARE(paintedFrame(large, 180), 0);
-    QCOMPARE(player()->positionMs(), 0);
+    QCOMPARE(session()->position(), 0);
     click(*m_window, "rotate");
-    QCOMPARE(player()->rotation(), 0);
     QCOMPARE(paintedFrame(large), 0);
 
     // With the rear picture large, the zoom buttons act on it.
@@ -393,7 +395,7 @@ void TestMainWindow::snapshotWritesOneFilePerChannel()
 {
     QVERIFY(openFolder(card()));
     QTRY_VERIFY(rowIsOpen(*m_window, 0));
-    QTRY_VERIFY(MediaGen::readFrameMark(player()->rendererPicture(0)).isValid());
+    QTRY_VERIFY(paintedFrame(view("view1")) >= 0);
     const QString chosen = m_scratch.filePath(QStringLiteral("shot"));
     QString startFolder;
     answerNextModal<QFileDialog>([chosen, &startFolder](QFileDialog *dialog) {
@@ -415,7 +417,7 @@ void TestMainWindow::printPlacesPictures()
 {
     QVERIFY(openFolder(card()));
     QTRY_VERIFY(rowIsOpen(*m_window, 0));
-    QTRY_VERIFY(MediaGen::readFrameMark(player()->rendererPicture(0)).isValid());
+    QTRY_VERIFY(paintedFrame(view("view1")) >= 0);
     const QString pdf = m_scratch.filePath(QStringLiteral("print.pdf"));
     answerNextModal<QPrintDialog>([pdf](QPrintDialog *dialog) {
         dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
@@ -461,12 +463,12 @@ void TestMainWindow::looseFilePlays()
     QCOMPARE(list()->count(), 1);
     QVERIFY(button("pause")->isEnabled());
     m_window->playSelectClip(0);
-    QTRY_VERIFY(player() && player()->clip());
-    QCOMPARE(player()->clip()->file().absoluteFilePath(), QFileInfo(path).absoluteFilePath());
-    QTRY_VERIFY(MediaGen::readFrameMark(player()->rendererPicture(0)).frame > 2);
+    QTRY_VERIFY(session()->isOpen());
+    QCOMPARE(session()->clip()->file().absoluteFilePath(), QFileInfo(path).absoluteFilePath());
+    QTRY_VERIFY(paintedFrame(view("view1")) > 2);
     click(*m_window, "pause");
     QVERIFY(!isPlaying());
-    QTRY_VERIFY(player()->isPaused());
+    QTRY_VERIFY(session()->engineStatus().flags & Player::Paused);
 }
 
 void TestMainWindow::timelineClickThroughWindowSeeks()
@@ -484,9 +486,9 @@ void TestMainWindow::timelineClickThroughWindowSeeks()
                         Qt::NoModifier);
     QCoreApplication::sendEvent(m_window.get(), &press);
     QCoreApplication::sendEvent(m_window.get(), &release);
-    const qint64 length = player()->lengthMs();
+    const qint64 length = session()->length();
     const qint64 expected = length * 320 / 628;
-    QTRY_VERIFY(qAbs(player()->positionMs() - expected) <= 100);
+    QTRY_VERIFY(qAbs(session()->position() - expected) <= 100);
 }
 
 // The window goes while a clip is still opening, and while a folder is still being read: nothing
@@ -494,7 +496,7 @@ void TestMainWindow::timelineClickThroughWindowSeeks()
 void TestMainWindow::closingWhileOpening()
 {
     QVERIFY(openFolder(card()));
-    QVERIFY(ViewerTestWindow::playback(*m_window)->isOpening());
+    QVERIFY(session()->clip() && !session()->isOpen()); // still opening
     m_window.reset();
     QTest::qWait(0);
     QCoreApplication::processEvents();
@@ -553,18 +555,24 @@ void TestMainWindow::pressesOnAndAroundTheDashboard()
     QVERIFY(m_warnings.isEmpty());
 }
 
-// A clip that cannot be opened warns once, and the map forgets the clip before it.
+// A clip that cannot be opened warns once, and nothing of the clip before it stays: not its place
+// on the map, not its two channels (the swap button), not its pictures (a snapshot).
 void TestMainWindow::unplayableClipWarnsAndClearsTheMap()
 {
     QVERIFY(openFolder(troubleCard()));
     QTRY_VERIFY(qAbs(mapPane()->latitude() - kLatitude) < 1e-5);
+    QTRY_VERIFY(button("list_screen")->isEnabled());
     m_window->playSelectClip(1);
     QTRY_COMPARE(m_warnings, QStringList{Messages::openClipFailed()});
     QVERIFY(!isPlaying());
-    QVERIFY(!player()->clip());
+    QVERIFY(!session()->clip());
     QCOMPARE(mapPane()->latitude(), MapView::kDefaultLatitude);
     QCOMPARE(mapPane()->longitude(), MapView::kDefaultLongitude);
     QCOMPARE(list()->currentRow(), 1);
+    QVERIFY(!button("list_screen")->isEnabled());
+    click(*m_window, "snapshot");
+    QTRY_COMPARE(m_warnings.size(), 2);
+    QCOMPARE(m_warnings.last(), Messages::playFirst());
     // The next clip plays as usual.
     click(*m_window, "next_file");
     QTRY_VERIFY(rowIsOpen(*m_window, 2));
@@ -586,12 +594,14 @@ void TestMainWindow::errorWhilePlayingStopsAndPlayReopens()
     QVERIFY(!isPlaying());
     QVERIFY(button("play")->isVisible());
     QVERIFY(!button("pause")->isVisible());
-    QVERIFY(player()->isBroken());
+    QVERIFY(session()->engineStatus().broken);
 
+    QSignalSpy reopened(session(), &PlaybackSession::opened);
     click(*m_window, "play");
     QVERIFY(isPlaying());
-    QTRY_VERIFY(rowIsOpen(*m_window, 2) && !player()->isBroken());
-    QTRY_VERIFY(MediaGen::readFrameMark(player()->rendererPicture(0)).frame > 3);
+    QTRY_COMPARE(reopened.count(), 1);
+    QVERIFY(rowIsOpen(*m_window, 2) && !session()->engineStatus().broken);
+    QTRY_VERIFY(paintedFrame(view("view1")) > 3);
     QVERIFY(isPlaying());
     QCOMPARE(m_warnings.size(), 1);
 }
@@ -602,30 +612,30 @@ void TestMainWindow::volumeAndMuteReachTheClipsSound()
 {
     QVERIFY(openFolder(troubleCard()));
     QTRY_VERIFY(rowIsOpen(*m_window, 0));
-    Player *player = this->player();
+    const PlaybackSession *playback = session();
     auto *bar = m_window->findChild<WidgetVolume *>(QStringLiteral("volumeSlider"));
-    QCOMPARE(player->appliedVolume(), 1.0); // full until the bar is used
+    QCOMPARE(playback->engineStatus().appliedVolume, 1.0); // full until the bar is used
     const double half = 5 * 6553 / 65535.0; // level 5 of the bar
     bar->setLevel(5);
-    QVERIFY(qAbs(player->appliedVolume() - half) < 1e-6);
+    QVERIFY(qAbs(playback->engineStatus().appliedVolume - half) < 1e-6);
     click(*m_window, "volume");
     QVERIFY(!bar->isEnabled());
     QVERIFY(button("volume")->isHighlighted());
-    QCOMPARE(player->appliedVolume(), 0.0);
+    QCOMPARE(playback->engineStatus().appliedVolume, 0.0);
     m_window->playSelectClip(2);
     QTRY_VERIFY(rowIsOpen(*m_window, 2));
-    QCOMPARE(player->appliedVolume(), 0.0); // still muted
+    QCOMPARE(playback->engineStatus().appliedVolume, 0.0); // still muted
     // Another folder keeps the sound off, and the bar and the button say so.
     QVERIFY(openFolder(troubleCard()));
     QTRY_VERIFY(rowIsOpen(*m_window, 0));
     QVERIFY(!bar->isEnabled());
     QVERIFY(button("volume")->isHighlighted());
-    QCOMPARE(player->appliedVolume(), 0.0);
+    QCOMPARE(playback->engineStatus().appliedVolume, 0.0);
     click(*m_window, "volume");
     QVERIFY(bar->isEnabled());
     QVERIFY(!button("volume")->isHighlighted());
     QCOMPARE(bar->level(), 5);
-    QVERIFY(qAbs(player->appliedVolume() - half) < 1e-6);
+    QVERIFY(qAbs(playback->engineStatus().appliedVolume - half) < 1e-6);
 }
 
 void TestMainWindow::stopResetsTheSpeedGauge()
@@ -646,7 +656,7 @@ void TestMainWindow::quickSwitchingOpensTheLastClipOnly()
     const int last = list()->currentRow();
     QCOMPARE(last, 12 % 4);
     QTRY_VERIFY(rowIsOpen(*m_window, last));
-    QTRY_VERIFY(MediaGen::readFrameMark(player()->rendererPicture(0)).frame > 2);
+    QTRY_VERIFY(paintedFrame(view("view1")) > 2);
     QCOMPARE(list()->currentRow(), last);
     QVERIFY(isPlaying());
     QVERIFY(m_warnings.isEmpty());
@@ -665,6 +675,37 @@ void TestMainWindow::missingDecoderIsNamed()
     QCOMPARE(m_warnings.size(), 1);
     QVERIFY2(m_warnings.first().startsWith(Messages::openClipFailed() + QLatin1String("\n\n")), qPrintable(m_warnings.first()));
     QVERIFY2(m_warnings.first().contains(QLatin1String("H.264")), qPrintable(m_warnings.first()));
+}
+
+// The folder reopened at start rests on its first clip's first picture exactly as a clip opened
+// and paused by hand: no loading picture over it, and the speed, the coordinates and the map marker
+// of that moment filled in without a key being pressed.
+void TestMainWindow::restoredClipLooksPausedByHand()
+{
+    ProgramSettings::setLastFolder(card());
+    m_window = std::make_unique<MainWindow>(nullptr, Qt::FramelessWindowHint);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    ViewerSession::restore(*m_window);
+    QFile::remove(ProgramSettings::filePath());
+    VideoView *front = view("view1");
+    QTRY_VERIFY(rowIsOpen(*m_window, 0));
+    QTRY_COMPARE(paintedFrame(front), 0);
+    QTRY_VERIFY(!front->isLoadingShown());
+    QTRY_COMPARE(dashboard()->speed(), 100);
+    QTRY_VERIFY(qAbs(mapPane()->latitude() - kLatitude) < 1e-5);
+    QVERIFY(qAbs(dashboard()->currentSample().latitude - kLatitude) < 1e-5);
+    QVERIFY(dashboard()->timeText().startsWith(QLatin1String("00:00/")));
+    QVERIFY(!isPlaying());
+    const QImage restored = front->grab().toImage();
+
+    // The same clip played and paused by hand, then taken back to its first picture.
+    click(*m_window, "play");
+    click(*m_window, "pause");
+    m_window->OnSlotsProgress(0);
+    QTRY_COMPARE(paintedFrame(front), 0);
+    QTRY_COMPARE(front->grab().toImage(), restored);
+    QVERIFY(m_warnings.isEmpty());
 }
 
 int main(int argc, char **argv)

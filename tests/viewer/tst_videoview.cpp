@@ -1,11 +1,13 @@
-// The video view on a real player: fitting, zoom, pan, the loading picture, rotation and frame
-// steps, read from what the view paints.
+// The video view on a real playback session: fitting, zoom, pan, the loading picture, rotation and
+// frame steps, read from what the view paints.
 #include "viewer/videoview.h"
 
 #include "catalogue/clip.h"
 #include "playback/mediaframework.h"
 #include "playback/player.h"
 #include "generators/mediagen/mediagen.h"
+#include "session/playbacksession.h"
+#include "session/viewerstate.h"
 #include "viewer/videogeometry.h"
 
 #include <QApplication>
@@ -32,6 +34,25 @@ int shownFrame(VideoView &view, int rotation = 0)
     return MediaGen::readFrameMark(shownPicture(view, rotation)).frame;
 }
 
+// Passes the player's pictures on to a view, counting those of channel 0 as they go.
+class CountingOutput : public VideoOutput
+{
+public:
+    explicit CountingOutput(VideoView &view) : m_view(view) {}
+    void presentPicture(int channel, const QImage &picture, quint64 serial) override
+    {
+        if (channel == 0)
+            m_serial = serial;
+        m_view.presentPicture(channel, picture, serial);
+    }
+    void resetPictures(bool opening) override { m_view.resetPictures(opening); }
+    quint64 serial() const { return m_serial; }
+
+private:
+    VideoView &m_view;
+    quint64 m_serial = 0;
+};
+
 } // namespace
 
 class TestVideoView : public QObject
@@ -44,30 +65,39 @@ private slots:
     void nullClipIsRefused();
     void opensAndFits();
     void loadingPictureOnFirstPictureOnly();
+    void clipLeftPausedShowsNoLoadingPicture();
+    void pictureStaysInItsRectangle();
     void everyPictureIsRotated();
     void framesStepAtTheClipsRate_data();
     void framesStepAtTheClipsRate();
     void zoomSteps();
     void panByDragging();
     void secondViewShowsChannelOne();
+    void viewGoneWhilePlaying();
 
 private:
-    bool open(VideoView &view, Clip *clip);
+    // Opens `clip` on the session and waits for the answer; the view then fits the clip's pictures,
+    // as the window has it do.
+    bool open(Clip *clip);
 
     QTemporaryDir m_dir;
     std::unique_ptr<Clip> m_clip;
     std::unique_ptr<Clip> m_rateClips[3]; // 10, 15 and 30 pictures per second
+    std::unique_ptr<ViewerState> m_state;
+    std::unique_ptr<PlaybackSession> m_session;
     std::unique_ptr<VideoView> m_view;
 };
 
-// Opens and waits for the view's answer.
-bool TestVideoView::open(VideoView &view, Clip *clip)
+bool TestVideoView::open(Clip *clip)
 {
-    QSignalSpy opened(&view, &VideoView::fileOpened);
-    QSignalSpy failed(&view, &VideoView::openFailed);
-    if (!view.openClip(clip))
+    QSignalSpy opened(m_session.get(), &PlaybackSession::opened);
+    QSignalSpy failed(m_session.get(), &PlaybackSession::openFailed);
+    m_session->open(clip);
+    if (!opened.wait(20000) && opened.isEmpty())
         return false;
-    return opened.wait(20000) || (!opened.isEmpty() && failed.isEmpty());
+    m_view->setVideoSize(m_session->facts().videoSize(0));
+    m_view->layoutRenderers();
+    return failed.isEmpty();
 }
 
 void TestVideoView::initTestCase()
@@ -97,21 +127,28 @@ void TestVideoView::initTestCase()
 
 void TestVideoView::init()
 {
+    m_state = std::make_unique<ViewerState>();
+    m_session = std::make_unique<PlaybackSession>(*m_state);
     m_view = std::make_unique<VideoView>();
     m_view->resize(640, 360);
+    m_view->showChannel(m_session.get(), 0);
     m_view->show();
 }
 
 void TestVideoView::cleanup()
 {
     m_view.reset();
+    m_session.reset();
+    m_state.reset();
 }
 
 void TestVideoView::nullClipIsRefused()
 {
-    QSignalSpy opened(m_view.get(), &VideoView::fileOpened);
-    QVERIFY(!m_view->openClip(nullptr));
+    QSignalSpy opened(m_session.get(), &PlaybackSession::opened);
+    m_session->open(nullptr);
+    QVERIFY(!m_session->clip());
     QCOMPARE(opened.count(), 0);
+    QVERIFY(!m_view->isLoadingShown());
     // Before a video size is known nothing is laid out.
     m_view->layoutRenderers();
     QVERIFY(m_view->rendererRect().isNull());
@@ -119,13 +156,13 @@ void TestVideoView::nullClipIsRefused()
 
 void TestVideoView::opensAndFits()
 {
-    QSignalSpy opened(m_view.get(), &VideoView::fileOpened);
-    QVERIFY(m_view->openClip(m_clip.get()));
+    QSignalSpy opened(m_session.get(), &PlaybackSession::opened);
+    m_session->open(m_clip.get());
     QCOMPARE(opened.count(), 0); // the answer comes later
-    QVERIFY(m_view->isOpening());
+    QVERIFY(m_view->isLoadingShown());
     QTRY_COMPARE(opened.count(), 1);
-    QCOMPARE(m_view->player()->videoSize(0), kFront);
-    m_view->setVideoSize(m_view->player()->videoSize(0));
+    QCOMPARE(m_session->facts().videoSize(0), kFront);
+    m_view->setVideoSize(m_session->facts().videoSize(0));
     m_view->layoutRenderers();
     QCOMPARE(m_view->rendererRect(), *VideoGeometry::fittedRect(QSize(640, 360), kFront));
     m_view->resize(800, 400);
@@ -133,22 +170,28 @@ void TestVideoView::opensAndFits()
 }
 
 // The loading picture is drawn while the clip opens and over its first picture, and goes with
-// the next picture, even when that is the same frame again.
+// the next picture, even when that is the same frame again. The view shows a player's pictures here
+// directly, to catch the first picture before anything else happens to the clip.
 void TestVideoView::loadingPictureOnFirstPictureOnly()
 {
-    QVERIFY(m_view->openClip(m_clip.get()));
+    CountingOutput output(*m_view);
+    Player player(Player::Options{&output});
+    connect(m_view.get(), &VideoView::displaySizeChanged, &player,
+            [&player](const QSize &size) { player.setDisplaySize(0, size); });
+    QSignalSpy opened(&player, &Player::opened);
+    QVERIFY(player.open(m_clip.get()));
     QVERIFY(m_view->isLoadingShown());
-    QTRY_VERIFY(!m_view->isOpening());
-    m_view->setVideoSize(m_view->player()->videoSize(0));
+    QTRY_COMPARE(opened.count(), 1);
+    m_view->setVideoSize(player.facts().videoSize(0));
     m_view->layoutRenderers();
-    QVERIFY(m_view->player()->rewind()); // a clip just opened is already at its start
-    QTRY_COMPARE(m_view->player()->pictureSerial(0), quint64(1));
+    QVERIFY(player.rewind()); // a clip just opened is already at its start
+    QTRY_COMPARE(output.serial(), quint64(1));
     QVERIFY(m_view->isLoadingShown());
     const QImage first = shownPicture(*m_view);
     QCOMPARE(MediaGen::readFrameMark(first).frame, 0); // the mark at the top stays visible
 
-    QVERIFY(m_view->player()->seekMs(0));
-    QTRY_COMPARE(m_view->player()->pictureSerial(0), quint64(2));
+    QVERIFY(player.seekMs(0));
+    QTRY_COMPARE(output.serial(), quint64(2));
     QVERIFY(!m_view->isLoadingShown());
     const QImage second = shownPicture(*m_view);
     QCOMPARE(MediaGen::readFrameMark(second).frame, 0);
@@ -170,31 +213,67 @@ void TestVideoView::loadingPictureOnFirstPictureOnly()
     }
     QVERIFY2(changedInBand > 200, qPrintable(QString::number(changedInBand)));
     QCOMPARE(changedElsewhere, 0);
+    player.close();
+    QVERIFY(!m_view->isLoadingShown());
+}
+
+// A clip opened without being played rests on a plain first picture, as if it had been paused by
+// hand: the loading picture marks only a clip that starts playing.
+void TestVideoView::clipLeftPausedShowsNoLoadingPicture()
+{
+    QSignalSpy positions(m_session.get(), &PlaybackSession::positionChanged);
+    QVERIFY(open(m_clip.get()));
+    QTRY_VERIFY(!m_view->isLoadingShown());
+    QTRY_COMPARE(shownFrame(*m_view), 0);
+    QVERIFY(!positions.isEmpty());
+    QCOMPARE(positions.last().at(0).toLongLong(), 0);
+    QVERIFY(positions.last().at(1).toLongLong() >= 900);
+}
+
+// The picture is drawn inside its rectangle only; the rest of the view keeps the background.
+void TestVideoView::pictureStaysInItsRectangle()
+{
+    QVERIFY(open(m_clip.get()));
+    QTRY_VERIFY(!m_view->isLoadingShown());
+    QTRY_COMPARE(shownFrame(*m_view), 0);
+    const QRect rect = m_view->rendererRect();
+    QVERIFY(rect.left() > 1); // side margins
+    const QImage withPicture = m_view->grab().toImage();
+    m_session->close();
+    const QImage background = m_view->grab().toImage();
+    int inside = 0;
+    // Inside the 1-pixel frame that the background picture leaves to the widget.
+    for (int y = 1; y < withPicture.height() - 1; y += 3) {
+        for (int x = 1; x < withPicture.width() - 1; x += 3) {
+            const bool same = withPicture.pixel(x, y) == background.pixel(x, y);
+            if (!rect.contains(x, y))
+                QVERIFY2(same, qPrintable(QStringLiteral("(%1, %2)").arg(x).arg(y)));
+            inside += !same;
+        }
+    }
+    QVERIFY2(inside > 1000, qPrintable(QString::number(inside)));
 }
 
 // Every picture is drawn turned, and turning while paused shows the same picture turned without
 // moving on.
 void TestVideoView::everyPictureIsRotated()
 {
-    QVERIFY(open(*m_view, m_clip.get()));
-    Player *player = m_view->player();
-    m_view->setVideoSize(player->videoSize(0));
-    m_view->layoutRenderers();
-    QVERIFY(player->seekMs(4 * 1000 / 15 + 1));
+    QVERIFY(open(m_clip.get()));
+    m_session->seek(4 * 1000 / 15 + 1);
     QTRY_COMPARE(shownFrame(*m_view), 4);
-    const qint64 position = player->positionMs();
-    player->rotate(180);
+    const qint64 position = m_session->position();
+    m_session->rotate(180);
     QCOMPARE(shownFrame(*m_view, 180), 4);
-    QCOMPARE(player->positionMs(), position);
+    QCOMPARE(m_session->position(), position);
     for (int frame : {5, 6, 7, 8}) {
-        QVERIFY(player->stepForward());
+        m_session->step(+1);
         QTRY_COMPARE(shownFrame(*m_view, 180), frame);
     }
-    player->rotate(180);
+    m_session->rotate(180);
     QCOMPARE(shownFrame(*m_view), 8);
     // Snapshots stay unturned.
-    player->rotate(180);
-    QCOMPARE(MediaGen::readFrameMark(player->grabFrame(0, true)).frame, 8);
+    m_session->rotate(180);
+    QCOMPARE(MediaGen::readFrameMark(m_session->grabFrame(0)).frame, 8);
 }
 
 void TestVideoView::framesStepAtTheClipsRate_data()
@@ -213,34 +292,33 @@ void TestVideoView::framesStepAtTheClipsRate()
 {
     QFETCH(int, index);
     QFETCH(int, rotation);
-    QVERIFY(open(*m_view, m_rateClips[index].get()));
-    Player *player = m_view->player();
-    player->rotate(rotation);
-    m_view->setVideoSize(player->videoSize(0));
-    m_view->layoutRenderers();
+    QVERIFY(open(m_rateClips[index].get()));
+    m_session->rotate(rotation);
     QTRY_COMPARE(shownFrame(*m_view, rotation), 0);
     for (int frame : {1, 2, 3}) {
-        QVERIFY(player->stepForward());
+        m_session->step(+1);
         QTRY_COMPARE(shownFrame(*m_view, rotation), frame);
     }
     for (int frame : {2, 1, 0}) {
-        QVERIFY(player->stepBackward());
+        m_session->step(-1);
         QTRY_COMPARE(shownFrame(*m_view, rotation), frame);
     }
-    QVERIFY(player->stepBackward()); // at the start it stays there
-    QTRY_COMPARE(player->positionMs(), 0);
+    m_session->step(-1); // at the start it stays there
+    QTRY_COMPARE(m_session->position(), 0);
     QCOMPARE(shownFrame(*m_view, rotation), 0);
 }
 
 void TestVideoView::zoomSteps()
 {
-    QVERIFY(open(*m_view, m_clip.get()));
-    m_view->setVideoSize(kFront);
+    QVERIFY(open(m_clip.get()));
     m_view->setBoxForArea(640, 360);
     m_view->layoutRenderers();
+    QSignalSpy sizes(m_view.get(), &VideoView::displaySizeChanged);
     m_view->zoomBy(+1);
     QVERIFY(qAbs(m_view->zoom() - 1.3f) < 1e-5f);
-    QCOMPARE(m_view->rendererRect(), VideoGeometry::zoomedRect(QSize(640, 360), m_view->zoom(), QSize(640, 360)));
+    const QRect zoomed = VideoGeometry::zoomedRect(QSize(640, 360), m_view->zoom(), QSize(640, 360));
+    QCOMPARE(m_view->rendererRect(), zoomed);
+    QCOMPARE(sizes.last().first().toSize(), zoomed.size()); // the engine decodes for the zoomed size
     for (int i = 0; i < 20; ++i)
         m_view->zoomBy(+1);
     QCOMPARE(m_view->zoom(), 4.0f);
@@ -255,9 +333,7 @@ void TestVideoView::zoomSteps()
 
 void TestVideoView::panByDragging()
 {
-    QVERIFY(open(*m_view, m_clip.get()));
-    m_view->setVideoSize(kFront);
-    m_view->layoutRenderers();
+    QVERIFY(open(m_clip.get()));
     m_view->zoomBy(+1);
     const QRect zoomed = m_view->rendererRect();
 
@@ -281,20 +357,33 @@ void TestVideoView::panByDragging()
 
 void TestVideoView::secondViewShowsChannelOne()
 {
-    QVERIFY(open(*m_view, m_clip.get()));
     VideoView second;
     second.resize(320, 180);
+    second.showChannel(m_session.get(), 1);
     second.show();
-    second.setSecondChannelPlayer(m_view->player());
-    second.setVideoSize(m_view->player()->videoSize(1));
+    QVERIFY(open(m_clip.get()));
+    second.setVideoSize(m_session->facts().videoSize(1));
     second.setVideoVisible(false);
     second.setVisible(true);
     second.setVideoVisible(true);
     QCOMPARE(second.rendererRect(), *VideoGeometry::fittedRect(QSize(320, 180), kRear));
-    QTRY_COMPARE(MediaGen::readFrameMark(m_view->player()->rendererPicture(1)).channel, 1);
+    QTRY_COMPARE(MediaGen::readFrameMark(shownPicture(second)).channel, 1);
+    QCOMPARE(MediaGen::readFrameMark(shownPicture(*m_view)).channel, 0);
     // Zooming the second view acts on the channel it shows.
     second.zoomBy(+1);
     QCOMPARE(second.rendererRect(), VideoGeometry::zoomedRect(QSize(320, 180), second.zoom(), QSize(640, 360)));
+}
+
+// A view that goes while the clip plays (pictures queued for it) is not called again; the session
+// plays on.
+void TestVideoView::viewGoneWhilePlaying()
+{
+    QVERIFY(open(m_clip.get()));
+    m_session->play();
+    QTRY_VERIFY(shownFrame(*m_view) > 1);
+    m_view.reset();
+    QSignalSpy ended(m_session.get(), &PlaybackSession::ended);
+    QVERIFY(ended.wait(10000));
 }
 
 int main(int argc, char **argv)

@@ -5,7 +5,7 @@
 
 #include "catalogue/clip.h"
 #include "playback/mediaframework.h"
-#include "playback/player.h"
+#include "session/playbacksession.h"
 #include "telemetry/cliptelemetry.h"
 #include "telemetry/telemetrytrack.h"
 #include "telemetry/trackexport.h"
@@ -156,7 +156,7 @@ private:
     // The window's parts, found by name as a user finds them by sight.
     MyListWidget *clipList() const { return ViewerTestWindow::clipList(*m_window); }
     WidgetProgressA *dashboard() const { return m_window->findChild<WidgetProgressA *>(); }
-    Player *player() const { return ViewerTestWindow::player(*m_window); }
+    PlaybackSession *session() const { return ViewerTestWindow::session(*m_window); }
     int routeVertexCount() const;
     void openCardPaused();
     void rightClick(int row);
@@ -226,7 +226,7 @@ void TestViewerExports::openCardPaused()
     QVERIFY(ViewerTestWindow::openFolder(*m_window, card()));
     QCOMPARE(clipList()->count(), 3);
     // The clip opens and its telemetry arrives a moment after the selection.
-    QTRY_VERIFY(player() && player()->clip() && !dashboard()->track().isLoading());
+    QTRY_VERIFY(session()->isOpen() && !dashboard()->track()->isLoading());
     ViewerTestWindow::click(*m_window, "pause");
 }
 
@@ -250,7 +250,7 @@ void TestViewerExports::rightClick(int row)
 void TestViewerExports::routeFollowsTheOpenClip()
 {
     QVERIFY(ViewerTestWindow::openFolder(*m_window, card()));
-    const auto expectedCount = [this] { return int(positionsOf(dashboard()->track().samples()).size()); };
+    const auto expectedCount = [this] { return int(positionsOf(dashboard()->track()->samples()).size()); };
     QTRY_VERIFY(expectedCount() > 30);
     QTRY_COMPARE_WITH_TIMEOUT(routeVertexCount(), expectedCount(), 20000);
 
@@ -260,11 +260,11 @@ void TestViewerExports::routeFollowsTheOpenClip()
     list->setCurrentRow(kNoGpsRow);
     list->setCurrentRow(kSydneyRow);
     list->setCurrentRow(kSeoulRow);
-    const TelemetryTrack &track = dashboard()->track();
-    QTRY_VERIFY(player()->clip() == MyListWidget::clipOf(list->item(kSeoulRow)) && !track.isLoading()
+    const TelemetryTrack &track = *dashboard()->track();
+    QTRY_VERIFY(session()->clip() == MyListWidget::clipOf(list->item(kSeoulRow)) && !track.isLoading()
                 && !track.samples().isEmpty());
     const QList<TelemetrySample> seoul = positionsOf(track.samples());
-    QVERIFY(!seoul.isEmpty() && seoul.size() < dashboard()->track().samples().size());
+    QVERIFY(!seoul.isEmpty() && seoul.size() < dashboard()->track()->samples().size());
     QTRY_COMPARE_WITH_TIMEOUT(routeVertexCount(), int(seoul.size()), 10000);
     QCOMPARE(evaluate(page(), QStringLiteral("routeLines().length")).toInt(), 2); // the lost fix is a gap
     const QVariantList first = evaluate(page(), QStringLiteral("routeLines()[0][0]")).toList();
@@ -294,7 +294,7 @@ void TestViewerExports::rightClickExportsGpxWithoutSwitchingClips()
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(gpx), 10000);
     // The playing clip stayed; the file holds the other clip's positions, in two segments.
     QCOMPARE(list->currentRow(), kSydneyRow);
-    QCOMPARE(player()->clip()->file().fileName(), QStringLiteral("EVS_2012_05_14_10_22_30_I.avi"));
+    QCOMPARE(session()->clip()->file().fileName(), QStringLiteral("EVS_2012_05_14_10_22_30_I.avi"));
     QFile file(gpx);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray document = file.readAll();
@@ -318,7 +318,7 @@ void TestViewerExports::menuKeyExportsCsvOfTheCurrentClip()
     QFile file(csv + QStringLiteral(".csv"));
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = file.readAll().trimmed().split('\n');
-    QCOMPARE(lines.size(), dashboard()->track().samples().size() + 1);
+    QCOMPARE(lines.size(), dashboard()->track()->samples().size() + 1);
     QVERIFY(lines.at(1).endsWith(",2012-05-14T01:22:30.000Z"));
     QVERIFY(lines.at(1).contains(",-33.868801,151.209296,100,"));
 }
@@ -362,14 +362,14 @@ void TestViewerExports::snapshotCarriesTimeAndPlace()
 {
     openCardPaused();
     m_window->OnSlotsProgress(1500);
-    QTRY_VERIFY(qAbs(player()->positionMs() - 1500) <= 100);
-    QTRY_VERIFY(MediaGen::readFrameMark(player()->rendererPicture(0)).isValid());
+    QTRY_VERIFY(qAbs(session()->position() - 1500) <= 100);
+    QTRY_VERIFY(ViewerTestWindow::paintedMark(*m_window).isValid());
     const QString chosen = m_scratch.filePath(QStringLiteral("shot.jpg"));
     answerNextModal<QFileDialog>([chosen](QFileDialog *dialog) { typeFileName(dialog, chosen); });
     ViewerTestWindow::click(*m_window, "snapshot");
     QVERIFY(m_warnings.isEmpty());
-    const qint64 position = player()->positionMs();
-    const TelemetrySample sample = dashboard()->sampleAt(int(position));
+    const qint64 position = session()->position();
+    const TelemetrySample sample = session()->sampleAt(position).value_or(TelemetrySample());
     QVERIFY(sample.hasUsablePosition());
     for (const char *name : {"shot-1ch-SD.jpg", "shot-2ch-SD.jpg"}) {
         Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(m_scratch.filePath(QLatin1String(name)).toStdString());
@@ -396,8 +396,8 @@ void TestViewerExports::printedPageHasTheCaption()
         QSKIP("poppler-utils is not installed (scripts/install-deps installs it)");
     openCardPaused();
     m_window->OnSlotsProgress(2500);
-    QTRY_VERIFY(qAbs(player()->positionMs() - 2500) <= 100);
-    QTRY_VERIFY(MediaGen::readFrameMark(player()->rendererPicture(0)).isValid());
+    QTRY_VERIFY(qAbs(session()->position() - 2500) <= 100);
+    QTRY_VERIFY(ViewerTestWindow::paintedMark(*m_window).isValid());
     const QString pdf = m_scratch.filePath(QStringLiteral("evidence.pdf"));
     answerNextModal<QPrintDialog>([pdf](QPrintDialog *dialog) {
         dialog->printer()->setOutputFormat(QPrinter::PdfFormat);

@@ -5,13 +5,12 @@
 
 #include "base/programsettings.h"
 #include "catalogue/clipcatalogue.h"
-#include "playback/player.h"
+#include "session/playbacksession.h"
 #include "session/cliplibrary.h"
 #include "skin/clearbutton.h"
 #include "tests/viewer/viewertestwindow.h"
 #include "viewer/cliplist.h"
 #include "viewer/mainwindow.h"
-#include "viewer/playbackcontroller.h"
 #include "viewer/videoview.h"
 #include "viewer/viewersession.h"
 
@@ -78,7 +77,7 @@ private:
     MyListWidget *list() const { return ViewerTestWindow::clipList(*m_window); }
     VideoView *view(const char *name) const { return m_window->findChild<VideoView *>(QLatin1String(name)); }
     QString folderShown() const { return m_window->findChild<QLabel *>(QStringLiteral("folderLabel"))->text(); }
-    Player *player() const { return ViewerTestWindow::player(*m_window); }
+    PlaybackSession *session() const { return ViewerTestWindow::session(*m_window); }
     bool isPlaying() const { return ViewerTestWindow::isPlaying(*m_window); }
 
     ViewerTestWindow::Card m_card;
@@ -248,12 +247,12 @@ void TestViewerInput::droppedFilesPlayTheFirst()
     QTRY_COMPARE(list()->count(), 2);
     QCOMPARE(list()->item(0)->text(), QStringLiteral("EVS_2012_05_14_10_22_30_I.avi"));
     QCOMPARE(list()->currentRow(), 0);
-    QTRY_VERIFY(player() && player()->clip());
-    QCOMPARE(player()->clip()->file().absoluteFilePath(), m_card.clip(2));
+    QTRY_VERIFY(session()->isOpen());
+    QCOMPARE(session()->clip()->file().absoluteFilePath(), m_card.clip(2));
     QVERIFY(isPlaying());
     QVERIFY(ViewerTestWindow::button(*m_window, "pause")->isEnabled());
     ViewerTestWindow::click(*m_window, "next_file");
-    QTRY_COMPARE(player()->clip() ? player()->clip()->file().absoluteFilePath() : QString(),
+    QTRY_COMPARE(session()->clip() ? session()->clip()->file().absoluteFilePath() : QString(),
                  m_card.clip(1));
     QVERIFY(folderShown().isEmpty());
 }
@@ -285,7 +284,7 @@ void TestViewerInput::fileDialogOffersAvi()
     });
     timer->start(20);
     ViewerTestWindow::click(*m_window, "file_open");
-    QCOMPARE(filters, QStringList{QStringLiteral("corvi-i Data Files (*.mp4 *.avi)")});
+    QCOMPARE(filters, QStringList{QStringLiteral("QRD-7700 Data Files (*.mp4 *.avi)")});
 }
 
 // Closing with a folder open and starting again: the folder is back, its first clip open and
@@ -305,8 +304,8 @@ void TestViewerInput::restartReopensFolderPaused()
     QTRY_VERIFY(rowIsOpen(*m_window, 0));
     QTRY_COMPARE(ViewerTestWindow::shownFrame(*m_window), 0);
     QVERIFY(!isPlaying());
-    QVERIFY(!player()->isRunning());
-    QCOMPARE(player()->positionMs(), 0);
+    QVERIFY(!session()->engineStatus().running);
+    QCOMPARE(session()->position(), 0);
     QVERIFY(ViewerTestWindow::button(*m_window, "play")->isEnabled());
     QVERIFY(m_warnings.isEmpty());
 

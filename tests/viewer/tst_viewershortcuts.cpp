@@ -4,13 +4,13 @@
 #include "viewer/viewershortcuts.h"
 
 #include "base/language.h"
-#include "playback/player.h"
+#include "session/playbacksession.h"
+#include "session/viewerstate.h"
 #include "skin/clearbutton.h"
 #include "tests/viewer/viewertestwindow.h"
 #include "viewer/cliplist.h"
 #include "viewer/folderbrowser.h"
 #include "viewer/mainwindow.h"
-#include "viewer/playbackcontroller.h"
 #include "viewer/videoview.h"
 #include "viewer/widgetprogressa.h"
 #include "viewer/widgetvolume.h"
@@ -94,8 +94,7 @@ private:
     VideoView *frontView() const { return m_window->findChild<VideoView *>(QStringLiteral("view1")); }
     WidgetVolume *volumeBar() const { return m_window->findChild<WidgetVolume *>(QStringLiteral("volumeSlider")); }
     WidgetProgressA *dashboard() const { return m_window->findChild<WidgetProgressA *>(); }
-    Player *player() const { return ViewerTestWindow::player(*m_window); }
-    PlaybackController *playback() const { return ViewerTestWindow::playback(*m_window); }
+    PlaybackSession *session() const { return ViewerTestWindow::session(*m_window); }
     bool isPlaying() const { return ViewerTestWindow::isPlaying(*m_window); }
 
     ViewerTestWindow::Card m_card;
@@ -150,7 +149,7 @@ void TestViewerShortcuts::keysNeedAnOpenFolder()
         press(key);
     press(Qt::Key_Right, Qt::ShiftModifier);
     QVERIFY(!isPlaying());
-    QVERIFY(!player());
+    QVERIFY(!session()->clip());
     QVERIFY(volumeBar()->isEnabled() == false);
     QCOMPARE(frontView()->zoom(), 1.0f);
 }
@@ -177,7 +176,7 @@ void TestViewerShortcuts::spaceWhereverTheFocusIs()
     QTRY_VERIFY(target->hasFocus());
     QTest::keyClick(target, Qt::Key_Space);
     QVERIFY(isPlaying());
-    QTRY_VERIFY(player()->isRunning());
+    QTRY_VERIFY(session()->engineStatus().running);
     QTest::keyClick(target, Qt::Key_Space);
     QVERIFY(!isPlaying());
     QCOMPARE(list()->currentRow(), kLongRow); // the list did not take the key
@@ -225,7 +224,7 @@ void TestViewerShortcuts::arrowsStepOneFramePaused()
     QTRY_VERIFY(shownFrame(*m_window) > 3);
     press(Qt::Key_Right);
     QVERIFY(!isPlaying());
-    QTRY_VERIFY(!player()->isRunning());
+    QTRY_VERIFY(!session()->engineStatus().running);
     QVERIFY(button(Button::Play)->isVisible());
 }
 
@@ -233,10 +232,10 @@ void TestViewerShortcuts::arrowsStepOneFramePaused()
 void TestViewerShortcuts::shiftArrowsSeekFiveSeconds()
 {
     openPaused(kLongRow);
-    const qint64 length = player()->lengthMs();
+    const qint64 length = session()->length();
     QVERIFY(length > ViewerShortcuts::kSeekStepMs);
     const auto near = [this](qint64 expected) {
-        return qAbs(player()->positionMs() - expected) <= 100;
+        return qAbs(session()->position() - expected) <= 100;
     };
     press(Qt::Key_Right, Qt::ShiftModifier);
     QTRY_VERIFY(near(ViewerShortcuts::kSeekStepMs));
@@ -314,16 +313,16 @@ void TestViewerShortcuts::maximizeKeys()
 void TestViewerShortcuts::muteKey()
 {
     openPaused(kLongRow);
-    QVERIFY(player()->hasAudio());
-    const double level = player()->appliedVolume();
+    QVERIFY(session()->engineStatus().hasAudio);
+    const double level = session()->engineStatus().appliedVolume;
     QVERIFY(level > 0);
     press(Qt::Key_M);
     QVERIFY(!volumeBar()->isEnabled());
     QVERIFY(button(Button::Volume)->isHighlighted());
-    QCOMPARE(player()->appliedVolume(), 0.0);
+    QCOMPARE(session()->engineStatus().appliedVolume, 0.0);
     press(Qt::Key_M);
     QVERIFY(volumeBar()->isEnabled());
-    QVERIFY(qAbs(player()->appliedVolume() - level) < 0.001); // the bar's top level
+    QVERIFY(qAbs(session()->engineStatus().appliedVolume - level) < 0.001); // the bar's top level
 }
 
 void TestViewerShortcuts::dialogKeys_data()
@@ -426,7 +425,7 @@ void TestViewerShortcuts::speedSteps()
     QFETCH(double, from);
     QFETCH(int, direction);
     QFETCH(double, to);
-    QCOMPARE(PlaybackController::steppedRate(from, direction), to);
+    QCOMPARE(PlaybackSession::steppedRate(from, direction), to);
 }
 
 void TestViewerShortcuts::playbackAdvancesAtChosenRate_data()
@@ -452,17 +451,17 @@ void TestViewerShortcuts::playbackAdvancesAtChosenRate()
     openPaused(kLongRow);
     for (int key : keys)
         press(key);
-    QCOMPARE(playback()->rate(), rate);
-    QCOMPARE(player()->rate(), rate);
+    QCOMPARE(m_window->state().rate(), rate);
+    QCOMPARE(session()->engineStatus().rate, rate);
     press(Qt::Key_Space);
-    const Player *player = this->player();
+    const PlaybackSession *playback = session();
     // Measure once the pipeline runs and the position has started moving.
-    QTRY_VERIFY(player->isRunning() && player->positionMs() > 100 * rate);
+    QTRY_VERIFY(playback->engineStatus().running && playback->position() > 100 * rate);
     QElapsedTimer clock;
-    const qint64 from = player->positionMs();
+    const qint64 from = playback->position();
     clock.start();
-    QTRY_VERIFY_WITH_TIMEOUT(player->positionMs() >= from + mediaMs, 10000);
-    const double measured = double(player->positionMs() - from) / double(clock.elapsed());
+    QTRY_VERIFY_WITH_TIMEOUT(playback->position() >= from + mediaMs, 10000);
+    const double measured = double(playback->position() - from) / double(clock.elapsed());
     QVERIFY2(measured > rate * 0.6 && measured < rate * 1.5,
              qPrintable(QStringLiteral("played at %1x instead of %2x").arg(measured).arg(rate)));
 }
@@ -472,31 +471,31 @@ void TestViewerShortcuts::playbackAdvancesAtChosenRate()
 void TestViewerShortcuts::speedShownSilencedAndResetByNextClip()
 {
     openPaused(kLongRow);
-    const double level = player()->appliedVolume();
+    const double level = session()->engineStatus().appliedVolume;
     QVERIFY(level > 0);
     QVERIFY(dashboard()->rateText().isEmpty());
     press(Qt::Key_BracketRight);
     QCOMPARE(dashboard()->rateText(), QStringLiteral("\u00d72"));
-    QCOMPARE(player()->appliedVolume(), 0.0);
+    QCOMPARE(session()->engineStatus().appliedVolume, 0.0);
     QVERIFY(volumeBar()->isEnabled());
     press(Qt::Key_BracketLeft);
     press(Qt::Key_BracketLeft);
     QCOMPARE(dashboard()->rateText(), QStringLiteral("\u00d70.5"));
     press(Qt::Key_BracketRight);
     QVERIFY(dashboard()->rateText().isEmpty());
-    QVERIFY(qAbs(player()->appliedVolume() - level) < 0.001);
+    QVERIFY(qAbs(session()->engineStatus().appliedVolume - level) < 0.001);
 
     press(Qt::Key_BracketLeft);
     press(Qt::Key_BracketLeft);
-    QCOMPARE(playback()->rate(), 0.25);
+    QCOMPARE(m_window->state().rate(), 0.25);
     press(Qt::Key_PageUp);
     QTRY_VERIFY(rowIsOpen(*m_window, 0));
-    QCOMPARE(playback()->rate(), 1.0);
-    QCOMPARE(player()->rate(), 1.0);
+    QCOMPARE(m_window->state().rate(), 1.0);
+    QCOMPARE(session()->engineStatus().rate, 1.0);
     QVERIFY(dashboard()->rateText().isEmpty());
     press(Qt::Key_PageDown);
     QTRY_VERIFY(rowIsOpen(*m_window, kLongRow));
-    QVERIFY(qAbs(player()->appliedVolume() - level) < 0.001);
+    QVERIFY(qAbs(session()->engineStatus().appliedVolume - level) < 0.001);
 }
 
 int main(int argc, char **argv)

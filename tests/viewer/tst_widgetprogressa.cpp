@@ -38,12 +38,15 @@ private slots:
         QVERIFY(m_dir.isValid());
         qputenv(kCardsVariable,
                 (m_dir.filePath(QStringLiteral("card")) + ':' + m_dir.filePath(QStringLiteral("card2"))).toUtf8());
+        m_track = std::make_unique<TelemetryTrack>();
         m_widget = std::make_unique<WidgetProgressA>();
         m_widget->resize(kWidth, kHeight);
+        m_widget->followTrack(m_track.get());
     }
     void cleanup()
     {
         m_widget.reset();
+        m_track.reset();
         qunsetenv(kCardsVariable);
         QDir(m_dir.filePath(QStringLiteral("card"))).removeRecursively();
         QDir(m_dir.filePath(QStringLiteral("card2"))).removeRecursively();
@@ -57,7 +60,8 @@ private slots:
         QVERIFY(!m_widget->gpsValid());
         QVERIFY(m_widget->noPositionInClip());
         QVERIFY(!m_widget->isAnimating());
-        QVERIFY(m_widget->sampleAt(0).isNone());
+        QVERIFY(sampleAt(0).isNone());
+        QVERIFY(m_widget->currentSample().isNone());
     }
 
     void speedRule_data()
@@ -201,7 +205,7 @@ private slots:
         QTest::mousePress(m_widget.get(), Qt::RightButton, {}, QPoint(100, 10));
         QTest::mouseRelease(m_widget.get(), Qt::RightButton, {}, QPoint(100, 10));
         QTest::mousePress(m_widget.get(), Qt::LeftButton, {}, QPoint(100, 10));
-        m_widget->clearTrack();
+        m_track->clearTrack();
         QTest::mouseRelease(m_widget.get(), Qt::LeftButton, {}, QPoint(100, 10));
         QCOMPARE(clicked.size(), 0);
     }
@@ -216,33 +220,33 @@ private slots:
     {
         QFETCH(bool, withTelemetry);
         const QString path = writeClip(withTelemetry);
-        m_widget->setClipPath(path);
+        m_track->setClipPath(path);
         m_widget->setTimeRange(0, kClipMs);
-        m_widget->loadTrack(kClipMs);
+        m_track->startLoading(kClipMs);
         // Read on a worker thread: nothing shows until it arrives.
-        QVERIFY(m_widget->track().isLoading());
+        QVERIFY(m_track->isLoading());
         QVERIFY(m_widget->noPositionInClip());
-        QVERIFY(m_widget->sampleAt(kClipMs / 2).isNone());
-        QTRY_VERIFY(!m_widget->track().isLoading());
+        QVERIFY(sampleAt(kClipMs / 2).isNone());
+        QTRY_VERIFY(!m_track->isLoading());
         QCOMPARE(m_widget->noPositionInClip(), !withTelemetry);
-        const TelemetrySample sample = m_widget->sampleAt(kClipMs / 2);
+        const TelemetrySample sample = sampleAt(kClipMs / 2);
         QCOMPARE(m_widget->gpsValid(), withTelemetry);
         QCOMPARE(sample.isNone(), !withTelemetry);
         if (withTelemetry) {
             QVERIFY(qAbs(sample.latitude - 37.5) < 1e-4);
             QCOMPARE(sample.speedKmh, 105);
         }
-        QVERIFY(m_widget->sampleAt(-5).isNone());
+        QVERIFY(sampleAt(-5).isNone());
         QVERIFY(!m_widget->gpsValid());
     }
 
     void disablingClearsTheShownSample()
     {
-        m_widget->setClipPath(writeClip(true));
-        m_widget->loadTrack(kClipMs);
-        QTRY_VERIFY(!m_widget->track().isLoading());
+        m_track->setClipPath(writeClip(true));
+        m_track->startLoading(kClipMs);
+        QTRY_VERIFY(!m_track->isLoading());
         m_widget->setDashboardEnabled(true);
-        m_widget->sampleAt(1000);
+        sampleAt(1000);
         QCOMPARE(m_widget->currentSample().accelZ, qint16(128));
         QVERIFY(m_widget->currentSample().latitude != 0);
         m_widget->setDashboardEnabled(false);
@@ -253,15 +257,15 @@ private slots:
 
     void gpsIndicatorFollowsTheTrackAfterAReset()
     {
-        m_widget->setClipPath(writeClip(true));
-        m_widget->loadTrack(kClipMs);
-        QTRY_VERIFY(!m_widget->track().isLoading());
-        m_widget->sampleAt(1000);
+        m_track->setClipPath(writeClip(true));
+        m_track->startLoading(kClipMs);
+        QTRY_VERIFY(!m_track->isLoading());
+        sampleAt(1000);
         QVERIFY(m_widget->gpsValid());
         m_widget->resetDashboard();
         QVERIFY(!m_widget->gpsValid());
         // The track still has its fix; the next lookup lights the indicator again.
-        m_widget->sampleAt(1100);
+        sampleAt(1100);
         QVERIFY(m_widget->gpsValid());
     }
 
@@ -269,6 +273,16 @@ private slots:
 
 private:
     static constexpr int kClipMs = 3000;
+
+    // The sample of a position, shown on the dashboard as the window shows it (once the track has
+    // been read).
+    TelemetrySample sampleAt(int positionMs)
+    {
+        const TelemetrySample sample = m_track->sampleAt(positionMs);
+        if (m_track->trackReady())
+            m_widget->showSample(sample);
+        return sample;
+    }
 
     QString writeClip(bool withTelemetry)
     {
@@ -294,6 +308,7 @@ private:
     }
 
     QTemporaryDir m_dir;
+    std::unique_ptr<TelemetryTrack> m_track;
     std::unique_ptr<WidgetProgressA> m_widget;
 };
 
@@ -318,14 +333,14 @@ void TestWidgetProgressA::renderingPutsGraphMarkerAndSegmentsInPlace()
 {
     if (QPixmap(QStringLiteral(":/gfx_r/2012/s10.png")).isNull())
         QSKIP("dashboard images not in the resources");
-    m_widget->setClipPath(writeClip(true));
+    m_track->setClipPath(writeClip(true));
     m_widget->setDateText(QStringLiteral("2012.05.14"));
     m_widget->setTimeRange(0, kClipMs);
-    m_widget->loadTrack(kClipMs);
-    QTRY_VERIFY(!m_widget->track().isLoading());
+    m_track->startLoading(kClipMs);
+    QTRY_VERIFY(!m_track->isLoading());
     m_widget->setDashboardEnabled(true);
     m_widget->setTimePosition(kClipMs / 2);
-    m_widget->setSpeed(m_widget->sampleAt(kClipMs / 2).speedKmh);
+    m_widget->setSpeed(sampleAt(kClipMs / 2).speedKmh);
     QCOMPARE(m_widget->speed(), 105);
     const QImage shown = m_widget->grab().toImage();
 

@@ -2,14 +2,14 @@
 
 #include "catalogue/clip.h"
 #include "playback/mediaframework.h"
-#include "playback/player.h"
+#include "session/playbacksession.h"
 #include "generators/mediagen/mediagen.h"
 #include "session/cliplibrary.h"
 #include "skin/clearbutton.h"
 #include "viewer/cliplist.h"
 #include "viewer/mainwindow.h"
 #include "viewer/mapview.h"
-#include "viewer/playbackcontroller.h"
+#include "viewer/videoview.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -77,14 +77,19 @@ QString Card::clip(int index) const
 
 bool rowIsOpen(const MainWindow &window, int row)
 {
-    const Player *open = player(window);
-    return open && open->clip() && open->clip() == MyListWidget::clipOf(clipList(window)->item(row));
+    const PlaybackSession *open = session(window);
+    return open->isOpen() && open->clip() == MyListWidget::clipOf(clipList(window)->item(row));
 }
 
 int shownFrame(const MainWindow &window)
 {
-    const Player *open = player(window);
-    return open ? MediaGen::readFrameMark(open->rendererPicture(0)).frame : -1;
+    return paintedMark(window).frame;
+}
+
+MediaGen::FrameMark paintedMark(const MainWindow &window, const char *name)
+{
+    VideoView *view = window.findChild<VideoView *>(QLatin1String(name));
+    return MediaGen::readFrameMark(view->grab().toImage().copy(view->rendererRect()));
 }
 
 ClearButton *button(const MainWindow &window, const char *name)
@@ -113,14 +118,9 @@ MyListWidget *clipList(const MainWindow &window)
     return window.findChild<MyListWidget *>(QStringLiteral("clipList"));
 }
 
-PlaybackController *playback(const MainWindow &window)
+PlaybackSession *session(const MainWindow &window)
 {
-    return window.findChild<PlaybackController *>();
-}
-
-Player *player(const MainWindow &window)
-{
-    return playback(window)->player();
+    return window.findChild<PlaybackSession *>();
 }
 
 bool isPlaying(const MainWindow &window)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "generators/mediagen/mediagen.h"
+
 // What the viewer window's tests share: a small generated card, a big offscreen screen to maximize
 // on, the window's parts found as a user finds them (by name), clicks on its buttons, and a few
 // waits.
@@ -15,8 +17,7 @@
 class ClearButton;
 class MainWindow;
 class MyListWidget;
-class PlaybackController;
-class Player;
+class PlaybackSession;
 class QObject;
 
 namespace ViewerTestWindow {
@@ -47,9 +48,9 @@ private:
     QTemporaryDir m_dir;
 };
 
-// The clip of `row` is open in the window's player.
+// The clip of `row` is open in the window's playback session.
 bool rowIsOpen(const MainWindow &window, int row);
-// The frame number the first channel's renderer shows; -1 when none.
+// The frame number the first view paints; -1 when none.
 int shownFrame(const MainWindow &window);
 
 // The window's image button named `name` (play, pause, zoom_in, category1, filter3, …) or for
@@ -59,9 +60,10 @@ ClearButton *button(const MainWindow &window, ViewerLayout::Button which);
 // Clicks the button with the left mouse button, as a user does; a disabled button takes no click.
 void click(const MainWindow &window, const char *name);
 MyListWidget *clipList(const MainWindow &window);
-// The playback behind the views, and its player (null before the first clip opened).
-PlaybackController *playback(const MainWindow &window);
-Player *player(const MainWindow &window);
+// The playback session behind the views.
+PlaybackSession *session(const MainWindow &window);
+// The frame mark the view named `name` ("view1", "view2") paints.
+MediaGen::FrameMark paintedMark(const MainWindow &window, const char *name = "view1");
 // The pause button shows while playing, the play button otherwise.
 bool isPlaying(const MainWindow &window);
 // The window fills the screen, the restore button in place of the maximize button.

@@ -25,9 +25,14 @@ int usageError(const Command &command, const QString &problem)
 {
     if (!problem.isEmpty())
         err() << "qrd7700-cli " << command.name << ": " << printable(problem) << '\n';
-    err() << command.usage;
+    err() << usageText(command);
     err().flush();
     return ExitUsage;
+}
+
+QString usageText(const Command &command)
+{
+    return QString::fromUtf8(command.usage) + (command.usageTail ? command.usageTail() : QString());
 }
 
 int unreadable(const QString &file, const QString &reason)

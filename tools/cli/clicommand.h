@@ -27,7 +27,11 @@ struct Command
     const char *usage; // full help text, printed for "SUBCOMMAND --help" and on usage errors
     int (*run)(const QStringList &arguments);
     bool needsGui = false; // paints text or pictures: runs with a (headless) GUI application
+    QString (*usageTail)() = nullptr; // help text made at run time, printed after `usage`
 };
+
+// The whole help text of `command`.
+QString usageText(const Command &command);
 
 QTextStream &out();
 QTextStream &err();

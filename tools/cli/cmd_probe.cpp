@@ -47,15 +47,17 @@ int runProbe(const QStringList &arguments)
         Clip clip(file);
         Player player;
         if (openAndWait(player, &clip)) {
-            Cli::out() << "channels=" << player.channelCount() << '\n'
-                       << "size0=" << sizeText(player.videoSize(0)) << '\n'
-                       << "size1=" << sizeText(player.videoSize(1)) << '\n'
+            const PlaybackFacts &facts = player.facts();
+            const Player::Status status = player.status();
+            Cli::out() << "channels=" << facts.channelCount << '\n'
+                       << "size0=" << sizeText(facts.videoSize(0)) << '\n'
+                       << "size1=" << sizeText(facts.videoSize(1)) << '\n'
                        << "duration_ms=" << player.lengthMs() << '\n'
-                       << "audio=" << (player.hasAudio() ? 1 : 0) << '\n'
-                       << "recipe=" << Player::recipeName(player.recipe()) << '\n';
+                       << "audio=" << (status.hasAudio ? 1 : 0) << '\n'
+                       << "recipe=" << Player::recipeName(status.recipe) << '\n';
             Cli::out().flush();
         } else {
-            exitCode = Cli::unreadable(path, QStringLiteral("cannot be opened: ") + player.errorString());
+            exitCode = Cli::unreadable(path, QStringLiteral("cannot be opened: ") + player.status().error);
         }
     }
     MediaFramework::shutdown();

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QFileInfo>
 
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -14,6 +15,26 @@ namespace Cli {
 namespace {
 
 int runSettings(const QStringList &arguments);
+
+// The keys with their files and the values the recorder knows, for the help text.
+QString keyList()
+{
+    QString text = QStringLiteral("\nKEY           FILE                  VALUES\n");
+    for (const SettingTable::Entry &entry : SettingTable::kEntries) {
+        QString note;
+        if (entry.writeFor == SettingTable::Models::None)
+            note = QStringLiteral(" (read only, never written)");
+        else if (entry.onFailure == SettingTable::OnFailure::GoOn)
+            note = QStringLiteral(" (the recorder can do without)");
+        text += QStringLiteral("%1 %2 %3 to %4%5\n")
+                    .arg(QLatin1String(entry.key), -13)
+                    .arg(QLatin1String(entry.file), -21)
+                    .arg(entry.range.lowest)
+                    .arg(entry.range.highest)
+                    .arg(note);
+    }
+    return text;
+}
 
 } // namespace
 
@@ -25,22 +46,22 @@ extern const Command settingsCommand = {
     "\n"
     "CARD is the card's root (a mount point or card folder). The settings are read from\n"
     "CARD/setting, the recorder model from CARD/update/version.txt.\n"
-    "show prints KEY=VALUE lines: resolution, quality, frame, sound, speaker, sensitivity, eventNum,\n"
-    "parking, motion, battery, battery2, speed, hour, securityLed, rearsecurity, poweroff, enterSS,\n"
-    "theme, then clockText, model (main, second or none) and loaded (1 when a settings file was read).\n"
+    "show prints one KEY=VALUE line per setting (the keys below), then clockText, model (main,\n"
+    "second or none) and loaded (1 when a settings file was read).\n"
     "set loads the card, sets the given keys and writes the card for its model; it prints nothing on\n"
     "success, and names the files it could not write on failure (the card is then left as it was,\n"
-    "except when only motion, enterSS or poweroff failed: the other files are written). Keys are\n"
-    "those of show except resolution and speed (never written); values are integers from -128 to\n"
-    "255. clock=yyyy-MM-dd-hh-mm-ss sets and writes the recorder's clock. Only regular files are\n"
-    "read; links in the setting folder are replaced, never written through.\n"
+    "except when only a file the recorder can do without failed: the other files are written).\n"
+    "Values are integers from -128 to 255. clock=yyyy-MM-dd-hh-mm-ss sets and writes the recorder's\n"
+    "clock. Only regular files are read; links in the setting folder are replaced, never written\n"
+    "through. A save that was cut off (killed, card pulled) is finished first.\n"
     "Exit codes: 0 done, 1 CARD unusable, no recorder model, or the save failed, 2 usage error.\n",
     runSettings,
+    false,
+    keyList,
 };
 
 namespace {
 
-constexpr auto kClockPattern = "yyyy-MM-dd-hh-mm-ss";
 constexpr int kLowestValue = -128;
 constexpr int kHighestValue = 255;
 
@@ -60,8 +81,8 @@ QString modelName(DeviceModel model)
 int show(const QString &card)
 {
     const DeviceSettings settings(cardSettingsFolder(card), cardModel(card));
-    for (const QString &name : DeviceSettings::fieldNames())
-        out() << name << '=' << settings.value(name).value_or(0) << '\n';
+    for (const SettingTable::Entry &entry : SettingTable::kEntries)
+        out() << entry.key << '=' << settings.value(entry.setting) << '\n';
     out() << "clockText=" << settings.clockText() << '\n'
           << "model=" << modelName(settings.model()) << '\n'
           << "loaded=" << (settings.isLoaded() ? 1 : 0) << '\n';
@@ -72,6 +93,7 @@ int show(const QString &card)
 struct Change
 {
     QString key;
+    std::optional<RecorderSetting> setting; // none for the clock
     int value = 0;
     QString clock;
 };
@@ -82,19 +104,20 @@ std::vector<Change> parseChanges(const QStringList &assignments, QString *proble
     std::vector<Change> changes;
     for (const QString &assignment : assignments) {
         const qsizetype equals = assignment.indexOf(QLatin1Char('='));
-        Change change{assignment.left(equals), 0, {}};
+        Change change{assignment.left(equals), SettingTable::byKey(assignment.left(equals)), 0, {}};
         const QString text = assignment.mid(equals + 1);
         bool ok = false;
         if (equals <= 0) {
             *problem = QStringLiteral("'%1' is not KEY=VALUE").arg(assignment);
         } else if (change.key == QLatin1String("clock")) {
-            if (text.size() != 19 || !QDateTime::fromString(text, QLatin1String(kClockPattern)).isValid())
+            if (text.size() != SettingTable::kClockLength
+                || !QDateTime::fromString(text, QLatin1String(SettingTable::kClockPattern)).isValid())
                 *problem = QStringLiteral("clock takes yyyy-MM-dd-hh-mm-ss");
             change.clock = text;
-        } else if (change.key == QLatin1String("resolution") || change.key == QLatin1String("speed")) {
-            *problem = QStringLiteral("%1 is never written to the card").arg(change.key);
-        } else if (!DeviceSettings::fieldNames().contains(change.key)) {
+        } else if (!change.setting) {
             *problem = QStringLiteral("unknown key '%1'").arg(change.key);
+        } else if (SettingTable::entry(*change.setting).writeFor == SettingTable::Models::None) {
+            *problem = QStringLiteral("%1 is never written to the card").arg(change.key);
         } else if (change.value = text.toInt(&ok); !ok || change.value < kLowestValue
                                                    || change.value > kHighestValue) {
             *problem = QStringLiteral("%1 takes an integer from -128 to 255").arg(change.key);
@@ -117,10 +140,10 @@ int set(const QString &card, const QStringList &assignments)
         return unreadable(card, QStringLiteral("no QRD-7700 version file in update/version.txt"));
     DeviceSettings settings(cardSettingsFolder(card), model);
     for (const Change &change : changes) {
-        if (change.key == QLatin1String("clock"))
-            settings.setClock(true, change.clock);
+        if (change.setting)
+            settings.setValue(*change.setting, change.value);
         else
-            settings.setValue(change.key, change.value);
+            settings.setClock(true, change.clock);
     }
     if (!settings.save()) {
         const QStringList failed = settings.failedFiles();

@@ -4,6 +4,7 @@
 #include "base/messages.h"
 #include "telemetry/avimainheader.h"
 #include "telemetry/cliptelemetry.h"
+#include "telemetry/exportfile.h"
 #include "telemetry/recorderclock.h"
 #include "telemetry/telemetryreader.h"
 #include "telemetry/telemetrytrack.h"
@@ -11,7 +12,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <memory>
 #include <optional>
@@ -47,7 +47,8 @@ QString parseArguments(const QStringList &arguments, const QStringList &allowed,
         const QString value = arguments.at(++i);
         bool ok = false;
         if (argument == QLatin1String("--duration-ms")) {
-            parsed->durationMs = value.toLongLong(&ok);
+            // Within the player's range, as positions are: beyond it the track would be cut silently.
+            parsed->durationMs = value.toInt(&ok);
             ok = ok && *parsed->durationMs >= 0;
         } else if (argument == QLatin1String("--position-ms")) {
             parsed->positionMs = value.toInt(&ok);
@@ -67,25 +68,16 @@ QString parseArguments(const QStringList &arguments, const QStringList &allowed,
     return parsed->clip.isEmpty() ? QStringLiteral("no clip given") : QString();
 }
 
-// Writes the document to `path`: a new or regular file is replaced whole (atomically), anything else
-// (a FIFO, a device such as /dev/null) is written in place, as a shell redirection would; it is never
-// replaced by a regular file.
+// Writes the document to `path`: a new or regular file is replaced whole (atomically, keeping the
+// replaced file's mode and owner), anything else (a FIFO, a device such as /dev/null) is written in
+// place, as a shell redirection would; it is never replaced by a regular file.
 bool writeOutput(const QString &path, const QByteArray &document, QString *error)
 {
     const QFileInfo info(path);
-    if (info.exists() && !info.isFile()) {
-        if (info.isDir()) {
-            *error = QStringLiteral("is a folder");
-            return false;
-        }
-        QFile file(path);
-        if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && file.write(document) == document.size())
-            return true;
-        *error = file.errorString();
-        return false;
-    }
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(document) == document.size() && file.commit())
+    if (!info.exists() || info.isFile() || info.isDir())
+        return writeExportFile(path, document, error);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && file.write(document) == document.size())
         return true;
     *error = file.errorString();
     return false;

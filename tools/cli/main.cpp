@@ -79,7 +79,7 @@ int main(int argc, char **argv)
         if (!command || name != QLatin1String(command->name))
             continue;
         if (Cli::wantsHelp(arguments)) {
-            Cli::out() << command->usage;
+            Cli::out() << Cli::usageText(*command);
             return Cli::ExitOk;
         }
         return command->run(arguments);

@@ -10,14 +10,13 @@
 #include "base/language.h"
 #include "base/preferences.h"
 #include "playback/mediaframework.h"
-#include "playback/player.h"
+#include "session/playbacksession.h"
 #include "session/cliplibrary.h"
 #include "session/viewerstate.h"
 #include "viewer/cliplist.h"
 #include "viewer/cliplistmenu.h"
 #include "viewer/mainwindow.h"
 #include "viewer/mapview.h"
-#include "viewer/playbackcontroller.h"
 #include "skin/dialogpalette.h"
 
 #include <QApplication>
@@ -67,9 +66,9 @@ MyListWidget *clipList(const MainWindow &window)
     return window.findChild<MyListWidget *>();
 }
 
-PlaybackController *playback(const MainWindow &window)
+PlaybackSession *playback(const MainWindow &window)
 {
-    return window.findChild<PlaybackController *>();
+    return window.findChild<PlaybackSession *>();
 }
 
 // Opens `folder` and waits until its clips are listed; the list's entry named `clipName`, or null.
@@ -90,8 +89,8 @@ QListWidgetItem *openFolderAt(MainWindow &window, const QString &folder, const Q
 // The map pane with the route, the marker one second further on.
 void saveMapWithRoute(MainWindow &window, const QDir &out)
 {
-    const Player *player = playback(window)->player();
-    window.OnSlotsProgress(player ? int(player->positionMs()) + 1000 : 0);
+    const PlaybackSession *session = playback(window);
+    window.OnSlotsProgress(session->isOpen() ? int(session->position()) + 1000 : 0);
     runFor(2000);
     window.findChild<MapView *>()->grab().save(out.filePath(QStringLiteral("map-route.png")));
 }
