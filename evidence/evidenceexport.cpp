@@ -193,8 +193,10 @@ void EvidenceExport::stop(const QString &reason)
         m_stopping = true;
         m_error = reason;
         m_cancelled->store(true);
-        if (m_job)
-            m_job.release()->deleteLater(); // may be the sender of the failure being handled
+        if (m_job) {
+            m_job->cancel(); // the pipeline stops now; the object may be the sender being handled
+            m_job.release()->deleteLater();
+        }
         m_ticker.stop();
     }
     if (m_copies.isRunning() || m_documents.isRunning())

@@ -48,7 +48,8 @@ QByteArray copyFile(const QString &from, const QString &to, const std::atomic<bo
     QFile source(from);
     QFile target(to);
     if (!QFileInfo(from).isFile() || !source.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("%1: %2").arg(QFileInfo(from).fileName(), source.errorString());
+        const QString why = QFileInfo(from).isFile() ? source.errorString() : QStringLiteral("no longer there");
+        *error = QStringLiteral("%1: %2").arg(QFileInfo(from).fileName(), why);
         return QByteArray();
     }
     if (!target.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {

@@ -1,6 +1,7 @@
 #include "mediareadback.h"
 
 #include "generators/mediagen/mediagen.h"
+#include "playback/overlayrenderer.h"
 
 #include <gst/app/gstappsink.h>
 #include <gst/gst.h>
@@ -141,6 +142,27 @@ QList<int> frameNumbers(const QList<QImage> &pictures)
         numbers << (mark.isValid() ? mark.frame : -1);
     }
     return numbers;
+}
+
+CaptionReading readCaption(const QImage &band, const QStringList &right, const QStringList &wrong)
+{
+    QImage expected(band.size(), QImage::Format_Grayscale8);
+    QImage other(band.size(), QImage::Format_Grayscale8);
+    OverlayRenderer::paintCaption(expected, right, Qt::white, Qt::black);
+    OverlayRenderer::paintCaption(other, wrong, Qt::white, Qt::black);
+    const QImage seen = band.convertToFormat(QImage::Format_Grayscale8);
+    qint64 telling = 0, nearer = 0, total = 0;
+    for (int y = 0; y < band.height(); ++y) {
+        const uchar *s = seen.constScanLine(y), *e = expected.constScanLine(y), *o = other.constScanLine(y);
+        for (int x = 0; x < band.width(); ++x) {
+            total += qAbs(s[x] - e[x]);
+            if (qAbs(e[x] - o[x]) > 96) {
+                ++telling;
+                nearer += qAbs(s[x] - e[x]) < qAbs(s[x] - o[x]);
+            }
+        }
+    }
+    return {telling ? double(nearer) / double(telling) : 0, double(total) / double(band.width() * band.height())};
 }
 
 } // namespace MediaReadback

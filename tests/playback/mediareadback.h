@@ -30,4 +30,15 @@ QList<QImage> pictures(const QString &path, int stream);
 // The frame numbers the generated pictures carry (-1 for a picture without a mark).
 QList<int> frameNumbers(const QList<QImage> &pictures);
 
+// How the caption band of a rendered picture reads: the share of the pixels that tell the `right`
+// caption from the `wrong` one (where the two, drawn as the renderer draws them, differ clearly)
+// that are nearer the right one, and the mean difference from the right one over the whole band.
+struct CaptionReading
+{
+    double agreement = 0;
+    double meanDifference = 255;
+    bool readsRight() const { return agreement > 0.9 && meanDifference < 1; }
+};
+CaptionReading readCaption(const QImage &band, const QStringList &right, const QStringList &wrong);
+
 } // namespace MediaReadback

@@ -8,6 +8,7 @@
 #include "playback/mediaframework.h"
 #include "settings/devicecard.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QSocketNotifier>
@@ -221,6 +222,8 @@ private:
 // Runs the export to its end in an event loop; progress goes to a terminal on stderr.
 int runJob(EvidenceExport &job, const QString &output)
 {
+    // Watched before the hidden folder exists, so that no interruption can leave it behind.
+    InterruptWatch interrupts([&job] { job.cancel(); });
     if (!job.start())
         return unreadable(output, job.errorString());
     QEventLoop loop;
@@ -232,7 +235,6 @@ int runJob(EvidenceExport &job, const QString &output)
         if (terminal)
             err() << "\rexporting: " << qRound(fraction * 100) << " %" << Qt::flush;
     });
-    InterruptWatch interrupts([&job] { job.cancel(); });
     loop.exec();
     if (terminal)
         err() << '\n';
@@ -262,6 +264,7 @@ int runExport(const QStringList &arguments)
         EvidenceExport job(*plan, args.output, args.overlay);
         exitCode = runJob(job, args.output);
     }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // the pipelines' owners
     MediaFramework::shutdown();
     return exitCode;
 }
