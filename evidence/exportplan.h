@@ -8,6 +8,7 @@
 #include "telemetry/trackexport.h"
 
 #include <QList>
+#include <QMetaType>
 #include <QString>
 
 #include <optional>
@@ -54,6 +55,8 @@ struct ExportPlan
     // overlay video when asked, the documents.
     qint64 estimatedBytes(bool overlay) const;
 };
+
+Q_DECLARE_METATYPE(ExportPlan)
 
 namespace ExportPlanning {
 

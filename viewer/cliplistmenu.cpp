@@ -1,5 +1,6 @@
 #include "viewer/cliplistmenu.h"
 
+#include "base/exportmessages.h"
 #include "base/messages.h"
 #include "viewer/clipexporter.h"
 #include "viewer/cliplist.h"
@@ -29,6 +30,8 @@ void ClipListMenu::showFor(QListWidgetItem *item, const QPoint &globalPosition)
         return;
     QMenu menu(m_window);
     menu.setObjectName(QStringLiteral("clipListContextMenu"));
+    QAction *evidence = menu.addAction(Messages::exportMenuEntry());
+    menu.addSeparator();
     QAction *gpx = menu.addAction(QString::fromUtf8(kExportGpx));
     QAction *kml = menu.addAction(QString::fromUtf8(kExportKml));
     QAction *csv = menu.addAction(QString::fromUtf8(kExportCsv));
@@ -37,7 +40,9 @@ void ClipListMenu::showFor(QListWidgetItem *item, const QPoint &globalPosition)
     QAction *copy = menu.addAction(QString::fromUtf8(kCopyPath));
     // The item may go while the menu is open (a folder scan): only the path is used afterwards.
     QAction *chosen = menu.exec(globalPosition);
-    if (chosen == gpx)
+    if (chosen == evidence)
+        emit exportRequested(path);
+    else if (chosen == gpx)
         m_exporter->exportClip(path, TrackExport::Format::Gpx);
     else if (chosen == kml)
         m_exporter->exportClip(path, TrackExport::Format::Kml);

@@ -9,8 +9,9 @@ class QListWidgetItem;
 class QMenu;
 class QPoint;
 
-// The clip list's context menu: exports of the clip's telemetry (GPX, KML, CSV), showing the clip
-// in the file manager and copying its path. Opens on the list's request (right click, Menu key).
+// The clip list's context menu: the export of a moment of the clip as an evidence folder, exports
+// of the clip's telemetry (GPX, KML, CSV), showing the clip in the file manager and copying its
+// path. Opens on the list's request (right click, Menu key).
 class ClipListMenu : public QObject
 {
     Q_OBJECT
@@ -27,6 +28,10 @@ public:
     ClipListMenu(MyListWidget *list, QWidget *window);
 
     ClipExporter *exporter() const { return m_exporter; }
+
+signals:
+    // The evidence export of the clip at `path` was chosen.
+    void exportRequested(const QString &path);
 
 public slots:
     // Shows the menu for `item` at `globalPosition` and carries out the chosen entry.

@@ -44,7 +44,8 @@ ClipListPane::ClipListPane(QWidget *window, ClipLibrary *library, const ViewerSt
     , m_folderLabel(new QLabel(window))
 {
     m_list->setObjectName(QStringLiteral("clipList"));
-    new ClipListMenu(m_list, window); // owned by the list
+    auto *menu = new ClipListMenu(m_list, window); // owned by the list
+    connect(menu, &ClipListMenu::exportRequested, this, &ClipListPane::exportRequested);
     m_folderLabel->setObjectName(QStringLiteral("folderLabel"));
     m_folderLabel->setStyleSheet(QLatin1String(kFolderLabelStyle));
     for (int i = 0; i < 3; ++i) {

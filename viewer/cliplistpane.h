@@ -42,6 +42,8 @@ signals:
     void emptied();
     // The user should be told `text`.
     void warning(const QString &text);
+    // The list's menu asked to export a moment of the clip at `path`.
+    void exportRequested(const QString &path);
 
 private:
     void select(int category, int filter, bool warnWhenEmpty);

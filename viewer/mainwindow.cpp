@@ -10,6 +10,7 @@
 #include "skin/flhlp.h"
 #include "viewer/cliplist.h"
 #include "viewer/cliplistpane.h"
+#include "viewer/exportprogress.h"
 #include "viewer/folderbrowser.h"
 #include "viewer/mapview.h"
 #include "viewer/videoview.h"
@@ -51,6 +52,7 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
     m_view2->setObjectName(QStringLiteral("view2"));
     m_views = new ViewArrangement(m_view1, m_view2, m_state, this);
     setupPlaybackConnections();
+    setupExportConnections();
     setupStateConnections();
     placeAll(QSize(ViewerLayout::kDefaultWidth, ViewerLayout::kDefaultHeight));
 
@@ -125,6 +127,7 @@ void MainWindow::placeAll(const QSize &size)
     m_listPane->place(w, h);
     m_controls->place(w, h);
     m_views->setWindowSize(size);
+    m_exportProgress->place(w, h);
 }
 
 // While panning, the mouse drags the picture: the list and the map rest, and the window stays put

@@ -7,11 +7,14 @@
 
 class Background;
 class Clip;
+class ExportProgress;
+class ExportSession;
 class ClipLibrary;
 class ClipListPane;
 class FlHlp;
 class MapView;
 class MomentCapture;
+class MomentExport;
 class MyListWidget;
 class PlaybackPanes;
 class PlaybackSession;
@@ -74,6 +77,10 @@ public slots:
     void OnSlotssetting();
     void OnSlotssnapshot();
     void OnSlotsprint();
+    // The range to export: in and out marks at the position shown, and the export (I, O, Ctrl+E).
+    void OnSlotsmarkIn();
+    void OnSlotsmarkOut();
+    void OnSlotsexport();
     void OnSlotsfile_open();
     void OnSlotsfolder_open();
     void OnSlotslist_screen();
@@ -103,6 +110,8 @@ private:
     void setupPlaybackConnections();
     void onClipEnded();
     void resetViewer();
+    // Exports of a moment (mainwindowexport.cpp)
+    void setupExportConnections();
     // Messages
     void warn(const QString &title, const QString &text);
 
@@ -113,6 +122,9 @@ private:
     PlaybackSession *m_session = nullptr;
     PlaybackPanes *m_panes = nullptr;
     MomentCapture *m_capture = nullptr;
+    ExportSession *m_exports = nullptr;
+    MomentExport *m_momentExport = nullptr;
+    ExportProgress *m_exportProgress = nullptr;
     VideoView *m_view1 = nullptr;
     VideoView *m_view2 = nullptr;
     ViewArrangement *m_views = nullptr;

@@ -45,6 +45,9 @@ std::vector<ViewerShortcuts::Entry> buildTable()
         {Command::Slower, keys({Qt::Key_BracketLeft}), Button::Play, {}},
         {Command::Faster, keys({Qt::Key_BracketRight}), Button::Play, {}},
         {Command::Quit, keys({Qt::CTRL | Qt::Key_Q}), Button::Exit, {Button::Exit}},
+        {Command::MarkIn, keys({Qt::Key_I}), Button::Play, {}},
+        {Command::MarkOut, keys({Qt::Key_O}), Button::Play, {}},
+        {Command::Export, keys({Qt::CTRL | Qt::Key_E}), Button::Play, {}},
     };
 }
 
@@ -143,6 +146,9 @@ bool ViewerShortcuts::run(Command command)
     case Command::Slower: stepRate(-1); break;
     case Command::Faster: stepRate(+1); break;
     case Command::Quit: w.close(); break;
+    case Command::MarkIn: w.OnSlotsmarkIn(); break;
+    case Command::MarkOut: w.OnSlotsmarkOut(); break;
+    case Command::Export: w.OnSlotsexport(); break;
     }
     return true;
 }

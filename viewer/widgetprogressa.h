@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <array>
+#include <optional>
 
 class TelemetryTrack;
 
@@ -63,6 +64,9 @@ public:
     bool noPositionInClip() const;
     // Accelerations and coordinates shown on the panel (time and speed unused).
     const TelemetrySample &currentSample() const { return m_current; }
+    // The in and out marks of the range to export (ms of the time range): the strip shows the range
+    // between them (from the start or to the end when one is missing); none without marks.
+    void setExportMarks(std::optional<qint64> in, std::optional<qint64> out);
 
 signals:
     // A release on the timeline strip chose this position (ms of the time range).
@@ -84,6 +88,7 @@ private:
     void paintMeter(QPainter &painter, int x0) const;
     void paintGraph(QPainter &painter) const;
     void paintMarker(QPainter &painter) const;
+    void paintExportMarks(QPainter &painter) const;
     void paintTexts(QPainter &painter, int x0) const;
     void onTrackChanged();
 
@@ -115,6 +120,9 @@ private:
     bool m_speedUnitKm = true;
     bool m_gpsValid = false;
     TelemetrySample m_current; // accelerations and position shown on the panel
+
+    std::optional<qint64> m_markIn;
+    std::optional<qint64> m_markOut;
 
     bool m_dragging = false;
     QPoint m_dragPoint;

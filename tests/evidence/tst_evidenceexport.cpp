@@ -20,8 +20,6 @@
 #include <QStandardPaths>
 #include <QTest>
 
-Q_DECLARE_METATYPE(ExportPlan)
-
 namespace {
 
 QByteArray contents(const QString &path)

@@ -1,0 +1,68 @@
+#include "viewer/exportprogress.h"
+
+#include "base/exportmessages.h"
+#include "session/exportsession.h"
+#include "viewer/viewerlayout.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace {
+
+constexpr int kHeight = 30;
+constexpr int kProgressSteps = 1000;
+
+} // namespace
+
+ExportProgress::ExportProgress(ExportSession *session, QWidget *window)
+    : QWidget(window)
+    , m_label(new QLabel(this))
+    , m_bar(new QProgressBar(this))
+    , m_cancel(new QPushButton(this))
+{
+    setObjectName(QStringLiteral("exportProgress"));
+    m_bar->setObjectName(QStringLiteral("exportBar"));
+    m_cancel->setObjectName(QStringLiteral("exportCancel"));
+    m_bar->setRange(0, kProgressSteps);
+    m_bar->setTextVisible(false);
+    setAutoFillBackground(true);
+    setStyleSheet(QStringLiteral("ExportProgress { background: #202020; } QLabel { color: #e0e0e0; }"));
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(8, 3, 8, 3);
+    layout->addWidget(m_label);
+    layout->addWidget(m_bar, 1);
+    layout->addWidget(m_cancel);
+    hide();
+    connect(m_cancel, &QPushButton::clicked, session, &ExportSession::cancelExport);
+    connect(session, &ExportSession::exportStarted, this, &ExportProgress::started);
+    connect(session, &ExportSession::exportProgress, this, [this](double fraction) {
+        m_bar->setValue(qRound(fraction * kProgressSteps));
+        m_label->setText(Messages::exportProgress(m_title, qRound(fraction * 100)));
+    });
+    connect(session, &ExportSession::exportFinished, this, &ExportProgress::ended);
+    connect(session, &ExportSession::exportFailed, this, &ExportProgress::ended);
+    connect(session, &ExportSession::exportCancelled, this, &ExportProgress::ended);
+}
+
+void ExportProgress::place(int w, int h)
+{
+    const QRect views = ViewerLayout::largeViewRect(w, h).united(ViewerLayout::smallViewRect(w, h));
+    setGeometry(views.left(), views.bottom() + 1 - kHeight, views.width(), kHeight);
+}
+
+void ExportProgress::started(const QString &title)
+{
+    m_title = title;
+    m_bar->setValue(0);
+    m_label->setText(Messages::exportProgress(m_title, 0));
+    m_cancel->setText(Messages::exportCancel());
+    show();
+    raise();
+}
+
+void ExportProgress::ended()
+{
+    hide();
+}
