@@ -61,6 +61,53 @@ struct Projection
     }
 };
 
+// The range's positions as runs of fixes: a sample without a fix ends a run.
+QList<QList<GeoPoint>> routeRuns(const ExportPlan &plan)
+{
+    QList<QList<GeoPoint>> runs{{}};
+    for (const Point &point : pointsOf(plan)) {
+        if (point.sample.hasUsablePosition())
+            runs.last() << GeoPoint{point.sample.latitude, point.sample.longitude};
+        else if (!runs.last().isEmpty())
+            runs << QList<GeoPoint>();
+    }
+    if (runs.last().isEmpty())
+        runs.removeLast();
+    return runs;
+}
+
+// Where the route's points go in a box: north up, the route's extent (at least 100 m) filling the
+// box's smaller side less a margin.
+struct RouteFrame
+{
+    Projection projection;
+    QPointF centre;
+    double metresPerUnit = 1;
+
+    RouteFrame(const QList<QList<GeoPoint>> &runs, const QRectF &box)
+    {
+        double south = 90, north = -90, west = 180, east = -180;
+        for (const QList<GeoPoint> &run : runs) {
+            for (const GeoPoint &p : run) {
+                south = std::min(south, p.latitude), north = std::max(north, p.latitude);
+                west = std::min(west, p.longitude), east = std::max(east, p.longitude);
+            }
+        }
+        projection = Projection{{(south + north) / 2, (west + east) / 2}};
+        const QPointF span = projection.toMetres({north, east}) - projection.toMetres({south, west});
+        const double extent = std::max({span.x(), span.y(), kMinimumExtentM});
+        const QRectF inner = box.adjusted(box.width() * 0.08, box.height() * 0.08, -box.width() * 0.08, -box.height() * 0.08);
+        centre = inner.center();
+        metresPerUnit = extent / std::min(inner.width(), inner.height());
+    }
+
+    QPointF place(const GeoPoint &p) const
+    {
+        const QPointF m = projection.toMetres(p);
+        return centre + QPointF(m.x() / metresPerUnit, -m.y() / metresPerUnit);
+    }
+};
+
 void paintScaleBar(QPainter &painter, const QRectF &box, double metresPerUnit)
 {
     const double metres = niceStep(box.width() / 4 * metresPerUnit);
@@ -191,52 +238,30 @@ void paintRoute(QPainter &painter, const QRectF &box, const ExportPlan &plan)
     painter.save();
     painter.setPen(QPen(Qt::black, 0));
     painter.drawRect(box);
-    QList<GeoPoint> all;
-    QList<QList<GeoPoint>> runs{{}};
-    for (const Point &point : pointsOf(plan)) {
-        if (!point.sample.hasUsablePosition()) {
-            if (!runs.last().isEmpty())
-                runs << QList<GeoPoint>();
-            continue;
-        }
-        runs.last() << GeoPoint{point.sample.latitude, point.sample.longitude};
-        all << runs.last().last();
-    }
-    if (all.isEmpty()) {
+    const QList<QList<GeoPoint>> runs = routeRuns(plan);
+    if (runs.isEmpty()) {
         painter.drawText(box, Qt::AlignCenter, QStringLiteral("No GPS position in this stretch"));
         painter.restore();
         return;
     }
-    double south = 90, north = -90, west = 180, east = -180;
-    for (const GeoPoint &p : all) {
-        south = std::min(south, p.latitude), north = std::max(north, p.latitude);
-        west = std::min(west, p.longitude), east = std::max(east, p.longitude);
-    }
-    const Projection projection{{(south + north) / 2, (west + east) / 2}};
-    const QPointF span = projection.toMetres({north, east}) - projection.toMetres({south, west});
-    const double extent = std::max({span.x(), span.y(), kMinimumExtentM});
-    const QRectF inner = box.adjusted(box.width() * 0.08, box.height() * 0.08, -box.width() * 0.08, -box.height() * 0.08);
-    const double metresPerUnit = extent / std::min(inner.width(), inner.height());
-    auto place = [&](const GeoPoint &p) {
-        const QPointF m = projection.toMetres(p);
-        return inner.center() + QPointF(m.x() / metresPerUnit, -m.y() / metresPerUnit);
-    };
+    const RouteFrame frame(runs, box);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(kRouteColour, box.width() / 250, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     for (const QList<GeoPoint> &run : runs) {
         QPolygonF line;
         for (const GeoPoint &p : run)
-            line << place(p);
+            line << frame.place(p);
         painter.drawPolyline(line);
     }
     const double radius = box.width() / 90;
-    paintMark(painter, place(all.first()), QColor(20, 150, 40), radius, false);
-    paintMark(painter, place(all.last()), QColor(200, 30, 30), radius, false);
+    paintMark(painter, frame.place(runs.first().first()), QColor(20, 150, 40), radius, false);
+    paintMark(painter, frame.place(runs.last().last()), QColor(200, 30, 30), radius, false);
     const ShownMoment moment = plan.moment();
     if (moment.sample.hasUsablePosition())
-        paintMark(painter, place({moment.sample.latitude, moment.sample.longitude}), QColor(240, 140, 0), radius * 1.6, true);
+        paintMark(painter, frame.place({moment.sample.latitude, moment.sample.longitude}), QColor(240, 140, 0),
+                  radius * 1.6, true);
     painter.setPen(QPen(Qt::black, 0));
-    paintScaleBar(painter, box, metresPerUnit);
+    paintScaleBar(painter, box, frame.metresPerUnit);
     painter.restore();
 }
 

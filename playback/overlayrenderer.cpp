@@ -40,6 +40,19 @@ void onDecoded(GstElement *, GstPad *pad, gpointer target)
         gst_pad_link(pad, join);
 }
 
+// compositor, caps, queue, encoder, muxer, file: a black background, I420 at the output size, H.264
+// fast enough for real time on two cores at a bit rate that keeps the caption sharp.
+void configureOutput(const QList<GstElement *> &chain, const QSize &size, const QString &file)
+{
+    gst_util_set_object_arg(G_OBJECT(chain.at(0)), "background", "black");
+    Gst::CapsPtr caps(gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "I420", "width", G_TYPE_INT,
+                                          size.width(), "height", G_TYPE_INT, size.height(), nullptr));
+    g_object_set(chain.at(1), "caps", caps.get(), nullptr);
+    gst_util_set_object_arg(G_OBJECT(chain.at(3)), "speed-preset", "superfast");
+    g_object_set(chain.at(3), "bitrate", guint(kEncoderKbps), "key-int-max", kKeyFrameInterval, nullptr);
+    g_object_set(chain.at(5), "location", QFile::encodeName(file).constData(), "async", FALSE, nullptr);
+}
+
 } // namespace
 
 // Streaming thread: draws each composed picture's caption into its brightness plane, in place.
@@ -151,14 +164,7 @@ bool OverlayRenderer::complete(GstElement *pipeline, PartSource &source)
         return false;
     }
     GstElement *compositor = chain.at(0);
-    const QSize size = outputSize(m_channels);
-    gst_util_set_object_arg(G_OBJECT(compositor), "background", "black");
-    Gst::CapsPtr caps(gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "I420", "width", G_TYPE_INT,
-                                          size.width(), "height", G_TYPE_INT, size.height(), nullptr));
-    g_object_set(chain.at(1), "caps", caps.get(), nullptr);
-    gst_util_set_object_arg(G_OBJECT(chain.at(3)), "speed-preset", "superfast");
-    g_object_set(chain.at(3), "bitrate", guint(kEncoderKbps), "key-int-max", kKeyFrameInterval, nullptr);
-    g_object_set(chain.at(5), "location", QFile::encodeName(temporaryPath()).constData(), "async", FALSE, nullptr);
+    configureOutput(chain, outputSize(m_channels), temporaryPath());
     for (int i = 0; i + 1 < chain.size(); ++i) {
         if (!gst_element_link(chain.at(i), chain.at(i + 1)))
             return false;

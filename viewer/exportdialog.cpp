@@ -49,6 +49,15 @@ ExportDialog::ExportDialog(const ExportPlan &plan, const QString &parentFolder, 
     m_problem->setObjectName(QStringLiteral("exportProblem"));
     m_problem->setStyleSheet(QStringLiteral("color: #e05050"));
 
+    buildLayout(range, chooseButton);
+    connect(m_overlay, &QCheckBox::toggled, this, &ExportDialog::updateSize);
+    connect(chooseButton, &QPushButton::clicked, this, &ExportDialog::choose);
+    updateSize();
+    setMinimumWidth(560);
+}
+
+void ExportDialog::buildLayout(QLabel *range, QPushButton *chooseButton)
+{
     auto *where = new QHBoxLayout;
     where->addWidget(m_parent, 1);
     where->addWidget(chooseButton);
@@ -59,18 +68,15 @@ ExportDialog::ExportDialog(const ExportPlan &plan, const QString &parentFolder, 
     buttons->setObjectName(QStringLiteral("exportButtons"));
     buttons->addButton(Messages::exportStart(), QDialogButtonBox::AcceptRole)->setObjectName(QStringLiteral("exportStart"));
     buttons->addButton(Messages::exportCancel(), QDialogButtonBox::RejectRole);
+    connect(buttons, &QDialogButtonBox::accepted, this, &ExportDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &ExportDialog::reject);
     auto *layout = new QVBoxLayout(this);
-    for (QWidget *widget : {static_cast<QWidget *>(range), static_cast<QWidget *>(m_size), static_cast<QWidget *>(m_overlay)})
-        layout->addWidget(widget);
+    layout->addWidget(range);
+    layout->addWidget(m_size);
+    layout->addWidget(m_overlay);
     layout->addLayout(form);
     layout->addWidget(m_problem);
     layout->addWidget(buttons);
-    connect(m_overlay, &QCheckBox::toggled, this, &ExportDialog::updateSize);
-    connect(chooseButton, &QPushButton::clicked, this, &ExportDialog::choose);
-    connect(buttons, &QDialogButtonBox::accepted, this, &ExportDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &ExportDialog::reject);
-    updateSize();
-    setMinimumWidth(560);
 }
 
 bool ExportDialog::overlay() const

@@ -7,6 +7,7 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 
 // The dialog before an export: the range and its clip, the estimated size of the folder, whether
 // to render the overlay video too, and where the folder goes (its parent and its name). Accepts
@@ -32,6 +33,7 @@ public slots:
     void accept() override;
 
 private:
+    void buildLayout(QLabel *range, QPushButton *chooseButton);
     void updateSize();
     void choose();
 
