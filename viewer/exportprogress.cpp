@@ -27,7 +27,7 @@ ExportProgress::ExportProgress(ExportSession *session, QWidget *window)
     m_cancel->setObjectName(QStringLiteral("exportCancel"));
     m_bar->setRange(0, kProgressSteps);
     m_bar->setTextVisible(false);
-    setAutoFillBackground(true);
+    setAttribute(Qt::WA_StyledBackground, true); // the style sheet paints the bar's own background
     setStyleSheet(QStringLiteral("ExportProgress { background: #202020; } QLabel { color: #e0e0e0; }"));
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(8, 3, 8, 3);
@@ -39,7 +39,7 @@ ExportProgress::ExportProgress(ExportSession *session, QWidget *window)
     connect(session, &ExportSession::exportStarted, this, &ExportProgress::started);
     connect(session, &ExportSession::exportProgress, this, [this](double fraction) {
         m_bar->setValue(qRound(fraction * kProgressSteps));
-        m_label->setText(Messages::exportProgress(m_title, qRound(fraction * 100)));
+        showText(qRound(fraction * 100));
     });
     connect(session, &ExportSession::exportFinished, this, &ExportProgress::ended);
     connect(session, &ExportSession::exportFailed, this, &ExportProgress::ended);
@@ -56,10 +56,23 @@ void ExportProgress::started(const QString &title)
 {
     m_title = title;
     m_bar->setValue(0);
-    m_label->setText(Messages::exportProgress(m_title, 0));
+    showText(0);
     m_cancel->setText(Messages::exportCancel());
     show();
     raise();
+}
+
+// The text beside the bar, shortened in the middle of the title to leave the bar most of the room.
+void ExportProgress::showText(int percent)
+{
+    const int room = width() * 2 / 5;
+    QString text = Messages::exportProgress(m_title, percent);
+    for (QString title = m_title; m_label->fontMetrics().horizontalAdvance(text) > room && title.size() > 8;) {
+        title = m_label->fontMetrics().elidedText(m_title, Qt::ElideMiddle,
+                                                   m_label->fontMetrics().horizontalAdvance(title) * 9 / 10);
+        text = Messages::exportProgress(title, percent);
+    }
+    m_label->setText(text);
 }
 
 void ExportProgress::ended()

@@ -22,6 +22,7 @@ public:
 private:
     void started(const QString &title);
     void ended();
+    void showText(int percent);
 
     QLabel *m_label;
     QProgressBar *m_bar;
