@@ -11,7 +11,13 @@ Q_DECLARE_LOGGING_CATEGORY(lcMedia)
 
 namespace {
 
-Q_GLOBAL_STATIC(QThreadPool, s_workers)
+// One thread opens and closes the sound outputs, one after the other: a device is never opened
+// twice at once, and the thread (with its event dispatcher's descriptor) is the only one kept.
+struct SoundWorkers : QThreadPool
+{
+    SoundWorkers() { setMaxThreadCount(1); }
+};
+Q_GLOBAL_STATIC(SoundWorkers, s_workers)
 
 // Worker thread: the wanted output, open, or a fake sink standing in for it.
 Gst::ElementPtr openOutput(const QByteArray &wanted)

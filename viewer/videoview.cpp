@@ -10,10 +10,40 @@
 
 Q_LOGGING_CATEGORY(lcVideoView, "qrd7700.viewer.video")
 
+// The part of the view the picture covers, as a child of its own that paints every pixel of itself:
+// a new picture repaints only this child, and nothing beneath it (neither the view's background
+// nor the window's skin) is painted again first. Mouse events go through to the view.
+class VideoView::PictureSurface : public QWidget
+{
+public:
+    explicit PictureSurface(VideoView *view)
+        : QWidget(view)
+        , m_view(view)
+    {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setAttribute(Qt::WA_NoSystemBackground);
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        hide();
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.translate(-pos());
+        m_view->paintPicture(painter);
+        m_view->paintLoading(painter);
+    }
+
+private:
+    VideoView *m_view;
+};
+
 VideoView::VideoView(QWidget *parent)
     : QLabel(parent)
     , m_background(Gfx::path(QStringLiteral("screen.png")))
     , m_loading(Gfx::path(QStringLiteral("loading.png")))
+    , m_surface(new PictureSurface(this))
 {
 }
 
@@ -42,12 +72,17 @@ void VideoView::presentPicture(int channel, const QImage &picture, quint64 seria
 {
     if ((channel == 1 ? 1 : 0) != m_channel)
         return;
+    const bool sameShape = picture.size() == m_picture.size() && !m_picture.isNull();
     m_picture = picture;
-    if (m_showLoading && serial > 1)
+    const bool loadingEnds = m_showLoading && serial > 1;
+    if (loadingEnds)
         m_showLoading = false;
     if (!m_videoVisible)
         setVideoVisible(true);
-    update();
+    if (sameShape && !loadingEnds && m_surface->isVisible())
+        m_surface->update();
+    else
+        refresh();
 }
 
 void VideoView::resetPictures(bool opening)
@@ -56,7 +91,7 @@ void VideoView::resetPictures(bool opening)
     m_videoSize = QSize();
     m_zoom = 1.0f;
     m_showLoading = opening;
-    update();
+    refresh();
 }
 
 bool VideoView::isLoadingShown() const
@@ -77,13 +112,13 @@ void VideoView::setVideoVisible(bool visible)
     if (visible)
         layoutRenderers();
     else
-        update();
+        refresh();
 }
 
 void VideoView::setRotation(int degrees)
 {
     m_rotation = degrees;
-    update();
+    refresh();
 }
 
 void VideoView::layoutRenderers()
@@ -94,7 +129,7 @@ void VideoView::layoutRenderers()
     m_rendererRect = *rect;
     m_zoom = 1.0f;
     emit displaySizeChanged(rect->size());
-    update();
+    refresh();
 }
 
 void VideoView::zoomBy(int step)
@@ -108,7 +143,7 @@ void VideoView::zoomBy(int step)
     m_rendererRect = VideoGeometry::zoomedRect(size(), m_zoom, m_box);
     emit displaySizeChanged(m_rendererRect.size());
     setFocus();
-    update();
+    refresh();
 }
 
 bool VideoView::panTo(int dx, int dy)
@@ -123,7 +158,7 @@ bool VideoView::panTo(int dx, int dy)
     case VideoGeometry::PanVerdict::Accepted: break;
     }
     m_rendererRect.moveTo(dx, dy);
-    update();
+    refresh();
     return true;
 }
 
@@ -153,10 +188,35 @@ void VideoView::paintEvent(QPaintEvent *event)
     QPainter painter(this);
     if (!m_background.isNull())
         painter.drawPixmap(QRect(1, 1, width() - 2, height() - 2), m_background, m_background.rect());
+    if (m_surface->isVisible())
+        return; // the surface paints the picture and what goes over it
     if (m_videoVisible && !m_picture.isNull() && !m_rendererRect.isEmpty())
         paintPicture(painter);
+    paintLoading(painter);
+}
+
+void VideoView::paintLoading(QPainter &painter) const
+{
     if (isLoadingShown())
         painter.drawImage(loadingArea(), m_loading);
+}
+
+// The surface takes the picture's place when the picture covers it whole: opaque, not turned
+// sideways. Everything else is painted by the view itself.
+void VideoView::placeSurface()
+{
+    const QRect area = m_rendererRect.intersected(rect());
+    const bool covered = m_videoVisible && !m_picture.isNull() && !m_picture.hasAlphaChannel() && m_rotation % 180 == 0
+                         && !area.isEmpty();
+    if (covered)
+        m_surface->setGeometry(area);
+    m_surface->setVisible(covered);
+}
+
+void VideoView::refresh()
+{
+    placeSurface();
+    update();
 }
 
 // The picture stretched into its rectangle; turned about the rectangle's centre and stretched

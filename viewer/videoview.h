@@ -73,7 +73,13 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    class PictureSurface;
+
     void paintPicture(QPainter &painter) const;
+    void paintLoading(QPainter &painter) const;
+    void placeSurface();
+    // Places the picture's surface and repaints the whole view.
+    void refresh();
     QRect loadingArea() const;
 
     QPointer<PlaybackSession> m_session;
@@ -91,4 +97,5 @@ private:
     QImage m_loading;
     QRect m_rendererRect;
     bool m_showLoading = false; // from an open until the second picture of the channel
+    PictureSurface *m_surface;
 };

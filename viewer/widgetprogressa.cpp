@@ -98,9 +98,18 @@ void WidgetProgressA::setTimePosition(int positionMs)
     if (!m_timeTextStale
         && (positionMs == m_timePosition || positionMs < m_timeRangeStart || positionMs > m_timeRangeEnd))
         return;
+    const bool stale = m_timeTextStale;
     m_timePosition = positionMs;
+    const QString before = m_timeText;
     rebuildTimeText();
-    update();
+    if (stale) {
+        update();
+        return;
+    }
+    // Ten times a second while playing: only the strip (marker) and the play time change.
+    update(QRect(0, 0, width(), Dashboard::kStripHeight));
+    if (m_timeText != before)
+        update(QRect(QPoint(Dashboard::panelX0(width()) + 20, 86), kTextBox));
 }
 
 void WidgetProgressA::rebuildTimeText()
