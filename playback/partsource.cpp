@@ -73,6 +73,24 @@ void onNoMorePads(GstElement *demux, gpointer data)
     gst_element_post_message(demux, gst_message_new_application(GST_OBJECT(demux), s));
 }
 
+// A held stream has come to its end: the queue says so on the bus (its name tells which).
+void postEnded(GstPad *pad)
+{
+    Gst::ElementPtr queue(gst_pad_get_parent_element(pad));
+    if (queue)
+        gst_element_post_message(queue.get(), gst_message_new_application(
+                                                  GST_OBJECT(queue.get()), gst_structure_new_empty(PartSource::StreamEnded)));
+}
+
+// Streaming thread: only posts.
+GstPadProbeReturn onStreamEvent(GstPad *pad, GstPadProbeInfo *info, gpointer)
+{
+    GstEvent *event = GST_PAD_PROBE_INFO_EVENT(info);
+    if (event && GST_EVENT_TYPE(event) == GST_EVENT_EOS)
+        postEnded(pad);
+    return GST_PAD_PROBE_OK;
+}
+
 void holdQueue(GstElement *queue)
 {
     Gst::PadPtr src(gst_element_get_static_pad(queue, "src"));
@@ -231,15 +249,26 @@ bool PartSource::reachedStart() const
     return !m_parts.isEmpty() && m_firstPartEndNs.load() > m_parts.first().fromMs * GST_MSECOND;
 }
 
-void PartSource::release()
+int PartSource::release()
 {
     if (Gst::PadPtr first = output(0, streamNames().first()))
         gst_pad_add_probe(first.get(), GST_PAD_PROBE_TYPE_BUFFER, &PartSource::onFirstPictures, this, nullptr);
+    int streams = 0;
     for (int part = 0; part < m_parts.size(); ++part) {
         for (const QString &stream : streamNames()) {
             GstElement *queue = queueOf(part, stream);
             if (!queue)
                 continue;
+            if (isLinked(queue, "sink")) {
+                Gst::PadPtr src(gst_element_get_static_pad(queue, "src"));
+                gst_pad_add_probe(src.get(), GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, &onStreamEvent, nullptr, nullptr);
+                // A stream without data (a range past its end) may have ended before anything was linked.
+                if (GstEvent *ended = gst_pad_get_sticky_event(src.get(), GST_EVENT_EOS, 0)) {
+                    gst_event_unref(ended);
+                    postEnded(src.get());
+                }
+                ++streams;
+            }
             if (isLinked(queue, "sink") && !isLinked(queue, "src")) {
                 GstElement *drain = addElement("fakesink", QStringLiteral("Part %1 %2 unused").arg(part).arg(stream));
                 if (drain) {
@@ -251,6 +280,7 @@ void PartSource::release()
             releaseQueue(queue);
         }
     }
+    return streams;
 }
 
 bool PartSource::fail(const QString &why)

@@ -23,6 +23,8 @@ public:
     // The application message a part's demuxer posts when it has announced its streams; its field
     // "part" numbers the part.
     static constexpr const char *PartAnnounced = "qrd7700-part-announced";
+    // The application message a held stream posts when its end has passed.
+    static constexpr const char *StreamEnded = "qrd7700-stream-ended";
     // The streams an export carries, by the demuxers' pad names: two video channels and the sound.
     static const QStringList &streamNames();
 
@@ -39,8 +41,9 @@ public:
     QStringList streams() const;
     // The held queue's output of `stream` in `part`; null when that part lacks the stream.
     Gst::PadPtr output(int part, const QString &stream) const;
-    // Streams nobody linked drain into fake sinks; then the held data flows.
-    void release();
+    // Streams nobody linked drain into fake sinks; then the held data flows. Returns how many held
+    // streams there are, each of which posts StreamEnded at its end (once or more).
+    int release();
     // Whether the first part's pictures reached its start: a range past the clip's end does not.
     bool reachedStart() const;
 

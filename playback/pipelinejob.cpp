@@ -1,5 +1,6 @@
 #include "playback/pipelinejob.h"
 
+#include "playback/busrelay_p.h"
 #include "playback/partsource_p.h"
 
 #include <gst/pbutils/missing-plugins.h>
@@ -11,6 +12,7 @@
 #include <QTemporaryFile>
 
 #include <cstdio>
+#include <limits>
 
 Q_DECLARE_LOGGING_CATEGORY(lcMedia)
 
@@ -18,27 +20,18 @@ namespace {
 
 constexpr int kTickMs = 200;
 constexpr int kAnnounceTimeoutMs = 10000;
-// A run whose output has not moved for this long is stuck (a pipeline that can never finish).
+// A run whose output has not moved for this long is stuck (a pipeline that can never finish); once
+// every held stream has ended, a short wait tells (a decoder that saw no picture may swallow its
+// stream's end).
 constexpr int kStalledTicks = 60000 / kTickMs;
+constexpr int kEndedStalledTicks = 5000 / kTickMs;
 
-struct BusContext
-{
-    PipelineJob *job;
-    quint64 generation;
-};
-
+// The text of an error or warning message; its details go to the debug log.
 QString problemText(GstMessage *message)
 {
-    GError *raw = nullptr;
-    gchar *debug = nullptr;
-    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_WARNING)
-        gst_message_parse_warning(message, &raw, &debug);
-    else
-        gst_message_parse_error(message, &raw, &debug);
-    Gst::ErrorPtr error(raw);
-    Gst::StringPtr details(debug);
-    qCDebug(lcMedia) << "export pipeline:" << GST_OBJECT_NAME(GST_MESSAGE_SRC(message)) << (debug ? debug : "");
-    return QString::fromUtf8(error ? error->message : "unknown error");
+    const Gst::Problem problem = Gst::problemOf(message);
+    qCDebug(lcMedia) << "export pipeline:" << GST_OBJECT_NAME(GST_MESSAGE_SRC(message)) << problem.details;
+    return problem.text;
 }
 
 bool isRelayed(GstMessageType type)
@@ -73,6 +66,8 @@ bool PipelineJob::start()
     m_reachedNs.store(-1);
     m_lastReachedNs = -1;
     m_idleTicks = 0;
+    m_streams = std::numeric_limits<int>::max(); // none is held yet
+    m_streamsEnded.clear();
     if (!m_output.isEmpty()) {
         // A new name beside the output, on the same file system, so that it can take the output's
         // name in one step.
@@ -132,26 +127,9 @@ void PipelineJob::watchOutput(GstPad *pad)
     gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, onBuffer, this, nullptr);
 }
 
-// Bus messages are posted from the streaming threads and handled on the owner's thread; nothing
-// stays queued on the bus.
 void PipelineJob::watchBus()
 {
-    ++m_generation;
-    Gst::BusPtr bus(gst_element_get_bus(m_pipeline));
-    auto onMessage = [](GstBus *, GstMessage *message, gpointer data) -> GstBusSyncReply {
-        const auto *context = static_cast<const BusContext *>(data);
-        if (isRelayed(GST_MESSAGE_TYPE(message))) {
-            std::shared_ptr<GstMessage> held(gst_message_ref(message), &gst_message_unref);
-            PipelineJob *job = context->job;
-            const quint64 generation = context->generation;
-            QMetaObject::invokeMethod(
-                job, [job, generation, held] { job->takeMessage(generation, held.get()); }, Qt::QueuedConnection);
-        }
-        gst_message_unref(message);
-        return GST_BUS_DROP;
-    };
-    gst_bus_set_sync_handler(bus.get(), onMessage, new BusContext{this, m_generation},
-                             [](gpointer data) { delete static_cast<BusContext *>(data); });
+    Gst::relayBus(m_pipeline, this, ++m_generation, &isRelayed, &PipelineJob::takeMessage);
 }
 
 void PipelineJob::takeMessage(quint64 generation, GstMessage *message)
@@ -164,6 +142,8 @@ void PipelineJob::takeMessage(quint64 generation, GstMessage *message)
         int part = -1;
         if (s && gst_structure_has_name(s, PartSource::PartAnnounced) && gst_structure_get_int(s, "part", &part))
             partAnnounced(part);
+        else if (s && gst_structure_has_name(s, PartSource::StreamEnded))
+            m_streamsEnded.insert(QString::fromUtf8(GST_OBJECT_NAME(GST_MESSAGE_SRC(message))));
         break;
     }
     case GST_MESSAGE_ELEMENT:
@@ -208,7 +188,7 @@ void PipelineJob::partAnnounced(int part)
         fail(m_error.isEmpty() ? m_source->errorString() : m_error);
         return;
     }
-    m_source->release();
+    m_streams = m_source->release();
     if (runsToEnd() && gst_element_set_state(m_pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
         fail(QStringLiteral("the export pipeline does not start"));
 }
@@ -220,8 +200,8 @@ void PipelineJob::tick()
         m_lastReachedNs = reached;
         m_idleTicks = 0;
         Q_EMIT progressChanged(progress());
-    } else if (++m_idleTicks >= kStalledTicks) {
-        fail(QStringLiteral("the export stopped moving"));
+    } else if (++m_idleTicks >= (m_streamsEnded.size() < m_streams ? kStalledTicks : kEndedStalledTicks)) {
+        fail(reached < 0 ? QStringLiteral("the range holds no pictures") : QStringLiteral("the export stopped moving"));
     }
 }
 

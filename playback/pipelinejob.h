@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -89,6 +90,8 @@ private:
     std::atomic<qint64> m_reachedNs{-1};
     qint64 m_lastReachedNs = -1;
     int m_idleTicks = 0;
+    int m_streams = 0;            // held streams
+    QSet<QString> m_streamsEnded; // … that have ended, by their queues' names
     QTimer m_ticker;   // progress, and the watchdog of a run that stopped moving
     QTimer m_deadline; // the demuxers announce their streams
     QString m_error;

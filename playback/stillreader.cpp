@@ -5,6 +5,7 @@
 #include <gst/app/gstappsink.h>
 #include <gst/video/video.h>
 
+#include <QMetaObject>
 #include <QMutexLocker>
 
 namespace {
@@ -40,6 +41,7 @@ QImage pictureOf(GstSample *sample)
 // The first picture of one channel, kept by the sink's streaming thread.
 struct StillReader::Slot
 {
+    StillReader *owner;
     mutable QMutex mutex;
     QImage picture;
 
@@ -57,8 +59,11 @@ struct StillReader::Slot
         }
         gst_sample_unref(sample);
         QMutexLocker lock(&slot->mutex);
-        if (slot->picture.isNull())
+        if (slot->picture.isNull() && !picture.isNull()) {
             slot->picture = picture;
+            // Done as soon as every channel has its picture; the owner's thread looks.
+            QMetaObject::invokeMethod(slot->owner, &StillReader::checkPictures, Qt::QueuedConnection);
+        }
         return GST_FLOW_OK;
     }
 };
@@ -94,7 +99,7 @@ bool StillReader::complete(GstElement *pipeline, PartSource &source)
     for (const QString &stream : source.streams()) {
         if (!stream.startsWith(QLatin1String("video")))
             continue;
-        m_slots << new Slot;
+        m_slots << new Slot{this, {}, {}};
         if (!addChannel(pipeline, source, stream, m_slots.last()))
             return false;
     }
@@ -128,6 +133,12 @@ bool StillReader::addChannel(GstElement *pipeline, PartSource &source, const QSt
     Gst::PadPtr held = source.output(0, stream);
     Gst::PadPtr input(gst_element_get_static_pad(decoder, "sink"));
     return held && GST_PAD_LINK_SUCCESSFUL(gst_pad_link(held.get(), input.get()));
+}
+
+void StillReader::checkPictures()
+{
+    if (checkResult().isEmpty())
+        succeed();
 }
 
 QString StillReader::checkResult()

@@ -25,6 +25,7 @@ protected:
 
 private:
     struct Slot;
+    void checkPictures();
     bool addChannel(_GstElement *pipeline, PartSource &source, const QString &stream, Slot *slot);
 
     QList<Slot *> m_slots; // owned, one per channel

@@ -94,13 +94,11 @@ private:
 
 void TestEvidenceExport::initTestCase()
 {
-    QVERIFY(MediaFramework::initialise());
-    QString error;
-    if (!m_clips.create(&error)) {
-        if (!m_clips.missingPlugins().isEmpty())
-            QSKIP(qPrintable(error));
-        QFAIL(qPrintable(error));
-    }
+    bool skip = false;
+    const QString problem = m_clips.prepare(&skip);
+    if (skip)
+        QSKIP(qPrintable(problem));
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
     if (QStandardPaths::findExecutable(QStringLiteral("sha256sum")).isEmpty()
         || QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
         QSKIP("sha256sum or pdfinfo is missing (scripts/install-deps installs them)");

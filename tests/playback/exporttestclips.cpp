@@ -1,6 +1,7 @@
 #include "exporttestclips.h"
 
 #include "generators/mediagen/mediagen.h"
+#include "playback/mediaframework.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -55,4 +56,16 @@ bool ExportTestClips::create(QString *error)
     broken.replace(0, 12, QByteArray("RIFF\xf8\xff\x00\x00" "AVI ", 12));
     ok = ok && writeFile(path(randomBytes()), noise(64 * 1024, 3)) && writeFile(path(brokenAvi()), broken);
     return ok;
+}
+
+QString ExportTestClips::prepare(bool *skip)
+{
+    *skip = false;
+    if (!MediaFramework::initialise())
+        return QStringLiteral("the media framework does not start");
+    QString error;
+    if (create(&error))
+        return QString();
+    *skip = !m_missing.isEmpty();
+    return error;
 }

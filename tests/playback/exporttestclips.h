@@ -15,6 +15,9 @@ public:
 
     // Writes the clips; false with *error set (or the missing plugins named) when it cannot.
     bool create(QString *error);
+    // Starts the media framework and writes the clips: empty when all went well, else the problem,
+    // with *skip set when it is a missing plugin (the test then has nothing to test).
+    QString prepare(bool *skip);
     QStringList missingPlugins() const { return m_missing; }
 
     QString path(const QString &name) const { return m_dir.filePath(name); }

@@ -63,13 +63,11 @@ private:
 
 void TestOverlayRenderer::initTestCase()
 {
-    QVERIFY(MediaFramework::initialise());
-    QString error;
-    if (!m_clips.create(&error)) {
-        if (!m_clips.missingPlugins().isEmpty())
-            QSKIP(qPrintable(error));
-        QFAIL(qPrintable(error));
-    }
+    bool skip = false;
+    const QString problem = m_clips.prepare(&skip);
+    if (skip)
+        QSKIP(qPrintable(problem));
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
 }
 
 QList<MediaPart> TestOverlayRenderer::parts(const QList<std::tuple<QString, qint64, qint64>> &ranges) const

@@ -51,13 +51,11 @@ private:
 
 void TestSegmentWriter::initTestCase()
 {
-    QVERIFY(MediaFramework::initialise());
-    QString error;
-    if (!m_clips.create(&error)) {
-        if (!m_clips.missingPlugins().isEmpty())
-            QSKIP(qPrintable(error));
-        QFAIL(qPrintable(error));
-    }
+    bool skip = false;
+    const QString problem = m_clips.prepare(&skip);
+    if (skip)
+        QSKIP(qPrintable(problem));
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
 }
 
 void TestSegmentWriter::init()

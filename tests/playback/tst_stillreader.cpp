@@ -17,13 +17,11 @@ class TestStillReader : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY(MediaFramework::initialise());
-        QString error;
-        if (!m_clips.create(&error)) {
-            if (!m_clips.missingPlugins().isEmpty())
-                QSKIP(qPrintable(error));
-            QFAIL(qPrintable(error));
-        }
+        bool skip = false;
+        const QString problem = m_clips.prepare(&skip);
+        if (skip)
+            QSKIP(qPrintable(problem));
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
     }
 
     void reads_data()
