@@ -3,6 +3,7 @@
 // caption of the printed page.
 #include "viewer/mainwindow.h"
 
+#include "base/exportmessages.h"
 #include "catalogue/clip.h"
 #include "playback/mediaframework.h"
 #include "session/playbacksession.h"
@@ -289,8 +290,8 @@ void TestViewerExports::rightClickExportsGpxWithoutSwitchingClips()
         typeFileName(dialog, gpx);
     });
     rightClick(kSeoulRow);
-    QCOMPARE(entries, QStringList({"Export route as GPX…", "Export route as KML…", "Export telemetry as CSV…",
-                                   "Show in file manager", "Copy path"}));
+    QCOMPARE(entries, QStringList({Messages::exportMenuEntry(), "Export route as GPX…", "Export route as KML…",
+                                   "Export telemetry as CSV…", "Show in file manager", "Copy path"}));
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(gpx), 10000);
     // The playing clip stayed; the file holds the other clip's positions, in two segments.
     QCOMPARE(list->currentRow(), kSydneyRow);
