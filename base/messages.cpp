@@ -103,4 +103,68 @@ QString filterParking()
     return english() ? QStringLiteral("Park.") : QStringLiteral("주차");
 }
 
+QString hardBrake()
+{
+    return english() ? QStringLiteral("Hard brake") : QStringLiteral("급제동");
+}
+
+QString hardAcceleration()
+{
+    return english() ? QStringLiteral("Hard acceleration") : QStringLiteral("급가속");
+}
+
+QString sharpTurn()
+{
+    return english() ? QStringLiteral("Sharp turn") : QStringLiteral("급회전");
+}
+
+QString impact()
+{
+    return english() ? QStringLiteral("Impact") : QStringLiteral("충격");
+}
+
+QString eventsListTitle()
+{
+    return english() ? QStringLiteral("Driving events") : QStringLiteral("주행 이벤트");
+}
+
+QString eventsMenuEntry()
+{
+    return english() ? QStringLiteral("Driving events…") : QStringLiteral("주행 이벤트…");
+}
+
+QStringList eventsListColumns()
+{
+    if (english())
+        return {QStringLiteral("Time"), QStringLiteral("Event"), QStringLiteral("Peak"), QStringLiteral("Speed"),
+                QStringLiteral("Clip")};
+    return {QStringLiteral("시각"), QStringLiteral("이벤트"), QStringLiteral("최대"), QStringLiteral("속도"),
+            QStringLiteral("파일")};
+}
+
+QString eventsReading(int done, int total)
+{
+    if (total <= 0)
+        return english() ? QStringLiteral("Reading the card…") : QStringLiteral("카드를 읽는 중…");
+    return english() ? QStringLiteral("Reading the card: %1 of %2 clips").arg(done).arg(total)
+                     : QStringLiteral("카드를 읽는 중: 파일 %2개 중 %1개").arg(done).arg(total);
+}
+
+QString eventsFound(int events, int clips)
+{
+    if (english())
+        return QStringLiteral("%1 %2 in %3 %4")
+            .arg(events)
+            .arg(events == 1 ? QStringLiteral("event") : QStringLiteral("events"))
+            .arg(clips)
+            .arg(clips == 1 ? QStringLiteral("clip") : QStringLiteral("clips"));
+    return QStringLiteral("파일 %1개에서 이벤트 %2건").arg(clips).arg(events);
+}
+
+QString eventsNoFolder()
+{
+    return english() ? QStringLiteral("Open a folder of clips to find its events.")
+                     : QStringLiteral("폴더를 열면 그 안의 이벤트를 찾습니다.");
+}
+
 } // namespace Messages

@@ -41,6 +41,20 @@ QString filterManual();
 QString filterDriving();
 QString filterParking();
 
+// The driving events in the viewer: the kinds, the events list and the clip list's menu entry.
+QString hardBrake();
+QString hardAcceleration();
+QString sharpTurn();
+QString impact();
+QString eventsListTitle();
+QString eventsMenuEntry();
+// The list's column headings: time, kind, peak, speed, clip.
+QStringList eventsListColumns();
+// Under the list: the card still being read, what was found, or no folder to look at.
+QString eventsReading(int done, int total);
+QString eventsFound(int events, int clips);
+QString eventsNoFolder();
+
 inline QString openFileDialogTitle() { return QStringLiteral("Open QRD-7700"); }
 // The recorder writes AVI clips too: the dialog offers them beside the MP4 pattern.
 inline QString openFileDialogFilter() { return QStringLiteral("QRD-7700 Data Files (*.mp4 *.avi)"); }

@@ -28,8 +28,8 @@ quint64 CardIndexer::start(const QString &folder, const QString &cacheFile)
     options.progress = [this, request](const CardIndex &partial, int done, int total) {
         post(request, partial, done, total, false);
     };
-    m_pool.start([this, request, folder, options, cancelled = m_cancelled] {
-        const CardIndex index = CardIndex::build(folder, options);
+    m_pool.start([this, request, folder, options, cancelled = m_cancelled, build = m_builder] {
+        const CardIndex index = build(folder, options);
         if (!cancelled->load())
             post(request, index, int(index.entries().size()), int(index.entries().size()), true);
     });

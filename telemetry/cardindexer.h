@@ -7,6 +7,7 @@
 #include <QThreadPool>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 
 // Builds a card's index (CardIndex::build) off the GUI thread and reports by signal as clips come
@@ -18,8 +19,15 @@ class CardIndexer : public QObject
     Q_OBJECT
 
 public:
+    // Builds an index; runs on the indexer's thread. CardIndex::build unless told otherwise.
+    using Builder = std::function<CardIndex(const QString &folder, const CardIndex::BuildOptions &options)>;
+
     explicit CardIndexer(QObject *parent = nullptr);
     ~CardIndexer() override;
+
+    // How the next builds read the card: a builder of the caller's own, for example one that holds
+    // the reading back.
+    void setBuilder(Builder builder) { m_builder = std::move(builder); }
 
     // Starts indexing `folder`, caching in `cacheFile` (the card's default cache file when empty).
     // Returns the request number its signals carry.
@@ -38,6 +46,7 @@ signals:
 private:
     void post(quint64 request, const CardIndex &index, int done, int total, bool last);
 
+    Builder m_builder = CardIndex::build;
     QThreadPool m_pool;
     quint64 m_request = 0;
     bool m_running = false;

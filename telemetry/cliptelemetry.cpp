@@ -97,3 +97,23 @@ QDateTime clipStart(const ClipSummary &clip, const RecorderClock::FallbackZone &
         *assumed = !clip.ownOffsetMs;
     return QDateTime::fromMSecsSinceEpoch(start - offset, Qt::UTC);
 }
+
+QList<std::optional<RecorderClock::Offset>> clipOffsets(const QList<ClipSummary> &clips,
+                                                        const RecorderClock::FallbackZone &fallback)
+{
+    QList<qint64> starts;
+    QList<std::optional<qint64>> own;
+    for (const ClipSummary &clip : clips) {
+        if (clip.recorderStartMs) {
+            starts.append(*clip.recorderStartMs);
+            own.append(clip.ownOffsetMs);
+        }
+    }
+    const QList<RecorderClock::Offset> resolved = RecorderClock::resolveOffsets(starts, own, fallback);
+    QList<std::optional<RecorderClock::Offset>> offsets;
+    offsets.reserve(clips.size());
+    qsizetype next = 0;
+    for (const ClipSummary &clip : clips)
+        offsets.append(clip.recorderStartMs ? std::optional(resolved.at(next++)) : std::nullopt);
+    return offsets;
+}

@@ -59,6 +59,11 @@ ClipTelemetry readClipTelemetry(const QString &path, std::optional<qint64> durat
 // stamp.
 QDateTime clipStart(const ClipSummary &clip, const RecorderClock::FallbackZone &fallback, bool *assumed = nullptr);
 
+// The offset (recorder time − UTC) each clip uses, worked out over all of `clips` as
+// RecorderClock::resolveOffsets does; nothing for a clip without a stamp in its name.
+QList<std::optional<RecorderClock::Offset>> clipOffsets(const QList<ClipSummary> &clips,
+                                                        const RecorderClock::FallbackZone &fallback);
+
 // The summary of a clip at `path` with the given length, samples and fixes.
 ClipSummary summarize(const QString &path, std::optional<qint64> durationMs, const QList<TelemetrySample> &samples,
                       const QList<RecorderClock::FixTime> &fixes);

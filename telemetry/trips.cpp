@@ -32,16 +32,10 @@ QList<Placed> placedClips(const QList<ClipSummary> &clips, const RecorderClock::
         if (clip.recorderStartMs && (clip.isEvent() || clip.kind == 1))
             stamped.append(clip);
     }
-    QList<qint64> starts;
-    QList<std::optional<qint64>> own;
-    for (const ClipSummary &clip : stamped) {
-        starts.append(*clip.recorderStartMs);
-        own.append(clip.ownOffsetMs);
-    }
-    const QList<Offset> offsets = RecorderClock::resolveOffsets(starts, own, fallback);
+    const QList<std::optional<Offset>> offsets = clipOffsets(stamped, fallback);
     QList<Placed> placed;
     for (qsizetype i = 0; i < stamped.size(); ++i)
-        placed.append({stamped.at(i), offsets.at(i)});
+        placed.append({stamped.at(i), *offsets.at(i)});
     std::sort(placed.begin(), placed.end(), earlier);
     return placed;
 }

@@ -35,6 +35,7 @@ void ClipListMenu::showFor(QListWidgetItem *item, const QPoint &globalPosition)
     QAction *gpx = menu.addAction(QString::fromUtf8(kExportGpx));
     QAction *kml = menu.addAction(QString::fromUtf8(kExportKml));
     QAction *csv = menu.addAction(QString::fromUtf8(kExportCsv));
+    QAction *events = addEventsEntry(menu);
     menu.addSeparator();
     QAction *show = menu.addAction(QString::fromUtf8(kShowInFileManager));
     QAction *copy = menu.addAction(QString::fromUtf8(kCopyPath));
@@ -48,10 +49,20 @@ void ClipListMenu::showFor(QListWidgetItem *item, const QPoint &globalPosition)
         m_exporter->exportClip(path, TrackExport::Format::Kml);
     else if (chosen == csv)
         m_exporter->exportClip(path, TrackExport::Format::Csv);
+    else if (chosen == events)
+        emit eventsRequested(path);
     else if (chosen == show)
         showInFileManager(path);
     else if (chosen == copy)
         QGuiApplication::clipboard()->setText(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+}
+
+QAction *ClipListMenu::addEventsEntry(QMenu &menu)
+{
+    menu.addSeparator();
+    QAction *events = menu.addAction(Messages::eventsMenuEntry());
+    events->setObjectName(QStringLiteral("eventsEntry"));
+    return events;
 }
 
 void ClipListMenu::showInFileManager(const QString &path)

@@ -4,14 +4,15 @@
 #include <QPointer>
 
 class ClipExporter;
+class QAction;
 class MyListWidget;
 class QListWidgetItem;
 class QMenu;
 class QPoint;
 
 // The clip list's context menu: the export of a moment of the clip as an evidence folder, exports
-// of the clip's telemetry (GPX, KML, CSV), showing the clip in the file manager and copying its
-// path. Opens on the list's request (right click, Menu key).
+// of the clip's telemetry (GPX, KML, CSV), the card's driving events, showing the clip in the file
+// manager and copying its path. Opens on the list's request (right click, Menu key).
 class ClipListMenu : public QObject
 {
     Q_OBJECT
@@ -29,15 +30,19 @@ public:
 
     ClipExporter *exporter() const { return m_exporter; }
 
-signals:
-    // The evidence export of the clip at `path` was chosen.
-    void exportRequested(const QString &path);
-
 public slots:
     // Shows the menu for `item` at `globalPosition` and carries out the chosen entry.
     void showFor(QListWidgetItem *item, const QPoint &globalPosition);
 
+signals:
+    // The events list was asked for from the entry of the clip at `path`.
+    void eventsRequested(const QString &path);
+    // The evidence export of the clip at `path` was chosen.
+    void exportRequested(const QString &path);
+
 private:
+    QAction *addEventsEntry(QMenu &menu);
+
     void showInFileManager(const QString &path);
 
     QPointer<QWidget> m_window;

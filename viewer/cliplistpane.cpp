@@ -41,11 +41,10 @@ ClipListPane::ClipListPane(QWidget *window, ClipLibrary *library, const ViewerSt
     , m_library(library)
     , m_state(state)
     , m_list(new MyListWidget(window, window))
+    , m_menu(new ClipListMenu(m_list, window)) // owned by the list
     , m_folderLabel(new QLabel(window))
 {
     m_list->setObjectName(QStringLiteral("clipList"));
-    auto *menu = new ClipListMenu(m_list, window); // owned by the list
-    connect(menu, &ClipListMenu::exportRequested, this, &ClipListPane::exportRequested);
     m_folderLabel->setObjectName(QStringLiteral("folderLabel"));
     m_folderLabel->setStyleSheet(QLatin1String(kFolderLabelStyle));
     for (int i = 0; i < 3; ++i) {

@@ -5,6 +5,7 @@
 
 class ClearButton;
 class ClipLibrary;
+class ClipListMenu;
 class MyListWidget;
 class QLabel;
 class QWidget;
@@ -23,6 +24,7 @@ public:
     ClipListPane(QWidget *window, ClipLibrary *library, const ViewerState *state);
 
     MyListWidget *list() const { return m_list; }
+    ClipListMenu *menu() const { return m_menu; }
     void place(int w, int h);
     // Button texts in the current language.
     void applyTexts();
@@ -42,8 +44,6 @@ signals:
     void emptied();
     // The user should be told `text`.
     void warning(const QString &text);
-    // The list's menu asked to export a moment of the clip at `path`.
-    void exportRequested(const QString &path);
 
 private:
     void select(int category, int filter, bool warnWhenEmpty);
@@ -55,6 +55,7 @@ private:
     ClipLibrary *m_library;
     const ViewerState *m_state;
     MyListWidget *m_list;
+    ClipListMenu *m_menu;
     QLabel *m_folderLabel;
     ClearButton *m_categoryButtons[3] = {};
     ClearButton *m_filterButtons[4] = {};

@@ -103,8 +103,38 @@ int graphX(qint64 i, int w, int n)
 
 int graphY(int value)
 {
-    const double y = std::abs(value) / 38.0 * 36.0 / 5.0 / 2.0 + 18.0;
-    return std::min(38, static_cast<int>(std::floor(y)));
+    constexpr double kRowsPerG = 12;
+    const double rows = std::round(value / kRawPerG * kRowsPerG);
+    return std::clamp(kGraphRest - static_cast<int>(std::clamp(rows, -100.0, 100.0)), kGraphTop, kGraphBottom);
+}
+
+QRect markRect(const EventMark &mark, int rangeEndMs, int width)
+{
+    if (rangeEndMs <= 0 || width <= 4)
+        return QRect();
+    const auto xOf = [rangeEndMs, width](qint64 ms) {
+        return 2 + std::min<qint64>(ms, rangeEndMs) * (width - 2) / rangeEndMs;
+    };
+    const qint64 start = std::clamp<qint64>(mark.startMs, 0, rangeEndMs);
+    const qint64 end = start + std::clamp<qint64>(mark.durationMs, 0, rangeEndMs);
+    const qint64 left = std::min<qint64>(xOf(start), width - kMarkMinWidth);
+    const qint64 right = std::max(xOf(end), left + kMarkMinWidth);
+    return QRect(int(left), kMarkTop, int(std::min<qint64>(right, width) - left), kMarkHeight);
+}
+
+QColor eventColour(EventKind kind)
+{
+    switch (kind) {
+    case EventKind::HardBrake:
+        return QColor(255, 72, 48);
+    case EventKind::HardAcceleration:
+        return QColor(64, 208, 96);
+    case EventKind::SharpTurn:
+        return QColor(72, 168, 255);
+    case EventKind::Impact:
+        break;
+    }
+    return QColor(232, 72, 255);
 }
 
 QRect stripArea(const QRect &widgetRect)

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "telemetry/drivingevent.h"
+
+#include <QColor>
 #include <QRect>
 #include <QString>
 #include <QStringList>
@@ -43,13 +46,39 @@ QString rateText(double rate);
 // x of the position marker on the strip.
 int markerX(int positionMs, int rangeEndMs, int width);
 
+// The strip's bands, top down: the event marks, then the acceleration graph.
+constexpr int kMarkTop = 2;
+constexpr int kMarkHeight = 7;
+constexpr int kMarkMinWidth = 3; // a short event still shows
+constexpr int kGraphTop = 11;
+constexpr int kGraphRest = 23;   // row of a force of 0
+constexpr int kGraphBottom = 35;
+
 // Acceleration graph: the number of sample slots across the strip, n = rangeEnd / 100 (or the
 // sample count when the range is empty), never more than the sample count.
 int graphSlots(int rangeEndMs, int sampleCount);
 // x of slot boundary i on a strip w pixels wide with n slots: i·w/n rounded half up.
 int graphX(qint64 i, int w, int n);
-// y of an acceleration value: rest on row 18, larger forces of either sign lower, at most 38.
+// y of an acceleration value (raw units, 128 to 1 g): rest on row 23, a positive force above it and
+// a negative one below, 12 rows to the sensor's full 1 g, kept within the graph's band.
 int graphY(int value);
+
+// A driving event marked on the strip: where it begins and how long it lasts, in ms of the time
+// range, and its kind (which gives its colour).
+struct EventMark
+{
+    qint64 startMs = 0;
+    qint64 durationMs = 0;
+    EventKind kind = EventKind::HardBrake;
+
+    friend bool operator==(const EventMark &, const EventMark &) = default;
+};
+// Where a mark is drawn on a strip `width` wide: in the marks' band, from the x the position marker
+// has at its start to the x of its end, at least kMarkMinWidth wide and inside the widget. Empty
+// without a time range.
+QRect markRect(const EventMark &mark, int rangeEndMs, int width);
+// The colour of a kind of event, the same on the strip and in the events list.
+QColor eventColour(EventKind kind);
 
 // The strip area of a widget rectangle (edges included).
 QRect stripArea(const QRect &widgetRect);

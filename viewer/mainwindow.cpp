@@ -10,6 +10,7 @@
 #include "skin/flhlp.h"
 #include "viewer/cliplist.h"
 #include "viewer/cliplistpane.h"
+#include "viewer/eventnavigator.h"
 #include "viewer/exportprogress.h"
 #include "viewer/folderbrowser.h"
 #include "viewer/mapview.h"
@@ -54,6 +55,7 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
     setupPlaybackConnections();
     setupExportConnections();
     setupStateConnections();
+    setupEventConnections();
     placeAll(QSize(ViewerLayout::kDefaultWidth, ViewerLayout::kDefaultHeight));
 
     m_mover->attachTo(this);
@@ -62,7 +64,8 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
     // Keys, the mouse wheel, double clicks, drops and the window's own mouse events, beside the
     // buttons.
     new ViewerShortcuts(this, m_state, m_session);
-    new ViewerInput(this, m_state, m_view1, m_view2);
+    auto *input = new ViewerInput(this, m_state, m_view1, m_view2);
+    input->takeDropsOn(m_mapPane->hostWindow());
     new WindowMouseRouter(this, m_dashboard, m_views, m_state);
     // The state and the library go last, after every pane that may still report while it goes.
     m_library->setParent(this);
@@ -144,6 +147,7 @@ void MainWindow::applyTexts()
 {
     m_controls->applyTexts();
     m_listPane->applyTexts();
+    m_eventNavigator->applyTexts();
 }
 
 void MainWindow::openFolder(const QString &path) { m_listPane->openFolder(path); }

@@ -7,10 +7,12 @@
 
 class Background;
 class Clip;
-class ExportProgress;
-class ExportSession;
 class ClipLibrary;
 class ClipListPane;
+class EventFinder;
+class EventNavigator;
+class ExportProgress;
+class ExportSession;
 class FlHlp;
 class MapView;
 class MomentCapture;
@@ -42,6 +44,8 @@ public:
     // For the composition root: what the window shows, and the clips it offers.
     ViewerState &state() const { return *m_state; }
     ClipLibrary &library() const { return *m_library; }
+    // The driving events of the folder shown, found in the background.
+    EventFinder &events() const { return *m_events; }
 
     // Adds the files as entries of their own (as the open-file button does) and plays the first.
     void openFiles(const QStringList &paths);
@@ -95,6 +99,9 @@ public slots:
     void OnSlotsfile_filterP();
     void OnTimeoutRefreshMap();
     void OnTimeoutRefreshMapB();
+    // The driving events (mainwindowevents.cpp): the next (direction > 0) or previous one, the list.
+    void jumpToEvent(int direction);
+    void showEventsList();
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -112,6 +119,8 @@ private:
     void resetViewer();
     // Exports of a moment (mainwindowexport.cpp)
     void setupExportConnections();
+    // Driving events (mainwindowevents.cpp)
+    void setupEventConnections();
     // Messages
     void warn(const QString &title, const QString &text);
 
@@ -134,5 +143,7 @@ private:
     FlHlp *m_mover = nullptr;
     MapView *m_mapPane = nullptr;
     WidgetVolume *m_volumeSlider = nullptr;
+    EventFinder *m_events = nullptr;
+    EventNavigator *m_eventNavigator = nullptr;
     QPoint m_savedPosition;
 };

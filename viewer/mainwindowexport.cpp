@@ -4,6 +4,7 @@
 
 #include "session/exportsession.h"
 #include "session/viewerstate.h"
+#include "viewer/cliplistmenu.h"
 #include "viewer/cliplistpane.h"
 #include "viewer/exportprogress.h"
 #include "viewer/momentexport.h"
@@ -18,7 +19,7 @@ void MainWindow::setupExportConnections()
     connect(m_state, &ViewerState::marksChanged, this,
             [this] { m_dashboard->setExportMarks(m_state->markIn(), m_state->markOut()); });
     connect(m_momentExport, &MomentExport::warning, this, &MainWindow::warn);
-    connect(m_listPane, &ClipListPane::exportRequested, m_momentExport, &MomentExport::exportClip);
+    connect(m_listPane->menu(), &ClipListMenu::exportRequested, m_momentExport, &MomentExport::exportClip);
 }
 
 void MainWindow::OnSlotsmarkIn() { m_exports->markIn(); }

@@ -175,6 +175,11 @@ void MapView::changeEvent(QEvent *event)
     QWidget::changeEvent(event);
 }
 
+QWidget *MapView::hostWindow() const
+{
+    return m_host.get();
+}
+
 // The web view's own window goes into the pane once the pane's window is on screen.
 void MapView::showEvent(QShowEvent *event)
 {

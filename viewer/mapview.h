@@ -54,6 +54,8 @@ public:
     // they are removed. The track must outlive this pane or be destroyed before it.
     void followTrack(const TelemetryTrack *track);
     QWebEngineView *webView() const { return m_webView; }
+    // The web view's own window when the pane hosts it in one (see MapHost), else null.
+    QWidget *hostWindow() const;
     QRect footerRect() const { return m_footerRect; }
 
 public slots:

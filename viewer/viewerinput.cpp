@@ -38,6 +38,15 @@ ViewerInput::ViewerInput(MainWindow *window, const ViewerState *state, VideoView
     rear->installEventFilter(this);
 }
 
+void ViewerInput::takeDropsOn(QWidget *window)
+{
+    if (!window)
+        return;
+    m_dropWindows.append(window);
+    window->setAcceptDrops(true);
+    window->installEventFilter(this);
+}
+
 ViewerInput::DropPlan ViewerInput::planDrop(const QList<QUrl> &urls)
 {
     DropPlan plan;
@@ -70,7 +79,7 @@ bool ViewerInput::eventFilter(QObject *watched, QEvent *event)
     case QEvent::DragEnter:
     case QEvent::DragMove:
     case QEvent::Drop:
-        if (watched == m_window)
+        if (watched == m_window || m_dropWindows.contains(watched))
             return drop(event);
         break;
     default:

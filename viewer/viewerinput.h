@@ -21,6 +21,9 @@ class ViewerInput : public QObject
 public:
     // `front` and `rear` are the views of channels 0 and 1.
     ViewerInput(MainWindow *window, const ViewerState *state, VideoView *front, VideoView *rear);
+    // Drops on `window`, another top-level window shown inside the viewer's (the map's own window),
+    // open what they hold as drops on the viewer's window do. Null is ignored.
+    void takeDropsOn(QWidget *window);
 
     // What a drop opens: the first local folder among the dropped items, or else the local clip
     // files (*.mp4, *.avi, any case) in their order. Empty when nothing dropped can be opened.
@@ -43,5 +46,6 @@ private:
     MainWindow *m_window;
     const ViewerState *m_state;
     VideoView *m_views[2];
+    QList<QObject *> m_dropWindows;
     int m_wheelDelta = 0; // eighths of a degree not yet turned into a zoom step
 };

@@ -15,6 +15,15 @@ namespace {
 
 using Command = ViewerShortcuts::Command;
 
+// The driving events: N and Shift+N go through them while there is something to play; the list
+// opens like the window's own buttons, always.
+void addEventEntries(std::vector<ViewerShortcuts::Entry> &table)
+{
+    table.push_back({Command::NextEvent, {QKeySequence(Qt::Key_N)}, Button::Play, {}});
+    table.push_back({Command::PreviousEvent, {QKeySequence(Qt::SHIFT | Qt::Key_N)}, Button::Play, {}});
+    table.push_back({Command::EventsList, {QKeySequence(Qt::Key_E)}, Button::FolderOpen, {}});
+}
+
 std::vector<ViewerShortcuts::Entry> buildTable()
 {
     const auto keys = [](std::initializer_list<QKeyCombination> combinations) {
@@ -90,7 +99,11 @@ ViewerShortcuts::ViewerShortcuts(MainWindow *window, const ViewerState *state, P
 
 const std::vector<ViewerShortcuts::Entry> &ViewerShortcuts::table()
 {
-    static const std::vector<Entry> entries = buildTable();
+    static const std::vector<Entry> entries = [] {
+        std::vector<Entry> table = buildTable();
+        addEventEntries(table);
+        return table;
+    }();
     return entries;
 }
 
@@ -149,6 +162,9 @@ bool ViewerShortcuts::run(Command command)
     case Command::MarkIn: w.OnSlotsmarkIn(); break;
     case Command::MarkOut: w.OnSlotsmarkOut(); break;
     case Command::Export: w.OnSlotsexport(); break;
+    case Command::NextEvent: w.jumpToEvent(+1); break;
+    case Command::PreviousEvent: w.jumpToEvent(-1); break;
+    case Command::EventsList: w.showEventsList(); break;
     }
     return true;
 }

@@ -25,8 +25,8 @@ class ViewerShortcuts : public QObject
 public:
     enum class Command {
         PlayPause, FrameBack, FrameForward, SeekBack, SeekForward, PreviousClip, NextClip, ZoomIn, ZoomOut,
-        ZoomFit, ToggleMaximize, Restore, Mute, Snapshot, Print, OpenFolder, Slower, Faster, Quit, MarkIn, MarkOut,
-        Export,
+        ZoomFit, ToggleMaximize, Restore, Mute, Snapshot, Print, OpenFolder, Slower, Faster, Quit,
+        NextEvent, PreviousEvent, EventsList, MarkIn, MarkOut, Export,
     };
 
     struct Entry

@@ -215,6 +215,7 @@ void WidgetProgressA::paintEvent(QPaintEvent *)
     paintMeter(painter, x0);
     paintGraph(painter);
     paintExportMarks(painter);
+    paintEventMarks(painter);
     paintMarker(painter);
     paintTexts(painter, x0);
     m_timeTextStale = false;
@@ -276,6 +277,25 @@ void WidgetProgressA::paintGraph(QPainter &painter) const
             painter.drawLine(x1, Dashboard::graphY(previous[axis]), x2, Dashboard::graphY(values[axis]));
             previous[axis] = values[axis];
         }
+    }
+}
+
+void WidgetProgressA::setEventMarks(const QList<Dashboard::EventMark> &marks)
+{
+    if (marks == m_eventMarks)
+        return;
+    m_eventMarks = marks;
+    update();
+}
+
+// Each mark a bar in its kind's colour, in a band of its own above the graph, so that neither
+// hides the other.
+void WidgetProgressA::paintEventMarks(QPainter &painter) const
+{
+    for (const Dashboard::EventMark &mark : m_eventMarks) {
+        const QRect place = Dashboard::markRect(mark, m_timeRangeEnd, width());
+        if (!place.isEmpty())
+            painter.fillRect(place, Dashboard::eventColour(mark.kind));
     }
 }
 

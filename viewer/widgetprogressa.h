@@ -2,6 +2,7 @@
 
 #include "settings/devicecard.h"
 #include "telemetry/telemetrysample.h"
+#include "viewer/dashboardgeometry.h"
 
 #include <QPixmap>
 #include <QPoint>
@@ -68,6 +69,9 @@ public:
     // between them (from the start or to the end when one is missing); none without marks.
     void setExportMarks(std::optional<qint64> in, std::optional<qint64> out);
 
+    // The driving events marked above the graph, in ms of the time range.
+    void setEventMarks(const QList<Dashboard::EventMark> &marks);
+
 signals:
     // A release on the timeline strip chose this position (ms of the time range).
     void clicked(int positionMs);
@@ -87,6 +91,7 @@ private:
     void paintBackground(QPainter &painter, int x0) const;
     void paintMeter(QPainter &painter, int x0) const;
     void paintGraph(QPainter &painter) const;
+    void paintEventMarks(QPainter &painter) const;
     void paintMarker(QPainter &painter) const;
     void paintExportMarks(QPainter &painter) const;
     void paintTexts(QPainter &painter, int x0) const;
@@ -120,6 +125,7 @@ private:
     bool m_speedUnitKm = true;
     bool m_gpsValid = false;
     TelemetrySample m_current; // accelerations and position shown on the panel
+    QList<Dashboard::EventMark> m_eventMarks;
 
     std::optional<qint64> m_markIn;
     std::optional<qint64> m_markOut;

@@ -1,5 +1,9 @@
 #include "generators/clipwriter/drivesynthesis.h"
 
+#include "generators/clipwriter/aviclipwriter.h"
+
+#include <QDir>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QtMath>
 
@@ -101,6 +105,24 @@ TelemetryRoute routeOf(const SynthesizedDrive &drive, bool gps)
             route.lostFixSeconds.insert(second);
     }
     return route;
+}
+
+bool writeDriveClip(const QString &path, const SynthesizedDrive &drive, const QDateTime &startUtc, bool gps,
+                    QString *error)
+{
+    ClipDescription d;
+    d.videoStreams = {VideoStream{QSize(16, 16), {}, 50, 1}};
+    d.framesPerSecond = 1;
+    d.durationMs = int(drive.speedKmh.size()) * 1000;
+    d.audioSampleRate = 1000;
+    d.route = routeOf(drive, gps);
+    d.route->startUtc = startUtc;
+    if (!QDir().mkpath(QFileInfo(path).path())) {
+        if (error)
+            *error = QStringLiteral("cannot make the folder of %1").arg(path);
+        return false;
+    }
+    return writeAviClip(path, d, error);
 }
 
 } // namespace ClipWriter

@@ -49,4 +49,11 @@ SynthesizedDrive synthesizeDrive(const DriveScenario &scenario);
 // The drive as a clip's telemetry route; without GPS every second has lost its fix.
 TelemetryRoute routeOf(const SynthesizedDrive &drive, bool gps = true);
 
+// Writes the drive as a small clip for tests of its telemetry: one 16 × 16 picture a second, a
+// sound stream (so that the telemetry is stream "02tx", as the recorder writes it), the drive's
+// telemetry with the GPS giving `startUtc` at its start (no fix at all without `gps`). Makes the
+// clip's folder when needed.
+bool writeDriveClip(const QString &path, const SynthesizedDrive &drive, const QDateTime &startUtc, bool gps = true,
+                    QString *error = nullptr);
+
 } // namespace ClipWriter

@@ -1,4 +1,3 @@
-#include "generators/clipwriter/aviclipwriter.h"
 #include "generators/clipwriter/drivesynthesis.h"
 #include "clirun.h"
 
@@ -48,14 +47,7 @@ bool writeDrive(const QString &path, const QList<Push> &pushes, quint32 seed)
     scenario.pitchDegrees = 10;
     scenario.mountedBackwards = true;
     scenario.seed = seed;
-    ClipDescription d;
-    d.videoStreams = {VideoStream{QSize(16, 16), {}, 50, 1}};
-    d.framesPerSecond = 1;
-    d.durationMs = 30000;
-    d.audioSampleRate = 1000; // the sound stream puts the telemetry at "02tx", as the recorder does
-    d.route = routeOf(synthesizeDrive(scenario));
-    d.route->startUtc = nameTime(QFileInfo(path).fileName()).addSecs(-9 * 3600);
-    return writeAviClip(path, d);
+    return writeDriveClip(path, synthesizeDrive(scenario), nameTime(QFileInfo(path).fileName()).addSecs(-9 * 3600));
 }
 
 bool writeBytes(const QString &path, const QByteArray &bytes)

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTest>
 #include <QTimer>
 
@@ -22,6 +23,37 @@ void answerNextModal(std::function<void(T *)> act)
             timer->deleteLater();
             act(dialog);
         }
+    });
+    timer->start();
+}
+
+// Picks `text` from the next popup menu with the keyboard, as a user would; `entries` receives the
+// menu's entries.
+inline void chooseFromNextMenu(const QString &text, QStringList *entries = nullptr)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, text, entries] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        QAction *wanted = nullptr;
+        for (QAction *action : menu->actions()) {
+            if (action->isSeparator())
+                continue;
+            if (entries)
+                *entries << action->text();
+            if (action->text() == text)
+                wanted = action;
+        }
+        if (!wanted) {
+            menu->close();
+            return;
+        }
+        menu->setActiveAction(wanted);
+        QTest::keyClick(menu, Qt::Key_Return);
     });
     timer->start();
 }

@@ -2,6 +2,8 @@
 
 #include <QTest>
 
+#include <limits>
+
 using namespace Dashboard;
 
 class TestDashboardGeometry : public QObject
@@ -122,13 +124,14 @@ private slots:
     {
         QTest::addColumn<int>("value");
         QTest::addColumn<int>("y");
-        QTest::newRow("rest on the middle row") << 0 << 18;
-        QTest::newRow("small force") << 20 << 19;
-        QTest::newRow("too small to leave the middle") << 10 << 18;
-        QTest::newRow("negative goes down too") << -20 << 19;
-        QTest::newRow("1 g") << 128 << 30;
-        QTest::newRow("most negative") << -127 << 30;
-        QTest::newRow("clamped at 38") << 5000 << 38;
+        QTest::newRow("rest on the graph's middle row") << 0 << 23;
+        QTest::newRow("small force goes up") << 20 << 21;
+        QTest::newRow("too small to leave the middle") << 5 << 23;
+        QTest::newRow("negative goes down: braking and accelerating differ") << -20 << 25;
+        QTest::newRow("1 g at the graph's top") << 128 << 11;
+        QTest::newRow("most negative at the bottom") << -127 << 35;
+        QTest::newRow("out of range kept below the marks") << 5000 << 11;
+        QTest::newRow("out of range kept inside the strip") << -5000 << 35;
     }
     void graph()
     {
@@ -153,6 +156,39 @@ private slots:
         QCOMPARE(graphX(600, 640, 600), 640);
         QCOMPARE(graphX(1, 3, 2), 2);
         QCOMPARE(graphX(5, 640, 0), 0);
+    }
+
+    // Marks line up with the position marker and stay visible and inside the strip whatever the
+    // event's numbers.
+    void marks_data()
+    {
+        QTest::addColumn<qint64>("start");
+        QTest::addColumn<qint64>("duration");
+        QTest::addColumn<int>("end");
+        QTest::addColumn<QRect>("rect");
+        QTest::newRow("begins where the marker would stand")
+            << qint64(30000) << qint64(3000) << 60000 << QRect(markerX(30000, 60000, 654), kMarkTop, 32, kMarkHeight);
+        QTest::newRow("a short impact still three pixels wide")
+            << qint64(30000) << qint64(100) << 60000 << QRect(328, kMarkTop, kMarkMinWidth, kMarkHeight);
+        QTest::newRow("running past the clip's end stops at its edge")
+            << qint64(59000) << qint64(9000) << 60000 << QRect(643, kMarkTop, 11, kMarkHeight);
+        QTest::newRow("at the very end still shown inside")
+            << qint64(60000) << qint64(0) << 60000 << QRect(654 - kMarkMinWidth, kMarkTop, kMarkMinWidth, kMarkHeight);
+        QTest::newRow("beyond the range and negative length")
+            << qint64(1) << qint64(-5000) << 60000 << QRect(2, kMarkTop, kMarkMinWidth, kMarkHeight);
+        QTest::newRow("huge numbers do not overflow")
+            << std::numeric_limits<qint64>::max() << std::numeric_limits<qint64>::max() << 60000
+            << QRect(654 - kMarkMinWidth, kMarkTop, kMarkMinWidth, kMarkHeight);
+        QTest::newRow("no time range, no mark") << qint64(0) << qint64(1000) << 0 << QRect();
+    }
+    void marks()
+    {
+        QFETCH(qint64, start);
+        QFETCH(qint64, duration);
+        QFETCH(int, end);
+        QFETCH(QRect, rect);
+        QCOMPARE(markRect({start, duration, EventKind::Impact}, end, 654), rect);
+        QVERIFY(rect.isNull() || rect.bottom() < kGraphTop);
     }
 
     void release_data()

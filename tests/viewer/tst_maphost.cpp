@@ -3,8 +3,16 @@
 // shows in the pane's place, behind the same frame, with the window's keys.
 #include "viewer/mapview.h"
 
+#include "generators/mediagen/mediagen.h"
+#include "playback/mediaframework.h"
+#include "session/viewerstate.h"
+#include "viewer/mainwindow.h"
+
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QMimeData>
+#include <QTemporaryDir>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
@@ -109,6 +117,33 @@ private slots:
         QVERIFY(m_pane->webView()->window()->isEnabled());
     }
 
+    // In the viewer's window, a folder dropped on the map opens as it does anywhere else.
+    void aFolderDroppedOnTheMapOpens()
+    {
+        QTemporaryDir card;
+        QVERIFY(QDir(card.path()).mkpath(QStringLiteral("REC")));
+        QString error;
+        QVERIFY2(MediaGen::writeAvi(card.filePath(QStringLiteral("REC/REC_2012_05_14_10_20_30.avi")), {}, &error),
+                 qPrintable(error));
+        MainWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto *pane = window.findChild<MapView *>(QStringLiteral("mapPane"));
+        QVERIFY(pane);
+        QTRY_VERIFY(pane->findChild<QWidget *>(QStringLiteral("mapHostContainer")));
+        QWidget *host = pane->hostWindow();
+        QVERIFY(host);
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(card.path())});
+        QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(host, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(host, &drop);
+        QVERIFY(drop.isAccepted());
+        QTRY_COMPARE(window.state().folder(), QFileInfo(card.path()).absoluteFilePath());
+    }
+
     void cleanupTestCase()
     {
         delete m_pane; // the host window goes with it
@@ -126,6 +161,8 @@ int main(int argc, char **argv)
     qputenv("QRD7700_MAP_TILES", ""); // no tile server: the page shows its offline background
     MapView::registerUrlScheme();
     QApplication app(argc, argv);
+    if (!MediaFramework::initialise())
+        return 1;
     TestMapHost test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -4,6 +4,7 @@
 #include "viewer/mainwindow.h"
 
 #include "base/exportmessages.h"
+#include "base/messages.h"
 #include "catalogue/clip.h"
 #include "playback/mediaframework.h"
 #include "session/playbacksession.h"
@@ -26,7 +27,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
@@ -85,37 +85,6 @@ QVariant evaluate(QWebEnginePage *page, const QString &script)
     if (!QTest::qWaitFor([&answer] { return answer.has_value(); }, 10000))
         return QStringLiteral("<no answer>");
     return *answer;
-}
-
-// Picks `text` from the next popup menu with the keyboard, as a user would; `entries` receives the
-// menu's entries.
-void chooseFromNextMenu(const QString &text, QStringList *entries = nullptr)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(20);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, text, entries] {
-        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        if (!menu)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        QAction *wanted = nullptr;
-        for (QAction *action : menu->actions()) {
-            if (action->isSeparator())
-                continue;
-            if (entries)
-                *entries << action->text();
-            if (action->text() == text)
-                wanted = action;
-        }
-        if (!wanted) {
-            menu->close();
-            return;
-        }
-        menu->setActiveAction(wanted);
-        QTest::keyClick(menu, Qt::Key_Return);
-    });
-    timer->start();
 }
 
 QList<TelemetrySample> positionsOf(const QList<TelemetrySample> &samples)
@@ -231,21 +200,9 @@ void TestViewerExports::openCardPaused()
     ViewerTestWindow::click(*m_window, "pause");
 }
 
-// A right click as the pointer makes it: press and release on the entry, then the context menu event.
 void TestViewerExports::rightClick(int row)
 {
-    MyListWidget *list = clipList();
-    const QPoint local = list->visualItemRect(list->item(row)).center();
-    const QPoint global = list->viewport()->mapToGlobal(local);
-    QCursor::setPos(global);
-    if (QCursor::pos() == global) {
-        QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::RightButton, Qt::RightButton, Qt::NoModifier);
-        QApplication::sendEvent(list->viewport(), &press);
-        QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::RightButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(list->viewport(), &release);
-    }
-    QContextMenuEvent menu(QContextMenuEvent::Mouse, local, global);
-    QApplication::sendEvent(list->viewport(), &menu);
+    ViewerTestWindow::rightClick(*m_window, row);
 }
 
 void TestViewerExports::routeFollowsTheOpenClip()
@@ -291,7 +248,8 @@ void TestViewerExports::rightClickExportsGpxWithoutSwitchingClips()
     });
     rightClick(kSeoulRow);
     QCOMPARE(entries, QStringList({Messages::exportMenuEntry(), "Export route as GPX…", "Export route as KML…",
-                                   "Export telemetry as CSV…", "Show in file manager", "Copy path"}));
+                                   "Export telemetry as CSV…", Messages::eventsMenuEntry(), "Show in file manager",
+                                   "Copy path"}));
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(gpx), 10000);
     // The playing clip stayed; the file holds the other clip's positions, in two segments.
     QCOMPARE(list->currentRow(), kSydneyRow);

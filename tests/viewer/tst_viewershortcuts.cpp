@@ -125,13 +125,7 @@ void TestViewerShortcuts::cleanup()
 void TestViewerShortcuts::openPaused(int row)
 {
     QVERIFY(ViewerTestWindow::openFolder(*m_window, m_card.path()));
-    m_window->playSelectClip(row);
-    QTRY_VERIFY(rowIsOpen(*m_window, row));
-    m_window->OnSlotspause();
-    m_window->OnSlotsProgress(0);
-    QTRY_COMPARE(shownFrame(*m_window), 0);
-    list()->setFocus();
-    QTRY_VERIFY(list()->hasFocus());
+    ViewerTestWindow::openPaused(*m_window, row);
 }
 
 // Keys go to whatever has the focus, as a user's would.

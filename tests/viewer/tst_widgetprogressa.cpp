@@ -344,14 +344,14 @@ void TestWidgetProgressA::renderingPutsGraphMarkerAndSegmentsInPlace()
     QCOMPARE(m_widget->speed(), 105);
     const QImage shown = m_widget->grab().toImage();
 
-    // Graph: constant forces 64, -100 and 128 lie on rows 24 (red), 27 (yellow) and 30 (blue).
+    // Graph: constant forces 64, -100 and 128 lie on rows 17 (red), 32 (yellow) and 11 (blue).
     for (int x : {40, 200, 500}) {
         QCOMPARE(shown.pixelColor(x, Dashboard::graphY(64)), QColor(255, 0, 0));
         QCOMPARE(shown.pixelColor(x, Dashboard::graphY(-100)), QColor(255, 255, 0));
         QCOMPARE(shown.pixelColor(x, Dashboard::graphY(128)), QColor(0, 0, 255));
     }
-    // The first slot starts from rest on the middle row.
-    QCOMPARE(shown.pixelColor(0, 18), QColor(0, 0, 255));
+    // The first slot starts from rest on the graph's middle row.
+    QCOMPARE(shown.pixelColor(0, Dashboard::kGraphRest), QColor(0, 0, 255));
 
     // Marker: a white line at 2 + 1500 × 652 / 3000 = 328, rows 2 … 34.
     const int markerX = Dashboard::markerX(kClipMs / 2, kClipMs, kWidth);

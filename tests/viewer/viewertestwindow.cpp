@@ -12,6 +12,9 @@
 #include "viewer/videoview.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QCursor>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
@@ -132,6 +135,33 @@ bool isMaximized(const MainWindow &window)
 {
     return window.size() == window.screen()->geometry().size() && !button(window, "back2origin")->isHidden()
            && button(window, "maximize")->isHidden();
+}
+
+void openPaused(MainWindow &window, int row)
+{
+    window.playSelectClip(row);
+    QTRY_VERIFY(rowIsOpen(window, row));
+    window.OnSlotspause();
+    window.OnSlotsProgress(0);
+    QTRY_COMPARE(shownFrame(window), 0);
+    clipList(window)->setFocus();
+    QTRY_VERIFY(clipList(window)->hasFocus());
+}
+
+void rightClick(const MainWindow &window, int row)
+{
+    MyListWidget *list = clipList(window);
+    const QPoint local = list->visualItemRect(list->item(row)).center();
+    const QPoint global = list->viewport()->mapToGlobal(local);
+    QCursor::setPos(global);
+    if (QCursor::pos() == global) {
+        QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+        QApplication::sendEvent(list->viewport(), &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::RightButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(list->viewport(), &release);
+    }
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, local, global);
+    QApplication::sendEvent(list->viewport(), &menu);
 }
 
 bool openFolder(MainWindow &window, const QString &folder)

@@ -68,6 +68,12 @@ MediaGen::FrameMark paintedMark(const MainWindow &window, const char *name = "vi
 bool isPlaying(const MainWindow &window);
 // The window fills the screen, the restore button in place of the maximize button.
 bool isMaximized(const MainWindow &window);
+// Makes `row` current and waits until it is open, then pauses it on its first picture and puts the
+// focus in the clip list, as after a click on it.
+void openPaused(MainWindow &window, int row);
+// A right click on the clip list's entry `row` as the pointer makes it: press and release on the
+// entry, then the context menu event.
+void rightClick(const MainWindow &window, int row);
 // Opens `folder` as the open-folder button does and waits until it has been read; true when its
 // clips are listed.
 bool openFolder(MainWindow &window, const QString &folder);

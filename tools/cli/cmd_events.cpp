@@ -140,30 +140,27 @@ std::vector<ClipTrack> readTracks(const QStringList &clips, int *withoutTelemetr
 // clip without a time in its name. A card without any fix is named on stderr with the zone assumed.
 QList<std::optional<qint64>> clipStarts(const std::vector<ClipTrack> &tracks, const RecorderClock::FallbackZone &zone)
 {
-    QList<qint64> starts;
-    QList<std::optional<qint64>> own;
-    for (const ClipTrack &clip : tracks) {
-        if (clip.summary.recorderStartMs) {
-            starts.append(*clip.summary.recorderStartMs);
-            own.append(clip.summary.ownOffsetMs);
-        }
-    }
-    const QList<RecorderClock::Offset> offsets = RecorderClock::resolveOffsets(starts, own, zone);
+    QList<ClipSummary> clips;
+    for (const ClipTrack &clip : tracks)
+        clips.append(clip.summary);
     QList<std::optional<qint64>> result;
-    qsizetype next = 0;
     bool assumed = false;
-    for (const ClipTrack &clip : tracks) {
-        if (!clip.summary.recorderStartMs) {
+    std::optional<qint64> firstStart;
+    const QList<std::optional<RecorderClock::Offset>> offsets = clipOffsets(clips, zone);
+    for (qsizetype i = 0; i < clips.size(); ++i) {
+        const ClipSummary &clip = clips.at(i);
+        const std::optional<RecorderClock::Offset> &offset = offsets.at(i);
+        if (!offset) {
             result.append(std::nullopt);
             continue;
         }
-        const RecorderClock::Offset &offset = offsets.at(next++);
-        assumed = assumed || offset.source == RecorderClock::Source::Assumed;
-        result.append(RecorderClock::utcOf(*clip.summary.recorderStartMs, offset));
+        firstStart = firstStart.value_or(*clip.recorderStartMs);
+        assumed = assumed || offset->source == RecorderClock::Source::Assumed;
+        result.append(RecorderClock::utcOf(*clip.recorderStartMs, *offset));
     }
     if (assumed)
         err() << "qrd7700-cli: no GPS time in these clips: times assume the zone "
-              << RecorderClock::offsetText(zone.offsetAt(starts.value(0))) << '\n';
+              << RecorderClock::offsetText(zone.offsetAt(firstStart.value_or(0))) << '\n';
     return result;
 }
 

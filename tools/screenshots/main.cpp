@@ -8,19 +8,26 @@
 // With --window NAME only the window is saved, as NAME.png, in the language QRD7700_LANG (or the
 // stored one, or the desktop's) chooses; --rate R plays at that speed first:
 //   qrd7700-screenshots --window NAME [--rate R] FOLDER CLIPNAME SECONDS OUTDIR
+// With --events the timeline with the marks of the clip's driving events, and the events list:
+//   qrd7700-screenshots --events FOLDER CLIPNAME OUTDIR
 #include "base/language.h"
 #include "base/preferences.h"
+#include "catalogue/clip.h"
 #include "playback/mediaframework.h"
 #include "playback/stillreader.h"
 #include "session/exportsession.h"
 #include "session/playbacksession.h"
 #include "session/cliplibrary.h"
+#include "session/eventfinder.h"
 #include "session/viewerstate.h"
 #include "viewer/cliplist.h"
 #include "viewer/cliplistmenu.h"
+#include "viewer/dashboardgeometry.h"
+#include "viewer/eventslist.h"
 #include "viewer/exportdialog.h"
 #include "viewer/mainwindow.h"
 #include "viewer/mapview.h"
+#include "viewer/widgetprogressa.h"
 #include "skin/dialogpalette.h"
 
 #include <QApplication>
@@ -81,9 +88,12 @@ PlaybackSession *playback(const MainWindow &window)
     return window.findChild<PlaybackSession *>();
 }
 
-// Opens `folder` and waits until its clips are listed; the list's entry named `clipName`, or null.
-QListWidgetItem *openFolderAt(MainWindow &window, const QString &folder, const QString &clipName)
+// Shows the window, opens `folder` and waits until its clips are listed; the list's entry named
+// `clipName`, or null.
+QListWidgetItem *showCard(MainWindow &window, const QString &folder, const QString &clipName)
 {
+    window.setWindowTitle(QStringLiteral("Viewer"));
+    window.show();
     QEventLoop loop;
     QObject::connect(&window.library(), &ClipLibrary::scanFinished, &loop, &QEventLoop::quit);
     window.openFolder(folder);
@@ -94,6 +104,18 @@ QListWidgetItem *openFolderAt(MainWindow &window, const QString &folder, const Q
         return nullptr;
     }
     return found.first();
+}
+
+// Makes `clip` the list's current entry and waits until it has opened (it plays): a seek asked for
+// before that would find no clip to move in.
+void openClip(MainWindow &window, QListWidgetItem *clip)
+{
+    QEventLoop loop;
+    QObject::connect(playback(window), &PlaybackSession::opened, &loop, &QEventLoop::quit);
+    QObject::connect(playback(window), &PlaybackSession::openFailed, &loop, &QEventLoop::quit);
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    clipList(window)->setCurrentItem(clip);
+    loop.exec();
 }
 
 // The map pane with the route, the marker one second further on.
@@ -220,18 +242,58 @@ int saveWindowOnly(const QString &name, double rate, const QStringList &args)
     readStoredLanguage(code);
     setCurrentLanguage(code);
     MainWindow window(nullptr, Qt::FramelessWindowHint);
-    window.setWindowTitle(QStringLiteral("Viewer"));
-    window.show();
-    QListWidgetItem *clip = openFolderAt(window, args.at(0), args.at(1));
+    QListWidgetItem *clip = showCard(window, args.at(0), args.at(1));
     if (!clip)
         return 1;
-    clipList(window)->setCurrentItem(clip);
+    openClip(window, clip);
     runFor(1500);
     playback(window)->setRate(rate);
     window.OnSlotsProgress(args.at(2).toInt() * 1000);
     runFor(3000);
     QDir().mkpath(args.at(3));
     window.grab().save(QDir(args.at(3)).filePath(name + QStringLiteral(".png")));
+    return 0;
+}
+
+// The window paused 2 s before the clip's first driving event, its marks on the timeline (saved as
+// events-timeline.png, and the dashboard's strip alone, enlarged, as events-strip.png), then the
+// events list over it (events-list.png).
+int saveEvents(const QStringList &args)
+{
+    MainWindow window(nullptr, Qt::FramelessWindowHint);
+    QListWidgetItem *clip = showCard(window, args.at(0), args.at(1));
+    if (!clip)
+        return 1;
+    QEventLoop found;
+    QObject::connect(&window.events(), &EventFinder::finished, &found, &QEventLoop::quit);
+    if (window.events().isFinding())
+        found.exec();
+    openClip(window, clip);
+    window.OnSlotspause();
+    window.OnSlotsProgress(0);
+    runFor(500);
+    window.jumpToEvent(+1);
+    runFor(1500);
+    const QDir out(args.at(2));
+    QDir().mkpath(out.path());
+    window.grab().save(out.filePath(QStringLiteral("events-timeline.png")));
+    auto *dashboard = window.findChild<WidgetProgressA *>();
+    const QImage strip = dashboard->grab(QRect(0, 0, dashboard->width(), Dashboard::kStripHeight)).toImage();
+    strip.scaled(strip.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+        .save(out.filePath(QStringLiteral("events-strip.png")));
+    window.showEventsList();
+    runFor(1000);
+    auto *list = window.findChild<EventsList *>();
+    if (!list)
+        return 1;
+    // The list where it opened over the window, as a user sees both.
+    const QPixmap frame = window.grab();
+    QImage shot(frame.size(), QImage::Format_RGB32);
+    QPainter painter(&shot);
+    painter.drawPixmap(0, 0, frame);
+    painter.drawPixmap(list->mapToGlobal(QPoint(0, 0)) - window.mapToGlobal(QPoint(0, 0)), list->grab());
+    painter.end();
+    shot.save(out.filePath(QStringLiteral("events-list.png")));
     return 0;
 }
 
@@ -260,18 +322,22 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: qrd7700-screenshots --window NAME [--rate R] FOLDER CLIPNAME SECONDS OUTDIR\n");
         return 2;
     }
+    if (args.size() >= 2 && args.at(1) == QLatin1String("--events")) {
+        if (args.size() == 5)
+            return saveEvents(args.mid(2));
+        std::fprintf(stderr, "usage: qrd7700-screenshots --events FOLDER CLIPNAME OUTDIR\n");
+        return 2;
+    }
     if (args.size() != 5) {
         std::fprintf(stderr, "usage: qrd7700-screenshots CARD CLIPNAME SECONDS OUTDIR\n");
         return 2;
     }
     MainWindow window(nullptr, Qt::FramelessWindowHint);
-    window.setWindowTitle(QStringLiteral("Viewer"));
-    window.show();
-    QListWidgetItem *clip = openFolderAt(window, args.at(1), args.at(2));
+    QListWidgetItem *clip = showCard(window, args.at(1), args.at(2));
     if (!clip)
         return 1;
     MyListWidget *list = clipList(window);
-    list->setCurrentItem(clip);
+    openClip(window, clip);
     window.OnSlotsProgress(args.at(3).toInt() * 1000);
     runFor(4000);
     QDir().mkpath(args.at(4));
@@ -285,7 +351,7 @@ int main(int argc, char **argv)
     window.OnSlotsback2origin();
     // The same moment again, paused, for the pictures of the exports.
     list->setCurrentItem(nullptr);
-    list->setCurrentItem(clip);
+    openClip(window, clip);
     window.OnSlotsProgress(args.at(3).toInt() * 1000);
     runFor(1500);
     window.OnSlotspause();
