@@ -18,13 +18,10 @@ Q_DECLARE_LOGGING_CATEGORY(lcMedia)
 
 namespace {
 
-constexpr int kTickMs = 200;
 constexpr int kAnnounceTimeoutMs = 10000;
-// A run whose output has not moved for this long is stuck (a pipeline that can never finish); once
-// every held stream has ended, a short wait tells (a decoder that saw no picture may swallow its
-// stream's end).
-constexpr int kStalledTicks = 60000 / kTickMs;
-constexpr int kEndedStalledTicks = 5000 / kTickMs;
+// Once every held stream has ended, a short wait tells whether the output still moves (a decoder
+// that saw no picture may keep its stream's end to itself).
+constexpr int kEndedStalledMs = 5000;
 
 // The text of an error or warning message; its details go to the debug log.
 QString problemText(GstMessage *message)
@@ -200,7 +197,9 @@ void PipelineJob::tick()
         m_lastReachedNs = reached;
         m_idleTicks = 0;
         Q_EMIT progressChanged(progress());
-    } else if (++m_idleTicks >= (m_streamsEnded.size() < m_streams ? kStalledTicks : kEndedStalledTicks)) {
+    } else if (++m_idleTicks >= (m_streamsEnded.size() < m_streams ? m_stallTicks : kEndedStalledMs / kTickMs)) {
+        qCDebug(lcMedia) << "export stands still;" << m_streamsEnded.size() << "of" << m_streams
+                         << "streams ended:" << m_streamsEnded.values();
         fail(reached < 0 ? QStringLiteral("the range holds no pictures") : QStringLiteral("the export stopped moving"));
     }
 }

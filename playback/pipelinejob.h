@@ -62,6 +62,8 @@ protected:
     virtual QString checkResult() { return QString(); }
 
     const QList<MediaPart> &parts() const { return m_parts; }
+    // How long the output may stand still before the run counts as stuck (a minute by default).
+    void setStallLimit(int ms) { m_stallTicks = qMax(1, ms / kTickMs); }
     QString temporaryPath() const { return m_temporary; }
     // The buffers passing `pad` mark how far the output has come (its running time); a run in
     // which none passes has written nothing.
@@ -89,6 +91,8 @@ private:
     quint64 m_generation = 0;
     std::atomic<qint64> m_reachedNs{-1};
     qint64 m_lastReachedNs = -1;
+    static constexpr int kTickMs = 200;
+    int m_stallTicks = 60000 / kTickMs;
     int m_idleTicks = 0;
     int m_streams = 0;            // held streams
     QSet<QString> m_streamsEnded; // … that have ended, by their queues' names

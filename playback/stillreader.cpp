@@ -11,6 +11,7 @@
 namespace {
 
 constexpr qint64 kMomentMs = 1; // the stretch decoded: the picture shown at the moment
+constexpr int kStallLimitMs = 15000; // one picture per channel comes quickly, or not at all
 
 void onDecoded(GstElement *, GstPad *pad, gpointer target)
 {
@@ -72,6 +73,7 @@ StillReader::StillReader(const QString &clip, qint64 atMs, QObject *parent)
     : PipelineJob({MediaPart{clip, qMax<qint64>(0, atMs), qMax<qint64>(0, atMs) + kMomentMs}}, QString(), Cut::Exact,
                   parent)
 {
+    setStallLimit(kStallLimitMs);
 }
 
 StillReader::~StillReader()
