@@ -9,6 +9,7 @@
 #include "playback/mediaframework.h"
 #include "settingsui/configwindow.h"
 #include "skin/dialogpalette.h"
+#include "skin/filedialogfit.h"
 #include "viewer/mainwindow.h"
 #include "viewer/mapview.h"
 #include "viewer/viewersession.h"
@@ -24,12 +25,6 @@ namespace {
 constexpr auto kIconPath = ":/gfx_r/icon/ico_256.ico";
 constexpr auto kSplashPath = ":gfx_r/splash/splash.png";
 
-void settleLanguage()
-{
-    QString code;
-    if (readStoredLanguage(code))
-        setCurrentLanguage(code);
-}
 
 // A mode started from the suite launcher brings the launcher back once its window is gone.
 void returnToSuiteWhenAsked(const RunModeChoice &choice)
@@ -77,10 +72,22 @@ Application::Application(int &argc, char **argv)
 {
 }
 
+// The interface language, for our texts and Qt's own (the standard dialogs).
+void Application::settleLanguage()
+{
+    QString code;
+    if (!readStoredLanguage(code))
+        return;
+    setCurrentLanguage(code);
+    if (!installQtTranslations(code))
+        qWarning("Qt's Korean translations are not installed: the standard dialogs stay in English");
+}
+
 void Application::applyDialogLook()
 {
     // The folder chooser is a dialog of our own, but as standard as the others.
     DialogPalette::apply({QStringLiteral("FolderBrowserDialog")});
+    FileDialogFit::install();
 }
 
 int Application::run()

@@ -11,8 +11,12 @@ public:
     int run();
 
     // Gives the standard dialogs of both run modes (message boxes, file, print and folder choosers)
-    // the skin's colours. Part of run(); for tests that build the program's windows themselves.
+    // the skin's colours, and widens the file dialogs' columns to what they show. Part of run();
+    // for tests that build the program's windows themselves.
     static void applyDialogLook();
+    // Sets the interface language (QRD7700_LANG, the stored choice, the desktop's) for the
+    // program's texts and for Qt's own texts in the standard dialogs. Part of run().
+    static void settleLanguage();
 
 private:
     int &m_argc;

@@ -1,6 +1,10 @@
 #include "base/language.h"
 
+#include <QCoreApplication>
+#include <QLibraryInfo>
 #include <QLocale>
+#include <QPointer>
+#include <QTranslator>
 
 namespace {
 
@@ -42,4 +46,24 @@ QLocale desktopLocale()
 {
     const QStringList languages = QLocale::system().uiLanguages();
     return languages.isEmpty() ? QLocale::system() : QLocale(languages.first());
+}
+
+bool installQtTranslations(const QString &code)
+{
+    static QPointer<QTranslator> installed;
+    if (installed) {
+        QCoreApplication::removeTranslator(installed);
+        delete installed;
+    }
+    if (code != QLatin1String("kr"))
+        return true;
+    auto *translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(QLocale(QLocale::Korean, QLocale::SouthKorea), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    QCoreApplication::installTranslator(translator);
+    installed = translator;
+    return true;
 }

@@ -19,3 +19,9 @@ QString chooseLanguage(const QString &environment, const QString &stored, const 
 
 // The desktop's interface language as a locale (its first UI language).
 QLocale desktopLocale();
+
+// Gives Qt's own texts (the standard dialogs' labels and buttons) the interface language `code`:
+// Korean from Qt's translations for "kr", Qt's English otherwise. False when the Korean
+// translations are not installed (Debian's qt6-translations-l10n). Call once the application
+// object exists.
+bool installQtTranslations(const QString &code);

@@ -44,6 +44,54 @@ QString cardWriteProtected()
                     : QStringLiteral("The memory card is write-protected");
 }
 
+QString savedFiles(const QStringList &names)
+{
+    const QString list = names.join(QLatin1String(", "));
+    return korean() ? QStringLiteral("저장했습니다: %1").arg(list) : QStringLiteral("Saved %1").arg(list);
+}
+
+QString showInFolder()
+{
+    return korean() ? QStringLiteral("폴더 열기") : QStringLiteral("Show in folder");
+}
+
+QString noFileManager(const QString &folder)
+{
+    return korean() ? QStringLiteral("파일 관리자를 열 수 없습니다: %1").arg(folder)
+                    : QStringLiteral("No file manager could be started for %1").arg(folder);
+}
+
+QString emptyListHint()
+{
+    return korean() ? QStringLiteral("블랙박스의 메모리 카드를 넣고 위의 폴더 버튼(Ctrl+O)을 눌러 카드를 "
+                                     "여세요. 폴더나 영상 파일을 창에 끌어 놓아도 됩니다.")
+                    : QStringLiteral("Insert the recorder's memory card, then click the folder button above "
+                                     "(Ctrl+O) and choose the card. You can also drop a folder or clip files "
+                                     "on the window.");
+}
+
+QString folderBeingChecked()
+{
+    return korean() ? QStringLiteral("폴더에서 영상을 찾는 중…") : QStringLiteral("Looking for clips in this folder…");
+}
+
+QString folderWithoutClips()
+{
+    return korean() ? QStringLiteral("이 폴더와 하위 폴더에 블랙박스 영상(REC_…, EVS_…)이 없습니다.")
+                    : QStringLiteral("No recorder clips (REC_…, EVS_…) in this folder or its sub-folders.");
+}
+
+QString typedPathNoFolder()
+{
+    return korean() ? QStringLiteral("입력한 경로는 폴더가 아닙니다.") : QStringLiteral("The path typed is not a folder.");
+}
+
+QString typedPathPressReturn()
+{
+    return korean() ? QStringLiteral("입력한 폴더로 가려면 Enter를 누르세요.")
+                    : QStringLiteral("Press Return to go to the folder typed.");
+}
+
 QString recorderClockError(qint64 errorSeconds)
 {
     constexpr qint64 kWorthTellingSeconds = 30;

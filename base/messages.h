@@ -34,6 +34,20 @@ QString cardWriteProtected();
 // recorder's clock is ahead of true time.
 QString recorderClockError(qint64 errorSeconds);
 
+// The window's notice after a save: "Saved a.jpg, b.jpg", its button, and what it says when no
+// file manager could be started for `folder`.
+QString savedFiles(const QStringList &names);
+QString showInFolder();
+QString noFileManager(const QString &folder);
+// What the empty clip list says: how to open a card.
+QString emptyListHint();
+// Why the folder chooser's OK is greyed: the folder is being checked, holds no clips, the typed
+// path is no folder, or the typed path has not been gone to yet.
+QString folderBeingChecked();
+QString folderWithoutClips();
+QString typedPathNoFolder();
+QString typedPathPressReturn();
+
 // Texts that are Korean unless the language code is "en", as the text table's are.
 QString selectFolderFirst();
 QString filterAll();

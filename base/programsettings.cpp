@@ -9,6 +9,8 @@
 #include <QStandardPaths>
 #include <QVariant>
 
+#include <algorithm>
+
 Q_DECLARE_LOGGING_CATEGORY(lcConfig)
 
 namespace {
@@ -26,6 +28,8 @@ const Key kLanguage{"interface/language", QString()};
 const Key kLastFolder{"viewer/lastFolder", QString()};
 const Key kMaximized{"viewer/maximized", false};
 const Key kTimeZone{"time/zone", QString()};
+constexpr int kFullVolume = 10;
+const Key kVolume{"viewer/volume", kFullVolume};
 
 QVariant read(const Key &key)
 {
@@ -95,6 +99,17 @@ void setLastFolder(const QString &path)
 QString timeZone()
 {
     return read(kTimeZone).toString().trimmed();
+}
+
+int volumeLevel()
+{
+    // A value out of range (edited by hand) counts as the nearest level.
+    return std::clamp(read(kVolume).toInt(), 0, kFullVolume);
+}
+
+void setVolumeLevel(int level)
+{
+    write(kVolume, std::clamp(level, 0, kFullVolume));
 }
 
 bool maximized()

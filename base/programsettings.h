@@ -26,6 +26,10 @@ void setLastFolder(const QString &path);
 // Read only: the user writes it into the file.
 QString timeZone();
 
+// The level of the viewer's volume bar, 0 (silent) … 10 (full, the default).
+int volumeLevel();
+void setVolumeLevel(int level);
+
 // Whether the viewer was left maximized.
 bool maximized();
 void setMaximized(bool maximized);

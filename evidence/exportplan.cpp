@@ -94,7 +94,7 @@ QList<TrackExport::Piece> ExportPlan::pieces() const
         const std::optional<qint64> stamp = part.telemetry.summary.recorderStartMs;
         const QDateTime start = stamp ? QDateTime::fromMSecsSinceEpoch(RecorderClock::utcOf(*stamp, part.clock), Qt::UTC)
                                       : QDateTime();
-        pieces.append({inside, partStartMs(i) - part.media.fromMs, start});
+        pieces.append({inside, partStartMs(i) - part.media.fromMs, start, part.telemetry.fixes});
     }
     return pieces;
 }

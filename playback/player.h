@@ -34,6 +34,9 @@ class Player : public QObject
 public:
     enum StateFlag : quint32 { Stopping = 0x1, Stopped = 0x2, Paused = 0x4, Rewound = 0x10 };
     enum class Recipe { None, Mp4, Avi, Fallback };
+    // Where a seek lands: exactly at the time asked for, or at the nearest key frame (fast enough
+    // for pictures that follow a pointer).
+    enum class SeekAccuracy { Exact, KeyFrame };
     // One frame step in units of 100 ns when the clip does not tell its frame rate (15 per second).
     static constexpr qint64 StepUnits = 666666;
 
@@ -80,7 +83,7 @@ public:
     bool pause();
     bool stop();
     bool rewind();
-    bool seekMs(qint64 ms);
+    bool seekMs(qint64 ms, SeekAccuracy accuracy = SeekAccuracy::Exact);
     // One picture forward (direction > 0) or back at the clip's own frame rate; pauses first.
     bool step(int direction);
     bool setRate(double rate);
@@ -137,7 +140,7 @@ private:
     bool isReady() const;
     bool isRunning() const;
     bool changeState(int state, const char *request);
-    bool seekTo(qint64 positionNs);
+    bool seekTo(qint64 positionNs, SeekAccuracy accuracy = SeekAccuracy::Exact);
     bool stepBackward();
     bool stepForward();
     bool sendStep(int channel);

@@ -84,9 +84,9 @@ bool Player::rewind()
     return accepted;
 }
 
-bool Player::seekMs(qint64 ms)
+bool Player::seekMs(qint64 ms, SeekAccuracy accuracy)
 {
-    return seekTo(ms * kNsPerMs);
+    return seekTo(ms * kNsPerMs, accuracy);
 }
 
 bool Player::step(int direction)
@@ -188,9 +188,9 @@ qint64 Player::shownPictureTime() const
     return decoded >= 0 ? decoded : qMax<qint64>(0, currentPosition());
 }
 
-// Flushing, accurate seek at the current rate. The stop is given explicitly so that an earlier
+// Flushing seek at the current rate, accurate or to the nearest key frame. The stop is given explicitly so that an earlier
 // reverse seek's stop position does not linger.
-bool Player::seekTo(qint64 positionNs)
+bool Player::seekTo(qint64 positionNs, SeekAccuracy accuracy)
 {
     if (!isReady())
         return false;
@@ -200,7 +200,9 @@ bool Player::seekTo(qint64 positionNs)
     m_steps[0] = m_steps[1] = {}; // a flushing seek ends every step
     const gint64 target = qMax<qint64>(0, positionNs);
     m_seekTarget = target;
-    const auto flags = GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
+    const auto flags = GstSeekFlags(GST_SEEK_FLAG_FLUSH
+                                    | (accuracy == SeekAccuracy::Exact ? GST_SEEK_FLAG_ACCURATE
+                                                                       : GST_SEEK_FLAG_KEY_UNIT | GST_SEEK_FLAG_SNAP_NEAREST));
     if (m_rate < 0)
         return gst_element_seek(m_pipeline.get(), m_rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, 0,
                                 GST_SEEK_TYPE_SET, target);

@@ -24,6 +24,9 @@ PlaybackSession::PlaybackSession(ViewerState &state, QObject *parent)
         if (!m_playing)
             m_ticker.stop();
     });
+    m_scrubTimer.setSingleShot(true);
+    m_scrubTimer.setInterval(kScrubIntervalMs);
+    connect(&m_scrubTimer, &QTimer::timeout, this, &PlaybackSession::sendScrub);
 }
 
 PlaybackSession::~PlaybackSession()
@@ -46,6 +49,7 @@ void PlaybackSession::open(Clip *clip)
 {
     if (!clip)
         return;
+    cancelScrub();
     m_clip = clip;
     m_open = false;
     m_playWhenOpened = false;
@@ -56,6 +60,7 @@ void PlaybackSession::open(Clip *clip)
 
 void PlaybackSession::close()
 {
+    cancelScrub();
     m_player->close();
     m_clip = nullptr;
     m_open = false;
@@ -141,6 +146,7 @@ void PlaybackSession::pause()
 
 void PlaybackSession::stop()
 {
+    cancelScrub();
     m_restPending = false; // the picture asked for replaces the first one
     m_playWhenOpened = false;
     if (m_open) {
@@ -158,6 +164,7 @@ void PlaybackSession::step(int direction)
         return;
     m_restPending = false;
     m_playWhenOpened = false;
+    cancelScrub();
     if (m_open) {
         m_player->pause();
         m_player->step(direction);
@@ -168,8 +175,35 @@ void PlaybackSession::step(int direction)
 void PlaybackSession::seek(qint64 positionMs)
 {
     m_restPending = false; // the picture asked for replaces the first one
+    cancelScrub();
     if (m_open)
         m_player->seekMs(positionMs);
+}
+
+void PlaybackSession::scrub(qint64 positionMs)
+{
+    if (!m_open)
+        return;
+    m_restPending = false;
+    m_scrubTarget = std::max<qint64>(0, positionMs);
+    if (!m_scrubTimer.isActive())
+        sendScrub();
+}
+
+void PlaybackSession::cancelScrub()
+{
+    m_scrubTarget = -1;
+    m_scrubTimer.stop();
+}
+
+// The newest scrub position goes to the player; the next one waits for the interval to pass.
+void PlaybackSession::sendScrub()
+{
+    if (m_scrubTarget < 0 || !m_open)
+        return;
+    m_player->seekMs(m_scrubTarget, Player::SeekAccuracy::KeyFrame);
+    m_scrubTarget = -1;
+    m_scrubTimer.start();
 }
 
 bool PlaybackSession::setRate(double rate)

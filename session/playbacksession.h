@@ -32,6 +32,7 @@ class PlaybackSession : public QObject, private VideoOutput
 
 public:
     static constexpr int kPositionIntervalMs = 100;
+    static constexpr int kScrubIntervalMs = 60;
 
     explicit PlaybackSession(ViewerState &state, QObject *parent = nullptr);
     ~PlaybackSession() override;
@@ -57,7 +58,12 @@ public:
     void stop();
     // One picture forward (direction > 0) or back, paused.
     void step(int direction);
+    // Shows the picture at `positionMs` exactly; ends a scrub.
     void seek(qint64 positionMs);
+    // Shows a picture near `positionMs` while the pointer drags along the timeline: the nearest key
+    // frame, at most one seek every kScrubIntervalMs, the newest position winning. Playing goes on
+    // playing; the drag ends with seek().
+    void scrub(qint64 positionMs);
     // Playback speed (1.0 normal). The sound branch only resamples at other speeds (no tempo
     // correction), so it is silent there and comes back at 1.0; the level set is kept. A clip opens
     // at 1.0. False when no clip is open or the player refused the speed.
@@ -114,6 +120,8 @@ private:
     void setFacts(const PlaybackFacts &facts);
     void applyVolume();
     void emitPosition();
+    void sendScrub();
+    void cancelScrub();
 
     ViewerState &m_state;
     VideoOutput *m_outputs[2] = {nullptr, nullptr};
@@ -130,4 +138,6 @@ private:
     double m_rate = 1.0;
     int m_rotation = 0;
     QTimer m_ticker;
+    QTimer m_scrubTimer;      // runs for an interval after each scrub seek
+    qint64 m_scrubTarget = -1; // the scrub position not sent yet
 };

@@ -161,7 +161,8 @@ QList<TrackExport::Piece> CardIndex::pieces(const Trip &trip) const
         const ClipTelemetry *telemetry = clip(part.clip.path);
         const qint64 start = RecorderClock::utcOf(*part.clip.recorderStartMs, part.clock);
         pieces.append({telemetry ? telemetry->samples : QList<TelemetrySample>(), part.offsetMs,
-                       QDateTime::fromMSecsSinceEpoch(start, Qt::UTC)});
+                       QDateTime::fromMSecsSinceEpoch(start, Qt::UTC),
+                       telemetry ? telemetry->fixes : QList<RecorderClock::FixTime>()});
     }
     return pieces;
 }

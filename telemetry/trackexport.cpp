@@ -18,16 +18,41 @@ struct Point
 {
     TelemetrySample sample;
     qint64 lineMs = 0;
-    QDateTime time; // invalid when the clip's start is unknown
+    QDateTime time;     // invalid when the clip's start is unknown
+    bool newFix = true; // the first sample of its GPS sentence
 };
+
+bool sameReading(const TelemetrySample &a, const TelemetrySample &b)
+{
+    return a.latitude == b.latitude && a.longitude == b.longitude && a.speedKmh == b.speedKmh;
+}
+
+// Marks the first sample of each GPS sentence: where the position or the speed changes, or where
+// the next fix time is reached (a car standing still sends the same reading every second). The
+// copies of the first sample that fill the clip's first moments belong to its first sentence.
+void markFixes(const Piece &piece, QList<Point> &points, qsizetype first)
+{
+    qsizetype fixesReached = 0;
+    qsizetype previousReached = 0;
+    for (qsizetype i = first; i < points.size(); ++i) {
+        Point &point = points[i];
+        while (fixesReached < piece.fixes.size() && piece.fixes.at(fixesReached).clipMs <= point.sample.timeMs)
+            ++fixesReached;
+        point.newFix = i == first || !sameReading(points.at(i - 1).sample, point.sample)
+                       || (fixesReached != previousReached && previousReached > 0);
+        previousReached = fixesReached;
+    }
+}
 
 QList<Point> pointsOf(const QList<Piece> &pieces)
 {
     QList<Point> points;
     for (const Piece &piece : pieces) {
+        const qsizetype first = points.size();
         for (const TelemetrySample &sample : piece.samples)
             points.append({sample, piece.offsetMs + sample.timeMs,
                            piece.start.isValid() ? piece.start.addMSecs(sample.timeMs) : QDateTime()});
+        markFixes(piece, points, first);
     }
     return points;
 }
@@ -152,8 +177,10 @@ QByteArray toGpx(const QList<Piece> &pieces, const QString &name)
     xml.writeTextElement(QStringLiteral("name"), name);
     for (const QList<Point> &run : pointRuns(pieces)) {
         xml.writeStartElement(QStringLiteral("trkseg"));
-        for (const Point &point : run)
-            writeGpxPoint(xml, point);
+        for (const Point &point : run) {
+            if (point.newFix)
+                writeGpxPoint(xml, point);
+        }
         xml.writeEndElement();
     }
     xml.writeEndDocument();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "telemetry/recorderclock.h"
 #include "telemetry/telemetrysample.h"
 
 #include <QByteArray>
@@ -17,13 +18,14 @@ namespace TrackExport {
 
 enum class Format { Gpx, Kml, Csv };
 
-// The samples of one clip, where they begin on the track's time line, and the true moment the
-// clip began (invalid when unknown).
+// The samples of one clip, where they begin on the track's time line, the true moment the clip
+// began (invalid when unknown), and the clip's GPS fixes on its own time line (see toGpx).
 struct Piece
 {
     QList<TelemetrySample> samples;
     qint64 offsetMs = 0;
     QDateTime start;
+    QList<RecorderClock::FixTime> fixes;
 };
 
 // The runs of consecutive samples with a usable position; a sample without one ends a run, so
@@ -35,7 +37,10 @@ bool hasPositions(const QList<TelemetrySample> &samples);
 bool hasPositions(const QList<Piece> &pieces);
 
 // One GPX track named `name` with one segment per run of positions (runs go on across the clips'
-// boundaries), each point with its time and speed (m/s, Garmin track point extension).
+// boundaries), each point with its time and speed (m/s, Garmin track point extension). The
+// recorder repeats each GPS sentence over the ten samples of its second: a point is written per
+// sentence, from its first sample (with the piece's fix times, a car standing still keeps a point
+// per second; without them, a point wherever the position or the speed changes).
 QByteArray toGpx(const QList<Piece> &pieces, const QString &name);
 // One KML placemark named `name`: a line per run of positions (a point for a run of one), in
 // lon,lat order, with the time span of the route.

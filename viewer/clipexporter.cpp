@@ -48,6 +48,7 @@ struct ClipExporter::ReadResult
 {
     QString error; // the clip could not be read
     QList<TelemetrySample> samples;
+    QList<RecorderClock::FixTime> fixes;
     QDateTime start; // the clip's true start, invalid when its name gives none
 };
 
@@ -78,6 +79,7 @@ ClipExporter::ReadResult ClipExporter::readClip(const QString &path, const Recor
     if (const std::optional<qint64> duration = aviHeaderDurationMs(path)) {
         const ClipTelemetry clip = readClipTelemetry(path, duration);
         result.samples = clip.samples;
+        result.fixes = clip.fixes;
         result.start = clipStart(clip.summary, fallback);
     }
     return result;
@@ -117,7 +119,7 @@ void ClipExporter::finishExport(const QString &path, TrackExport::Format format,
         return;
     }
     QString error;
-    const TrackExport::Piece piece{result.samples, 0, result.start};
+    const TrackExport::Piece piece{result.samples, 0, result.start, result.fixes};
     if (!writeExportFile(target, TrackExport::document(format, {piece}, clipName), &error)) {
         warn(QStringLiteral("Could not write %1: %2").arg(QFileInfo(target).fileName(), error));
         emit notExported(path);

@@ -1,5 +1,6 @@
 #include "viewer/cliplist.h"
 
+#include "base/messages.h"
 #include "catalogue/clip.h"
 
 #include <QContextMenuEvent>
@@ -7,6 +8,8 @@
 #include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QBrush>
 
 MyListWidget::MyListWidget(QWidget *window, QWidget *parent)
     : QListWidget(parent)
@@ -107,6 +110,38 @@ void MyListWidget::keyPressEvent(QKeyEvent *event)
         return;
     }
     QListWidget::keyPressEvent(event);
+}
+
+QString MyListWidget::emptyText() const
+{
+    return count() == 0 ? Messages::emptyListHint() : QString();
+}
+
+void MyListWidget::paintEvent(QPaintEvent *event)
+{
+    QListWidget::paintEvent(event);
+    if (count() != 0)
+        return;
+    static const QColor kHintColour(170, 170, 165);
+    QPainter painter(viewport());
+    painter.setPen(kHintColour);
+    painter.drawText(viewport()->rect().adjusted(14, 10, -14, -10), Qt::AlignCenter | Qt::TextWordWrap, emptyText());
+}
+
+QListWidgetItem *MyListWidget::menuItem() const
+{
+    return m_menuRow.isValid() ? itemFromIndex(m_menuRow) : nullptr;
+}
+
+void MyListWidget::setMenuItem(QListWidgetItem *item)
+{
+    // A colour of its own, apart from the current entry's, under the list's white text.
+    static const QColor kMenuRowColour(150, 90, 20);
+    if (QListWidgetItem *marked = menuItem())
+        marked->setData(Qt::BackgroundRole, QVariant());
+    m_menuRow = item ? QPersistentModelIndex(indexFromItem(item)) : QPersistentModelIndex();
+    if (item)
+        item->setData(Qt::BackgroundRole, QBrush(kMenuRowColour));
 }
 
 void MyListWidget::requestMenuForCurrentItem()

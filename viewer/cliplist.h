@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QListWidget>
+#include <QPersistentModelIndex>
 
 class Clip;
 
@@ -22,6 +23,14 @@ public:
     // The file of an entry's clip; empty for none.
     static QString filePathOf(const QListWidgetItem *item);
     int rowOf(const Clip *clip) const;
+    // Asks for the context menu of the current entry, below it (the Menu key).
+    void requestMenuForCurrentItem();
+    // Marks the entry whose context menu is open (null: none), so that the list shows which clip
+    // the menu acts on while the current entry stays as it is.
+    void setMenuItem(QListWidgetItem *item);
+    QListWidgetItem *menuItem() const;
+    // The text an empty list shows: how to open a card.
+    QString emptyText() const;
 
 signals:
     // The context menu of `item` should open at `globalPosition`.
@@ -31,10 +40,10 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
-    void requestMenuForCurrentItem();
-
     QWidget *m_window;
+    QPersistentModelIndex m_menuRow;
     bool m_redirecting = false;
 };

@@ -4,18 +4,18 @@
 #include "base/messages.h"
 #include "viewer/clipexporter.h"
 #include "viewer/cliplist.h"
+#include "viewer/filemanager.h"
 
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMessageBox>
-#include <QUrl>
 
 ClipListMenu::ClipListMenu(MyListWidget *list, QWidget *window)
     : QObject(list)
+    , m_list(list)
     , m_window(window)
     , m_exporter(new ClipExporter(window, this))
 {
@@ -40,7 +40,9 @@ void ClipListMenu::showFor(QListWidgetItem *item, const QPoint &globalPosition)
     QAction *show = menu.addAction(QString::fromUtf8(kShowInFileManager));
     QAction *copy = menu.addAction(QString::fromUtf8(kCopyPath));
     // The item may go while the menu is open (a folder scan): only the path is used afterwards.
+    m_list->setMenuItem(item);
     QAction *chosen = menu.exec(globalPosition);
+    m_list->setMenuItem(nullptr);
     if (chosen == evidence)
         emit exportRequested(path);
     else if (chosen == gpx)
@@ -68,10 +70,9 @@ QAction *ClipListMenu::addEventsEntry(QMenu &menu)
 void ClipListMenu::showInFileManager(const QString &path)
 {
     const QString folder = QFileInfo(path).absolutePath();
-    if (QDesktopServices::openUrl(QUrl::fromLocalFile(folder)))
+    if (FileManager::showFolder(folder))
         return;
     QMessageBox box(QMessageBox::Warning, Messages::viewerTitle(),
-                    QStringLiteral("No file manager could be started for %1").arg(QDir::toNativeSeparators(folder)),
-                    QMessageBox::Ok, m_window);
+                    Messages::noFileManager(QDir::toNativeSeparators(folder)), QMessageBox::Ok, m_window);
     box.exec();
 }

@@ -45,6 +45,7 @@ private:
 
     void showInFileManager(const QString &path);
 
+    MyListWidget *m_list;
     QPointer<QWidget> m_window;
     ClipExporter *m_exporter;
 };

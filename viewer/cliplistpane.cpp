@@ -6,6 +6,7 @@
 #include "session/cliplibrary.h"
 #include "session/viewerstate.h"
 #include "skin/clearbutton.h"
+#include "viewer/clipexporter.h"
 #include "viewer/cliplist.h"
 #include "viewer/cliplistmenu.h"
 #include "viewer/viewercontrols.h"
@@ -45,6 +46,7 @@ ClipListPane::ClipListPane(QWidget *window, ClipLibrary *library, const ViewerSt
     , m_folderLabel(new QLabel(window))
 {
     m_list->setObjectName(QStringLiteral("clipList"));
+    connect(m_menu->exporter(), &ClipExporter::exported, this, [this](const QString &file) { emit saved({file}); });
     m_folderLabel->setObjectName(QStringLiteral("folderLabel"));
     m_folderLabel->setStyleSheet(QLatin1String(kFolderLabelStyle));
     for (int i = 0; i < 3; ++i) {

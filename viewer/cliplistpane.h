@@ -44,6 +44,8 @@ signals:
     void emptied();
     // The user should be told `text`.
     void warning(const QString &text);
+    // An export of the list's context menu wrote `files`.
+    void saved(const QStringList &files);
 
 private:
     void select(int category, int filter, bool warnWhenEmpty);

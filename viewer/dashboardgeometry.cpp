@@ -1,5 +1,7 @@
 #include "viewer/dashboardgeometry.h"
 
+#include <QFontMetrics>
+
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -149,6 +151,57 @@ int releasePosition(int rangeStartMs, int rangeEndMs, int releaseX, int width)
         return 0;
     const qint64 position = (qint64(rangeEndMs) - rangeStartMs) * (releaseX - 2) / span;
     return static_cast<int>(std::clamp<qint64>(position, INT_MIN, INT_MAX));
+}
+
+int clampToStrip(int x, const QRect &widgetRect)
+{
+    const QRect strip = stripArea(widgetRect);
+    return std::clamp(x, strip.left(), std::max(strip.left(), strip.right()));
+}
+
+QString pointerTimeText(int positionMs)
+{
+    const int ms = std::max(positionMs, 0);
+    return twoDigits(ms / kMsPerMinute) + QLatin1Char(':') + twoDigits(ms % kMsPerMinute / kMsPerSecond);
+}
+
+QRect pointerLabelRect(int x, int width, const QSize &label)
+{
+    constexpr int kGap = 6;
+    const int y = std::max(0, (kStripHeight - label.height()) / 2);
+    const int right = x + kGap;
+    const int left = right + label.width() <= width ? right : std::max(0, x - kGap - label.width());
+    return QRect(QPoint(left, y), label);
+}
+
+QRect textBox(TextField field, int x0)
+{
+    constexpr QSize kBox(82, 16);
+    switch (field) {
+    case TextField::PlayTime: return QRect(QPoint(x0 + 20, 86), kBox);
+    case TextField::Rate: return QRect(x0 + 96, 86, 29, 16);
+    case TextField::Model: return QRect(QPoint(x0 + 21, 127), kBox);
+    case TextField::Date: return QRect(QPoint(x0 + 556, 102), kBox);
+    case TextField::AccelX: return QRect(QPoint(x0 + 36, 174), kBox);
+    case TextField::AccelY: return QRect(QPoint(x0 + 36, 193), kBox);
+    case TextField::AccelZ: return QRect(QPoint(x0 + 36, 212), kBox);
+    case TextField::Latitude: return QRect(QPoint(x0 + 560, 188), kBox);
+    case TextField::Longitude: break;
+    }
+    return QRect(QPoint(x0 + 560, 216), kBox);
+}
+
+QFont fittedFont(const QFont &font, const QString &text, const QSize &box)
+{
+    constexpr double kSmallest = 6.0;
+    QFont fitted = font;
+    while (fitted.pointSizeF() > kSmallest) {
+        const QFontMetrics metrics(fitted);
+        if (metrics.height() <= box.height() && metrics.horizontalAdvance(text) <= box.width())
+            break;
+        fitted.setPointSizeF(fitted.pointSizeF() - 0.5);
+    }
+    return fitted;
 }
 
 QString rateText(double rate)

@@ -3,6 +3,7 @@
 #include "telemetry/drivingevent.h"
 
 #include <QColor>
+#include <QFont>
 #include <QRect>
 #include <QString>
 #include <QStringList>
@@ -85,6 +86,24 @@ QRect stripArea(const QRect &widgetRect);
 // The clip position of a release at releaseX: (end − start) × (releaseX − 2) / (width − 14), the
 // product taken in 64 bits. 0 for a strip too narrow to map.
 int releasePosition(int rangeStartMs, int rangeEndMs, int releaseX, int width);
+
+// The strip x nearest to `x` (a drag that leaves the strip sideways stays at its end).
+int clampToStrip(int x, const QRect &widgetRect);
+// "mm:ss" of a position, as the timeline's pointer label shows it.
+QString pointerTimeText(int positionMs);
+// Where the pointer's time label of size `label` goes on a strip `width` wide for the pointer at x:
+// right of the pointer, or left of it where the strip ends, centred on the strip's height.
+QRect pointerLabelRect(int x, int width, const QSize &label);
+
+// The boxes the panel's values are drawn in, for a panel at x0.
+enum class TextField { PlayTime, Rate, Model, Date, AccelX, AccelY, AccelZ, Latitude, Longitude };
+constexpr TextField kTextFields[] = {TextField::PlayTime, TextField::Rate,   TextField::Model,
+                                     TextField::Date,     TextField::AccelX, TextField::AccelY,
+                                     TextField::AccelZ,   TextField::Latitude, TextField::Longitude};
+QRect textBox(TextField field, int x0);
+// `font`, made smaller in half points until `text` fits `box` in height and width (not below 6
+// points): fonts of some desktops are too tall for the skin's boxes.
+QFont fittedFont(const QFont &font, const QString &text, const QSize &box);
 
 // Texts of the panel: an acceleration in g (128 raw units to 1 g, 3 significant digits) and a
 // coordinate in degrees (6 significant digits).

@@ -1,9 +1,11 @@
 #include "viewer/folderbrowser.h"
 
 #include "base/localconfig.h"
+#include "base/messages.h"
 #include "catalogue/clipcatalogue.h"
 
 #include <QAbstractFileIconProvider>
+#include <QAbstractItemView>
 #include <QCompleter>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -80,15 +82,11 @@ FolderBrowserDialog::FolderBrowserDialog(QWidget *parent)
     m_tree->header()->hide();
     m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
 
-    // The path field completes folder names and goes to the folder typed when Return is pressed.
-    m_path->setObjectName(QStringLiteral("pathEdit"));
-    auto *completionModel = new QFileSystemModel(this);
-    completionModel->setIconProvider(m_icons.get());
-    completionModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
-    completionModel->setRootPath(QStringLiteral("/"));
-    auto *completer = new QCompleter(completionModel, this);
-    m_path->setCompleter(completer);
-    m_path->installEventFilter(this);
+    setupPathField();
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("folderStatus"));
+    m_status->setWordWrap(true);
+    m_status->hide();
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     m_ok = buttons->button(QDialogButtonBox::Ok);
@@ -99,6 +97,7 @@ FolderBrowserDialog::FolderBrowserDialog(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_path);
     layout->addWidget(m_tree);
+    layout->addWidget(m_status);
     layout->addWidget(buttons);
     resize(420, 480);
 
@@ -113,6 +112,24 @@ FolderBrowserDialog::FolderBrowserDialog(QWidget *parent)
     connect(m_model, &QAbstractItemModel::rowsInserted, this, &FolderBrowserDialog::followSelection);
     connect(m_model, &QAbstractItemModel::layoutChanged, this, &FolderBrowserDialog::followSelection);
     connect(m_watcher, &QFutureWatcher<bool>::finished, this, &FolderBrowserDialog::finishCheck);
+}
+
+// The path field completes folder names and goes to the folder typed when Return is pressed. A
+// completion picked from the list (Return, Enter or a click) goes to its folder; the list's keys
+// are seen here before the completer takes them.
+void FolderBrowserDialog::setupPathField()
+{
+    m_path->setObjectName(QStringLiteral("pathEdit"));
+    auto *completionModel = new QFileSystemModel(this);
+    completionModel->setIconProvider(m_icons.get());
+    completionModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
+    completionModel->setRootPath(QStringLiteral("/"));
+    auto *completer = new QCompleter(completionModel, this);
+    m_path->setCompleter(completer);
+    m_path->installEventFilter(this);
+    completer->popup()->installEventFilter(this);
+    connect(completer->popup(), &QAbstractItemView::clicked, this, &FolderBrowserDialog::takeCompletion);
+    connect(m_path, &QLineEdit::textEdited, this, &FolderBrowserDialog::onPathEdited);
 }
 
 // A check still running is told to stop and waited for; it stops at its next folder entry.
@@ -141,8 +158,28 @@ bool FolderBrowserDialog::selectFolder(const QString &path)
 
 void FolderBrowserDialog::onSelectionChanged()
 {
+    m_typedPending = false;
     m_path->setText(QDir::toNativeSeparators(selectedPath()));
     startCheck();
+}
+
+// A path being typed is not the selected folder: OK waits until Return goes there.
+void FolderBrowserDialog::onPathEdited()
+{
+    m_typedPending = true;
+    m_ok->setEnabled(false);
+    showStatus(Messages::typedPathPressReturn());
+}
+
+QString FolderBrowserDialog::statusText() const
+{
+    return m_status->text();
+}
+
+void FolderBrowserDialog::showStatus(const QString &text)
+{
+    m_status->setText(text);
+    m_status->setVisible(!text.isEmpty());
 }
 
 // The folders around the selection are read after it was selected, each one inserting and sorting
@@ -166,8 +203,8 @@ void FolderBrowserDialog::showEvent(QShowEvent *event)
     followSelection();
 }
 
-// Return in the path field goes to the folder typed and never closes the dialog: OK does that, once
-// the folder has been checked.
+// Return in the path field (or its completion list) goes to the folder typed and never closes the
+// dialog: OK does that, once the folder has been checked.
 bool FolderBrowserDialog::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
@@ -175,21 +212,46 @@ bool FolderBrowserDialog::eventFilter(QObject *watched, QEvent *event)
         m_keepInView = false;
     if (watched == m_tree && type == QEvent::KeyPress)
         m_keepInView = false;
-    if (watched == m_path && type == QEvent::KeyPress) {
+    if ((watched == m_path || watched == m_path->completer()->popup()) && type == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            goToTypedPath();
+            if (watched != m_path)
+                takeCompletion(m_path->completer()->popup()->currentIndex());
+            else
+                goToTypedPath();
             return true;
         }
     }
     return QDialog::eventFilter(watched, event);
 }
 
+// The completion `index` of the list (none: the text typed) goes into the field, and there.
+void FolderBrowserDialog::takeCompletion(const QModelIndex &index)
+{
+    m_path->completer()->popup()->hide();
+    if (index.isValid())
+        m_path->setText(QDir::toNativeSeparators(index.data(QFileSystemModel::FilePathRole).toString()));
+    m_typedPending = true;
+    goToTypedPath();
+}
+
+// The folder typed becomes the selection (and is checked); a path that is no folder leaves OK
+// disabled, so that OK never opens another folder than the one typed.
 void FolderBrowserDialog::goToTypedPath()
 {
     const QString typed = QDir::fromNativeSeparators(m_path->text().trimmed());
-    if (!typed.isEmpty() && selectFolder(QDir::cleanPath(typed)))
-        m_tree->setFocus();
+    const QString before = selectedPath();
+    if (typed.isEmpty() || (!m_typedPending && QDir::cleanPath(typed) == before))
+        return; // nothing typed, or already there
+    if (!selectFolder(QDir::cleanPath(typed))) {
+        m_typedPending = true;
+        m_ok->setEnabled(false);
+        showStatus(Messages::typedPathNoFolder());
+        return;
+    }
+    if (selectedPath() == before) // the same folder again: no selection change to answer
+        onSelectionChanged();
+    m_tree->setFocus();
 }
 
 QString FolderBrowserDialog::selectedPath() const
@@ -221,6 +283,7 @@ void FolderBrowserDialog::startCheck()
     m_ok->setEnabled(false);
     m_checkedPath = selectedPath();
     m_checking = !m_checkedPath.isEmpty();
+    showStatus(m_checking ? Messages::folderBeingChecked() : QString());
     if (!m_checking)
         return;
     m_cancel = std::make_shared<std::atomic<bool>>(false);
@@ -235,7 +298,9 @@ void FolderBrowserDialog::finishCheck()
         return;
     m_checking = false;
     const bool proper = m_watcher->result();
-    m_ok->setEnabled(proper);
+    m_ok->setEnabled(proper && !m_typedPending);
+    if (!m_typedPending)
+        showStatus(proper ? QString() : Messages::folderWithoutClips());
     emit folderChecked(m_checkedPath, proper);
 }
 

@@ -17,8 +17,10 @@ class QFutureWatcher;
 
 // The folder chooser's dialog: a path field over a tree of the computer's folders (no files, no way
 // to make folders) whose OK button is enabled exactly when the selected folder is a proper clip
-// folder. The check runs off the GUI thread, so a large card never freezes the dialog; OK stays
-// disabled until it answers. The selected folder is kept in view while the tree loads around it.
+// folder, and a line under the tree that says why it is not. The check runs off the GUI thread, so
+// a large card never freezes the dialog; OK stays disabled until it answers. A path typed in the
+// field is what OK opens: Return (or picking a completion) goes there, and until then OK waits.
+// The selected folder is kept in view while the tree loads around it.
 class FolderBrowserDialog : public QDialog
 {
     Q_OBJECT
@@ -34,6 +36,8 @@ public:
 
     QPushButton *okButton() const;
     QLineEdit *pathField() const { return m_path; }
+    // Why OK is disabled; empty while it is enabled.
+    QString statusText() const;
     // True while the selected folder is still being checked.
     bool isChecking() const;
 
@@ -46,10 +50,14 @@ signals:
     void folderChecked(const QString &path, bool proper);
 
 private:
+    void setupPathField();
     void onSelectionChanged();
     void followSelection();
     void scrollToSelection();
     void goToTypedPath();
+    void takeCompletion(const QModelIndex &index);
+    void onPathEdited();
+    void showStatus(const QString &text);
     void startCheck();
     void finishCheck();
     void cancelCheck();
@@ -59,6 +67,8 @@ private:
     QTreeView *m_tree = nullptr;
     QLineEdit *m_path = nullptr;
     QPushButton *m_ok = nullptr;
+    class QLabel *m_status = nullptr;
+    bool m_typedPending = false; // the field holds a path typed but not gone to
     QFutureWatcher<bool> *m_watcher = nullptr;
     QString m_checkedPath;
     bool m_checking = false;

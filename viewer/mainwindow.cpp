@@ -14,6 +14,7 @@
 #include "viewer/exportprogress.h"
 #include "viewer/folderbrowser.h"
 #include "viewer/mapview.h"
+#include "viewer/savednotice.h"
 #include "viewer/videoview.h"
 #include "viewer/viewarrangement.h"
 #include "viewer/viewercontrols.h"
@@ -95,7 +96,10 @@ void MainWindow::createPanes()
                                           m_session->setVolume(level);
                                       }));
     m_volumeSlider->setObjectName(QStringLiteral("volumeSlider"));
+    m_notice = new SavedNotice(this);
     connect(m_dashboard, &WidgetProgressA::clicked, this, &MainWindow::OnSlotsProgress);
+    // dashboard -> session: pictures follow a drag along the timeline.
+    connect(m_dashboard, &WidgetProgressA::scrubbed, m_session, &PlaybackSession::scrub);
 }
 
 void MainWindow::setupStateConnections()
@@ -103,6 +107,12 @@ void MainWindow::setupStateConnections()
     // state -> panes that follow it here; the buttons, the list side and the views follow it on
     // their own.
     connect(m_state, &ViewerState::speedUnitChanged, m_dashboard, &WidgetProgressA::setSpeedUnitKm);
+    // volume bar <-> state: the level the user sets is the state's (and is kept for the next
+    // start); a level restored into the state shows on the bar.
+    connect(m_volumeSlider, &WidgetVolume::levelChosen, m_state,
+            [this](int level) { m_state->setVolume(level / double(WidgetVolume::kLevels)); });
+    connect(m_state, &ViewerState::volumeChanged, m_volumeSlider,
+            [this](double volume) { m_volumeSlider->setLevel(qRound(volume * WidgetVolume::kLevels)); });
     connect(m_state, &ViewerState::panModeChanged, this, &MainWindow::applyPanMode);
     connect(m_state, &ViewerState::maximizedChanged, this, &MainWindow::applyPanMode);
     // library -> playback: a clip of the catalogue is let go before the catalogue may go. Files
@@ -116,6 +126,7 @@ void MainWindow::setupStateConnections()
     connect(m_listPane, &ClipListPane::emptied, this, &MainWindow::resetViewer);
     connect(m_listPane, &ClipListPane::warning, this,
             [this](const QString &text) { warn(Messages::viewerTitle(), text); });
+    connect(m_listPane, &ClipListPane::saved, m_notice, &SavedNotice::showSaved);
 }
 
 void MainWindow::placeAll(const QSize &size)
@@ -131,6 +142,8 @@ void MainWindow::placeAll(const QSize &size)
     m_controls->place(w, h);
     m_views->setWindowSize(size);
     m_exportProgress->place(w, h);
+    m_notice->setArea(ViewerLayout::largeViewRect(w, h));
+    m_notice->raise();
 }
 
 // While panning, the mouse drags the picture: the list and the map rest, and the window stays put
@@ -153,6 +166,7 @@ void MainWindow::applyTexts()
 void MainWindow::openFolder(const QString &path) { m_listPane->openFolder(path); }
 void MainWindow::closeFolder() { m_library->close(); }
 void MainWindow::openFiles(const QStringList &paths) { m_listPane->addFiles(paths, true); }
+void MainWindow::showClipMenu() { m_clipList->requestMenuForCurrentItem(); }
 void MainWindow::OnSlotsfile_sortAll() { m_listPane->selectCategory(0); }
 void MainWindow::OnSlotsfile_sortNormal() { m_listPane->selectCategory(1); }
 void MainWindow::OnSlotsfile_sortEvent() { m_listPane->selectCategory(2); }

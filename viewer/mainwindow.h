@@ -21,6 +21,7 @@ class MyListWidget;
 class PlaybackPanes;
 class PlaybackSession;
 class QListWidgetItem;
+class SavedNotice;
 class VideoView;
 class ViewArrangement;
 class ViewerControls;
@@ -49,6 +50,8 @@ public:
 
     // Adds the files as entries of their own (as the open-file button does) and plays the first.
     void openFiles(const QStringList &paths);
+    // Opens the context menu of the current clip of the list (the Menu key).
+    void showClipMenu();
 
 public slots:
     void openFolder(const QString &path);
@@ -145,5 +148,6 @@ private:
     WidgetVolume *m_volumeSlider = nullptr;
     EventFinder *m_events = nullptr;
     EventNavigator *m_eventNavigator = nullptr;
+    SavedNotice *m_notice = nullptr;
     QPoint m_savedPosition;
 };

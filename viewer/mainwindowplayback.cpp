@@ -11,6 +11,7 @@
 #include "viewer/cliplist.h"
 #include "viewer/momentcapture.h"
 #include "viewer/playbackpanes.h"
+#include "viewer/savednotice.h"
 
 // session -> panes (PlaybackPanes) and -> window: the list follows the clip that opened, and the
 // end of a clip moves on through the list.
@@ -22,6 +23,7 @@ void MainWindow::setupPlaybackConnections()
     connect(m_session, &PlaybackSession::ended, this, &MainWindow::onClipEnded);
     connect(m_panes, &PlaybackPanes::warning, this, [this](const QString &text) { warn(Messages::viewerTitle(), text); });
     connect(m_capture, &MomentCapture::warning, this, &MainWindow::warn);
+    connect(m_capture, &MomentCapture::saved, m_notice, &SavedNotice::showSaved);
 }
 
 void MainWindow::resetViewer()

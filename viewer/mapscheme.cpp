@@ -1,9 +1,13 @@
 #include "viewer/mapscheme.h"
 
+#include "viewer/maptilecache.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QUrl>
+#include <QUrlQuery>
 #include <QWebEngineProfile>
 #include <QWebEngineUrlRequestJob>
 #include <QWebEngineUrlScheme>
@@ -32,9 +36,17 @@ QByteArray readResource(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// The page asks its tiles of this scheme, which keeps them (MapTileCache); the tile server's own
+// template travels along in the query, so that every page keeps the server it was loaded with.
 QByteArray configScript()
 {
-    const QJsonObject config{{QStringLiteral("tileUrl"), MapSchemeHandler::tileUrl()}};
+    const QString source = MapSchemeHandler::tileUrl();
+    QString tiles;
+    if (!source.isEmpty())
+        tiles = QStringLiteral("%1://%2/tile/{z}/{x}/{y}?src=%3")
+                    .arg(QLatin1String(MapSchemeHandler::kScheme), QLatin1String(MapSchemeHandler::kHost),
+                         QString::fromLatin1(QUrl::toPercentEncoding(source)));
+    const QJsonObject config{{QStringLiteral("tileUrl"), tiles}};
     return "window.QRD_MAP_CONFIG = " + QJsonDocument(config).toJson(QJsonDocument::Compact) + ";\n";
 }
 
@@ -81,9 +93,17 @@ QString MapSchemeHandler::tileUrl()
     return QString::fromLatin1(kDefaultTileUrl);
 }
 
+MapSchemeHandler::MapSchemeHandler(QObject *parent)
+    : QWebEngineUrlSchemeHandler(parent)
+    , m_tiles(new MapTileCache(this))
+{
+}
+
 void MapSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)
 {
     const QString path = job->requestUrl().path();
+    if (path.startsWith(QLatin1String("/tile/")))
+        return serveTile(job);
     if (path == QLatin1String("/config.js"))
         return reply(job, "application/javascript", configScript());
     if (path == QLatin1String("/world-110m.js"))
@@ -97,4 +117,22 @@ void MapSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)
         }
     }
     job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+}
+
+// "/tile/z/x/y?src=<template>": three whole numbers in the ranges of the tile grid.
+void MapSchemeHandler::serveTile(QWebEngineUrlRequestJob *job)
+{
+    constexpr int kMaxZoom = 22;
+    const QUrl url = job->requestUrl();
+    const QStringList parts = url.path().split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    const QString source = QUrlQuery(url).queryItemValue(QStringLiteral("src"), QUrl::FullyDecoded);
+    bool ok[3] = {false, false, false};
+    const int z = parts.value(1).toInt(&ok[0]);
+    const int x = parts.value(2).toInt(&ok[1]);
+    const int y = parts.value(3).toInt(&ok[2]);
+    const qint64 side = ok[0] && z >= 0 && z <= kMaxZoom ? qint64(1) << z : 0;
+    if (parts.size() != 4 || !ok[1] || !ok[2] || side == 0 || x < 0 || y < 0 || x >= side || y >= side
+        || source.isEmpty())
+        return job->fail(QWebEngineUrlRequestJob::UrlInvalid);
+    m_tiles->serve(job, source, z, x, y);
 }

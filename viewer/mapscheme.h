@@ -2,10 +2,12 @@
 
 #include <QWebEngineUrlSchemeHandler>
 
+class MapTileCache;
 class QWebEngineProfile;
 
 // Serves the bundled map page and what it loads (Leaflet, the offline world data, the tile
-// configuration) under the "qrdmap" URL scheme, so the page keeps its ".aspx" path and query.
+// configuration, and the tiles through the tile cache) under the "qrdmap" URL scheme, so the page
+// keeps its ".aspx" path and query.
 class MapSchemeHandler final : public QWebEngineUrlSchemeHandler
 {
     Q_OBJECT
@@ -16,7 +18,7 @@ public:
     // Environment variable with the tile address template ("{z}/{x}/{y}"); empty means no tiles.
     static constexpr const char *kTileUrlVariable = "QRD7700_MAP_TILES";
 
-    using QWebEngineUrlSchemeHandler::QWebEngineUrlSchemeHandler;
+    explicit MapSchemeHandler(QObject *parent = nullptr);
 
     // Registers the scheme with the web engine. Call before the application object exists.
     static void registerScheme();
@@ -27,4 +29,9 @@ public:
     static QString tileUrl();
 
     void requestStarted(QWebEngineUrlRequestJob *job) override;
+
+private:
+    void serveTile(QWebEngineUrlRequestJob *job);
+
+    MapTileCache *m_tiles;
 };

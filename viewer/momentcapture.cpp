@@ -14,10 +14,13 @@
 #include "viewer/widgetprogressa.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 
 namespace {
 
@@ -99,8 +102,11 @@ void MomentCapture::snapshot()
         const QByteArray bytes = SnapshotExif::encodeSnapshot(images[channel], files.at(channel), moment);
         saved = !bytes.isEmpty() && writeExportFile(files.at(channel), bytes) && saved;
     }
-    if (!saved)
+    if (!saved) {
         emit warning(Messages::snapshotTitle(), Messages::saveFileFailed());
+        return;
+    }
+    emit this->saved(files);
 }
 
 void MomentCapture::print()
@@ -111,11 +117,42 @@ void MomentCapture::print()
         return;
     const ShownMoment moment = shownMoment(*m_session, m_dashboard);
     QPrinter printer(QPrinter::ScreenResolution);
+    offerPdfName(printer, moment);
     QPrintDialog dialog(&printer, m_window);
     if (dialog.exec() != QDialog::Accepted)
         return;
     printer.setDocName(moment.clipName); // the PDF's title
     printer.setCreator(QStringLiteral("QRD-7700 Viewer"));
-    QPainter painter(&printer);
-    EvidencePage::paint(painter, printer, {images[0], images[1]}, m_session->facts().channelCount, moment);
+    {
+        // The file is complete once the painter has ended.
+        QPainter painter(&printer);
+        EvidencePage::paint(painter, printer, {images[0], images[1]}, m_session->facts().channelCount, moment);
+    }
+    reportPdf(printer);
+}
+
+// Without a printer the dialog can only print to a file: it offers the name made here. With
+// printers it keeps the default printer, and the document name gives the file name when the user
+// switches to a file.
+void MomentCapture::offerPdfName(QPrinter &printer, const ShownMoment &moment)
+{
+    const QString name = Snapshot::printFileName(moment.clipName, moment.positionMs, QDateTime::currentDateTime());
+    const QString folder = Snapshot::pictureFolder();
+    if (QPrinterInfo::availablePrinters().isEmpty() && !folder.isEmpty())
+        printer.setOutputFileName(QDir(folder).filePath(name));
+    else
+        printer.setDocName(name.chopped(4));
+}
+
+// A page printed to a file is announced when the file is there; a file that could not be written
+// is reported as such.
+void MomentCapture::reportPdf(const QPrinter &printer)
+{
+    if (printer.outputFormat() != QPrinter::PdfFormat || printer.outputFileName().isEmpty())
+        return;
+    const QFileInfo pdf(printer.outputFileName());
+    if (pdf.isFile() && pdf.size() > 0)
+        emit saved({pdf.absoluteFilePath()});
+    else
+        emit warning(Messages::snapshotTitle(), Messages::saveFileFailed());
 }

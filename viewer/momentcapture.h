@@ -5,6 +5,8 @@
 #include <QPointer>
 
 class PlaybackSession;
+class QPrinter;
+struct ShownMoment;
 class QWidget;
 class WidgetProgressA;
 
@@ -23,13 +25,19 @@ public:
     bool grab(QImage *images);
     // Asks for a file name and saves the pictures there.
     void snapshot();
-    // Asks for a printer and prints the page.
+    // Asks for a printer and prints the page. A PDF is offered in the snapshots' folder under a
+    // name from the clip and the position shown.
     void print();
 
 signals:
     void warning(const QString &title, const QString &text);
+    // The pictures were saved, or the page printed to a file, as `files`.
+    void saved(const QStringList &files);
 
 private:
+    void offerPdfName(QPrinter &printer, const ShownMoment &moment);
+    void reportPdf(const QPrinter &printer);
+
     PlaybackSession *m_session;
     WidgetProgressA *m_dashboard;
     QPointer<QWidget> m_window;

@@ -1,6 +1,7 @@
 #include "viewer/snapshotnames.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLocale>
 #include <QStandardPaths>
 
@@ -29,6 +30,19 @@ QString pictureFolder()
         return {};
     const QString folder = QDir(pictures).filePath(QStringLiteral("QRD-7700"));
     return QDir().mkpath(folder) ? folder : QString();
+}
+
+QString printFileName(const QString &clipName, qint64 positionMs, const QDateTime &when)
+{
+    if (clipName.isEmpty())
+        return proposedName(when).chopped(4) + QStringLiteral(".pdf");
+    const qint64 tenths = std::max<qint64>(0, positionMs) / 100;
+    const QString stem = QFileInfo(clipName).completeBaseName();
+    return QStringLiteral("%1_%2m%3.%4s.pdf")
+        .arg(stem)
+        .arg(tenths / 600, 2, 10, QLatin1Char('0'))
+        .arg(tenths / 10 % 60, 2, 10, QLatin1Char('0'))
+        .arg(tenths % 10);
 }
 
 bool isCancelledName(const QString &chosen)

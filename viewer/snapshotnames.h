@@ -21,6 +21,11 @@ QString proposedName(const QDateTime &when);
 // missing. Empty when it cannot be made (the dialog then starts where the program runs).
 QString pictureFolder();
 
+// The name a printed page is offered under when it goes to a PDF: the clip's name without its
+// extension and the position shown, "REC_2012_05_14_10_20_30_01m05.2s.pdf". Without a clip,
+// "QRD-7700_" and the time `when`, as for snapshots.
+QString printFileName(const QString &clipName, qint64 positionMs, const QDateTime &when);
+
 // True when the dialog's answer counts as cancelled (no name, or four characters or fewer).
 bool isCancelledName(const QString &chosen);
 

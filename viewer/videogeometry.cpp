@@ -1,6 +1,7 @@
 #include "viewer/videogeometry.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace VideoGeometry {
 
@@ -68,6 +69,47 @@ PanVerdict checkPan(int dx, int dy, const QSize &view, float zoom, const QSize &
     if (float(box.height()) > float(view.height()) * zoom + float(dy) + float(marginY))
         return PanVerdict::UncoversBottom;
     return PanVerdict::Accepted;
+}
+
+namespace {
+
+// The corner positions checkPan accepts on one axis: from the one that keeps the far edge of the
+// picture in reach up to 20 pixels past the near edge.
+int clampCorner(int corner, int boxExtent, float zoomedExtent, int margin)
+{
+    constexpr int kNearMargin = 20;
+    const int lowest = int(std::ceil(float(boxExtent) - zoomedExtent - float(margin)));
+    return std::clamp(corner, std::min(lowest, kNearMargin), kNearMargin);
+}
+
+QPoint clampedCorner(const QPoint &corner, const QSize &view, float zoom, const QSize &box)
+{
+    const bool referenceBox = box.width() == kReferenceBoxWidth;
+    const int marginX = 20 + (referenceBox ? 0 : box.width() - view.width());
+    const int marginY = 20 + (referenceBox ? 0 : box.height() - view.height());
+    return {clampCorner(corner.x(), box.width(), float(view.width()) * zoom, marginX),
+            clampCorner(corner.y(), box.height(), float(view.height()) * zoom, marginY)};
+}
+
+} // namespace
+
+QRect pannedRect(const QRect &rect, const QPoint &delta, const QSize &view, float zoom, const QSize &box)
+{
+    if (zoom <= 1.0f)
+        return rect;
+    return QRect(clampedCorner(rect.topLeft() + delta, view, zoom, box), rect.size());
+}
+
+QRect zoomedRectAt(const QRect &current, const QPointF &anchor, const QSize &view, float zoom, const QSize &box)
+{
+    const QRect zoomed = zoomedRect(view, zoom, box);
+    if (current.isEmpty())
+        return zoomed;
+    const double fx = (anchor.x() - current.x()) / current.width();
+    const double fy = (anchor.y() - current.y()) / current.height();
+    const QPoint corner(int(std::lround(anchor.x() - fx * zoomed.width())),
+                        int(std::lround(anchor.y() - fy * zoomed.height())));
+    return QRect(clampedCorner(corner, view, zoom, box), zoomed.size());
 }
 
 QRect loadingRect(const QSize &picture, const QSize &loading)

@@ -31,6 +31,15 @@ enum class PanVerdict { Accepted, NotZoomed, TooFarRightOrDown, UncoversRight, U
 // Whether the zoomed picture may move its top-left corner to (dx, dy).
 PanVerdict checkPan(int dx, int dy, const QSize &view, float zoom, const QSize &box);
 
+// The zoomed picture `rect` moved by `delta`: each axis on its own goes as far as checkPan allows,
+// so a drag moves the picture wherever the pointer moved and an axis at its limit holds the other
+// back in nothing.
+QRect pannedRect(const QRect &rect, const QPoint &delta, const QSize &view, float zoom, const QSize &box);
+
+// The picture shown in `current` zoomed to `zoom` about `anchor` (a point of the view): the point
+// of the picture under the anchor stays under it as far as the pan limits allow.
+QRect zoomedRectAt(const QRect &current, const QPointF &anchor, const QSize &view, float zoom, const QSize &box);
+
 // Where the loading picture of size `loading` goes on a decoded picture of size `picture`.
 QRect loadingRect(const QSize &picture, const QSize &loading);
 

@@ -140,9 +140,28 @@ void VideoView::zoomBy(int step)
         layoutRenderers();
         return;
     }
-    m_rendererRect = VideoGeometry::zoomedRect(size(), m_zoom, m_box);
-    emit displaySizeChanged(m_rendererRect.size());
+    showZoomed(VideoGeometry::zoomedRect(size(), m_zoom, m_box));
     setFocus();
+}
+
+void VideoView::zoomAt(int step, const QPointF &anchor)
+{
+    if (m_rendererRect.isEmpty())
+        return;
+    m_zoom = VideoGeometry::steppedZoom(m_zoom, step, m_box.width());
+    if (m_zoom <= 1.0f) {
+        layoutRenderers();
+        return;
+    }
+    showZoomed(VideoGeometry::zoomedRectAt(m_rendererRect, anchor, size(), m_zoom, m_box));
+}
+
+void VideoView::showZoomed(const QRect &rect)
+{
+    const bool resized = rect.size() != m_rendererRect.size();
+    m_rendererRect = rect;
+    if (resized)
+        emit displaySizeChanged(rect.size());
     refresh();
 }
 
@@ -169,6 +188,8 @@ void VideoView::mousePressEvent(QMouseEvent *event)
     m_press = m_last = event->position().toPoint();
 }
 
+// A drag moves the picture by as much as the pointer moved since the picture last moved, so that
+// drags add up; moves of less than 3 pixels wait until they add up to more.
 void VideoView::mouseMoveEvent(QMouseEvent *event)
 {
     if (!m_panEnabled)
@@ -177,8 +198,19 @@ void VideoView::mouseMoveEvent(QMouseEvent *event)
     const QPoint delta = pos - m_last;
     if (delta.x() > -3 && delta.x() < 3 && delta.y() > -3 && delta.y() < 3)
         return;
-    if (panTo(pos.x() - m_press.x(), pos.y() - m_press.y()))
-        m_last = pos;
+    panBy(delta);
+    m_last = pos;
+}
+
+void VideoView::panBy(const QPoint &delta)
+{
+    if (m_zoom <= 1.0f)
+        return;
+    const QRect moved = VideoGeometry::pannedRect(m_rendererRect, delta, size(), m_zoom, m_box);
+    if (moved == m_rendererRect)
+        return;
+    m_rendererRect = moved;
+    refresh();
 }
 
 void VideoView::paintEvent(QPaintEvent *event)

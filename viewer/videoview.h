@@ -45,6 +45,8 @@ public:
 
     void layoutRenderers();
     void zoomBy(int step);
+    // One zoom step (+1 in, −1 out) about `anchor`, a point of the view: what is under it stays.
+    void zoomAt(int step, const QPointF &anchor);
     bool panTo(int dx, int dy);
     float zoom() const { return m_zoom; }
     // The rectangle the shown picture currently takes inside the view (after fit, zoom and pan).
@@ -75,6 +77,8 @@ protected:
 private:
     class PictureSurface;
 
+    void panBy(const QPoint &delta);
+    void showZoomed(const QRect &rect);
     void paintPicture(QPainter &painter) const;
     void paintLoading(QPainter &painter) const;
     void placeSurface();

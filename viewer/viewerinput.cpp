@@ -88,7 +88,8 @@ bool ViewerInput::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
-// Only the large picture zooms, and only while the zoom buttons can be used.
+// Only the large picture zooms, and only while the zoom buttons can be used; it zooms by the
+// buttons' steps about the point under the pointer, as image viewers do.
 bool ViewerInput::wheel(VideoView *view, QWheelEvent *event)
 {
     if (view != m_views[m_state->largeChannel()] || !ViewerControls::isEnabled(Button::ZoomIn, *m_state))
@@ -96,11 +97,11 @@ bool ViewerInput::wheel(VideoView *view, QWheelEvent *event)
     m_wheelDelta += event->angleDelta().y();
     while (m_wheelDelta >= kWheelStep) {
         m_wheelDelta -= kWheelStep;
-        m_window->OnSlotszoom_in();
+        view->zoomAt(+1, event->position());
     }
     while (m_wheelDelta <= -kWheelStep) {
         m_wheelDelta += kWheelStep;
-        m_window->OnSlotszoom_out();
+        view->zoomAt(-1, event->position());
     }
     event->accept();
     return true;

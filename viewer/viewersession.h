@@ -3,8 +3,10 @@
 class MainWindow;
 
 // Where the viewer was left, kept in the program's own settings file (not in local.cfg): the clip
-// folder that was open and whether the window was maximized. Start-up restores it: the folder is
-// opened again, when it still holds clips, with its first clip selected and paused.
+// folder that was open, whether the window was maximized and the level of the volume bar.
+// Start-up restores it: the folder is opened again, when it still holds clips, with its first clip
+// selected and paused. At the first start (no folder kept yet) the recorder's card opens the same
+// way when it is the only one found.
 namespace ViewerSession {
 
 // Call once the window is shown.

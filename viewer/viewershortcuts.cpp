@@ -54,6 +54,8 @@ std::vector<ViewerShortcuts::Entry> buildTable()
         {Command::Slower, keys({Qt::Key_BracketLeft}), Button::Play, {}},
         {Command::Faster, keys({Qt::Key_BracketRight}), Button::Play, {}},
         {Command::Quit, keys({Qt::CTRL | Qt::Key_Q}), Button::Exit, {Button::Exit}},
+        // The current clip's context menu, from wherever the focus is.
+        {Command::ClipMenu, keys({Qt::Key_Menu}), Button::FolderOpen, {}},
         {Command::MarkIn, keys({Qt::Key_I}), Button::Play, {}},
         {Command::MarkOut, keys({Qt::Key_O}), Button::Play, {}},
         {Command::Export, keys({Qt::CTRL | Qt::Key_E}), Button::Play, {}},
@@ -165,6 +167,7 @@ bool ViewerShortcuts::run(Command command)
     case Command::NextEvent: w.jumpToEvent(+1); break;
     case Command::PreviousEvent: w.jumpToEvent(-1); break;
     case Command::EventsList: w.showEventsList(); break;
+    case Command::ClipMenu: w.showClipMenu(); break;
     }
     return true;
 }

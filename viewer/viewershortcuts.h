@@ -25,7 +25,7 @@ class ViewerShortcuts : public QObject
 public:
     enum class Command {
         PlayPause, FrameBack, FrameForward, SeekBack, SeekForward, PreviousClip, NextClip, ZoomIn, ZoomOut,
-        ZoomFit, ToggleMaximize, Restore, Mute, Snapshot, Print, OpenFolder, Slower, Faster, Quit,
+        ZoomFit, ToggleMaximize, Restore, Mute, Snapshot, Print, OpenFolder, Slower, Faster, Quit, ClipMenu,
         NextEvent, PreviousEvent, EventsList, MarkIn, MarkOut, Export,
     };
 

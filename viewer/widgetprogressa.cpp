@@ -17,8 +17,8 @@ namespace {
 constexpr int kAnimationIntervalMs = 2000;
 constexpr int kMeterOffsetX = -23;
 constexpr int kMeterY = 71;
-constexpr QSize kTextBox(82, 16);
-const QColor kTextColour(96, 96, 96);
+// A dark grey that reads on the light value boxes (contrast above 4.5 to 1).
+const QColor kTextColour(40, 40, 40);
 const QColor kRateColour(255, 160, 40); // the meter's orange: a speed other than normal stands out
 const QColor kAxisColours[] = {QColor(255, 0, 0), QColor(255, 255, 0), QColor(0, 0, 255)};
 // The range to export on the strip: a light band, its marks in green.
@@ -49,6 +49,7 @@ WidgetProgressA::WidgetProgressA(QWidget *parent)
     for (int d = 0; d < int(m_digits.size()); ++d)
         m_digits[d] = image(QStringLiteral("%1.png").arg(d));
     setFont(skinFont(8));
+    setMouseTracking(true); // the pointer's time label follows the pointer over the strip
     m_animationTimer.setInterval(kAnimationIntervalMs);
     connect(&m_animationTimer, &QTimer::timeout, this, &WidgetProgressA::OnTimeoutAnimation);
     showModel(clipModel(QString()));
@@ -109,7 +110,7 @@ void WidgetProgressA::setTimePosition(int positionMs)
     // Ten times a second while playing: only the strip (marker) and the play time change.
     update(QRect(0, 0, width(), Dashboard::kStripHeight));
     if (m_timeText != before)
-        update(QRect(QPoint(Dashboard::panelX0(width()) + 20, 86), kTextBox));
+        update(Dashboard::textBox(Dashboard::TextField::PlayTime, Dashboard::panelX0(width())));
 }
 
 void WidgetProgressA::rebuildTimeText()
@@ -189,6 +190,7 @@ void WidgetProgressA::onTrackChanged()
         if (m_track && m_track->isLoading())
             m_current = TelemetrySample();
         m_dragging = false;
+        m_scrubbing = false;
         m_dragPoint = QPoint();
         m_releasePoint = QPoint();
     }
@@ -218,6 +220,7 @@ void WidgetProgressA::paintEvent(QPaintEvent *)
     paintEventMarks(painter);
     paintMarker(painter);
     paintTexts(painter, x0);
+    paintPointerLabel(painter);
     m_timeTextStale = false;
 }
 
@@ -299,9 +302,11 @@ void WidgetProgressA::paintEventMarks(QPainter &painter) const
     }
 }
 
+// While the strip is dragged the marker stays with the pointer, wherever the pictures are.
 void WidgetProgressA::paintMarker(QPainter &painter) const
 {
-    const int x = Dashboard::markerX(m_timePosition, m_timeRangeEnd, width());
+    const int shown = m_dragging && m_scrubbing ? m_scrubPosition : m_timePosition;
+    const int x = Dashboard::markerX(shown, m_timeRangeEnd, width());
     painter.drawPixmap(x, 2, m_marker);
     painter.fillRect(QRect(x, 2, 1, 33), Qt::white);
 }
@@ -336,87 +341,28 @@ void WidgetProgressA::paintExportMarks(QPainter &painter) const
 
 void WidgetProgressA::paintTexts(QPainter &painter, int x0) const
 {
+    using Dashboard::TextField;
     painter.setPen(kTextColour);
-    const auto text = [&painter](int x, int y, const QString &value) {
-        painter.drawText(QRect(QPoint(x, y), kTextBox), Qt::AlignLeft, value);
+    // Centred on the box's height, in a smaller size where the desktop's font is too tall or wide.
+    const auto text = [this, &painter, x0](TextField field, const QString &value) {
+        const QRect box = Dashboard::textBox(field, x0);
+        painter.setFont(Dashboard::fittedFont(font(), value, box.size()));
+        painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, value);
     };
-    text(x0 + 20, 86, m_timeText);
+    text(TextField::PlayTime, m_timeText);
     if (!m_rateText.isEmpty()) {
         painter.setPen(kRateColour);
-        painter.drawText(QRect(QPoint(x0 + 96, 86), QSize(29, 16)), Qt::AlignLeft, m_rateText);
+        text(TextField::Rate, m_rateText);
         painter.setPen(kTextColour);
     }
-    text(x0 + 21, 127, m_modelText);
-    text(x0 + 556, 102,
-         m_dateText.isEmpty() ? QDate::currentDate().toString(QStringLiteral("yyyy.MM.dd")) : m_dateText);
-    text(x0 + 36, 174, Dashboard::accelerationText(m_current.accelX));
-    text(x0 + 36, 193, Dashboard::accelerationText(m_current.accelY));
-    text(x0 + 36, 212, Dashboard::accelerationText(m_current.accelZ));
+    text(TextField::Model, m_modelText);
+    text(TextField::Date, m_dateText.isEmpty() ? QDate::currentDate().toString(QStringLiteral("yyyy.MM.dd")) : m_dateText);
+    text(TextField::AccelX, Dashboard::accelerationText(m_current.accelX));
+    text(TextField::AccelY, Dashboard::accelerationText(m_current.accelY));
+    text(TextField::AccelZ, Dashboard::accelerationText(m_current.accelZ));
     if (m_current.latitude != 0)
-        text(x0 + 560, 188, Dashboard::coordinateText(m_current.latitude));
+        text(TextField::Latitude, Dashboard::coordinateText(m_current.latitude));
     if (m_current.longitude != 0)
-        text(x0 + 560, 216, Dashboard::coordinateText(m_current.longitude));
+        text(TextField::Longitude, Dashboard::coordinateText(m_current.longitude));
 }
 
-void WidgetProgressA::mousePressEvent(QMouseEvent *event)
-{
-    const QPoint pos = event->position().toPoint();
-    qCDebug(lcDashboard, "WidgetProgressA::mousePressEvent (%d,%d)", pos.x(), pos.y());
-    if (event->button() != Qt::LeftButton) {
-        event->ignore();
-        return;
-    }
-    if (pos.y() > Dashboard::kStripMaxY) {
-        qCDebug(lcDashboard, "break y(mousePressEvent) = %d", pos.y());
-        QWidget::mousePressEvent(event);
-        return;
-    }
-    if (Dashboard::stripArea(rect()).contains(pos)) {
-        m_dragging = true;
-        m_dragPoint = pos;
-        update();
-        event->accept();
-    }
-}
-
-void WidgetProgressA::mouseMoveEvent(QMouseEvent *event)
-{
-    const QPoint pos = event->position().toPoint();
-    if (!m_dragging) {
-        event->ignore();
-        return;
-    }
-    if (pos.y() > Dashboard::kStripMaxY) {
-        qCDebug(lcDashboard, "break y(mouseMoveEvent) = %d", pos.y());
-        QWidget::mouseMoveEvent(event);
-        return;
-    }
-    if (Dashboard::stripArea(rect()).contains(pos)) {
-        m_dragPoint = pos;
-        update();
-        event->accept();
-    }
-}
-
-void WidgetProgressA::mouseReleaseEvent(QMouseEvent *event)
-{
-    const QPoint pos = event->position().toPoint();
-    if (event->button() != Qt::LeftButton || !m_dragging) {
-        event->ignore();
-        return;
-    }
-    if (pos.y() > Dashboard::kStripMaxY) {
-        qCDebug(lcDashboard, "break y(mouseReleaseEvent) = %d", pos.y());
-        QWidget::mouseReleaseEvent(event);
-        return;
-    }
-    m_dragging = false;
-    if (!Dashboard::stripArea(rect()).contains(pos)) {
-        event->ignore();
-        return;
-    }
-    m_releasePoint = pos;
-    const int newpos = Dashboard::releasePosition(m_timeRangeStart, m_timeRangeEnd, pos.x(), width());
-    qCDebug(lcDashboard, "%d/%d, newpos=%d", pos.x() - 2, width() - 14, newpos);
-    emit clicked(newpos);
-}

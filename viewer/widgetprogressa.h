@@ -65,6 +65,8 @@ public:
     bool noPositionInClip() const;
     // Accelerations and coordinates shown on the panel (time and speed unused).
     const TelemetrySample &currentSample() const { return m_current; }
+    // The position under the pointer while it rests on the timeline strip (its label shows it).
+    std::optional<int> pointerPosition() const;
     // The in and out marks of the range to export (ms of the time range): the strip shows the range
     // between them (from the start or to the end when one is missing); none without marks.
     void setExportMarks(std::optional<qint64> in, std::optional<qint64> out);
@@ -75,6 +77,8 @@ public:
 signals:
     // A release on the timeline strip chose this position (ms of the time range).
     void clicked(int positionMs);
+    // A drag along the strip is at this position; a clicked() ends the drag.
+    void scrubbed(int positionMs);
 
 public slots:
     void OnTimeoutAnimation();
@@ -84,8 +88,14 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void leaveEvent(QEvent *event) override;
 
 private:
+    // Scrubbing and the pointer's time label, beside the strip's click rules.
+    void scrubTo(int x);
+    bool finishScrub(QMouseEvent *event);
+    bool hoverAt(const QPoint &pos);
+    void paintPointerLabel(QPainter &painter) const;
     void showModel(DeviceModel model);
     void rebuildTimeText();
     void paintBackground(QPainter &painter, int x0) const;
@@ -133,4 +143,7 @@ private:
     bool m_dragging = false;
     QPoint m_dragPoint;
     QPoint m_releasePoint;
+    bool m_scrubbing = false;       // the drag has moved along the strip
+    int m_scrubPosition = 0;        // where it is, in ms
+    std::optional<int> m_pointerX;  // the pointer resting on the strip
 };

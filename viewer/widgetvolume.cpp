@@ -4,15 +4,17 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 #include <algorithm>
 
 namespace {
-constexpr int kMinLevel = 1;
-constexpr int kMaxLevel = 10;
+constexpr int kMinLevel = 0;
+constexpr int kMaxLevel = WidgetVolume::kLevels;
 constexpr int kBlockPitch = 5;
 constexpr QSize kBlockSize(5, 7);
 constexpr QSize kBarSize(52, 9);
+constexpr int kWheelStep = 120; // one notch of a common mouse wheel
 } // namespace
 
 int volumeLevelAt(int x)
@@ -40,12 +42,14 @@ WidgetVolume::~WidgetVolume() = default;
 void WidgetVolume::setLevel(int level)
 {
     m_level = std::clamp(level, kMinLevel, kMaxLevel);
-    m_device->setVolume(volumeForLevel(m_level));
+    if (m_soundOn)
+        m_device->setVolume(volumeForLevel(m_level));
     update();
 }
 
 void WidgetVolume::setSoundOn(bool on)
 {
+    m_soundOn = on;
     if (on)
         setLevel(m_level);
     else
@@ -64,9 +68,35 @@ QSize WidgetVolume::sizeHint() const
     return kBarSize;
 }
 
+void WidgetVolume::choose(int level)
+{
+    setLevel(level);
+    emit levelChosen(m_level);
+}
+
+void WidgetVolume::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
+    }
+    choose(volumeLevelAt(event->position().toPoint().x()));
+}
+
 void WidgetVolume::mouseMoveEvent(QMouseEvent *event)
 {
-    setLevel(volumeLevelAt(event->position().toPoint().x()));
+    choose(volumeLevelAt(event->position().toPoint().x()));
+}
+
+// Fine wheels and touchpads add up to whole notches.
+void WidgetVolume::wheelEvent(QWheelEvent *event)
+{
+    m_wheelDelta += event->angleDelta().y();
+    const int steps = m_wheelDelta / kWheelStep;
+    m_wheelDelta -= steps * kWheelStep;
+    if (steps != 0)
+        choose(m_level + steps);
+    event->accept();
 }
 
 void WidgetVolume::paintEvent(QPaintEvent *)

@@ -1,6 +1,7 @@
 // Every kind of dialog and message box of both run modes, opened on the program's own windows with the
 // program's dialog colours: each text they show has a contrast of at least 4.5 : 1 to what is under it.
 #include "app/application.h"
+#include "base/language.h"
 #include "settingsui/configlayout.h"
 #include "settingsui/configpainting.h"
 #include "settingsui/configwindow.h"
@@ -15,6 +16,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QLabel>
+#include <QScopeGuard>
+#include <QTreeView>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPrintDialog>
@@ -93,6 +99,8 @@ private slots:
     void viewerDialogs();
     void settingsModeDialogs_data();
     void settingsModeDialogs();
+    void fileDialogFollowsLanguageAndFits_data();
+    void fileDialogFollowsLanguageAndFits();
 
 private:
     void makeCard(bool writable);
@@ -244,6 +252,66 @@ void TestDialogReadability::settingsModeDialogs()
     }
     QTRY_VERIFY(finding->seen);
     verify(*finding);
+}
+
+void TestDialogReadability::fileDialogFollowsLanguageAndFits_data()
+{
+    QTest::addColumn<QString>("fileNameLabel"); // empty: Korean expected
+    QTest::newRow("Korean") << QString();
+    QTest::newRow("English") << QStringLiteral("File &name:");
+}
+
+// Qt's own dialogs speak the interface language (Qt's Korean translations), and the file dialog's
+// columns are as wide as the header and the dates they show, all in view.
+void TestDialogReadability::fileDialogFollowsLanguageAndFits()
+{
+    QFETCH(QString, fileNameLabel);
+    Application::settleLanguage();
+    const auto english = qScopeGuard([] { installQtTranslations(QStringLiteral("en")); });
+    const QString clip = m_dir->filePath(QStringLiteral("REC_2088_12_28_22_58_59.avi"));
+    QFile file(clip);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("clip") == 4);
+    file.close();
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(m_dir->path());
+    const auto back = qScopeGuard([before] { QDir::setCurrent(before); });
+    MainWindow window(nullptr, Qt::FramelessWindowHint);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QString label;
+    QStringList cut;
+    bool seen = false;
+    answerNextModal<QFileDialog>([&](QFileDialog *dialog) {
+        auto *tree = dialog->findChild<QTreeView *>(QStringLiteral("treeView"));
+        auto *model = qobject_cast<QFileSystemModel *>(tree->model());
+        const QModelIndex folder = tree->rootIndex();
+        // The folder is read in the background; the columns follow once it is.
+        const auto rowsWidth = [tree](int column) {
+            return static_cast<const QAbstractItemView *>(tree)->sizeHintForColumn(column);
+        };
+        QTest::qWaitFor([&] { return model->rowCount(folder) > 0 && rowsWidth(3) > 0; }, 10000);
+        QCoreApplication::processEvents();
+        label = dialog->findChild<QLabel *>(QStringLiteral("fileNameLabel"))->text();
+        QHeaderView *header = tree->header();
+        for (int column = 1; column < header->count(); ++column) {
+            if (header->isSectionHidden(column))
+                continue;
+            const int wanted = std::max(header->sectionSizeHint(column), rowsWidth(column));
+            if (header->sectionSize(column) < wanted
+                || header->sectionViewportPosition(column) + header->sectionSize(column) > tree->viewport()->width())
+                cut << model->headerData(column, Qt::Horizontal).toString() + QStringLiteral(" %1<%2 at %3 in %4").arg(header->sectionSize(column)).arg(wanted).arg(header->sectionViewportPosition(column)).arg(tree->viewport()->width());
+        }
+        seen = true;
+        dialog->reject();
+    });
+    clickButton(&window, "file_open");
+    QTRY_VERIFY(seen);
+    if (fileNameLabel.isEmpty())
+        QVERIFY2(std::any_of(label.cbegin(), label.cend(), [](QChar c) { return c.unicode() >= 0xAC00 && c.unicode() <= 0xD7A3; }),
+                 qPrintable(label));
+    else
+        QCOMPARE(label, fileNameLabel);
+    QVERIFY2(cut.isEmpty(), qPrintable(cut.join(u", ")));
 }
 
 int main(int argc, char **argv)

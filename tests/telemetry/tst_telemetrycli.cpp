@@ -141,11 +141,9 @@ void TestTelemetryCli::gpxDocument()
         }
     }
     QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
-    QCOMPARE(points.size(), 10); // the samples without a fix are left out
-    QCOMPARE(points.first(), QStringLiteral("-37.390944 -127.035390"));
-    QCOMPARE(times.size(), 10);
-    QCOMPARE(times.at(0), QStringLiteral("2012-05-14T01:20:30.000Z"));
-    QCOMPARE(times.at(9), QStringLiteral("2012-05-14T01:20:30.945Z"));
+    // One point for the one fix (its ten samples repeat it); the samples without a fix are left out.
+    QCOMPARE(points, QStringList{QStringLiteral("-37.390944 -127.035390")});
+    QCOMPARE(times, QStringList{QStringLiteral("2012-05-14T01:20:30.000Z")});
     QCOMPARE(speeds.first(), QStringLiteral("51.389")); // 185 km/h in m/s
 }
 
@@ -160,7 +158,7 @@ void TestTelemetryCli::gpxToFile()
     QFile file(output);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray document = file.readAll();
-    QCOMPARE(document.count("<trkpt "), 10);
+    QCOMPARE(document.count("<trkpt "), 1);
     QVERIFY(!document.contains("<time>"));
 }
 
@@ -203,7 +201,7 @@ void TestTelemetryCli::gpxIntoFifo()
     QCOMPARE(result.exitCode, 0);
     QVERIFY(got > 0);
     document.truncate(got);
-    QCOMPARE(document.count("<trkpt "), 10);
+    QCOMPARE(document.count("<trkpt "), 1);
 }
 
 // -o replaces a file whole, and the new file keeps the mode, owner and group of the one it replaces,
@@ -254,7 +252,7 @@ void TestTelemetryCli::outputKeepsModeAndOwner()
     QCOMPARE(QFileInfo(given).isSymLink(), throughLink);
     QFile written(target);
     QVERIFY(written.open(QIODevice::ReadOnly));
-    QCOMPARE(written.readAll().count("<trkpt "), 10);
+    QCOMPARE(written.readAll().count("<trkpt "), 1);
 }
 
 // A full file system is named as such (not "Unknown error"), and nothing is left of the attempt. The

@@ -218,6 +218,75 @@ private slots:
         QCOMPARE(read, samples);
     }
 
+    // A clip as the recorder writes it repeats each GPS sentence over the ten samples of its second:
+    // the GPX has a point per fix, at the fix's time with the fix's speed. With the clip's fix times
+    // a car standing still keeps its point every second; without them (an exporter that has none)
+    // a standstill is one point. A second without fix is a gap; the CSV keeps every sample.
+    void gpxHasOnePointPerFix_data()
+    {
+        QTest::addColumn<bool>("withFixTimes");
+        QTest::addColumn<int>("points");
+        QTest::newRow("with the clip's fix times") << true << 16;
+        QTest::newRow("without fix times") << false << 13;
+    }
+    void gpxHasOnePointPerFix()
+    {
+        QFETCH(bool, withFixTimes);
+        QFETCH(int, points);
+        constexpr int kSeconds = 17;
+        ClipWriter::TelemetryRoute route;
+        for (int second = 0; second < kSeconds; ++second) {
+            const int moved = second <= 5 ? second : second <= 8 ? 5 : second - 3; // stands still 5 … 8
+            route.positions << ClipWriter::RoutePoint{37.5 + moved * 0.0003, 127.0 + moved * 0.0004};
+            route.speedKnots << (second >= 5 && second <= 8 ? 0.0 : 10.0 + second);
+        }
+        route.lostFixSeconds = {12};
+        route.accelSamplesPerSecond = 10;
+        ClipWriter::ClipDescription d;
+        d.durationMs = kSeconds * 1000;
+        d.videoStreams = {ClipWriter::VideoStream{QSize(16, 16), {}, 50, 1}};
+        d.route = route;
+        const QString path = m_dir.filePath(QStringLiteral("REC_2012_05_14_10_20_31.avi"));
+        QVERIFY(ClipWriter::writeAviClip(path, d));
+        const ClipTelemetry clip = readClipTelemetry(path);
+        QCOMPARE(clip.fixes.size(), kSeconds - 1);
+        const TrackExport::Piece piece{clip.samples, 0, kStart,
+                                       withFixTimes ? clip.fixes : QList<RecorderClock::FixTime>()};
+        QXmlStreamReader xml(TrackExport::toGpx({piece}, QStringLiteral("drive")));
+        QList<double> speedsKmh;
+        QStringList times;
+        int segments = 0;
+        while (!xml.atEnd()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement)
+                continue;
+            segments += xml.name() == QLatin1String("trkseg");
+            if (xml.name() == QLatin1String("speed"))
+                speedsKmh << xml.readElementText().toDouble() * 3.6;
+            else if (xml.name() == QLatin1String("time"))
+                times << xml.readElementText();
+        }
+        QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+        QCOMPARE(segments, 2);
+        QCOMPARE(speedsKmh.size(), points);
+        QCOMPARE(times.size(), points);
+        QList<double> expected; // the speed of each fix, in km/h
+        for (int second = 0; second < kSeconds; ++second) {
+            const bool repeated = !withFixTimes && second >= 6 && second <= 8;
+            if (second != 12 && !repeated)
+                expected << route.speedKnots[second] * 1.852;
+        }
+        for (int i = 0; i < points; ++i)
+            QVERIFY2(qAbs(speedsKmh[i] - expected[i]) < 0.6, qPrintable(QString::number(i)));
+        // A point per second of the drive (the clip's samples are 101 ms apart), each at the start of
+        // its sentence.
+        QCOMPARE(times.first(), kStart.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")) + QLatin1Char('Z'));
+        const qint64 apart = QDateTime::fromString(times.at(1), Qt::ISODateWithMs).toMSecsSinceEpoch()
+                             - QDateTime::fromString(times.at(0), Qt::ISODateWithMs).toMSecsSinceEpoch();
+        QCOMPARE(apart, 1010);
+        const QStringList csv = QString::fromUtf8(TrackExport::toCsv({piece})).trimmed().split(QLatin1Char('\n'));
+        QCOMPARE(csv.size(), clip.samples.size() + 1);
+    }
+
     // A real clip: the exports carry the decoded micro-degrees, not the dashboard's six digits.
     void clipExportsKeepMicroDegrees()
     {

@@ -1,9 +1,12 @@
 #include "viewer/folderbrowser.h"
 
 #include "base/localconfig.h"
+#include "base/messages.h"
 #include "catalogue/removabledrive.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QCompleter>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -41,6 +44,7 @@ private slots:
     void lastFolderScrolledIntoView();
     void pathFieldGoesToFolder_data();
     void pathFieldGoesToFolder();
+    void typedPathIsWhatOkOpens();
     void browseStoresChoice();
     void browseCancelled();
     void specialFilesDoNotFreezeIt();
@@ -177,8 +181,9 @@ void TestFolderBrowser::pathFieldGoesToFolder_data()
     QTest::newRow("trailing separator and blanks") << "  @/copy/  " << "copy" << true;
     QTest::newRow("dotted path") << "@/plain/sub/.." << "plain" << true;
     QTest::newRow("folder without clips") << "@/empty" << "empty" << false;
-    QTest::newRow("missing folder keeps the selection") << "@/missing" << "many/f77/deep" << true;
-    QTest::newRow("file keeps the selection") << "@/plain/notes.txt" << "many/f77/deep" << true;
+    // OK never opens another folder than the one typed.
+    QTest::newRow("missing folder keeps the selection, OK waits") << "@/missing" << "many/f77/deep" << false;
+    QTest::newRow("file keeps the selection, OK waits") << "@/plain/notes.txt" << "many/f77/deep" << false;
 }
 
 // Typing a path and pressing Return selects that folder (and checks it); it never closes the
@@ -201,8 +206,50 @@ void TestFolderBrowser::pathFieldGoesToFolder()
     QCOMPARE(dialog.selectedPath(), path(selected));
     QTRY_VERIFY(!dialog.isChecking());
     QCOMPARE(dialog.okButton()->isEnabled(), enabled);
+    // A greyed OK says why.
+    QCOMPARE(dialog.statusText().isEmpty(), enabled);
     QVERIFY(dialog.isVisible());
     QCOMPARE(accepted.size(), 0);
+}
+
+// Typed with the keys, a path holds OK back until Return goes there; a completion picked from the
+// list goes to its folder at once; OK then opens what was typed, not the folder selected before.
+// A folder without clips says why OK is greyed.
+void TestFolderBrowser::typedPathIsWhatOkOpens()
+{
+    FolderBrowserDialog dialog;
+    QVERIFY(dialog.selectFolder(path(QStringLiteral("plain"))));
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QTRY_VERIFY(dialog.okButton()->isEnabled());
+    QVERIFY(dialog.statusText().isEmpty());
+    QLineEdit *field = dialog.pathField();
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClicks(field, path(QStringLiteral("empty")));
+    QVERIFY(!dialog.okButton()->isEnabled()); // "plain" is still selected, but not what was typed
+    QCOMPARE(dialog.statusText(), Messages::typedPathPressReturn());
+    QTest::keyClick(field, Qt::Key_Return);
+    QCOMPARE(dialog.selectedPath(), path(QStringLiteral("empty")));
+    QTRY_VERIFY(!dialog.isChecking());
+    QVERIFY(!dialog.okButton()->isEnabled());
+    QCOMPARE(dialog.statusText(), Messages::folderWithoutClips());
+
+    // A completion: the list offers CARD for "CA"; Return on it goes there.
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClicks(field, path(QStringLiteral("CA")));
+    QAbstractItemView *popup = field->completer()->popup();
+    QTRY_VERIFY(popup->isVisible());
+    QTest::keyClick(popup, Qt::Key_Down);
+    QCOMPARE(popup->currentIndex().data().toString(), QStringLiteral("CARD"));
+    QTest::keyClick(popup, Qt::Key_Return);
+    QTRY_COMPARE(dialog.selectedPath(), path(QStringLiteral("CARD")));
+    QTRY_VERIFY(dialog.okButton()->isEnabled());
+    QSignalSpy accepted(&dialog, &QDialog::accepted);
+    QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
+    QCOMPARE(accepted.size(), 1);
+    QCOMPARE(dialog.selectedPath(), path(QStringLiteral("CARD")));
 }
 
 bool TestFolderBrowser::browseAndPick(FolderBrowser &browser, const QString &folder, bool accept,

@@ -3,11 +3,15 @@
 #include "viewer/mapview.h"
 
 #include "telemetry/telemetrytrack.h"
+#include "viewer/maptilecache.h"
 
 #include <QApplication>
 #include <QBuffer>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
+#include <QDir>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
@@ -117,6 +121,7 @@ private slots:
     {
         m_view->setPosition(37.5, 127.0);
         QTRY_VERIFY_WITH_TIMEOUT(markerNear(37.5, 127.0), 10000);
+        evaluate(page(), QStringLiteral("setMapZoom(6)")); // zoomed out as with the wheel
         // Land (#f2efe9) around Seoul and sea (#a9cbe0) in the Yellow Sea are both in view.
         QTRY_VERIFY_WITH_TIMEOUT(hasColour(QColor(0xf2, 0xef, 0xe9)) && hasColour(QColor(0xa9, 0xcb, 0xe0)), 10000);
         const QString folder = qEnvironmentVariable("QRD7700_SCREENSHOT_DIR");
@@ -198,6 +203,86 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(near(centrePixel(), QColor(0xe0, 0x30, 0x1e)), 10000);
         QVERIFY(hasColour(QColor(0x1e, 0x6f, 0xe0))); // the route beside it
         m_view->setRoute({});
+    }
+
+    // Without tiles the map still zooms in to a drive of a kilometre, over the plain background,
+    // with its scale bar and the offline note; marker and route both show, the marker on top.
+    void offlineMapZoomsInToTheRoute()
+    {
+        const QList<TelemetrySample> samples = drive(37.5, 127.0, 40);
+        m_view->setRoute(samples);
+        QTRY_COMPARE_WITH_TIMEOUT(routeVertexCount(), 40, 10000);
+        QVERIFY(evaluate(page(), QStringLiteral("routeInView()")).toBool());
+        const int zoom = evaluate(page(), QStringLiteral("mapZoom()")).toInt();
+        QVERIFY2(zoom >= 14, qPrintable(QString::number(zoom))); // streets, not a coastline
+        QVERIFY(evaluate(page(), QStringLiteral("offlineNoteShown()")).toBool());
+        QVERIFY(evaluate(page(), QStringLiteral("scaleBarShown()")).toBool());
+        const TelemetrySample middle = samples.at(20);
+        m_view->setPosition(middle.latitude, middle.longitude);
+        QTRY_VERIFY_WITH_TIMEOUT(markerNear(middle.latitude, middle.longitude), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(near(centrePixel(), QColor(0xe0, 0x30, 0x1e)), 10000);
+        QVERIFY(hasColour(QColor(0x1e, 0x6f, 0xe0)));
+        QCOMPARE(evaluate(page(), QStringLiteral("mapZoom()")).toInt(), zoom); // the marker keeps the zoom
+        const QString folder = qEnvironmentVariable("QRD7700_SCREENSHOT_DIR");
+        if (!folder.isEmpty())
+            m_view->grab().save(folder + QStringLiteral("/map-offline.png"));
+        m_view->setRoute({});
+    }
+
+    // The wheel over the map zooms it, in and out, up to street level.
+    void wheelZoomsTheMap()
+    {
+        m_view->setPosition(35.1796, 129.0756);
+        QTRY_VERIFY_WITH_TIMEOUT(markerNear(35.1796, 129.0756), 10000);
+        evaluate(page(), QStringLiteral("setMapZoom(10)"));
+        const int before = evaluate(page(), QStringLiteral("mapZoom()")).toInt();
+        QWidget *surface = m_view->webView()->focusProxy();
+        QVERIFY(surface);
+        const auto turn = [surface](int delta) {
+            const QPointF at = QRectF(surface->rect()).center();
+            QWheelEvent event(at, surface->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                              Qt::NoScrollPhase, false);
+            QApplication::sendEvent(surface, &event);
+        };
+        turn(120);
+        QTRY_VERIFY_WITH_TIMEOUT(evaluate(page(), QStringLiteral("mapZoom()")).toInt() > before, 10000);
+        const int zoomedIn = evaluate(page(), QStringLiteral("mapZoom()")).toInt();
+        turn(-120);
+        QTRY_VERIFY_WITH_TIMEOUT(evaluate(page(), QStringLiteral("mapZoom()")).toInt() < zoomedIn, 10000);
+    }
+
+    // Tiles fetched once are kept on disk: with the tile server gone, a new map shows them still.
+    void tilesAreKeptOnDisk()
+    {
+        QTemporaryDir server;
+        const QString tile = server.filePath(QStringLiteral("tile.png"));
+        QFile file(tile);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(onePixelPng(QColor(0, 200, 120)));
+        file.close();
+        // Every tile address names the same file.
+        qputenv("QRD7700_MAP_TILES", QUrl::fromLocalFile(tile).toEncoded() + "?{z}/{x}/{y}");
+        const auto tileColourBesideMarker = [](MapView &view) {
+            view.resize(327, 230);
+            QSignalSpy loaded(view.webView(), &QWebEngineView::loadFinished);
+            view.show();
+            if (!loaded.wait(20000) && loaded.isEmpty())
+                return false;
+            view.setPosition(37.5, 127.0);
+            return QTest::qWaitFor(
+                [&view] { return near(view.webView()->grab().toImage().pixelColor(162 + 20, 105), QColor(0, 200, 120), 4); },
+                10000);
+        };
+        {
+            MapView online;
+            QVERIFY(tileColourBesideMarker(online));
+        }
+        QVERIFY(QDir(MapTileCache::folder()).exists());
+        QVERIFY(QFile::remove(tile));
+        MapView offline;
+        QVERIFY(tileColourBesideMarker(offline));
+        QVERIFY(!evaluate(offline.webView()->page(), QStringLiteral("mapIsOffline()")).toBool());
+        qputenv("QRD7700_MAP_TILES", "");
     }
 
 private:

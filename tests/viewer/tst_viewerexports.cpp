@@ -18,6 +18,8 @@
 #include "viewer/cliplist.h"
 #include "viewer/cliplistmenu.h"
 #include "viewer/mapview.h"
+#include "viewer/savednotice.h"
+#include "viewer/snapshotnames.h"
 #include "viewer/widgetprogressa.h"
 
 #pragma GCC diagnostic push
@@ -37,6 +39,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -116,6 +119,7 @@ private slots:
     void menuKeyExportsCsvOfTheCurrentClip();
     void clipsWithoutPositionsAreRefused();
     void copyPathAndShowFolder();
+    void menuRowIsMarkedAndMenuKeyWorksAnywhere();
     void snapshotCarriesTimeAndPlace();
     void printedPageHasTheCaption();
 
@@ -127,6 +131,7 @@ private:
     MyListWidget *clipList() const { return ViewerTestWindow::clipList(*m_window); }
     WidgetProgressA *dashboard() const { return m_window->findChild<WidgetProgressA *>(); }
     PlaybackSession *session() const { return ViewerTestWindow::session(*m_window); }
+    SavedNotice *savedNotice() const { return m_window->findChild<SavedNotice *>(QStringLiteral("savedNotice")); }
     int routeVertexCount() const;
     void openCardPaused();
     void rightClick(int row);
@@ -251,14 +256,16 @@ void TestViewerExports::rightClickExportsGpxWithoutSwitchingClips()
                                    "Export telemetry as CSV…", Messages::eventsMenuEntry(), "Show in file manager",
                                    "Copy path"}));
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(gpx), 10000);
+    QTRY_COMPARE(savedNotice()->text(), QStringLiteral("Saved seoul.gpx"));
     // The playing clip stayed; the file holds the other clip's positions, in two segments.
     QCOMPARE(list->currentRow(), kSydneyRow);
     QCOMPARE(session()->clip()->file().fileName(), QStringLiteral("EVS_2012_05_14_10_22_30_I.avi"));
     QFile file(gpx);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray document = file.readAll();
-    const std::optional<QList<TelemetrySample>> samples = readClipTelemetry(clipPath(kSeoulRow)).samples;
-    QCOMPARE(document.count("<trkpt "), positionsOf(*samples).size());
+    // One point per second with a fix: three of the clip's four seconds.
+    QCOMPARE(document.count("<trkpt "), 3);
+    QCOMPARE(readClipTelemetry(clipPath(kSeoulRow)).fixes.size(), 3);
     QCOMPARE(document.count("<trkseg>"), 2);
     QVERIFY(document.contains("<time>2012-05-14T01:20:30.000Z</time>"));
     QVERIFY(m_warnings.isEmpty());
@@ -317,6 +324,53 @@ void TestViewerExports::copyPathAndShowFolder()
     QVERIFY(m_warnings.isEmpty());
 }
 
+// While its menu is open, the right-clicked entry shows a bar of its own (the current entry stays
+// as it was); the mark goes with the menu. The Menu key opens the current clip's menu wherever the
+// focus is in the window.
+void TestViewerExports::menuRowIsMarkedAndMenuKeyWorksAnywhere()
+{
+    openCardPaused();
+    MyListWidget *list = clipList();
+    const auto rowColour = [list](int row) {
+        const QImage shot = list->viewport()->grab().toImage();
+        const QRect place = list->visualItemRect(list->item(row));
+        return shot.pixelColor(place.right() - 4, place.center().y());
+    };
+    const QColor plain = rowColour(kNoGpsRow);
+    QListWidgetItem *marked = nullptr;
+    QColor markedColour;
+    auto *watcher = new QTimer(this);
+    connect(watcher, &QTimer::timeout, this, [&, watcher] {
+        if (!qobject_cast<QMenu *>(QApplication::activePopupWidget()))
+            return;
+        watcher->deleteLater();
+        marked = list->menuItem();
+        markedColour = rowColour(kNoGpsRow);
+    });
+    watcher->start(10);
+    chooseFromNextMenu(QString::fromUtf8(ClipListMenu::kCopyPath));
+    rightClick(kNoGpsRow);
+    QCOMPARE(marked, list->item(kNoGpsRow));
+    QVERIFY2(markedColour != plain, qPrintable(markedColour.name() + QLatin1Char(' ') + plain.name()));
+    QCOMPARE(list->currentRow(), kSydneyRow);
+    QCOMPARE(list->menuItem(), nullptr);
+    QCOMPARE(rowColour(kNoGpsRow), plain);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QDir::toNativeSeparators(QFileInfo(clipPath(kNoGpsRow)).absoluteFilePath()));
+
+    for (QWidget *focus : {static_cast<QWidget *>(m_window.get()), m_window->findChild<QWidget *>(QStringLiteral("volumeSlider")),
+                           static_cast<QWidget *>(dashboard())}) {
+        QGuiApplication::clipboard()->clear();
+        // The window's keys work while it is the active window (the menu just closed may not have
+        // given that back yet).
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        focus->setFocus();
+        chooseFromNextMenu(QString::fromUtf8(ClipListMenu::kCopyPath));
+        QTest::keyClick(m_window.get(), Qt::Key_Menu);
+        QTRY_COMPARE(QGuiApplication::clipboard()->text(), QDir::toNativeSeparators(QFileInfo(clipPath(kSydneyRow)).absoluteFilePath()));
+    }
+}
+
 void TestViewerExports::snapshotCarriesTimeAndPlace()
 {
     openCardPaused();
@@ -327,6 +381,14 @@ void TestViewerExports::snapshotCarriesTimeAndPlace()
     answerNextModal<QFileDialog>([chosen](QFileDialog *dialog) { typeFileName(dialog, chosen); });
     ViewerTestWindow::click(*m_window, "snapshot");
     QVERIFY(m_warnings.isEmpty());
+    // The window says what was saved where, without stopping anything, and shows the folder.
+    SavedNotice *notice = savedNotice();
+    QVERIFY(notice->isVisible());
+    QCOMPARE(notice->text(), QStringLiteral("Saved shot-1ch-SD.jpg, shot-2ch-SD.jpg"));
+    QVERIFY(!QApplication::activeModalWidget());
+    QTest::mouseClick(notice->findChild<QPushButton *>(QStringLiteral("savedNoticeShowFolder")), Qt::LeftButton);
+    QCOMPARE(m_openedUrls, QList<QUrl>{QUrl::fromLocalFile(m_scratch.path())});
+    QVERIFY(!notice->isVisible());
     const qint64 position = session()->position();
     const TelemetrySample sample = session()->sampleAt(position).value_or(TelemetrySample());
     QVERIFY(sample.hasUsablePosition());
@@ -358,12 +420,23 @@ void TestViewerExports::printedPageHasTheCaption()
     QTRY_VERIFY(qAbs(session()->position() - 2500) <= 100);
     QTRY_VERIFY(ViewerTestWindow::paintedMark(*m_window).isValid());
     const QString pdf = m_scratch.filePath(QStringLiteral("evidence.pdf"));
-    answerNextModal<QPrintDialog>([pdf](QPrintDialog *dialog) {
+    QString offered;
+    answerNextModal<QPrintDialog>([pdf, &offered](QPrintDialog *dialog) {
+        offered = dialog->printer()->outputFileName();
         dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
         dialog->printer()->setOutputFileName(pdf);
         dialog->done(QDialog::Accepted);
     });
     ViewerTestWindow::click(*m_window, "print");
+    // Without a printer the dialog offers a PDF named after the clip and the moment, in the
+    // snapshots' folder; the page printed to a file gets the window's notice.
+    const int tenths = int(session()->position() / 100);
+    QCOMPARE(offered, QDir(Snapshot::pictureFolder())
+                          .filePath(QStringLiteral("EVS_2012_05_14_10_22_30_I_00m%1.%2s.pdf")
+                                        .arg(tenths / 10, 2, 10, QLatin1Char('0'))
+                                        .arg(tenths % 10)));
+    QVERIFY(savedNotice()->isVisible());
+    QCOMPARE(savedNotice()->files(), QStringList{pdf});
     QProcess process;
     process.start(pdftotext, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
     QVERIFY(process.waitForFinished(30000));

@@ -3,6 +3,7 @@
 // the user left at the next start.
 #include "viewer/viewerinput.h"
 
+#include "base/messages.h"
 #include "base/programsettings.h"
 #include "catalogue/clipcatalogue.h"
 #include "session/playbacksession.h"
@@ -11,22 +12,29 @@
 #include "tests/viewer/viewertestwindow.h"
 #include "viewer/cliplist.h"
 #include "viewer/mainwindow.h"
+#include "viewer/dashboardgeometry.h"
 #include "viewer/videoview.h"
 #include "viewer/viewersession.h"
+#include "viewer/widgetprogressa.h"
+#include "viewer/widgetvolume.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QFutureWatcher>
 #include <QMimeData>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
 
 #include <memory>
+#include <optional>
 
 using ViewerTestWindow::isMaximized;
+using ViewerTestWindow::Card;
 using ViewerTestWindow::rowIsOpen;
 
 namespace {
@@ -39,13 +47,20 @@ QList<QUrl> localUrls(const QStringList &paths)
     return urls;
 }
 
-// Sends a wheel turn of `delta` eighths of a degree to the middle of `widget`.
-void turnWheel(QWidget *widget, int delta)
+// Sends a wheel turn of `delta` eighths of a degree to `widget`, at `at` or its middle.
+void turnWheel(QWidget *widget, int delta, std::optional<QPointF> at = std::nullopt)
 {
-    const QPointF at = QRectF(widget->rect()).center();
-    QWheelEvent event(at, widget->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+    const QPointF where = at.value_or(QRectF(widget->rect()).center());
+    QWheelEvent event(where, widget->mapToGlobal(where), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
                       Qt::NoScrollPhase, false);
     QApplication::sendEvent(widget, &event);
+}
+
+// Where a point of the view lies on the shown picture, as a share of its width and height.
+QPointF pictureShare(const VideoView *view, const QPointF &point)
+{
+    const QRect shown = view->rendererRect();
+    return {(point.x() - shown.x()) / shown.width(), (point.y() - shown.y()) / shown.height()};
 }
 
 } // namespace
@@ -58,6 +73,10 @@ private slots:
     void init();
     void cleanup();
     void wheelZoomsTheLargePicture();
+    void wheelZoomsAboutThePointer();
+    void panDragsAddUp();
+    void volumeBarTakesClicksAndTheWheel();
+    void timelineScrubsAndShowsThePointersTime();
     void doubleClickTogglesMaximize();
     void dropPlan_data();
     void dropPlan();
@@ -69,6 +88,8 @@ private slots:
     void restartRestoresMaximized();
     void restartWithFolderGone_data();
     void restartWithFolderGone();
+    void firstStartOpensTheOnlyCard_data();
+    void firstStartOpensTheOnlyCard();
 
 private:
     // Sends a drag of `urls` over the window and drops it; true when the window took the drop.
@@ -76,6 +97,10 @@ private:
     // The window's parts, found by name as a user finds them by sight.
     MyListWidget *list() const { return ViewerTestWindow::clipList(*m_window); }
     VideoView *view(const char *name) const { return m_window->findChild<VideoView *>(QLatin1String(name)); }
+    WidgetProgressA *dashboard() const { return m_window->findChild<WidgetProgressA *>(QStringLiteral("dashboard")); }
+    WidgetVolume *volumeBar() const { return m_window->findChild<WidgetVolume *>(QStringLiteral("volumeSlider")); }
+    // Opens the card, plays its six-second clip and waits, paused, on its first picture.
+    void openCardPaused();
     QString folderShown() const { return m_window->findChild<QLabel *>(QStringLiteral("folderLabel"))->text(); }
     PlaybackSession *session() const { return ViewerTestWindow::session(*m_window); }
     bool isPlaying() const { return ViewerTestWindow::isPlaying(*m_window); }
@@ -163,6 +188,146 @@ void TestViewerInput::wheelZoomsTheLargePicture()
     QCOMPARE(view("view2")->zoom(), once);
     turnWheel(view("view1"), 120);
     QCOMPARE(view("view1")->zoom(), 1.0f);
+}
+
+void TestViewerInput::openCardPaused()
+{
+    QVERIFY(ViewerTestWindow::openFolder(*m_window, m_card.path()));
+    const QList<QListWidgetItem *> found = list()->findItems(QFileInfo(m_card.clip(0)).fileName(), Qt::MatchExactly);
+    QCOMPARE(found.size(), 1);
+    const int row = list()->row(found.first());
+    list()->setCurrentRow(row);
+    QTRY_VERIFY(rowIsOpen(*m_window, row));
+    QTRY_VERIFY(isPlaying());
+    ViewerTestWindow::click(*m_window, "pause");
+    QTRY_VERIFY(!session()->engineStatus().running);
+    m_window->OnSlotsProgress(0);
+    QTRY_COMPARE(ViewerTestWindow::shownFrame(*m_window), 0);
+}
+
+// The wheel zooms about the pointer: the point of the picture under it stays under it, also over
+// several notches and back out, until the picture is fitted again.
+void TestViewerInput::wheelZoomsAboutThePointer()
+{
+    openCardPaused();
+    VideoView *large = view("view1");
+    const QPointF pointer(large->width() * 0.25, large->height() * 0.3);
+    const QPointF before = pictureShare(large, pointer);
+    for (int notch = 0; notch < 3; ++notch) {
+        turnWheel(large, 120, pointer);
+        const QPointF after = pictureShare(large, pointer);
+        QVERIFY2(qAbs(after.x() - before.x()) * large->rendererRect().width() <= 1.0
+                     && qAbs(after.y() - before.y()) * large->rendererRect().height() <= 1.0,
+                 qPrintable(QStringLiteral("notch %1: %2,%3 against %4,%5")
+                                .arg(notch).arg(after.x()).arg(after.y()).arg(before.x()).arg(before.y())));
+    }
+    // The centre of the view is no longer the picture's centre: the zoom went where the pointer was.
+    QVERIFY(pictureShare(large, QRectF(large->rect()).center()).x() < 0.45);
+    turnWheel(large, -360, pointer);
+    QCOMPARE(large->zoom(), 1.0f);
+    ViewerTestWindow::click(*m_window, "zoom_in"); // the button still zooms about the centre
+    const QPointF centre = pictureShare(large, QRectF(large->rect()).center());
+    QVERIFY(qAbs(centre.x() - 0.5) < 0.01 && qAbs(centre.y() - 0.5) < 0.01);
+}
+
+// In pan mode the window's drags move the zoomed picture by as much as the pointer moved: the same
+// drag twice goes twice as far, and a sideways drag keeps the picture's height where it was.
+void TestViewerInput::panDragsAddUp()
+{
+    openCardPaused();
+    VideoView *large = view("view1");
+    ViewerTestWindow::click(*m_window, "zoom_in");
+    ViewerTestWindow::click(*m_window, "zoom_in");
+    ViewerTestWindow::click(*m_window, "pan");
+    const auto drag = [large](QPoint from, QPoint to) {
+        QTest::mousePress(large, Qt::LeftButton, {}, from);
+        QTest::mouseMove(large, to);
+        QTest::mouseRelease(large, Qt::LeftButton, {}, to);
+        return large->rendererRect().topLeft();
+    };
+    const QPoint start = large->rendererRect().topLeft();
+    const QPoint once = drag({300, 200}, {260, 180});
+    QCOMPARE(once, start + QPoint(-40, -20));
+    QCOMPARE(drag({300, 200}, {260, 180}), start + QPoint(-80, -40));
+    QCOMPARE(drag({100, 100}, {150, 100}), start + QPoint(-30, -40));
+    ViewerTestWindow::click(*m_window, "pan");
+    QCOMPARE(drag({300, 200}, {200, 100}), start + QPoint(-30, -40)); // out of pan mode nothing moves
+}
+
+// The volume bar of the window: a click sets the level where it lands, the wheel steps it, the left
+// end is silence for the clip playing, and the level is there again at the next start.
+void TestViewerInput::volumeBarTakesClicksAndTheWheel()
+{
+    openCardPaused();
+    WidgetVolume *bar = volumeBar();
+    QVERIFY(bar->isEnabled());
+    QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(24, 4));
+    QCOMPARE(bar->level(), 5);
+    QTRY_VERIFY(qAbs(session()->engineStatus().volume - 5 * 6553 / 65535.0) < 1e-3);
+    turnWheel(bar, 240);
+    QCOMPARE(bar->level(), 7);
+    QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(1, 4));
+    QCOMPARE(bar->level(), 0);
+    QCOMPARE(session()->engineStatus().volume, 0.0);
+    turnWheel(bar, 120);
+    turnWheel(bar, 120);
+    QCOMPARE(bar->level(), 2);
+    // Muting keeps the level; the bar takes no clicks meanwhile.
+    ViewerTestWindow::click(*m_window, "volume");
+    QCOMPARE(session()->engineStatus().volume, 0.0);
+    QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(49, 4));
+    QCOMPARE(bar->level(), 2);
+    ViewerTestWindow::click(*m_window, "volume");
+
+    ViewerSession::save(*m_window);
+    QCOMPARE(ProgramSettings::volumeLevel(), 2);
+    m_window = std::make_unique<MainWindow>(nullptr, Qt::FramelessWindowHint);
+    m_window->show();
+    ViewerSession::restore(*m_window);
+    QCOMPARE(volumeBar()->level(), 2);
+    QTRY_VERIFY(rowIsOpen(*m_window, 0));
+    QTRY_VERIFY(qAbs(session()->engineStatus().volume - 2 * 6553 / 65535.0) < 1e-3);
+}
+
+// Dragging along the timeline shows the pictures under the pointer before the button is released,
+// the marker and a time label follow the pointer, and the release lands exactly there; the pointer
+// resting on the strip shows the time under it.
+void TestViewerInput::timelineScrubsAndShowsThePointersTime()
+{
+    openCardPaused();
+    WidgetProgressA *strip = dashboard();
+    const int length = Card::LongClipMs;
+    QTRY_COMPARE(session()->length(), qint64(length));
+    const auto xAt = [strip, length](int ms) { return 2 + int(qint64(ms) * (strip->width() - 14) / length) + 1; };
+    const auto frameAt = [](int ms) { return ms * Card::Fps / 1000; };
+
+    const auto moveTo = [strip](QPointF at, Qt::MouseButtons held) {
+        QMouseEvent move(QEvent::MouseMove, at, strip->mapToGlobal(at), Qt::NoButton, held, Qt::NoModifier);
+        QApplication::sendEvent(strip, &move);
+    };
+    const QImage plain = strip->grab(QRect(0, 0, strip->width(), Dashboard::kStripHeight)).toImage();
+    moveTo(QPointF(xAt(2000), 20), Qt::NoButton);
+    QVERIFY(strip->pointerPosition().has_value());
+    QCOMPARE(*strip->pointerPosition() / 1000, 2);
+    QVERIFY(strip->grab(QRect(0, 0, strip->width(), Dashboard::kStripHeight)).toImage() != plain); // the label
+    QCOMPARE(ViewerTestWindow::shownFrame(*m_window), 0); // hovering moves nothing
+    moveTo(QPointF(xAt(2000), 80), Qt::NoButton);
+    QVERIFY(!strip->pointerPosition().has_value()); // off the strip, no label
+
+    QTest::mousePress(strip, Qt::LeftButton, {}, QPoint(xAt(1000), 20));
+    for (int ms : {1500, 2500, 3500})
+        moveTo(QPointF(xAt(ms), 20), Qt::LeftButton);
+    // The newest position wins: the pictures come to 3.5 s with the button still down.
+    QTRY_VERIFY(qAbs(ViewerTestWindow::shownFrame(*m_window) - frameAt(3500)) <= 1);
+    QVERIFY(!isPlaying());
+    // A move past the end of the strip (and below it) holds the drag at the strip's end; the release
+    // lands where it is, exactly.
+    moveTo(QPointF(strip->width() + 40, 60), Qt::LeftButton);
+    QTest::mouseRelease(strip, Qt::LeftButton, {}, QPoint(xAt(4200), 20));
+    const int expected = Dashboard::releasePosition(0, length, xAt(4200), strip->width());
+    QTRY_VERIFY(qAbs(session()->position() - expected) <= 1000 / Card::Fps);
+    QTRY_COMPARE(ViewerTestWindow::shownFrame(*m_window), frameAt(expected));
+    QCOMPARE(strip->timeText().left(5), QStringLiteral("00:04"));
 }
 
 void TestViewerInput::doubleClickTogglesMaximize()
@@ -357,6 +522,58 @@ void TestViewerInput::restartWithFolderGone()
     QVERIFY(!m_window->library().isScanning());
     QCOMPARE(list()->count(), 0);
     QVERIFY(folderShown().isEmpty());
+    QVERIFY(m_warnings.isEmpty());
+}
+
+void TestViewerInput::firstStartOpensTheOnlyCard_data()
+{
+    QTest::addColumn<QString>("cards"); // "@" is the test's card, "+" a second card
+    QTest::addColumn<bool>("openedBefore");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("the only card opens") << "@" << false << true;
+    QTest::newRow("two cards: which one is not guessed") << "@:+" << false << false;
+    QTest::newRow("no card") << "" << false << false;
+    QTest::newRow("a folder was opened before") << "@" << true << false;
+}
+
+// At the first start the recorder's card opens by itself, paused on its first clip, when it is the
+// only one; otherwise the empty list says how to open a card.
+void TestViewerInput::firstStartOpensTheOnlyCard()
+{
+    QFETCH(QString, cards);
+    QFETCH(bool, openedBefore);
+    QFETCH(bool, opens);
+    const QString second = m_scratch.filePath(QStringLiteral("second-card"));
+    QVERIFY(QDir().mkpath(second + QStringLiteral("/EVENT")));
+    qputenv("QRD7700_CARDS", QFile::encodeName(cards.replace(QLatin1Char('@'), m_card.path())
+                                                    .replace(QLatin1Char('+'), second)));
+    const auto restoreCards = qScopeGuard([this] { qputenv("QRD7700_CARDS", QFile::encodeName(m_card.path())); });
+    if (openedBefore)
+        ProgramSettings::setLastFolder(m_scratch.filePath(QStringLiteral("gone")));
+    QVERIFY(!list()->emptyText().isEmpty());
+    ViewerSession::restore(*m_window);
+    if (opens) {
+        QTRY_COMPARE(list()->count(), 3);
+        QTRY_VERIFY(rowIsOpen(*m_window, 0));
+        QCOMPARE(folderShown(), m_card.path());
+        QVERIFY(!isPlaying());
+        QTRY_COMPARE(ViewerTestWindow::shownFrame(*m_window), 0);
+        QVERIFY(list()->emptyText().isEmpty());
+    } else {
+        // Nothing is opened behind the user's back (once the drives have been looked at); the list
+        // tells how to open a card.
+        QTRY_VERIFY(!m_window->findChild<QFutureWatcherBase *>());
+        QCOMPARE(list()->count(), 0);
+        QVERIFY(!m_window->library().isScanning());
+        QCOMPARE(list()->emptyText(), Messages::emptyListHint());
+        const QImage shown = list()->viewport()->grab().toImage();
+        const QColor background = shown.pixelColor(2, 2);
+        int hint = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                hint += shown.pixelColor(x, y) != background;
+        QVERIFY2(hint > 200, qPrintable(QString::number(hint)));
+    }
     QVERIFY(m_warnings.isEmpty());
 }
 

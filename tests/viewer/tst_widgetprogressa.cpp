@@ -4,10 +4,15 @@
 #include "telemetry/telemetrytrack.h"
 #include "generators/clipwriter/aviclipwriter.h"
 #include "viewer/dashboardgeometry.h"
+#include "base/language.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFontDatabase>
+#include <QScopeGuard>
 #include <QSignalSpy>
+
+#include <cmath>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -270,6 +275,8 @@ private slots:
     }
 
     void renderingPutsGraphMarkerAndSegmentsInPlace();
+    void valuesFitTheirBoxesAndRead_data();
+    void valuesFitTheirBoxesAndRead();
 
 private:
     static constexpr int kClipMs = 3000;
@@ -311,6 +318,39 @@ private:
     std::unique_ptr<TelemetryTrack> m_track;
     std::unique_ptr<WidgetProgressA> m_widget;
 };
+
+// Relative luminance of a colour (sRGB), as contrast ratios are measured.
+static double luminance(const QColor &colour)
+{
+    const auto channel = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) + 0.0722 * channel(colour.blueF());
+}
+
+// The contrast of a value's text against the panel behind it: where the two renderings agree
+// inside the box is the background (its median luminance: boxes have shading and a frame); of the
+// pixels where they differ (glyphs of either), the one that differs most from it is the text.
+static double textContrast(const QImage &shot, const QImage &other, const QRect &box)
+{
+    QList<double> background;
+    for (int y = box.top(); y <= box.bottom(); ++y)
+        for (int x = box.left(); x <= box.right(); ++x)
+            if (shot.pixel(x, y) == other.pixel(x, y))
+                background << luminance(QColor(shot.pixel(x, y)));
+    if (background.isEmpty())
+        return 0;
+    std::sort(background.begin(), background.end());
+    const double behind = background.at(background.size() / 2);
+    double best = 1.0;
+    for (int y = box.top(); y <= box.bottom(); ++y) {
+        for (int x = box.left(); x <= box.right(); ++x) {
+            if (shot.pixel(x, y) == other.pixel(x, y))
+                continue;
+            const double glyph = luminance(QColor(shot.pixel(x, y)));
+            best = std::max(best, (std::max(glyph, behind) + 0.05) / (std::min(glyph, behind) + 0.05));
+        }
+    }
+    return best;
+}
 
 // Differences between two renderings must lie inside `allowed`; returns how many lie in `expected`.
 static int differencesIn(const QImage &a, const QImage &b, const QRegion &allowed, const QRect &expected)
@@ -392,3 +432,81 @@ void TestWidgetProgressA::renderingPutsGraphMarkerAndSegmentsInPlace()
 
 QTEST_MAIN(TestWidgetProgressA)
 #include "tst_widgetprogressa.moc"
+
+void TestWidgetProgressA::valuesFitTheirBoxesAndRead_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("desktopFont"); // what the desktop gives for the skin's "Segoe UI"
+    for (const char *language : {"en", "kr"}) {
+        for (const char *font : {"Noto Sans", "NanumGothic"})
+            QTest::addRow("%s, %s", language, font) << QString::fromLatin1(language) << QString::fromLatin1(font);
+    }
+}
+
+// The widest values each field shows, in both languages and with the fonts a Latin and a Korean
+// desktop give for the skin's font: every value's glyphs lie inside its box (nothing clipped), and
+// the text stands out from the panel behind it (contrast of at least 4.5 to 1).
+void TestWidgetProgressA::valuesFitTheirBoxesAndRead()
+{
+    QFETCH(QString, language);
+    QFETCH(QString, desktopFont);
+    if (!QFontDatabase::families().contains(desktopFont))
+        QSKIP(qPrintable(desktopFont + QStringLiteral(" is not installed (scripts/install-deps installs it)")));
+    const QString before = currentLanguage();
+    setCurrentLanguage(language);
+    QFont::insertSubstitution(QStringLiteral("Segoe UI"), desktopFont);
+    const auto restore = qScopeGuard([before] {
+        QFont::removeSubstitutions(QStringLiteral("Segoe UI"));
+        setCurrentLanguage(before);
+    });
+    WidgetProgressA dashboard;
+    dashboard.resize(642, 250);
+    dashboard.setDashboardEnabled(true);
+    dashboard.setTimeRange(0, 5999000);
+    dashboard.setTimePosition(5999000);
+    dashboard.setPlaybackRate(0.25);
+    dashboard.setDateText(QStringLiteral("2088.08.28"));
+    TelemetrySample sample;
+    sample.timeMs = 0;
+    sample.accelX = -127;
+    sample.accelY = -99;
+    sample.accelZ = -88;
+    sample.latitude = -33.868801;
+    sample.longitude = -127.035398;
+    dashboard.showSample(sample);
+    const QImage shot = dashboard.grab().toImage();
+    const QString time = dashboard.timeText();
+    const QString rate = dashboard.rateText();
+    // The same panel with other values: where the two differ inside a box, glyphs are drawn.
+    dashboard.setTimeRange(0, 0);
+    dashboard.setTimePosition(0);
+    dashboard.setPlaybackRate(1.0);
+    dashboard.setDateText(QStringLiteral("1111.11.11"));
+    dashboard.showSample(TelemetrySample());
+    const QImage other = dashboard.grab().toImage();
+    using Dashboard::TextField;
+    const QMap<TextField, QString> values{
+        {TextField::PlayTime, time},                      {TextField::Rate, rate},
+        {TextField::Model, QStringLiteral("QRD-7700")},   {TextField::Date, QStringLiteral("2088.08.28")},
+        {TextField::AccelX, QStringLiteral("-0.992")},    {TextField::AccelY, QStringLiteral("-0.773")},
+        {TextField::AccelZ, QStringLiteral("-0.688")},    {TextField::Latitude, QStringLiteral("-33.8688")},
+        {TextField::Longitude, QStringLiteral("-127.035")},
+    };
+    QCOMPARE(time, QStringLiteral("99:59/99:59"));
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        const QRect box = Dashboard::textBox(it.key(), 0);
+        const QFont font = Dashboard::fittedFont(dashboard.font(), it.value(), box.size());
+        const QFontMetrics metrics(font);
+        // Where drawText puts the glyphs: left-aligned, centred on the box's height.
+        const int baseline = box.top() + (box.height() - metrics.height()) / 2 + metrics.ascent();
+        const QRect ink = metrics.boundingRect(it.value()).translated(box.left(), baseline);
+        QVERIFY2(box.contains(ink), qPrintable(QStringLiteral("%1: ink %2,%3 %4x%5 outside the box %6,%7 %8x%9")
+                                                   .arg(it.value()).arg(ink.x()).arg(ink.y()).arg(ink.width())
+                                                   .arg(ink.height()).arg(box.x()).arg(box.y()).arg(box.width())
+                                                   .arg(box.height())));
+        if (it.key() == TextField::Model)
+            continue; // the same text in both renderings
+        const double contrast = textContrast(shot, other, box);
+        QVERIFY2(contrast >= 4.5, qPrintable(QStringLiteral("%1: contrast %2").arg(it.value()).arg(contrast)));
+    }
+}

@@ -2,7 +2,9 @@
 
 #include <QImage>
 #include <QMouseEvent>
+#include <QSignalSpy>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <memory>
 
@@ -80,8 +82,8 @@ private slots:
         QTest::addColumn<int>("requested");
         QTest::addColumn<int>("level");
         QTest::addColumn<quint32>("written");
-        QTest::newRow("0 clamps to 1") << 0 << 1 << both(6553);
-        QTest::newRow("negative clamps to 1") << -4 << 1 << both(6553);
+        QTest::newRow("0 is silence") << 0 << 0 << 0u;
+        QTest::newRow("negative clamps to silence") << -4 << 0 << 0u;
         QTest::newRow("middle") << 6 << 6 << both(39318);
         QTest::newRow("top is 0xFFFA, not 0xFFFF") << 10 << 10 << both(0xFFFA);
         QTest::newRow("40 clamps to 10") << 40 << 10 << both(0xFFFA);
@@ -102,7 +104,7 @@ private slots:
         QTest::addColumn<int>("x");
         QTest::addColumn<int>("level");
         for (int x = 0; x <= 3; ++x)
-            QTest::addRow("x %d gives 0, clamped to 1", x) << x << 1;
+            QTest::addRow("x %d gives 0, silence", x) << x << 0;
         QTest::newRow("x 4 gives 1") << 4 << 1;
         QTest::newRow("x 9 gives 2") << 9 << 2;
         QTest::newRow("x 49 gives 10") << 49 << 10;
@@ -121,13 +123,50 @@ private slots:
         QCOMPARE(m_state->writes.last(), both(quint32(level) * 6553));
     }
 
-    void pressWithoutMoveChangesNothing()
+    // The real pointer and wheel: a click sets the level under it (the left end is silence), a
+    // notch of the wheel steps one block (fine wheels add up), the ends hold, and every level the
+    // user sets is announced.
+    void clickAndWheelSetTheLevel_data()
     {
+        QTest::addColumn<QList<int>>("actions"); // >= 0: a click at that x; -1000 ± n: a wheel turn of n
+        QTest::addColumn<QList<int>>("levels");  // the level after each action
+        auto wheel = [](int delta) { return -1000 + delta; };
+        QTest::newRow("click in the middle") << QList<int>{40} << QList<int>{8};
+        QTest::newRow("click at the left end is silence") << QList<int>{0} << QList<int>{0};
+        QTest::newRow("click past the last block is full") << QList<int>{51} << QList<int>{10};
+        QTest::newRow("notches up and down") << QList<int>{20, wheel(120), wheel(120), wheel(-120)}
+                                              << QList<int>{4, 5, 6, 5};
+        QTest::newRow("half notches add up") << QList<int>{20, wheel(60), wheel(60)} << QList<int>{4, 4, 5};
+        QTest::newRow("wheel down to silence and no further")
+            << QList<int>{9, wheel(-120), wheel(-120), wheel(-120)} << QList<int>{2, 1, 0, 0};
+        QTest::newRow("wheel stops at full") << QList<int>{49, wheel(240)} << QList<int>{10, 10};
+    }
+    void clickAndWheelSetTheLevel()
+    {
+        QFETCH(QList<int>, actions);
+        QFETCH(QList<int>, levels);
         WidgetVolume widget(nullptr, std::make_unique<FakeVolumeDevice>(m_state));
         widget.resize(52, 9);
-        QTest::mouseClick(&widget, Qt::LeftButton, {}, QPoint(40, 4));
-        QCOMPARE(widget.level(), 5);
-        QVERIFY(m_state->writes.isEmpty());
+        widget.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&widget));
+        QSignalSpy chosen(&widget, &WidgetVolume::levelChosen);
+        for (int i = 0; i < actions.size(); ++i) {
+            if (actions[i] >= 0) {
+                QTest::mouseClick(&widget, Qt::LeftButton, {}, QPoint(actions[i], 4));
+            } else {
+                const QPointF at(26, 4);
+                QWheelEvent turn(at, widget.mapToGlobal(at), QPoint(), QPoint(0, actions[i] + 1000), Qt::NoButton,
+                                 Qt::NoModifier, Qt::NoScrollPhase, false);
+                QApplication::sendEvent(&widget, &turn);
+            }
+            QCOMPARE(widget.level(), levels[i]);
+            QCOMPARE(*m_state->volume, both(quint32(levels[i]) * 6553));
+        }
+        QVERIFY(!chosen.isEmpty());
+        QCOMPARE(chosen.last().first().toInt(), levels.last());
+        // Other buttons set nothing.
+        QTest::mouseClick(&widget, Qt::RightButton, {}, QPoint(5, 4));
+        QCOMPARE(widget.level(), levels.last());
     }
 
     void muteAndRestoreKeepsLevel()
@@ -137,6 +176,10 @@ private slots:
         widget.setSoundOn(false);
         QCOMPARE(*m_state->volume, 0u);
         QCOMPARE(widget.level(), 7);
+        // A level set while the sound is off (a restored setting) waits for the sound to come back.
+        widget.setLevel(3);
+        widget.setLevel(7);
+        QCOMPARE(*m_state->volume, 0u);
         widget.setSoundOn(true);
         QCOMPARE(*m_state->volume, both(7 * 6553));
         QCOMPARE(widget.level(), 7);

@@ -154,7 +154,7 @@ std::optional<TrackExport::Piece> clipPiece(const Arguments &args, std::optional
     const ClipTelemetry clip = readClipTelemetry(args.clip, *duration);
     bool assumed = false;
     const RecorderClock::FallbackZone zone = args.zone.value_or(RecorderClock::FallbackZone());
-    TrackExport::Piece piece{clip.samples, 0, clipStart(clip.summary, zone, &assumed)};
+    TrackExport::Piece piece{clip.samples, 0, clipStart(clip.summary, zone, &assumed), clip.fixes};
     if (assumed && piece.start.isValid() && !piece.samples.isEmpty())
         *assumedZone = zone.offsetAt(*clip.summary.recorderStartMs);
     return piece;

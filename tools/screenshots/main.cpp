@@ -1,8 +1,9 @@
 // qrd7700-screenshots: plays a clip of a card in the real viewer window and saves pictures of the
 // window at its default size and maximized, for the documentation; then the map pane with the
-// clip's route, the clip list's context menu and the printed page (a PDF, and a PNG of it when
-// poppler's pdftoppm is installed), and the export of the 10 s around the moment: the dialog, the
-// window with the marks and the progress bar, a picture of the overlay video. Unless QRD7700_MAP_TILES names a tile server, the map shows
+// clip's route (also as it is offline), the clip list's context menu, the printed page (a PDF, and
+// a PNG of it when poppler's pdftoppm is installed), the window's notice that it was saved, and the
+// export of the 10 s around the moment: the dialog, the window with the marks and the progress bar,
+// a picture of the overlay video. Unless QRD7700_MAP_TILES names a tile server, the map shows
 // blank tiles, so that it can zoom in to the route without one.
 //   qrd7700-screenshots CARD CLIPNAME SECONDS OUTDIR
 // With --window NAME only the window is saved, as NAME.png, in the language QRD7700_LANG (or the
@@ -46,6 +47,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QWebEngineView>
 
 #include <cstdio>
 #include <functional>
@@ -76,6 +78,27 @@ QByteArray blankTileUrl()
     buffer.open(QIODevice::WriteOnly);
     tile.save(&buffer, "PNG");
     return "data:image/png;base64," + png.toBase64();
+}
+
+// A picture of the map pane. The page is drawn in a native window of its own (see MapHost), which a
+// grab of the pane does not see: the web view's own picture goes over the pane's frame.
+QImage grabMap(MapView &map)
+{
+    QImage shot = map.grab().toImage();
+    QPainter painter(&shot);
+    painter.drawPixmap(0, 0, map.webView()->grab());
+    return shot;
+}
+
+// A picture of the window with the map pane's page in it.
+QImage grabWindow(MainWindow &window)
+{
+    QImage shot = window.grab().toImage();
+    if (auto *map = window.findChild<MapView *>(); map && map->isVisible()) {
+        QPainter painter(&shot);
+        painter.drawImage(map->mapTo(&window, QPoint(0, 0)), grabMap(*map));
+    }
+    return shot;
 }
 
 MyListWidget *clipList(const MainWindow &window)
@@ -124,7 +147,26 @@ void saveMapWithRoute(MainWindow &window, const QDir &out)
     const PlaybackSession *session = playback(window);
     window.OnSlotsProgress(session->isOpen() ? int(session->position()) + 1000 : 0);
     runFor(2000);
-    window.findChild<MapView *>()->grab().save(out.filePath(QStringLiteral("map-route.png")));
+    grabMap(*window.findChild<MapView *>()).save(out.filePath(QStringLiteral("map-route.png")));
+}
+
+// The map pane as it is without any tile server: the clip's route and the marker over the plain
+// background, zoomed in to the route, with the scale bar and the offline note.
+void saveOfflineMap(MainWindow &window, const QDir &out)
+{
+    PlaybackSession *session = playback(window);
+    const QByteArray tiles = qgetenv("QRD7700_MAP_TILES");
+    qputenv("QRD7700_MAP_TILES", "");
+    MapView map;
+    map.resize(window.findChild<MapView *>()->size());
+    map.show();
+    runFor(1500); // the page takes its tile configuration while it loads
+    qputenv("QRD7700_MAP_TILES", tiles);
+    map.setRoute(session->track().samples());
+    if (const std::optional<TelemetrySample> sample = session->sampleAt(session->position()))
+        map.setPosition(sample->latitude, sample->longitude);
+    runFor(1500);
+    grabMap(map).save(out.filePath(QStringLiteral("map-offline.png")));
 }
 
 // The window with the context menu of `row` open over it.
@@ -167,6 +209,9 @@ void savePrintedPage(MainWindow &window, const QDir &out)
         }
     });
     window.OnSlotsprint();
+    // The window's notice that the page was saved, with its button to the folder.
+    runFor(500);
+    grabWindow(window).save(out.filePath(QStringLiteral("saved-notice.png")));
     const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
     if (!pdftoppm.isEmpty())
         QProcess::execute(pdftoppm, {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("80"),
@@ -241,6 +286,7 @@ int saveWindowOnly(const QString &name, double rate, const QStringList &args)
     QString code;
     readStoredLanguage(code);
     setCurrentLanguage(code);
+    installQtTranslations(code);
     MainWindow window(nullptr, Qt::FramelessWindowHint);
     QListWidgetItem *clip = showCard(window, args.at(0), args.at(1));
     if (!clip)
@@ -360,6 +406,7 @@ int main(int argc, char **argv)
     const auto events = list->findItems(QStringLiteral("_I."), Qt::MatchContains);
     saveContextMenu(window, events.isEmpty() ? 0 : list->row(events.first()), out);
     saveMapWithRoute(window, out);
+    saveOfflineMap(window, out);
     savePrintedPage(window, out);
     saveExportPictures(window, args.at(3).toInt() * 1000, out);
     return 0;

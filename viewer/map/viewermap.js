@@ -4,15 +4,18 @@
 // and draws the clip's route with setRoute([[[lat, lon], ...], ...]) (WGS84 degrees, one list per
 // stretch with fix; an empty list removes the route).
 // The page's own coordinates are spherical Mercator metres (EPSG:3857), written with two decimals.
-// Tiles come from window.QRD_MAP_CONFIG.tileUrl; when it is empty or the tiles cannot be loaded, the
-// Natural Earth coastlines and borders under the tiles stay visible and the map zooms out to them.
+// Tiles come from window.QRD_MAP_CONFIG.tileUrl (the viewer keeps every tile it fetched); when it is
+// empty or the tiles cannot be loaded, the Natural Earth coastlines and borders under the tiles stay
+// visible, the map still zooms in to street level with its scale bar, and a small note says
+// "offline".
 (function () {
   'use strict';
 
   var config = window.QRD_MAP_CONFIG || {};
   var query = new URLSearchParams(window.location.search);
   var defaultCentre = L.latLng(37.533416, 126.950626);
-  var offlineMaxZoom = 6;
+  var maxZoom = 18;   // street level
+  var routeZoom = 17; // the closest a route is fitted at
 
   // Level 1 is the closest view; every level up halves the scale.
   function zoomForLevel(level) {
@@ -26,8 +29,23 @@
     fadeAnimation: false,
     zoomAnimation: false,
     worldCopyJump: true,
+    maxZoom: maxZoom,
+    scrollWheelZoom: 'center', // the marker keeps the map centred on itself
   }).setView(defaultCentre, zoomForLevel(query.get('Level')));
   map.attributionControl.setPrefix(false); // room for the attribution the tiles require
+  L.control.scale({ imperial: false, position: 'bottomleft', maxWidth: 80 }).addTo(map);
+
+  // The note shown while no tiles can be had.
+  var OfflineNote = L.Control.extend({
+    options: { position: 'topright' },
+    onAdd: function () {
+      var note = L.DomUtil.create('div', 'qrd-offline-note');
+      note.textContent = 'offline';
+      note.style.display = 'none';
+      return note;
+    },
+  });
+  var offlineNote = new OfflineNote().addTo(map);
 
   // Offline background: land, coastlines and borders below the tile pane.
   var offlinePane = map.createPane('offline');
@@ -75,27 +93,32 @@
     map.attributionControl.addAttribution('Natural Earth');
   }
 
+  // Offline while the last tiles asked for failed; back online once tiles load again. The tile
+  // layer stays: tiles kept from earlier visits still show.
   var offline = false;
-  var tiles = null;
-  function goOffline() {
-    if (offline) return;
-    offline = true;
-    if (tiles) map.removeLayer(tiles);
-    map.setMaxZoom(offlineMaxZoom);
-    if (map.getZoom() > offlineMaxZoom) map.setZoom(offlineMaxZoom, { animate: false });
+  function setOffline(value) {
+    offline = value;
+    offlineNote.getContainer().style.display = value ? 'block' : 'none';
   }
 
   if (config.tileUrl) {
     var failures = 0;
-    tiles = L.tileLayer(config.tileUrl, {
-      maxZoom: 19,
+    var loads = 0;
+    var tiles = L.tileLayer(config.tileUrl, {
+      maxZoom: maxZoom,
       attribution: '&copy; <a href="https://www.openstreetmap.org/copyright">OpenStreetMap</a> contributors',
     });
-    tiles.on('tileerror', function () { if (++failures >= 2) goOffline(); });
-    tiles.on('tileload', function () { failures = 0; });
+    tiles.on('tileerror', function () {
+      loads = 0;
+      if (++failures >= 2) setOffline(true);
+    });
+    tiles.on('tileload', function () {
+      failures = 0;
+      if (++loads >= 3) setOffline(false);
+    });
     tiles.addTo(map);
   } else {
-    goOffline();
+    setOffline(true);
   }
 
   var pois = {};
@@ -150,7 +173,7 @@
       pane: 'route', color: '#1e6fe0', weight: 4, opacity: 1, lineJoin: 'round', interactive: false,
     }).addTo(map);
     // Fitted once per route; the marker then keeps the map centred on itself at this zoom.
-    map.fitBounds(route.getBounds(), { padding: [16, 16], maxZoom: 16, animate: false });
+    map.fitBounds(route.getBounds(), { padding: [16, 16], maxZoom: routeZoom, animate: false });
     return window.routeLines().reduce(function (n, line) { return n + line.length; }, 0);
   };
 
@@ -172,4 +195,12 @@
     return [p.lat, p.lng];
   };
   window.mapIsOffline = function () { return offline; };
+  // For checks from outside: the zoom level (read and set) and whether the offline note and the scale bar show.
+  window.mapZoom = function () { return map.getZoom(); };
+  window.setMapZoom = function (zoom) { map.setZoom(zoom, { animate: false }); return map.getZoom(); };
+  window.offlineNoteShown = function () { return offlineNote.getContainer().style.display !== 'none'; };
+  window.scaleBarShown = function () {
+    var bar = document.querySelector('.leaflet-control-scale-line');
+    return !!bar && bar.offsetWidth > 0 && bar.textContent.length > 0;
+  };
 })();
