@@ -40,11 +40,6 @@ QString exportProgress(const QString &clip, int percent)
     return text(u"%1 내보내는 중: %2%", "Exporting %1: %2 %").arg(clip).arg(percent);
 }
 
-QString exportWritten(const QString &folder)
-{
-    return text(u"증거 자료 폴더가 완성되었습니다:\n%1", "The evidence folder is complete:\n%1").arg(folder);
-}
-
 QString exportFailed(const QString &reason)
 {
     return text(u"내보내기에 실패하여 아무것도 저장하지 않았습니다.\n%1", "The export failed; nothing was written.\n%1")

@@ -20,7 +20,6 @@ QString exportStart();
 QString exportCancel();
 // "Exporting REC_….avi: 42 %"
 QString exportProgress(const QString &clip, int percent);
-QString exportWritten(const QString &folder);
 QString exportFailed(const QString &reason);
 QString exportExists();
 QString exportNoName();

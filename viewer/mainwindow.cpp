@@ -11,9 +11,9 @@
 #include "viewer/cliplist.h"
 #include "viewer/cliplistpane.h"
 #include "viewer/eventnavigator.h"
-#include "viewer/exportprogress.h"
 #include "viewer/folderbrowser.h"
 #include "viewer/mapview.h"
+#include "viewer/momentexport.h"
 #include "viewer/savednotice.h"
 #include "viewer/videoview.h"
 #include "viewer/viewarrangement.h"
@@ -54,7 +54,6 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
     m_view2->setObjectName(QStringLiteral("view2"));
     m_views = new ViewArrangement(m_view1, m_view2, m_state, this);
     setupPlaybackConnections();
-    setupExportConnections();
     setupStateConnections();
     setupEventConnections();
     placeAll(QSize(ViewerLayout::kDefaultWidth, ViewerLayout::kDefaultHeight));
@@ -141,7 +140,7 @@ void MainWindow::placeAll(const QSize &size)
     m_listPane->place(w, h);
     m_controls->place(w, h);
     m_views->setWindowSize(size);
-    m_exportProgress->place(w, h);
+    m_export->place(w, h);
     m_notice->setArea(ViewerLayout::largeViewRect(w, h));
     m_notice->raise();
 }

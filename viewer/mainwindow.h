@@ -11,8 +11,6 @@ class ClipLibrary;
 class ClipListPane;
 class EventFinder;
 class EventNavigator;
-class ExportProgress;
-class ExportSession;
 class FlHlp;
 class MapView;
 class MomentCapture;
@@ -120,8 +118,6 @@ private:
     void setupPlaybackConnections();
     void onClipEnded();
     void resetViewer();
-    // Exports of a moment (mainwindowexport.cpp)
-    void setupExportConnections();
     // Driving events (mainwindowevents.cpp)
     void setupEventConnections();
     // Messages
@@ -134,9 +130,7 @@ private:
     PlaybackSession *m_session = nullptr;
     PlaybackPanes *m_panes = nullptr;
     MomentCapture *m_capture = nullptr;
-    ExportSession *m_exports = nullptr;
-    MomentExport *m_momentExport = nullptr;
-    ExportProgress *m_exportProgress = nullptr;
+    MomentExport *m_export = nullptr;
     VideoView *m_view1 = nullptr;
     VideoView *m_view2 = nullptr;
     ViewArrangement *m_views = nullptr;

@@ -3,27 +3,40 @@
 #include "base/exportmessages.h"
 #include "base/messages.h"
 #include "catalogue/clip.h"
+#include "session/viewerstate.h"
 #include "viewer/exportdialog.h"
+#include "viewer/exportprogress.h"
+#include "viewer/widgetprogressa.h"
 
-#include <QDir>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QStandardPaths>
 
-MomentExport::MomentExport(ExportSession *session, QWidget *window)
-    : QObject(window), m_session(session), m_window(window)
+MomentExport::MomentExport(ViewerState &state, PlaybackSession &playback, WidgetProgressA *timeline,
+                           QWidget *window)
+    : QObject(window)
+    , m_session(new ExportSession(state, playback, this))
+    , m_progress(new ExportProgress(m_session, window))
+    , m_window(window)
 {
     setObjectName(QStringLiteral("momentExport"));
-    connect(session, &ExportSession::planReady, this, &MomentExport::planReady);
-    connect(session, &ExportSession::planFailed, this, [this](int request, const QString &reason) {
+    // state -> timeline: the marks are drawn where the state has them.
+    connect(&state, &ViewerState::marksChanged, timeline,
+            [&state, timeline] { timeline->setExportMarks(state.markIn(), state.markOut()); });
+    connect(m_session, &ExportSession::planReady, this, &MomentExport::planReady);
+    connect(m_session, &ExportSession::planFailed, this, [this](int request, const QString &reason) {
         if (request == m_request)
             emit warning(Messages::viewerTitle(), Messages::exportFailed(reason));
     });
-    connect(session, &ExportSession::exportFinished, this, &MomentExport::finished);
-    connect(session, &ExportSession::exportFailed, this, [this](const QString &reason) {
+    // The notice names the folder and shows it where it was made.
+    connect(m_session, &ExportSession::exportFinished, this, [this](const QString &folder) { emit saved({folder}); });
+    connect(m_session, &ExportSession::exportFailed, this, [this](const QString &reason) {
         emit warning(Messages::viewerTitle(), Messages::exportFailed(reason));
     });
 }
+
+void MomentExport::markIn() { m_session->markIn(); }
+void MomentExport::markOut() { m_session->markOut(); }
+void MomentExport::place(int w, int h) { m_progress->place(w, h); }
 
 QString MomentExport::defaultParent()
 {
@@ -61,12 +74,4 @@ void MomentExport::planReady(int request, const ExportPlan &plan)
     m_parent = QFileInfo(dialog.folder()).absolutePath();
     if (!m_session->startExport(plan, dialog.folder(), dialog.overlay()))
         emit warning(Messages::viewerTitle(), Messages::exportFailed(m_session->exportError()));
-}
-
-void MomentExport::finished(const QString &folder)
-{
-    QMessageBox box(QMessageBox::Information, Messages::viewerTitle(),
-                    Messages::exportWritten(QDir::toNativeSeparators(folder)), QMessageBox::Ok, m_window);
-    box.setObjectName(QStringLiteral("exportWritten"));
-    box.exec();
 }

@@ -1,6 +1,7 @@
 // Exporting a moment from the real viewer window with keys and clicks: I and O mark the range on
 // the timeline, Ctrl+E and the clip list's menu open the dialog with the range and its size, the
-// bar under the pictures shows the export and cancels it, and the folder that comes out checks.
+// bar under the pictures shows the export and cancels it, the window's notice names the folder that
+// comes out, and it checks.
 #include "viewer/mainwindow.h"
 
 #include "base/language.h"
@@ -13,6 +14,7 @@
 #include "viewer/cliplist.h"
 #include "viewer/dashboardgeometry.h"
 #include "viewer/exportdialog.h"
+#include "viewer/savednotice.h"
 #include "viewer/widgetprogressa.h"
 
 #include <QCheckBox>
@@ -20,7 +22,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -159,19 +160,17 @@ void TestExportWindow::marksExportAndVerify()
     const QString folder = m_out.filePath(QStringLiteral("evidence"));
     answerExportDialog(&seen, true, folder);
     QSignalSpy started(exports(), &ExportSession::exportStarted);
-    QString written;
-    answerNextModal<QMessageBox>([&written](QMessageBox *box) {
-        written = box->text();
-        box->accept();
-    });
     press(Qt::Key_E, Qt::ControlModifier);
     QTRY_VERIFY(seen.answered);
     QCOMPARE(seen.range, QStringLiteral("Range: 0:01.000 to 0:04.000 of REC_2012_05_14_10_20_30.avi (0:03.000)"));
     QVERIFY2(seen.sizeWithout.startsWith(QStringLiteral("Estimated size: about ")), qPrintable(seen.sizeWithout));
     QVERIFY(seen.sizeWith != seen.sizeWithout);
     QTRY_COMPARE(started.size(), 1);
-    QTRY_VERIFY_WITH_TIMEOUT(!written.isEmpty(), 120000);
-    QVERIFY2(written.contains(folder), qPrintable(written));
+    // The window's notice names the folder and shows it where it was made.
+    auto *notice = m_window->findChild<SavedNotice *>();
+    QTRY_VERIFY_WITH_TIMEOUT(notice->isVisible(), 120000);
+    QCOMPARE(notice->files(), QStringList{folder});
+    QCOMPARE(notice->text(), QStringLiteral("Saved evidence"));
     QVERIFY(!progressBar()->isVisible());
     QVERIFY(Checksums::verify(folder).intact());
     QVERIFY(QFileInfo(folder + QStringLiteral("/overlay.mp4")).isFile());

@@ -256,7 +256,6 @@ void saveExportPictures(MainWindow &window, qint64 atMs, const QDir &out)
         dialog->findChild<QLineEdit *>(QStringLiteral("exportName"))->setText(QFileInfo(folder).fileName());
         dialog->findChild<QPushButton *>(QStringLiteral("exportStart"))->click();
     });
-    whenModal<QMessageBox>([](QMessageBox *box) { box->accept(); });
     ExportSession *exports = window.findChild<ExportSession *>();
     QEventLoop loop;
     bool grabbed = false;
@@ -270,7 +269,7 @@ void saveExportPictures(MainWindow &window, qint64 atMs, const QDir &out)
         QObject::connect(exports, ended, &loop, &QEventLoop::quit);
     QTimer::singleShot(0, &window, &MainWindow::OnSlotsexport);
     loop.exec();
-    runFor(500); // the message box of the outcome
+    runFor(500); // the notice of the folder
     StillReader overlay(folder + QStringLiteral("/overlay.mp4"), 4000);
     QObject::connect(&overlay, &StillReader::finished, &loop, &QEventLoop::quit);
     QObject::connect(&overlay, &StillReader::failed, &loop, &QEventLoop::quit);
