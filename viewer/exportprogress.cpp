@@ -46,10 +46,12 @@ ExportProgress::ExportProgress(ExportSession *session, QWidget *window)
     connect(session, &ExportSession::exportCancelled, this, &ExportProgress::ended);
 }
 
+// Under the large picture only: the map beside it may be a native window of its own, which would
+// cover any part of the bar (its Cancel button) that reached under it.
 void ExportProgress::place(int w, int h)
 {
-    const QRect views = ViewerLayout::largeViewRect(w, h).united(ViewerLayout::smallViewRect(w, h));
-    setGeometry(views.left(), views.bottom() + 1 - kHeight, views.width(), kHeight);
+    const QRect view = ViewerLayout::largeViewRect(w, h);
+    setGeometry(view.left(), view.bottom() + 1 - kHeight, view.width(), kHeight);
 }
 
 void ExportProgress::started(const QString &title)

@@ -16,7 +16,7 @@ class ExportProgress : public QWidget
 public:
     ExportProgress(ExportSession *session, QWidget *window);
 
-    // Places the bar along the bottom of the video area of a window w × h.
+    // Places the bar along the bottom of the large picture of a window w × h.
     void place(int w, int h);
 
 private:
