@@ -28,6 +28,7 @@
 #include "viewer/exportdialog.h"
 #include "viewer/mainwindow.h"
 #include "viewer/mapview.h"
+#include "viewer/savednotice.h"
 #include "viewer/widgetprogressa.h"
 #include "skin/dialogpalette.h"
 
@@ -240,6 +241,9 @@ void saveExportPictures(MainWindow &window, qint64 atMs, const QDir &out)
 {
     QTemporaryDir work;
     const QString folder = work.filePath(QStringLiteral("evidence"));
+    // The notice of the page printed before would stand over the bar.
+    if (auto *notice = window.findChild<SavedNotice *>())
+        notice->hide();
     window.OnSlotsProgress(int(atMs - 5000));
     runFor(800);
     window.OnSlotsmarkIn();
@@ -262,7 +266,7 @@ void saveExportPictures(MainWindow &window, qint64 atMs, const QDir &out)
     QObject::connect(exports, &ExportSession::exportProgress, &loop, [&](double fraction) {
         if (fraction > 0.4 && !grabbed) {
             grabbed = true;
-            window.grab().save(out.filePath(QStringLiteral("export-window.png")));
+            grabWindow(window).save(out.filePath(QStringLiteral("export-window.png")));
         }
     });
     for (auto ended : {&ExportSession::exportFinished, &ExportSession::exportFailed})
