@@ -60,6 +60,8 @@ EventFinder::EventFinder(QObject *parent)
 
 EventFinder::~EventFinder()
 {
+    // Nothing is told any more: whoever listens may be half gone with the window that owns both.
+    blockSignals(true);
     clear();
     m_pool.waitForDone();
 }
