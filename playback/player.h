@@ -119,7 +119,6 @@ private:
     enum class OpenStage { Idle, Streams, Preroll };
     // What may still be tried after a failed step of an open.
     enum class Retry { OtherRecipe, WithoutSound, Never };
-    friend class PlayerBusRelay;
 
     void startRecipe(Recipe recipe);
     void takeAudioOutput(quint64 generation, Gst::ElementPtr output);

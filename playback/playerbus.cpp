@@ -3,6 +3,7 @@
 // alive.
 #include "playback/player.h"
 
+#include "playback/busrelay_p.h"
 #include "playback/gsthandles_p.h"
 #include "playback/mediagraphbuilder_p.h"
 
@@ -16,13 +17,6 @@
 Q_DECLARE_LOGGING_CATEGORY(lcMedia)
 
 namespace {
-
-// What the bus handler needs: the player and the pipeline generation it was installed for.
-struct BusContext
-{
-    Player *player;
-    quint64 generation;
-};
 
 bool isRelayed(GstMessageType type)
 {
@@ -51,58 +45,14 @@ bool isInSoundDecoder(GstObject *object)
     return false;
 }
 
-// The text and the technical details of an error or warning message.
-struct Problem
-{
-    QString text;
-    QByteArray details;
-};
-
-Problem problemOf(GstMessage *message)
-{
-    GError *raw = nullptr;
-    gchar *debug = nullptr;
-    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_WARNING)
-        gst_message_parse_warning(message, &raw, &debug);
-    else
-        gst_message_parse_error(message, &raw, &debug);
-    Gst::ErrorPtr error(raw);
-    Gst::StringPtr details(debug);
-    return {QString::fromUtf8(error ? error->message : "unknown error"), QByteArray(debug)};
-}
+using Gst::Problem;
+using Gst::problemOf;
 
 } // namespace
 
-// Streaming thread (or the GUI thread for messages posted there): hands a message over to the
-// player's thread. Only copies a reference and posts.
-class PlayerBusRelay
-{
-public:
-    static void post(const BusContext &context, GstMessage *message)
-    {
-        if (!isRelayed(GST_MESSAGE_TYPE(message)))
-            return;
-        std::shared_ptr<GstMessage> held(gst_message_ref(message), &gst_message_unref);
-        Player *player = context.player;
-        const quint64 generation = context.generation;
-        QMetaObject::invokeMethod(
-            player, [player, generation, held] { player->takeBusMessage(generation, held.get()); },
-            Qt::QueuedConnection);
-    }
-};
-
 void Player::watchBus()
 {
-    ++m_generation;
-    Gst::BusPtr bus(gst_element_get_bus(m_pipeline.get()));
-    // A sync handler that drops a message owns it and must release it.
-    auto onMessage = [](GstBus *, GstMessage *message, gpointer data) -> GstBusSyncReply {
-        PlayerBusRelay::post(*static_cast<const BusContext *>(data), message);
-        gst_message_unref(message);
-        return GST_BUS_DROP;
-    };
-    gst_bus_set_sync_handler(bus.get(), onMessage, new BusContext{this, m_generation},
-                             [](gpointer data) { delete static_cast<BusContext *>(data); });
+    Gst::relayBus(m_pipeline.get(), this, ++m_generation, &isRelayed, &Player::takeBusMessage);
 }
 
 void Player::takeBusMessage(quint64 generation, GstMessage *message)

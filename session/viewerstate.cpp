@@ -113,3 +113,12 @@ void ViewerState::setSpeedUnitKm(bool km)
     m_speedUnitKm = km;
     emit speedUnitChanged(km);
 }
+
+void ViewerState::setMarks(std::optional<qint64> in, std::optional<qint64> out)
+{
+    if (in == m_markIn && out == m_markOut)
+        return;
+    m_markIn = in;
+    m_markOut = out;
+    emit marksChanged();
+}

@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+#include <optional>
+
 // What the viewer window shows, in one place: the session and the clip library write it, the
 // window's widgets and the keyboard read it and follow its signals. No widget keeps a copy of its
 // own to be read back (which view is large, whether the sound is off, which folder is open).
@@ -67,6 +69,12 @@ public:
     bool speedUnitKm() const { return m_speedUnitKm; }
     void setSpeedUnitKm(bool km);
 
+    // The in and out marks of the range to export, in ms on the open clip's time line; none when
+    // not set. Written by the export session, which drops them when another clip opens.
+    std::optional<qint64> markIn() const { return m_markIn; }
+    std::optional<qint64> markOut() const { return m_markOut; }
+    void setMarks(std::optional<qint64> in, std::optional<qint64> out);
+
 signals:
     void folderChanged(const QString &folder);
     void selectionChanged(int category, int filter);
@@ -81,6 +89,7 @@ signals:
     void mutedChanged(bool muted);
     void volumeChanged(double volume);
     void speedUnitChanged(bool km);
+    void marksChanged();
 
 private:
     QString m_folder;
@@ -97,4 +106,6 @@ private:
     bool m_muted = false;
     double m_volume = 1.0;
     bool m_speedUnitKm = true;
+    std::optional<qint64> m_markIn;
+    std::optional<qint64> m_markOut;
 };

@@ -212,20 +212,22 @@ void TelemetryTrack::clearTrack()
     emit trackChanged();
 }
 
+TelemetrySample TelemetryTrack::sampleIn(const QList<TelemetrySample> &samples, qint64 positionMs)
+{
+    if (positionMs < 0 || samples.isEmpty())
+        return TelemetrySample();
+    // The last sample that starts at or before the position: on a clip's track, where the samples
+    // lie in equal steps, that is the step holding it; a trip's track joins clips whose steps differ.
+    const auto after = std::upper_bound(samples.cbegin(), samples.cend(), positionMs,
+                                        [](qint64 at, const TelemetrySample &s) { return at < s.timeMs; });
+    return after != samples.cbegin() ? *(after - 1) : TelemetrySample();
+}
+
 TelemetrySample TelemetryTrack::sampleAt(qint32 positionMs)
 {
     if (!m_trackReady)
         return TelemetrySample();
-    TelemetrySample result;
-    if (positionMs >= 0 && !m_samples.isEmpty()) {
-        // The last sample that starts at or before the position: on a clip's track, where the
-        // samples lie in equal steps, that is the step holding it; a trip's track joins clips whose
-        // steps differ.
-        const auto after = std::upper_bound(m_samples.cbegin(), m_samples.cend(), positionMs,
-                                            [](qint32 at, const TelemetrySample &s) { return at < s.timeMs; });
-        if (after != m_samples.cbegin())
-            result = *(after - 1);
-    }
+    const TelemetrySample result = sampleIn(m_samples, positionMs);
     m_current = result.forcesAndPosition();
     const bool valid = isUsablePosition(result.latitude, result.longitude);
     if (valid != m_gpsValid) {

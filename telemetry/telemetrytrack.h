@@ -39,6 +39,9 @@ public:
     // The last sample starting at or before `positionMs` (the last one past the end), or the
     // no-sample value; updates the current sample and gpsValid. While no track is ready it changes nothing.
     TelemetrySample sampleAt(qint32 positionMs);
+    // The same lookup in samples placed as a load places them (times rising in equal steps from
+    // 0). Thread-safe.
+    static TelemetrySample sampleIn(const QList<TelemetrySample> &samples, qint64 positionMs);
 
     bool trackReady() const { return m_trackReady; }
     bool noPositionInClip() const { return m_noPositionInClip; }

@@ -1,5 +1,6 @@
 #include "viewer/cliplistmenu.h"
 
+#include "base/exportmessages.h"
 #include "base/messages.h"
 #include "session/triplibrary.h"
 #include "viewer/clipexporter.h"
@@ -36,6 +37,8 @@ void ClipListMenu::showFor(QListWidgetItem *item, const QPoint &globalPosition)
         return;
     QMenu menu(m_window);
     menu.setObjectName(QStringLiteral("clipListContextMenu"));
+    QAction *evidence = menu.addAction(Messages::exportMenuEntry());
+    menu.addSeparator();
     QAction *gpx = menu.addAction(QString::fromUtf8(kExportGpx));
     QAction *kml = menu.addAction(QString::fromUtf8(kExportKml));
     QAction *csv = menu.addAction(QString::fromUtf8(kExportCsv));
@@ -47,7 +50,9 @@ void ClipListMenu::showFor(QListWidgetItem *item, const QPoint &globalPosition)
     m_list->setMenuItem(item);
     QAction *chosen = menu.exec(globalPosition);
     m_list->setMenuItem(nullptr);
-    if (chosen == gpx)
+    if (chosen == evidence)
+        emit exportRequested(path);
+    else if (chosen == gpx)
         m_exporter->exportClip(path, TrackExport::Format::Gpx);
     else if (chosen == kml)
         m_exporter->exportClip(path, TrackExport::Format::Kml);

@@ -11,10 +11,10 @@ class QMenu;
 class QPoint;
 class TripLibrary;
 
-// The clip list's context menu: exports of the clip's telemetry (GPX, KML, CSV), the card's
-// driving events, showing the clip in the file manager and copying its path; on a trip's row, the
-// exports of the whole trip and its driving events. Opens on the list's request (right click, Menu
-// key).
+// The clip list's context menu: the export of a moment of the clip as an evidence folder, exports
+// of the clip's telemetry (GPX, KML, CSV), the card's driving events, showing the clip in the file
+// manager and copying its path; on a trip's row, the exports of the whole trip and its driving
+// events. Opens on the list's request (right click, Menu key).
 class ClipListMenu : public QObject
 {
     Q_OBJECT
@@ -39,6 +39,8 @@ public slots:
 signals:
     // The events list was asked for from the entry of the clip at `path`.
     void eventsRequested(const QString &path);
+    // The evidence export of the clip at `path` was chosen.
+    void exportRequested(const QString &path);
 
 private:
     void showForTrip(QListWidgetItem *item, int trip, const QPoint &globalPosition);

@@ -15,6 +15,7 @@
 #include "viewer/eventnavigator.h"
 #include "viewer/folderbrowser.h"
 #include "viewer/mapview.h"
+#include "viewer/momentexport.h"
 #include "viewer/savednotice.h"
 #include "viewer/tripnavigator.h"
 #include "viewer/videoview.h"
@@ -145,6 +146,7 @@ void MainWindow::placeAll(const QSize &size)
     m_listPane->place(w, h);
     m_controls->place(w, h);
     m_views->setWindowSize(size);
+    m_export->place(w, h);
     m_notice->setArea(ViewerLayout::largeViewRect(w, h));
     m_notice->raise();
 }

@@ -14,6 +14,7 @@ class EventNavigator;
 class FlHlp;
 class MapView;
 class MomentCapture;
+class MomentExport;
 class MyListWidget;
 class PlaybackPanes;
 class PlaybackSession;
@@ -84,6 +85,10 @@ public slots:
     void OnSlotssetting();
     void OnSlotssnapshot();
     void OnSlotsprint();
+    // The range to export: in and out marks at the position shown, and the export (I, O, Ctrl+E).
+    void OnSlotsmarkIn();
+    void OnSlotsmarkOut();
+    void OnSlotsexport();
     void OnSlotsfile_open();
     void OnSlotsfolder_open();
     void OnSlotslist_screen();
@@ -135,6 +140,7 @@ private:
     PlaybackSession *m_session = nullptr;
     PlaybackPanes *m_panes = nullptr;
     MomentCapture *m_capture = nullptr;
+    MomentExport *m_export = nullptr;
     VideoView *m_view1 = nullptr;
     VideoView *m_view2 = nullptr;
     ViewArrangement *m_views = nullptr;

@@ -1,6 +1,7 @@
 // The viewer window's playback commands: the clip a list row opens, the transport buttons, the
-// end of a clip, snapshots and printing. The playback session does the work; PlaybackPanes keeps
-// the views, the dashboard and the map in step with it; MomentCapture saves and prints.
+// end of a clip, snapshots, printing and exports of a moment. The playback session does the work;
+// PlaybackPanes keeps the views, the dashboard and the map in step with it; MomentCapture saves and
+// prints; MomentExport marks the range to export and exports it.
 #include "viewer/mainwindow.h"
 
 #include "base/messages.h"
@@ -10,7 +11,10 @@
 #include "session/triplibrary.h"
 #include "session/viewerstate.h"
 #include "viewer/cliplist.h"
+#include "viewer/cliplistmenu.h"
+#include "viewer/cliplistpane.h"
 #include "viewer/momentcapture.h"
+#include "viewer/momentexport.h"
 #include "viewer/playbackpanes.h"
 #include "viewer/savednotice.h"
 #include "viewer/tripnavigator.h"
@@ -27,6 +31,10 @@ void MainWindow::setupPlaybackConnections()
     connect(m_panes, &PlaybackPanes::openFailed, this, &MainWindow::onOpenFailed);
     connect(m_capture, &MomentCapture::warning, this, &MainWindow::warn);
     connect(m_capture, &MomentCapture::saved, m_notice, &SavedNotice::showSaved);
+    m_export = new MomentExport(*m_state, *m_session, m_dashboard, this);
+    connect(m_export, &MomentExport::warning, this, &MainWindow::warn);
+    connect(m_export, &MomentExport::saved, m_notice, &SavedNotice::showSaved);
+    connect(m_listPane->menu(), &ClipListMenu::exportRequested, m_export, &MomentExport::exportClip);
 }
 
 void MainWindow::resetViewer()
@@ -142,3 +150,6 @@ void MainWindow::OnSlotsnext_file() { playNextClip(+1); }
 bool MainWindow::getSnap(QImage *images) { return m_capture->grab(images); }
 void MainWindow::OnSlotssnapshot() { m_capture->snapshot(); }
 void MainWindow::OnSlotsprint() { m_capture->print(); }
+void MainWindow::OnSlotsmarkIn() { m_export->markIn(); }
+void MainWindow::OnSlotsmarkOut() { m_export->markOut(); }
+void MainWindow::OnSlotsexport() { m_export->exportShown(); }

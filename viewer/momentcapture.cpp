@@ -3,13 +3,13 @@
 #include "base/messages.h"
 #include "base/programsettings.h"
 #include "catalogue/clip.h"
+#include "evidence/evidencepage.h"
+#include "evidence/shownmoment.h"
 #include "session/playbacksession.h"
 #include "session/triplibrary.h"
 #include "telemetry/exportfile.h"
 #include "telemetry/recorderclock.h"
 #include "telemetry/telemetrytrack.h"
-#include "viewer/evidencepage.h"
-#include "viewer/shownmoment.h"
 #include "viewer/snapshotexif.h"
 #include "viewer/snapshotnames.h"
 #include "viewer/widgetprogressa.h"
@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -132,7 +133,13 @@ void MomentCapture::print()
     QPrintDialog dialog(&printer, m_window);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    EvidencePage::print(printer, {images[0], images[1]}, m_session->facts().channelCount, moment);
+    printer.setDocName(moment.clipName); // the PDF's title
+    printer.setCreator(QStringLiteral("QRD-7700 Viewer"));
+    {
+        // The file is complete once the painter has ended.
+        QPainter painter(&printer);
+        EvidencePage::paint(painter, printer, {images[0], images[1]}, m_session->facts().channelCount, moment);
+    }
     reportPdf(printer);
 }
 

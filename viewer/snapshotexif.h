@@ -1,6 +1,6 @@
 #pragma once
 
-#include "viewer/shownmoment.h"
+#include "evidence/shownmoment.h"
 
 #include <QByteArray>
 #include <QString>

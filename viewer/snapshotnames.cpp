@@ -77,27 +77,4 @@ QStringList channelFileNames(const QString &name, const std::array<QSize, 2> &fr
     return names;
 }
 
-namespace {
-
-QRect placeOnPage(const QRect &page, const QSize &picture, int top)
-{
-    if (picture.isEmpty())
-        return QRect(page.left() + page.width() / 2, top, 0, 0);
-    const double scale = std::min(double(page.width()) / picture.width(), double(page.height()) / picture.height());
-    const int width = int(picture.width() * scale);
-    const int height = int(picture.height() * scale);
-    return QRect(page.left() + (page.width() - width) / 2, top, width, height);
-}
-
-} // namespace
-
-PrintPlacement printPlacement(const QRect &page, const QSize &first, const QSize &second, int channels)
-{
-    PrintPlacement placement;
-    placement.first = placeOnPage(page, first, 20);
-    if (channels > 1)
-        placement.second = placeOnPage(page, second, placement.first.height() + 30);
-    return placement;
-}
-
 } // namespace Snapshot

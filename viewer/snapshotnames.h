@@ -2,14 +2,13 @@
 
 #include <QDateTime>
 #include <QImage>
-#include <QRect>
 #include <QSize>
 #include <QString>
 #include <QStringList>
 
 #include <array>
 
-// Names and page placement of saved and printed pictures, one picture per recorder channel.
+// Names of saved pictures, one picture per recorder channel.
 namespace Snapshot {
 
 // "-FHD" from 1080 rows up, "-HD" from 720, "-SD" below (and for an unknown size).
@@ -40,15 +39,5 @@ QString extensionForFilter(const QString &selectedFilter);
 // One file name per channel: stem + "-<n>ch" + tag + extension, the extension being the last four
 // characters of `name`.
 QStringList channelFileNames(const QString &name, const std::array<QSize, 2> &frameSizes, int channels);
-
-struct PrintPlacement
-{
-    QRect first;
-    QRect second; // empty for a one-channel clip
-};
-
-// Both pictures scaled to the page width keeping their aspect ratio, centred horizontally, the
-// first 20 units from the top and the second 30 units below it.
-PrintPlacement printPlacement(const QRect &page, const QSize &first, const QSize &second, int channels);
 
 } // namespace Snapshot

@@ -57,6 +57,9 @@ std::vector<ViewerShortcuts::Entry> buildTable()
         // The current clip's context menu, from wherever the focus is.
         {Command::ClipMenu, keys({Qt::Key_Menu}), Button::FolderOpen, {}},
         {Command::TripView, keys({Qt::Key_T}), Button::TripView, {Button::TripView}},
+        {Command::MarkIn, keys({Qt::Key_I}), Button::Play, {}},
+        {Command::MarkOut, keys({Qt::Key_O}), Button::Play, {}},
+        {Command::Export, keys({Qt::CTRL | Qt::Key_E}), Button::Play, {}},
     };
 }
 
@@ -159,6 +162,9 @@ bool ViewerShortcuts::run(Command command)
     case Command::Slower: stepRate(-1); break;
     case Command::Faster: stepRate(+1); break;
     case Command::Quit: w.close(); break;
+    case Command::MarkIn: w.OnSlotsmarkIn(); break;
+    case Command::MarkOut: w.OnSlotsmarkOut(); break;
+    case Command::Export: w.OnSlotsexport(); break;
     case Command::NextEvent: w.jumpToEvent(+1); break;
     case Command::PreviousEvent: w.jumpToEvent(-1); break;
     case Command::EventsList: w.showEventsList(); break;

@@ -26,7 +26,7 @@ public:
     enum class Command {
         PlayPause, FrameBack, FrameForward, SeekBack, SeekForward, PreviousClip, NextClip, ZoomIn, ZoomOut,
         ZoomFit, ToggleMaximize, Restore, Mute, Snapshot, Print, OpenFolder, Slower, Faster, Quit, ClipMenu,
-        NextEvent, PreviousEvent, EventsList, TripView,
+        NextEvent, PreviousEvent, EventsList, TripView, MarkIn, MarkOut, Export,
     };
 
     struct Entry

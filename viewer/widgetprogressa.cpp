@@ -21,6 +21,9 @@ constexpr int kMeterY = 71;
 const QColor kTextColour(40, 40, 40);
 const QColor kRateColour(255, 160, 40); // the meter's orange: a speed other than normal stands out
 const QColor kAxisColours[] = {QColor(255, 0, 0), QColor(255, 255, 0), QColor(0, 0, 255)};
+// The range to export on the strip: a light band, its marks in green.
+const QColor kExportRangeColour(120, 220, 120, 70);
+const QColor kExportMarkColour(60, 230, 90);
 
 QPixmap image(const QString &name)
 {
@@ -213,6 +216,7 @@ void WidgetProgressA::paintEvent(QPaintEvent *)
     paintBackground(painter, x0);
     paintMeter(painter, x0);
     paintGraph(painter);
+    paintExportMarks(painter);
     paintEventMarks(painter);
     paintTripEvents(painter);
     paintMarker(painter);
@@ -311,6 +315,34 @@ void WidgetProgressA::paintMarker(QPainter &painter) const
     const int x = Dashboard::markerX(shown, m_timeRangeEnd, width());
     painter.drawPixmap(x, 2, m_marker);
     painter.fillRect(QRect(x, 2, 1, 33), Qt::white);
+}
+
+void WidgetProgressA::setExportMarks(std::optional<qint64> in, std::optional<qint64> out)
+{
+    m_markIn = in;
+    m_markOut = out;
+    update(QRect(0, 0, width(), Dashboard::kStripHeight));
+}
+
+// The range to export as a light band on the strip, each mark as a bracket facing into it.
+void WidgetProgressA::paintExportMarks(QPainter &painter) const
+{
+    if (!m_markIn && !m_markOut)
+        return;
+    const auto x = [this](qint64 ms) { return Dashboard::markerX(int(ms), m_timeRangeEnd, width()); };
+    const int left = x(std::min(m_markIn.value_or(0), m_markOut.value_or(m_timeRangeEnd)));
+    const int right = x(std::max(m_markIn.value_or(0), m_markOut.value_or(m_timeRangeEnd)));
+    const int bottom = Dashboard::kStripHeight - 2;
+    painter.fillRect(QRect(QPoint(left, 2), QPoint(right, bottom)), kExportRangeColour);
+    for (const std::optional<qint64> &mark : {m_markIn, m_markOut}) {
+        if (!mark)
+            continue;
+        const int at = x(*mark);
+        const int inward = at == left ? 4 : -4;
+        painter.fillRect(QRect(at, 2, 2, bottom - 1), kExportMarkColour);
+        painter.fillRect(QRect(std::min(at, at + inward), 2, 5, 2), kExportMarkColour);
+        painter.fillRect(QRect(std::min(at, at + inward), bottom - 1, 5, 2), kExportMarkColour);
+    }
 }
 
 void WidgetProgressA::paintTexts(QPainter &painter, int x0) const

@@ -67,6 +67,9 @@ public:
     const TelemetrySample &currentSample() const { return m_current; }
     // The position under the pointer while it rests on the timeline strip (its label shows it).
     std::optional<int> pointerPosition() const;
+    // The in and out marks of the range to export (ms of the time range): the strip shows the range
+    // between them (from the start or to the end when one is missing); none without marks.
+    void setExportMarks(std::optional<qint64> in, std::optional<qint64> out);
 
     // The driving events marked above the graph, in ms of the time range.
     void setEventMarks(const QList<Dashboard::EventMark> &marks);
@@ -110,6 +113,7 @@ private:
     void paintDenseGraph(QPainter &painter, const QList<TelemetrySample> &samples, int w, int n) const;
     void paintEventMarks(QPainter &painter) const;
     void paintMarker(QPainter &painter) const;
+    void paintExportMarks(QPainter &painter) const;
     void paintTexts(QPainter &painter, int x0) const;
     void paintTripEvents(QPainter &painter) const;
     void paintClockNote(QPainter &painter, int x0) const;
@@ -146,6 +150,9 @@ private:
     QList<Dashboard::EventMark> m_eventMarks;
     QList<qint64> m_tripEvents;
     QString m_clockNote;
+
+    std::optional<qint64> m_markIn;
+    std::optional<qint64> m_markOut;
 
     bool m_dragging = false;
     QPoint m_dragPoint;

@@ -17,13 +17,7 @@ int main(int argc, char **argv)
     QTextStream out(stdout);
     const int seconds = argc > 1 ? QByteArray(argv[1]).toInt() : 10;
     QTemporaryDir dir;
-    MediaGen::ClipSpec clipSpec;
-    clipSpec.channels = {QSize(1920, 1080), QSize(1280, 720)};
-    clipSpec.fps = 30;
-    clipSpec.frames = 30 * seconds;
-    clipSpec.audio = true;
-    clipSpec.bitrateKbps = 8000;
-    clipSpec.textured = true;
+    const MediaGen::ClipSpec clipSpec = Bench::recorderPair(seconds);
     const QString files[] = {dir.filePath(QStringLiteral("REC_2012_05_14_10_20_30.mp4")),
                              dir.filePath(QStringLiteral("REC_2012_05_14_10_21_30.avi"))};
     const QString names[] = {QStringLiteral("H.264 MP4"), QStringLiteral("MJPEG AVI")};

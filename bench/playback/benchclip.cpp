@@ -68,6 +68,18 @@ bool prepare()
     return MediaFramework::initialise();
 }
 
+MediaGen::ClipSpec recorderPair(int seconds)
+{
+    MediaGen::ClipSpec clipSpec;
+    clipSpec.channels = {QSize(1920, 1080), QSize(1280, 720)};
+    clipSpec.fps = 30;
+    clipSpec.frames = 30 * seconds;
+    clipSpec.audio = true;
+    clipSpec.bitrateKbps = 8000;
+    clipSpec.textured = true;
+    return clipSpec;
+}
+
 double cpuSeconds()
 {
     rusage usage{};

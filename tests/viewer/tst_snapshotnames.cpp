@@ -14,7 +14,6 @@ private slots:
     void proposed();
     void names_data();
     void names();
-    void placement();
 };
 
 void TestSnapshotNames::tags_data()
@@ -72,23 +71,6 @@ void TestSnapshotNames::names()
         return;
     const std::array<QSize, 2> sizes = {QSize(1920, 1080), QSize(1280, 720)};
     QCOMPARE(channelFileNames(withImageExtension(chosen, QStringLiteral(".jpg")), sizes, channels), files);
-}
-
-void TestSnapshotNames::placement()
-{
-    const QRect page(0, 0, 800, 1100);
-    const PrintPlacement one = printPlacement(page, QSize(1920, 1080), QSize(), 1);
-    QCOMPARE(one.first, QRect(0, 20, 800, 450));
-    QVERIFY(one.second.isNull());
-
-    // A narrower second picture is centred, 30 units below the first.
-    const PrintPlacement two = printPlacement(QRect(10, 10, 600, 2000), QSize(1280, 720), QSize(640, 480), 2);
-    QCOMPARE(two.first, QRect(10, 20, 600, 337));
-    QCOMPARE(two.second, QRect(10, 367, 600, 450));
-
-    // A page that limits the height shrinks by height and centres horizontally.
-    const PrintPlacement tall = printPlacement(QRect(0, 0, 1000, 300), QSize(640, 480), QSize(), 1);
-    QCOMPARE(tall.first, QRect(300, 20, 400, 300));
 }
 
 QTEST_GUILESS_MAIN(TestSnapshotNames)

@@ -3,6 +3,7 @@
 // caption of the printed page.
 #include "viewer/mainwindow.h"
 
+#include "base/exportmessages.h"
 #include "base/messages.h"
 #include "catalogue/clip.h"
 #include "playback/mediaframework.h"
@@ -253,8 +254,9 @@ void TestViewerExports::rightClickExportsGpxWithoutSwitchingClips()
         typeFileName(dialog, gpx);
     });
     rightClick(kSeoulRow);
-    QCOMPARE(entries, QStringList({"Export route as GPX…", "Export route as KML…", "Export telemetry as CSV…",
-                                   Messages::eventsMenuEntry(), "Show in file manager", "Copy path"}));
+    QCOMPARE(entries, QStringList({Messages::exportMenuEntry(), "Export route as GPX…", "Export route as KML…",
+                                   "Export telemetry as CSV…", Messages::eventsMenuEntry(), "Show in file manager",
+                                   "Copy path"}));
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(gpx), 10000);
     QTRY_COMPARE(savedNotice()->text(), QStringLiteral("Saved seoul.gpx"));
     // The playing clip stayed; the file holds the other clip's positions, in two segments.

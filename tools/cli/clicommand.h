@@ -1,5 +1,7 @@
 #pragma once
 
+#include "telemetry/cardindex.h"
+#include "telemetry/drivingevent.h"
 #include "telemetry/recorderclock.h"
 #include "telemetry/trackexport.h"
 
@@ -62,8 +64,12 @@ extern const Command gpxCommand;
 extern const Command kmlCommand;
 
 extern const Command eventsCommand;   // tools/cli/cmd_events.cpp
+// The event thresholds of the settings file; values it cannot use are named on stderr.
+EventThresholds thresholdsInEffect();
 extern const Command clipsCommand;    // tools/cli/cmd_catalogue.cpp
 extern const Command tripsCommand;    // tools/cli/cmd_trips.cpp
+// The card's index, from the cache where the clips did not change.
+CardIndex cardIndex(const QString &folder);
 // The track of trip `trip` (from 1) of the card at `folder` as a document of `format`, times
 // assuming `zone` on a card without fix. Nothing, with *exitCode set and the problem reported,
 // when there is no such trip or no folder.
@@ -73,5 +79,7 @@ std::optional<QByteArray> tripDocument(const Command &command, TrackExport::Form
 extern const Command settingsCommand; // tools/cli/cmd_settings.cpp
 extern const Command probeCommand;    // tools/cli/cmd_probe.cpp
 extern const Command demoCardCommand; // tools/cli/cmd_democard.cpp
+extern const Command exportCommand;   // tools/cli/cmd_export.cpp
+extern const Command verifyCommand;   // tools/cli/cmd_export.cpp
 
 } // namespace Cli

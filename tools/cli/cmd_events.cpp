@@ -87,18 +87,6 @@ QString parseOptions(const QStringList &arguments, Options *options)
     return options->path.isEmpty() ? QStringLiteral("PATH is missing") : QString();
 }
 
-// The thresholds of the settings file; values it cannot use are named on stderr.
-EventThresholds thresholdsInEffect()
-{
-    QStringList rejected;
-    const EventThresholds thresholds = EventThresholds::withOverrides(ProgramSettings::eventThresholds(), &rejected);
-    for (const QString &problem : rejected)
-        err() << "qrd7700-cli: " << printable(ProgramSettings::filePath()) << ": [events] " << printable(problem)
-              << "; the default is used\n";
-    err().flush();
-    return thresholds;
-}
-
 // The folder's clips as the viewer lists them, oldest first by the recording start in their names;
 // clips without one keep the list's order after the others.
 QStringList folderClips(const ClipCatalogue &catalogue)
@@ -287,5 +275,16 @@ int runEvents(const QStringList &arguments)
 }
 
 } // namespace
+
+EventThresholds thresholdsInEffect()
+{
+    QStringList rejected;
+    const EventThresholds thresholds = EventThresholds::withOverrides(ProgramSettings::eventThresholds(), &rejected);
+    for (const QString &problem : rejected)
+        err() << "qrd7700-cli: " << printable(ProgramSettings::filePath()) << ": [events] " << printable(problem)
+              << "; the default is used\n";
+    err().flush();
+    return thresholds;
+}
 
 } // namespace Cli

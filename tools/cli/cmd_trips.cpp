@@ -67,14 +67,6 @@ QString parseTripArguments(const QStringList &arguments, TripArguments *parsed)
     return parsed->folder.isEmpty() ? QStringLiteral("DIR is missing") : QString();
 }
 
-// The card's index, from the cache where the clips did not change.
-CardIndex cardIndex(const QString &folder)
-{
-    CardIndex::BuildOptions options;
-    options.cacheFile = CardIndex::defaultCacheFile(folder);
-    return CardIndex::build(folder, options);
-}
-
 // Says on stderr when the times rest on an assumed zone.
 void noteAssumedZone(const QString &folder, const QList<Trip> &trips)
 {
@@ -161,6 +153,13 @@ int runTrips(const QStringList &arguments)
 }
 
 } // namespace
+
+CardIndex cardIndex(const QString &folder)
+{
+    CardIndex::BuildOptions options;
+    options.cacheFile = CardIndex::defaultCacheFile(folder);
+    return CardIndex::build(folder, options);
+}
 
 std::optional<QByteArray> tripDocument(const Command &command, TrackExport::Format format, const QString &folder,
                                        std::optional<int> trip, const std::optional<RecorderClock::FallbackZone> &zone,

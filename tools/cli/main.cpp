@@ -23,6 +23,8 @@ const Cli::Command *const kCommands[] = {
     &Cli::eventsCommand,
     &Cli::clipsCommand,
     &Cli::tripsCommand,
+    &Cli::exportCommand,
+    &Cli::verifyCommand,
     &Cli::settingsCommand,
     &Cli::probeCommand,
     &Cli::demoCardCommand,

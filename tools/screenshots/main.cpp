@@ -1,7 +1,9 @@
 // qrd7700-screenshots: plays a clip of a card in the real viewer window and saves pictures of the
 // window at its default size and maximized, for the documentation; then the map pane with the
 // clip's route (also as it is offline), the clip list's context menu, the printed page (a PDF, and
-// a PNG of it when poppler's pdftoppm is installed) and the window's notice that it was saved. Unless QRD7700_MAP_TILES names a tile server, the map shows
+// a PNG of it when poppler's pdftoppm is installed), the window's notice that it was saved, and the
+// export of the 10 s around the moment: the dialog, the window with the marks and the progress bar,
+// a picture of the overlay video. Unless QRD7700_MAP_TILES names a tile server, the map shows
 // blank tiles, so that it can zoom in to the route without one.
 //   qrd7700-screenshots CARD CLIPNAME SECONDS OUTDIR
 // With --window NAME only the window is saved, as NAME.png, in the language QRD7700_LANG (or the
@@ -16,6 +18,8 @@
 #include "base/preferences.h"
 #include "catalogue/clip.h"
 #include "playback/mediaframework.h"
+#include "playback/stillreader.h"
+#include "session/exportsession.h"
 #include "session/playbacksession.h"
 #include "session/cliplibrary.h"
 #include "session/eventfinder.h"
@@ -25,25 +29,33 @@
 #include "viewer/cliplistmenu.h"
 #include "viewer/dashboardgeometry.h"
 #include "viewer/eventslist.h"
+#include "viewer/exportdialog.h"
 #include "viewer/mainwindow.h"
 #include "viewer/mapview.h"
+#include "viewer/savednotice.h"
 #include "viewer/widgetprogressa.h"
 #include "skin/dialogpalette.h"
 
 #include <QApplication>
 #include <QBuffer>
+#include <QCheckBox>
 #include <QDir>
 #include <QEventLoop>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QMenu>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWebEngineView>
 
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -209,6 +221,70 @@ void savePrintedPage(MainWindow &window, const QDir &out)
     if (!pdftoppm.isEmpty())
         QProcess::execute(pdftoppm, {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("80"),
                                      QStringLiteral("-singlefile"), pdf, out.filePath(QStringLiteral("evidence-page"))});
+}
+
+// Calls `act` with the modal dialog of type T once one is up (polling, while that dialog runs).
+template <typename T>
+void whenModal(const std::function<void(T *)> &act)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(100);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, act] {
+        if (auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget())) {
+            timer->deleteLater();
+            timer->stop();
+            act(dialog);
+        }
+    });
+    timer->start();
+}
+
+// The export dialog (with the overlay video asked for), the window with the range marked and the
+// export under way, and a picture of the overlay video that came out.
+void saveExportPictures(MainWindow &window, qint64 atMs, const QDir &out)
+{
+    QTemporaryDir work;
+    const QString folder = work.filePath(QStringLiteral("evidence"));
+    // The notice of the page printed before would stand over the bar.
+    if (auto *notice = window.findChild<SavedNotice *>())
+        notice->hide();
+    window.OnSlotsProgress(int(atMs - 5000));
+    runFor(800);
+    window.OnSlotsmarkIn();
+    window.OnSlotsProgress(int(atMs + 5000));
+    runFor(800);
+    window.OnSlotsmarkOut();
+    window.OnSlotsProgress(int(atMs));
+    runFor(800);
+    whenModal<ExportDialog>([&out, folder](ExportDialog *dialog) {
+        dialog->findChild<QCheckBox *>(QStringLiteral("exportOverlay"))->setChecked(true);
+        runFor(300);
+        dialog->grab().save(out.filePath(QStringLiteral("export-dialog.png")));
+        dialog->findChild<QLineEdit *>(QStringLiteral("exportParent"))->setText(QFileInfo(folder).absolutePath());
+        dialog->findChild<QLineEdit *>(QStringLiteral("exportName"))->setText(QFileInfo(folder).fileName());
+        dialog->findChild<QPushButton *>(QStringLiteral("exportStart"))->click();
+    });
+    ExportSession *exports = window.findChild<ExportSession *>();
+    QEventLoop loop;
+    bool grabbed = false;
+    QObject::connect(exports, &ExportSession::exportProgress, &loop, [&](double fraction) {
+        if (fraction > 0.4 && !grabbed) {
+            grabbed = true;
+            grabWindow(window).save(out.filePath(QStringLiteral("export-window.png")));
+        }
+    });
+    for (auto ended : {&ExportSession::exportFinished, &ExportSession::exportFailed})
+        QObject::connect(exports, ended, &loop, &QEventLoop::quit);
+    QTimer::singleShot(0, &window, &MainWindow::OnSlotsexport);
+    loop.exec();
+    runFor(500); // the notice of the folder
+    StillReader overlay(folder + QStringLiteral("/overlay.mp4"), 4000);
+    QObject::connect(&overlay, &StillReader::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&overlay, &StillReader::failed, &loop, &QEventLoop::quit);
+    if (overlay.start())
+        loop.exec();
+    if (!overlay.pictures().isEmpty())
+        overlay.pictures().first().save(out.filePath(QStringLiteral("overlay-frame.png")));
 }
 
 // The language QRD7700_LANG, the stored one or the desktop's chooses, for our texts and Qt's.
@@ -379,5 +455,6 @@ int main(int argc, char **argv)
     saveMapWithRoute(window, out);
     saveOfflineMap(window, out);
     savePrintedPage(window, out);
+    saveExportPictures(window, args.at(3).toInt() * 1000, out);
     return 0;
 }

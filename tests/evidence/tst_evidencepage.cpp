@@ -1,7 +1,8 @@
 // The printed page read back from the PDF by poppler's tools: caption texts, title, pages.
-#include "viewer/evidencepage.h"
+#include "evidence/evidencepage.h"
 
 #include <QGuiApplication>
+#include <QPainter>
 #include <QPrinter>
 #include <QProcess>
 #include <QStandardPaths>
@@ -51,6 +52,18 @@ QString poppler(const char *tool, const QString &pdf)
     if (!process.waitForFinished(30000))
         return QString();
     return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// The PDF's first page as a picture (poppler's pdftoppm); null when it cannot be made.
+QImage renderedPage(const QString &pdf)
+{
+    const QString program = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+    QProcess process;
+    process.start(program, {QStringLiteral("-r"), QStringLiteral("30"), QStringLiteral("-f"), QStringLiteral("1"),
+                            QStringLiteral("-l"), QStringLiteral("1"), QStringLiteral("-png"), pdf, pdf + QStringLiteral("-page")});
+    if (program.isEmpty() || !process.waitForFinished(30000))
+        return QImage();
+    return QImage(pdf + QStringLiteral("-page-1.png"));
 }
 
 } // namespace
@@ -107,6 +120,24 @@ private slots:
         QCOMPARE(EvidencePage::captionLines(moment), lines);
     }
 
+    void placement()
+    {
+        using EvidencePage::printPlacement;
+        const QRect page(0, 0, 800, 1100);
+        const EvidencePage::PrintPlacement one = printPlacement(page, QSize(1920, 1080), QSize(), 1);
+        QCOMPARE(one.first, QRect(0, 20, 800, 450));
+        QVERIFY(one.second.isNull());
+
+        // A narrower second picture is centred, 30 units below the first.
+        const EvidencePage::PrintPlacement two = printPlacement(QRect(10, 10, 600, 2000), QSize(1280, 720), QSize(640, 480), 2);
+        QCOMPARE(two.first, QRect(10, 20, 600, 337));
+        QCOMPARE(two.second, QRect(10, 367, 600, 450));
+
+        // A page that limits the height shrinks by height and centres horizontally.
+        const EvidencePage::PrintPlacement tall = printPlacement(QRect(0, 0, 1000, 300), QSize(640, 480), QSize(), 1);
+        QCOMPARE(tall.first, QRect(300, 20, 400, 300));
+    }
+
     // The caption under the pictures when they leave room, on a second page when they do not; the
     // PDF's title is the clip.
     void printedPdf_data()
@@ -133,8 +164,11 @@ private slots:
             QPrinter printer(QPrinter::ScreenResolution);
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(pdf);
-            EvidencePage::print(printer, {picture(front), rear.isValid() ? picture(rear) : QImage()}, channels,
-                                fullMoment());
+            // As the viewer prints it.
+            printer.setDocName(fullMoment().clipName);
+            QPainter painter(&printer);
+            EvidencePage::paint(painter, printer, {picture(front), rear.isValid() ? picture(rear) : QImage()},
+                                channels, fullMoment());
         }
         const QString text = poppler("pdftotext", pdf);
         for (const QString &line : EvidencePage::captionLines(fullMoment()))
@@ -143,6 +177,19 @@ private slots:
         QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Title:\\s+EVS_2012_05_14_10_22_30_I.avi\n"))),
                  qPrintable(info));
         QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\n").arg(pages))), qPrintable(info));
+
+        // The pictures sit inside the margins, centred: as much paper shows left of the first one
+        // as right of it (with the margins counted twice it ran off the paper's right edge).
+        const QImage page = renderedPage(pdf);
+        QVERIFY(!page.isNull());
+        const int row = page.height() / 10;
+        int left = -1, right = -1;
+        for (int x = 0; x < page.width(); ++x) {
+            if (qAbs(qBlue(page.pixel(x, row)) - 160) < 30 && qAbs(qRed(page.pixel(x, row)) - 40) < 30)
+                right = x, left = left < 0 ? x : left;
+        }
+        QVERIFY2(left > 0 && right < page.width() - 1, qPrintable(QStringLiteral("%1 … %2").arg(left).arg(right)));
+        QVERIFY2(qAbs(left - (page.width() - 1 - right)) <= 2, qPrintable(QStringLiteral("%1 … %2 of %3").arg(left).arg(right).arg(page.width())));
     }
 };
 

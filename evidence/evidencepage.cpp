@@ -1,11 +1,10 @@
-#include "viewer/evidencepage.h"
+#include "evidence/evidencepage.h"
 
 #include "telemetry/recorderclock.h"
-#include "viewer/snapshotnames.h"
 
 #include <QFontMetrics>
+#include <QPagedPaintDevice>
 #include <QPainter>
-#include <QPrinter>
 
 namespace EvidencePage {
 
@@ -81,14 +80,37 @@ QStringList captionLines(const ShownMoment &moment)
             QStringLiteral("Recorder: %1").arg(moment.model)};
 }
 
-void print(QPrinter &printer, const std::array<QImage, 2> &images, int channels, const ShownMoment &moment)
+namespace {
+
+QRect placeOnPage(const QRect &page, const QSize &picture, int top)
 {
-    printer.setDocName(moment.clipName);
-    printer.setCreator(QStringLiteral("QRD-7700 Viewer"));
-    const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
-    const Snapshot::PrintPlacement placement =
-        Snapshot::printPlacement(page, images[0].size(), images[1].size(), channels);
-    QPainter painter(&printer);
+    if (picture.isEmpty())
+        return QRect(page.left() + page.width() / 2, top, 0, 0);
+    const double scale = std::min(double(page.width()) / picture.width(), double(page.height()) / picture.height());
+    const int width = int(picture.width() * scale);
+    const int height = int(picture.height() * scale);
+    return QRect(page.left() + (page.width() - width) / 2, top, width, height);
+}
+
+} // namespace
+
+PrintPlacement printPlacement(const QRect &page, const QSize &first, const QSize &second, int channels)
+{
+    PrintPlacement placement;
+    placement.first = placeOnPage(page, first, 20);
+    if (channels > 1)
+        placement.second = placeOnPage(page, second, placement.first.height() + 30);
+    return placement;
+}
+
+void paint(QPainter &painter, QPagedPaintDevice &device, const std::array<QImage, 2> &images, int channels,
+           const ShownMoment &moment)
+{
+    painter.save();
+    // The painter's origin is the paintable area's corner, so the page is that area at the origin
+    // (with the margins counted again the pictures ran off the right edge of the paper).
+    const QRect page(QPoint(0, 0), device.pageLayout().paintRectPixels(device.logicalDpiX()).size());
+    const PrintPlacement placement = printPlacement(page, images[0].size(), images[1].size(), channels);
     painter.drawImage(placement.first, images[0]);
     int bottom = placement.first.bottom();
     if (channels > 1) {
@@ -101,11 +123,11 @@ void print(QPrinter &printer, const std::array<QImage, 2> &images, int channels,
     painter.setFont(font);
     painter.setPen(Qt::black);
     const QStringList lines = captionLines(moment);
-    const QFontMetrics metrics(font, &printer);
+    const QFontMetrics metrics(font, &device);
     const int height = int(lines.size()) * metrics.lineSpacing();
     int top = bottom + kCaptionGap;
-    if (top + height > printer.height()) {
-        printer.newPage();
+    if (top + height > device.height()) {
+        device.newPage();
         top = placement.first.top();
     }
     const int left = placement.first.isEmpty() ? page.left() : placement.first.left();
@@ -113,7 +135,7 @@ void print(QPrinter &printer, const std::array<QImage, 2> &images, int channels,
         painter.drawText(QPoint(left, top + metrics.ascent()), line);
         top += metrics.lineSpacing();
     }
-    painter.end();
+    painter.restore();
 }
 
 } // namespace EvidencePage
