@@ -10,9 +10,11 @@
 #include "viewer/clipexporter.h"
 #include "viewer/cliplist.h"
 #include "viewer/cliplistmenu.h"
+#include "viewer/folderbrowser.h"
 #include "viewer/viewercontrols.h"
 #include "viewer/viewerlayout.h"
 
+#include <QFileDialog>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QSignalBlocker>
@@ -136,6 +138,21 @@ void ClipListPane::select(int category, int filter, bool warnWhenEmpty)
         m_selectionRequest = request;
         m_selectionWarns = warnWhenEmpty;
     }
+}
+
+void ClipListPane::browseFolder()
+{
+    FolderBrowser browser(m_list->window());
+    if (browser.browse())
+        openFolder(browser.chosenPath());
+}
+
+void ClipListPane::browseFile()
+{
+    const QString file = QFileDialog::getOpenFileName(m_list->window(), Messages::openFileDialogTitle(), QString(),
+                                                      Messages::openFileDialogFilter());
+    if (!file.isEmpty())
+        addFiles({file}, false);
 }
 
 void ClipListPane::addFiles(const QStringList &paths, bool play)

@@ -32,6 +32,9 @@ public:
     void applyTexts();
 
     void openFolder(const QString &path);
+    // The folder and file buttons: ask the user for a folder (opened) or a clip (added to the list).
+    void browseFolder();
+    void browseFile();
     void selectCategory(int category);
     void selectFilter(int filter);
     // Appends the files; with `play` the first of them becomes current (and plays).

@@ -61,6 +61,14 @@ EventNavigator::EventNavigator(const Parts &parts, QObject *parent)
         m_pending = Place();
     };
     connect(parts.library, &ClipLibrary::aboutToReset, this, forget);
+    // library -> finder and trips: a folder read with clips has its card read once for both; after
+    // one without, nothing is left to look at.
+    connect(parts.library, &ClipLibrary::scanFinished, this, [this](int, bool hasClips) {
+        const QString folder = hasClips ? m_parts.state->folder() : QString();
+        if (folder.isEmpty())
+            m_parts.finder->clear();
+        m_parts.trips->follow(folder, folder.isEmpty() ? 0 : m_parts.finder->start(folder));
+    });
     connect(parts.trips, &TripLibrary::aboutToReset, this, forget);
     connect(parts.state, &ViewerState::speedUnitChanged, this, [this](bool km) {
         if (m_list)

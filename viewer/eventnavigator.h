@@ -23,7 +23,8 @@ class WidgetProgressA;
 // lies in another), and the events list, whose entries play from kLeadInMs before them. In the trip
 // view the rows are the drives: a drive's events lie on its time line, its clips' events one after
 // another, and a jump goes on into the next or previous drive. Acts through the window's commands,
-// as the keys and buttons do. GUI thread only.
+// as the keys and buttons do. Starts the reading of the card for every folder the library reads.
+// GUI thread only.
 class EventNavigator : public QObject
 {
     Q_OBJECT

@@ -13,7 +13,6 @@
 #include "viewer/cliplist.h"
 #include "viewer/cliplistpane.h"
 #include "viewer/eventnavigator.h"
-#include "viewer/folderbrowser.h"
 #include "viewer/mapview.h"
 #include "viewer/momentexport.h"
 #include "viewer/savednotice.h"
@@ -29,7 +28,6 @@
 #include "viewer/windowmouserouter.h"
 
 #include <QEvent>
-#include <QFileDialog>
 #include <QMessageBox>
 #include <QScreen>
 
@@ -183,20 +181,8 @@ void MainWindow::playSelectClip(int row) { m_clipList->setCurrentRow(row); }
 int MainWindow::playNextClip(int direction) { return m_listPane->step(direction); }
 void MainWindow::toggleTripView() { m_tripNavigator->toggle(); }
 
-void MainWindow::OnSlotsfolder_open()
-{
-    FolderBrowser browser(this);
-    if (browser.browse())
-        openFolder(browser.chosenPath());
-}
-
-void MainWindow::OnSlotsfile_open()
-{
-    const QString file = QFileDialog::getOpenFileName(this, Messages::openFileDialogTitle(), QString(),
-                                                      Messages::openFileDialogFilter());
-    if (!file.isEmpty())
-        m_listPane->addFiles({file}, false);
-}
+void MainWindow::OnSlotsfolder_open() { m_listPane->browseFolder(); }
+void MainWindow::OnSlotsfile_open() { m_listPane->browseFile(); }
 
 void MainWindow::OnSlotslist_screen()
 {

@@ -12,6 +12,7 @@ class ClipListPane;
 class EventFinder;
 class EventNavigator;
 class FlHlp;
+class ListPlayOn;
 class MapView;
 class MomentCapture;
 class MomentExport;
@@ -124,9 +125,6 @@ private:
     void applyTexts();
     // Playback (mainwindowplayback.cpp)
     void setupPlaybackConnections();
-    void onClipEnded();
-    void playOn();
-    void onOpenFailed(Clip *clip, const QString &text);
     // Driving events and trips (mainwindowevents.cpp)
     void setupEventConnections();
     // Messages
@@ -154,8 +152,6 @@ private:
     EventNavigator *m_eventNavigator = nullptr;
     TripNavigator *m_tripNavigator = nullptr;
     SavedNotice *m_notice = nullptr;
+    ListPlayOn *m_playOn = nullptr;
     QPoint m_savedPosition;
-    bool m_advancing = false; // the list moves on by itself at the end of a clip
-    bool m_playingOn = false; // the clip opening was reached by playing on through the list
-    int m_skippedInRow = 0;   // clips passed over since the last one that opened
 };

@@ -1,5 +1,5 @@
-// The viewer window's playback commands: the clip a list row opens, the transport buttons, the
-// end of a clip, snapshots, printing and exports of a moment. The playback session does the work;
+// The viewer window's playback commands: the clip a list row opens, the transport buttons,
+// snapshots, printing and exports of a moment. The playback session does the work;
 // PlaybackPanes keeps the views, the dashboard and the map in step with it; MomentCapture saves and
 // prints; MomentExport marks the range to export and exports it.
 #include "viewer/mainwindow.h"
@@ -13,22 +13,19 @@
 #include "viewer/cliplist.h"
 #include "viewer/cliplistmenu.h"
 #include "viewer/cliplistpane.h"
+#include "viewer/listplayon.h"
 #include "viewer/momentcapture.h"
 #include "viewer/momentexport.h"
 #include "viewer/playbackpanes.h"
 #include "viewer/savednotice.h"
-#include "viewer/tripnavigator.h"
 
-// session -> panes (PlaybackPanes) and -> window: the list follows the clip that opened, and the
-// end of a clip moves on through the list.
+// session -> panes (PlaybackPanes) and -> window: the list follows the clip that opened.
 void MainWindow::setupPlaybackConnections()
 {
     m_panes = new PlaybackPanes(m_session, m_state, {m_view1, m_view2, m_views, m_dashboard, m_mapPane}, this);
     m_capture = new MomentCapture(m_session, m_dashboard, m_trips, this);
     connect(m_session, &PlaybackSession::opened, this, &MainWindow::updateClipInformation);
-    connect(m_session, &PlaybackSession::ended, this, &MainWindow::onClipEnded);
     connect(m_panes, &PlaybackPanes::warning, this, [this](const QString &text) { warn(Messages::viewerTitle(), text); });
-    connect(m_panes, &PlaybackPanes::openFailed, this, &MainWindow::onOpenFailed);
     connect(m_capture, &MomentCapture::warning, this, &MainWindow::warn);
     connect(m_capture, &MomentCapture::saved, m_notice, &SavedNotice::showSaved);
     m_export = new MomentExport(*m_state, *m_session, m_dashboard, this);
@@ -48,7 +45,7 @@ void MainWindow::resetViewer()
 // A trip row plays the trip from its start, a clip row the clip.
 void MainWindow::OnSlotsselectFile(QListWidgetItem *current, QListWidgetItem *)
 {
-    m_playingOn = m_advancing;
+    m_playOn->rowChosen();
     resetViewer();
     if (current) {
         if (const int trip = MyListWidget::tripOf(current); trip >= 0)
@@ -69,8 +66,6 @@ void MainWindow::updateClipInformation(const Clip *clip)
 {
     if (!clip)
         return;
-    m_playingOn = false;
-    m_skippedInRow = 0;
     if (m_session->isTrip())
         return; // the trip's row is the one chosen
     if (clip->kind() != Clip::Normal && clip->kind() != Clip::Event && !m_library->entries().contains(clip))
@@ -79,42 +74,6 @@ void MainWindow::updateClipInformation(const Clip *clip)
     if (row >= 0 && row != m_clipList->currentRow())
         m_clipList->setCurrentRow(row);
     showProgressData();
-}
-
-// The end of the clip (or trip): the next row plays, or a single clip stops on its first picture.
-void MainWindow::onClipEnded()
-{
-    showInformation(m_session->length(), m_session->length());
-    playOn();
-}
-
-// Moves on to the next row as the end of a clip does; the speed chosen stays.
-void MainWindow::playOn()
-{
-    m_advancing = true;
-    const int next = playNextClip(+1);
-    m_advancing = false;
-    if (next == -1)
-        OnSlotsstopF();
-    else
-        OnSlotsplay();
-}
-
-// A clip reached by playing on is passed over with a notice that names it, and playing goes on
-// (once round the list at most); a clip chosen by the user gets the warning.
-void MainWindow::onOpenFailed(Clip *clip, const QString &text)
-{
-    if (!m_playingOn || !clip) {
-        warn(Messages::viewerTitle(), text);
-        return;
-    }
-    m_tripNavigator->showSkipped(clip);
-    if (++m_skippedInRow >= m_clipList->count()) {
-        m_playingOn = false;
-        return;
-    }
-    // Not from inside the failed open's answer.
-    QMetaObject::invokeMethod(this, &MainWindow::playOn, Qt::QueuedConnection);
 }
 
 void MainWindow::OnSlotsstop()
