@@ -59,13 +59,13 @@ int main(int argc, char **argv)
     QTextStream out(stdout);
     const int seconds = argc > 1 ? QByteArray(argv[1]).toInt() : 10;
     QTemporaryDir dir;
-    const MediaGen::ClipSpec clipSpec = Bench::recorderPair(seconds);
+    const MediaGen::ClipDesign design = Bench::recorderPair(seconds);
     const QString files[] = {dir.filePath(QStringLiteral("REC_2026_12_01_17_00_00.mp4")),
                              dir.filePath(QStringLiteral("REC_2026_12_01_17_01_00.avi"))};
     const QString names[] = {QStringLiteral("H.264 MP4"), QStringLiteral("MJPEG AVI")};
     bool met = true;
     for (int i = 0; i < 2; ++i) {
-        if (!Bench::writeClip(files[i], clipSpec))
+        if (!Bench::writeClip(files[i], design))
             return 1;
         Bench::printLoad();
         const QList<MediaPart> parts{{files[i], 0, seconds * 1000}};

@@ -126,14 +126,14 @@ int main(int argc, char **argv)
     std::vector<std::unique_ptr<Clip>> owned;
     TripPlan trip;
     for (int k = 0; k < clips; ++k) {
-        MediaGen::ClipSpec spec;
-        spec.channels = {front, front / 2};
-        spec.fps = kFps;
-        spec.frames = framesPerClip;
-        spec.firstFrame = k * framesPerClip;
-        spec.textured = true;
+        MediaGen::ClipDesign design;
+        design.channels = {front, front / 2};
+        design.fps = kFps;
+        design.frames = framesPerClip;
+        design.firstFrame = k * framesPerClip;
+        design.textured = true;
         const QString path = dir.filePath(QStringLiteral("part%1.avi").arg(k));
-        if (!Bench::writeClip(path, spec))
+        if (!Bench::writeClip(path, design))
             return 1;
         owned.push_back(std::make_unique<Clip>(QFileInfo(path)));
         trip.parts.append({owned.back().get(), trip.lengthMs, seconds * 1000LL});

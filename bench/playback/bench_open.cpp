@@ -132,13 +132,13 @@ int main(int argc, char **argv)
     QTemporaryDir dir;
 
     const QString valid = dir.filePath(QStringLiteral("REC_2012_05_14_10_20_30.avi"));
-    MediaGen::ClipSpec clipSpec;
-    clipSpec.channels = {QSize(1920, 1080)};
-    clipSpec.fps = fps;
-    clipSpec.frames = 60 * fps;
-    clipSpec.audio = true;
-    clipSpec.telemetry = true;
-    if (!Bench::writeClip(valid, clipSpec))
+    MediaGen::ClipDesign design;
+    design.channels = {QSize(1920, 1080)};
+    design.fps = fps;
+    design.frames = 60 * fps;
+    design.audio = true;
+    design.telemetry = true;
+    if (!Bench::writeClip(valid, design))
         return 1;
     const QString garbage = dir.filePath(QStringLiteral("REC_2012_05_14_10_21_30.avi"));
     QFile junk(garbage);
@@ -147,7 +147,7 @@ int main(int argc, char **argv)
     junk.close();
     // An MP4 whose first picture claims 2 GiB: the demuxer fails while the clip prerolls.
     const QString failing = dir.filePath(QStringLiteral("REC_2012_05_14_10_22_30.mp4"));
-    MediaGen::ClipSpec small;
+    MediaGen::ClipDesign small;
     small.channels = {QSize(320, 180)};
     if (!Bench::writeClip(failing, small))
         return 1;

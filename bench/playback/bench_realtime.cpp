@@ -17,13 +17,13 @@ int main(int argc, char **argv)
     QTextStream out(stdout);
     const int seconds = argc > 1 ? QByteArray(argv[1]).toInt() : 10;
     QTemporaryDir dir;
-    const MediaGen::ClipSpec clipSpec = Bench::recorderPair(seconds);
+    const MediaGen::ClipDesign design = Bench::recorderPair(seconds);
     const QString files[] = {dir.filePath(QStringLiteral("REC_2012_05_14_10_20_30.mp4")),
                              dir.filePath(QStringLiteral("REC_2012_05_14_10_21_30.avi"))};
     const QString names[] = {QStringLiteral("H.264 MP4"), QStringLiteral("MJPEG AVI")};
     bool allMet = true;
     for (int i = 0; i < 2; ++i) {
-        if (!Bench::writeClip(files[i], clipSpec))
+        if (!Bench::writeClip(files[i], design))
             return 1;
         Bench::printLoad();
         const Bench::RunResult bare = Bench::bareToEnd(files[i], true, 2, true);
@@ -35,10 +35,10 @@ int main(int argc, char **argv)
         out << QStringLiteral("%1: 1920x1080 + 1280x720, 30 fps, %2 s, with sound").arg(names[i]).arg(seconds) << Qt::endl;
         bool noneLost = true;
         for (int c = 0; c < 2; ++c) {
-            const qint64 lost = clipSpec.frames - qint64(player.pictures[c]);
+            const qint64 lost = design.frames - qint64(player.pictures[c]);
             noneLost = noneLost && lost <= 0;
             out << QStringLiteral("  channel %1: %2 of %3 pictures reached the renderer (%4 lost)")
-                       .arg(c).arg(player.pictures[c]).arg(clipSpec.frames).arg(qMax<qint64>(0, lost))
+                       .arg(c).arg(player.pictures[c]).arg(design.frames).arg(qMax<qint64>(0, lost))
                 << Qt::endl;
         }
         const double ratio = player.cpuSeconds / bare.cpuSeconds;

@@ -27,20 +27,20 @@ int main(int argc, char **argv)
     QTextStream out(stdout);
     const int seconds = argc > 1 ? QByteArray(argv[1]).toInt() : 10;
     QTemporaryDir dir;
-    MediaGen::ClipSpec clipSpec;
-    clipSpec.channels = {QSize(1920, 1080)};
-    clipSpec.fps = 30;
-    clipSpec.frames = 30 * seconds;
-    clipSpec.audio = false;
-    clipSpec.bitrateKbps = 12000;
-    clipSpec.textured = true;
+    MediaGen::ClipDesign design;
+    design.channels = {QSize(1920, 1080)};
+    design.fps = 30;
+    design.frames = 30 * seconds;
+    design.audio = false;
+    design.bitrateKbps = 12000;
+    design.textured = true;
     const Case cases[] = {
         {QStringLiteral("H.264 MP4"), dir.filePath(QStringLiteral("REC_2012_05_14_10_20_30.mp4")), 0.85},
         {QStringLiteral("MJPEG AVI"), dir.filePath(QStringLiteral("REC_2012_05_14_10_21_30.avi")), 0.9},
     };
     bool allMet = true;
     for (const Case &c : cases) {
-        if (!Bench::writeClip(c.file, clipSpec))
+        if (!Bench::writeClip(c.file, design))
             return 1;
         Bench::printLoad();
         const Bench::RunResult bare = Bench::bareToEnd(c.file, false, 1, false);
@@ -50,7 +50,7 @@ int main(int argc, char **argv)
             return 1;
         }
         const double ratio = full.picturesPerSecond(0) / bare.picturesPerSecond(0);
-        out << QStringLiteral("%1, 1920x1080, 30 fps, %2 s, %3 pictures").arg(c.name).arg(seconds).arg(clipSpec.frames)
+        out << QStringLiteral("%1, 1920x1080, 30 fps, %2 s, %3 pictures").arg(c.name).arg(seconds).arg(design.frames)
             << Qt::endl;
         out << QStringLiteral("  bare decode:  %1 pictures in %2 s = %3 fps, CPU %4 s")
                    .arg(bare.pictures[0]).arg(bare.wallSeconds, 0, 'f', 2).arg(bare.picturesPerSecond(0), 0, 'f', 1)

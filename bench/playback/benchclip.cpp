@@ -68,16 +68,16 @@ bool prepare()
     return MediaFramework::initialise();
 }
 
-MediaGen::ClipSpec recorderPair(int seconds)
+MediaGen::ClipDesign recorderPair(int seconds)
 {
-    MediaGen::ClipSpec clipSpec;
-    clipSpec.channels = {QSize(1920, 1080), QSize(1280, 720)};
-    clipSpec.fps = 30;
-    clipSpec.frames = 30 * seconds;
-    clipSpec.audio = true;
-    clipSpec.bitrateKbps = 8000;
-    clipSpec.textured = true;
-    return clipSpec;
+    MediaGen::ClipDesign design;
+    design.channels = {QSize(1920, 1080), QSize(1280, 720)};
+    design.fps = 30;
+    design.frames = 30 * seconds;
+    design.audio = true;
+    design.bitrateKbps = 8000;
+    design.textured = true;
+    return design;
 }
 
 double cpuSeconds()
@@ -95,13 +95,13 @@ void printLoad()
         QTextStream(stdout) << "load average: " << loadavg.readLine().trimmed() << Qt::endl;
 }
 
-bool writeClip(const QString &path, const MediaGen::ClipSpec &clipSpec)
+bool writeClip(const QString &path, const MediaGen::ClipDesign &design)
 {
     QTextStream out(stdout);
     QElapsedTimer timer;
     timer.start();
     QString error;
-    const bool written = isAvi(path) ? MediaGen::writeAvi(path, clipSpec, &error) : MediaGen::writeMp4(path, clipSpec, &error);
+    const bool written = isAvi(path) ? MediaGen::writeAvi(path, design, &error) : MediaGen::writeMp4(path, design, &error);
     if (!written) {
         out << "cannot write " << path << ": " << error << Qt::endl;
         return false;

@@ -23,9 +23,9 @@ double cpuSeconds();
 void printLoad();
 // The recorder's pair of channels as the benchmarks play them: 1920x1080 and 1280x720, 30 fps,
 // with sound, camera-like pictures (H.264 at 8 Mbit/s in an MP4).
-MediaGen::ClipSpec recorderPair(int seconds);
+MediaGen::ClipDesign recorderPair(int seconds);
 // Writes an MP4 or, for a name ending in ".avi", an AVI clip; prints how long it took.
-bool writeClip(const QString &path, const MediaGen::ClipSpec &clipSpec);
+bool writeClip(const QString &path, const MediaGen::ClipDesign &design);
 
 struct RunResult
 {

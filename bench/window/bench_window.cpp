@@ -50,17 +50,17 @@ bool writeCard(const QString &card, const Codec &codec, int seconds)
 {
     if (!QDir().mkpath(card + QStringLiteral("/REC")))
         return false;
-    MediaGen::ClipSpec spec;
-    spec.channels = {QSize(1920, 1080), QSize(1280, 720)};
-    spec.fps = 30;
-    spec.frames = 30 * seconds;
-    spec.textured = true;
-    spec.telemetry = codec.file.endsWith(QLatin1String(".avi"));
+    MediaGen::ClipDesign design;
+    design.channels = {QSize(1920, 1080), QSize(1280, 720)};
+    design.fps = 30;
+    design.frames = 30 * seconds;
+    design.textured = true;
+    design.telemetry = codec.file.endsWith(QLatin1String(".avi"));
     QElapsedTimer timer;
     timer.start();
     const QString path = card + QStringLiteral("/REC/") + codec.file;
     QString error;
-    const bool written = spec.telemetry ? MediaGen::writeAvi(path, spec, &error) : MediaGen::writeMp4(path, spec, &error);
+    const bool written = design.telemetry ? MediaGen::writeAvi(path, design, &error) : MediaGen::writeMp4(path, design, &error);
     if (!written)
         out() << "cannot write " << path << ": " << error << Qt::endl;
     else

@@ -152,19 +152,19 @@ bool writeMp4(const QString &path, const QList<DemoDrive::Second> &drive, int fi
     constexpr int kFps = 10;
     const QList<ClipWriter::VideoStream> streams = {frontStream(drive, firstSecond, kFps),
                                                     rearStream(drive, firstSecond, kFps)};
-    MediaGen::ClipSpec clipSpec;
-    clipSpec.channels = {streams[0].size, streams[1].size};
-    clipSpec.fps = kFps;
-    clipSpec.frames = seconds * kFps;
-    clipSpec.audio = true;
-    clipSpec.picture = [streams](int channel, int frame, const QSize &size) {
+    MediaGen::ClipDesign design;
+    design.channels = {streams[0].size, streams[1].size};
+    design.fps = kFps;
+    design.frames = seconds * kFps;
+    design.audio = true;
+    design.picture = [streams](int channel, int frame, const QSize &size) {
         QImage picture(size, QImage::Format_RGB32);
         picture.fill(Qt::black);
         QPainter painter(&picture);
         streams.at(channel).paint(painter, size, frame);
         return picture;
     };
-    return MediaGen::writeMp4(path, clipSpec, error);
+    return MediaGen::writeMp4(path, design, error);
 }
 
 } // namespace DemoScene

@@ -44,9 +44,9 @@ QString aacEncoder()
                                                             : QStringLiteral("voaacenc");
 }
 
-QString audioBranch(const ClipSpec &clipSpec, int rate, const QString &encoder)
+QString audioBranch(const ClipDesign &design, int rate, const QString &encoder)
 {
-    const qint64 samples = qint64(clipSpec.frames) * rate / qMax(1, clipSpec.fps);
+    const qint64 samples = qint64(design.frames) * rate / qMax(1, design.fps);
     const qint64 buffers = (samples + kAudioSamplesPerBuffer - 1) / kAudioSamplesPerBuffer;
     return QStringLiteral("audiotestsrc num-buffers=%1 samplesperbuffer=%2 wave=sine freq=440 volume=0.2 ! "
                           "audio/x-raw,format=S16LE,rate=%3,channels=1 ! %4%5 ! mux.audio_0 ")
@@ -70,24 +70,24 @@ bool fail(QString *error, const QString &why)
     return false;
 }
 
-bool pushFrames(GstElement *pipeline, const ClipSpec &clipSpec)
+bool pushFrames(GstElement *pipeline, const ClipDesign &design)
 {
     QList<GstAppSrc *> sources;
-    for (int c = 0; c < clipSpec.channels.size(); ++c) {
+    for (int c = 0; c < design.channels.size(); ++c) {
         GstElement *src = gst_bin_get_by_name(GST_BIN(pipeline), QByteArray("src" + QByteArray::number(c)));
         sources << GST_APP_SRC(src);
         gst_object_unref(src); // the pipeline keeps it alive
     }
     bool ok = true;
-    for (int frame = 0; frame < clipSpec.frames && ok; ++frame) {
+    for (int frame = 0; frame < design.frames && ok; ++frame) {
         for (int c = 0; c < sources.size() && ok; ++c) {
-            const QImage picture = (clipSpec.picture ? clipSpec.picture(c, frame, clipSpec.channels.at(c))
-                                                 : drawFrame(c, clipSpec.firstFrame + frame, clipSpec.channels.at(c),
-                                                             clipSpec.textured))
+            const QImage picture = (design.picture ? design.picture(c, frame, design.channels.at(c))
+                                                 : drawFrame(c, design.firstFrame + frame, design.channels.at(c),
+                                                             design.textured))
                                        .convertToFormat(QImage::Format_RGB32);
             GstBuffer *buffer = gst_buffer_new_memdup(picture.constBits(), gsize(picture.sizeInBytes()));
-            GST_BUFFER_PTS(buffer) = gst_util_uint64_scale(frame, GST_SECOND, clipSpec.fps);
-            GST_BUFFER_DURATION(buffer) = gst_util_uint64_scale(1, GST_SECOND, clipSpec.fps);
+            GST_BUFFER_PTS(buffer) = gst_util_uint64_scale(frame, GST_SECOND, design.fps);
+            GST_BUFFER_DURATION(buffer) = gst_util_uint64_scale(1, GST_SECOND, design.fps);
             ok = gst_app_src_push_buffer(sources.at(c), buffer) == GST_FLOW_OK;
         }
     }
@@ -96,9 +96,9 @@ bool pushFrames(GstElement *pipeline, const ClipSpec &clipSpec)
     return ok;
 }
 
-bool run(const QString &description, const QString &path, const ClipSpec &clipSpec, QString *error)
+bool run(const QString &description, const QString &path, const ClipDesign &design, QString *error)
 {
-    if (clipSpec.channels.isEmpty() || clipSpec.frames <= 0 || clipSpec.fps <= 0)
+    if (design.channels.isEmpty() || design.frames <= 0 || design.fps <= 0)
         return fail(error, QStringLiteral("nothing to write"));
     GError *parseError = nullptr;
     PipelinePtr pipeline(gst_parse_launch(description.toUtf8().constData(), &parseError));
@@ -112,7 +112,7 @@ bool run(const QString &description, const QString &path, const ClipSpec &clipSp
     gst_object_unref(out);
     if (gst_element_set_state(pipeline.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
         return fail(error, QStringLiteral("cannot start the encoder"));
-    const bool pushed = pushFrames(pipeline.get(), clipSpec);
+    const bool pushed = pushFrames(pipeline.get(), design);
     GstBus *bus = gst_element_get_bus(pipeline.get());
     GstMessage *message = gst_bus_timed_pop_filtered(bus, GST_CLOCK_TIME_NONE,
                                                      GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
@@ -150,19 +150,19 @@ QStringList missingForAvi()
     return missing({QStringLiteral("jpegdec"), QStringLiteral("avidemux"), QStringLiteral("parsebin")});
 }
 
-bool writeMp4(const QString &path, const ClipSpec &clipSpec, QString *error)
+bool writeMp4(const QString &path, const ClipDesign &design, QString *error)
 {
     QString description = QStringLiteral("mp4mux name=mux ! filesink name=out ");
-    const QString bitrate = clipSpec.bitrateKbps > 0 ? QStringLiteral(" bitrate=%1").arg(clipSpec.bitrateKbps) : QString();
-    for (int c = 0; c < clipSpec.channels.size(); ++c) {
-        description += videoSource(c, clipSpec.channels.at(c), clipSpec.fps)
+    const QString bitrate = design.bitrateKbps > 0 ? QStringLiteral(" bitrate=%1").arg(design.bitrateKbps) : QString();
+    for (int c = 0; c < design.channels.size(); ++c) {
+        description += videoSource(c, design.channels.at(c), design.fps)
                        + QStringLiteral("x264enc speed-preset=%1 key-int-max=%2%3 ! h264parse ! %4 ! mux.video_%5 ")
-                             .arg(QLatin1String(clipSpec.textured ? "superfast" : "ultrafast"))
-                             .arg(clipSpec.fps).arg(bitrate).arg(QLatin1String(kUnboundedQueue)).arg(c);
+                             .arg(QLatin1String(design.textured ? "superfast" : "ultrafast"))
+                             .arg(design.fps).arg(bitrate).arg(QLatin1String(kUnboundedQueue)).arg(c);
     }
-    if (clipSpec.audio)
-        description += audioBranch(clipSpec, 44100, aacEncoder() + QStringLiteral(" ! aacparse"));
-    return run(description, path, clipSpec, error);
+    if (design.audio)
+        description += audioBranch(design, 44100, aacEncoder() + QStringLiteral(" ! aacparse"));
+    return run(description, path, design, error);
 }
 
 QByteArray withHugeSample(QByteArray mp4, int index)
@@ -212,18 +212,18 @@ QList<ClipWriter::VideoStream> markedStreams(const QList<QSize> &sizes, bool tex
     return streams;
 }
 
-bool writeAvi(const QString &path, const ClipSpec &clipSpec, QString *error)
+bool writeAvi(const QString &path, const ClipDesign &design, QString *error)
 {
     ClipWriter::ClipDescription description;
-    description.videoStreams = markedStreams(clipSpec.channels, clipSpec.textured, 85, clipSpec.firstFrame);
-    description.framesPerSecond = clipSpec.fps;
-    description.durationMs = (clipSpec.frames * 1000 + clipSpec.fps - 1) / qMax(1, clipSpec.fps);
-    description.audio = clipSpec.audio;
+    description.videoStreams = markedStreams(design.channels, design.textured, 85, design.firstFrame);
+    description.framesPerSecond = design.fps;
+    description.durationMs = (design.frames * 1000 + design.fps - 1) / qMax(1, design.fps);
+    description.audio = design.audio;
     for (ClipWriter::VideoStream &stream : description.videoStreams)
-        stream.distinctFrames = clipSpec.distinctFrames;
-    if (clipSpec.route) {
-        description.route = clipSpec.route;
-    } else if (clipSpec.telemetry) {
+        stream.distinctFrames = design.distinctFrames;
+    if (design.route) {
+        description.route = design.route;
+    } else if (design.telemetry) {
         ClipWriter::TelemetryRoute route;
         route.positions = {{37.5665, 126.9780}, {37.5670, 126.9790}, {37.5676, 126.9801}};
         route.speedKnots = {20.0, 22.0, 25.0};

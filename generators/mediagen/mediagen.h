@@ -16,7 +16,7 @@
 
 namespace MediaGen {
 
-struct ClipSpec
+struct ClipDesign
 {
     QList<QSize> channels{QSize(320, 180)}; // one entry per video stream, in stream order
     int fps = 15;
@@ -40,11 +40,11 @@ struct ClipSpec
 QStringList missingForMp4(bool audio = true);
 QStringList missingForAvi();
 
-bool writeMp4(const QString &path, const ClipSpec &clipSpec, QString *error = nullptr);
+bool writeMp4(const QString &path, const ClipDesign &design, QString *error = nullptr);
 // An MP4 clip whose first track's sample `index` claims a size of 2 GiB: the clip opens, and the
 // demuxer fails when playback reaches that sample. Empty when the clip has no such sample.
 QByteArray withHugeSample(QByteArray mp4, int index);
-bool writeAvi(const QString &path, const ClipSpec &clipSpec, QString *error = nullptr);
+bool writeAvi(const QString &path, const ClipDesign &design, QString *error = nullptr);
 
 // The clip writer's video streams of the given sizes (stream i is channel i), painting the marked
 // pictures of drawFrame.

@@ -36,21 +36,21 @@ bool ExportTestClips::create(QString *error)
         *error = QStringLiteral("missing plugins: ") + m_missing.join(QStringLiteral(", "));
         return false;
     }
-    MediaGen::ClipSpec spec;
-    spec.channels = {QSize(320, 180), QSize(160, 90)};
-    spec.fps = Fps;
-    spec.telemetry = true;
-    spec.frames = 4 * Fps;
-    bool ok = MediaGen::writeAvi(path(aviFirst()), spec, error);
-    spec.frames = 2 * Fps;
-    ok = ok && MediaGen::writeAvi(path(aviSecond()), spec, error);
-    spec.telemetry = false;
-    spec.frames = 4 * Fps;
-    ok = ok && MediaGen::writeMp4(path(mp4Two()), spec, error);
-    spec.channels = {QSize(320, 180)};
-    spec.audio = false;
-    spec.frames = 2 * Fps;
-    ok = ok && MediaGen::writeMp4(path(mp4Mono()), spec, error);
+    MediaGen::ClipDesign design;
+    design.channels = {QSize(320, 180), QSize(160, 90)};
+    design.fps = Fps;
+    design.telemetry = true;
+    design.frames = 4 * Fps;
+    bool ok = MediaGen::writeAvi(path(aviFirst()), design, error);
+    design.frames = 2 * Fps;
+    ok = ok && MediaGen::writeAvi(path(aviSecond()), design, error);
+    design.telemetry = false;
+    design.frames = 4 * Fps;
+    ok = ok && MediaGen::writeMp4(path(mp4Two()), design, error);
+    design.channels = {QSize(320, 180)};
+    design.audio = false;
+    design.frames = 2 * Fps;
+    ok = ok && MediaGen::writeMp4(path(mp4Mono()), design, error);
     // An AVI header followed by noise: the demuxer takes it and then fails.
     QByteArray broken = noise(64 * 1024, 7);
     broken.replace(0, 12, QByteArray("RIFF\xf8\xff\x00\x00" "AVI ", 12));

@@ -90,9 +90,9 @@ bool PlayerTestClips::create(QString *error)
         return false;
     m_missingMp4 = MediaGen::missingForMp4();
     m_missingAvi = MediaGen::missingForAvi();
-    MediaGen::ClipSpec clipSpec;
-    clipSpec.fps = Fps;
-    clipSpec.frames = Frames;
+    MediaGen::ClipDesign design;
+    design.fps = Fps;
+    design.frames = Frames;
     const QSize first(320, 180);
     const QSize second(160, 90);
 
@@ -103,15 +103,15 @@ bool PlayerTestClips::create(QString *error)
               && writeFile(path(emptyAvi()), QByteArray())
               && writeFile(path(textAvi()), QByteArray("RIFF is not what this is\n").repeated(20));
     if (m_missingMp4.isEmpty()) {
-        clipSpec.channels = {first, second};
-        ok = ok && MediaGen::writeMp4(path(mp4Two()), clipSpec, error);
-        clipSpec.channels = {first, second, second};
-        ok = ok && MediaGen::writeMp4(path(mp4Three()), clipSpec, error);
-        clipSpec.channels = {first};
-        ok = ok && MediaGen::writeMp4(path(mp4One()), clipSpec, error);
-        clipSpec.audio = false;
-        ok = ok && MediaGen::writeMp4(path(mp4Silent()), clipSpec, error);
-        clipSpec.audio = true;
+        design.channels = {first, second};
+        ok = ok && MediaGen::writeMp4(path(mp4Two()), design, error);
+        design.channels = {first, second, second};
+        ok = ok && MediaGen::writeMp4(path(mp4Three()), design, error);
+        design.channels = {first};
+        ok = ok && MediaGen::writeMp4(path(mp4One()), design, error);
+        design.audio = false;
+        ok = ok && MediaGen::writeMp4(path(mp4Silent()), design, error);
+        design.audio = true;
         const QByteArray one = readFile(path(mp4One()));
         ok = ok && writeFile(path(mp4NamedAvi()), one) && writeFile(path(mp4CapitalName()), one)
              && writeFile(path(truncatedMp4()), one.left(one.size() / 2));
@@ -123,36 +123,36 @@ bool PlayerTestClips::create(QString *error)
             empty = zeroField(empty, table, 8);
         ok = ok && writeFile(path(mp4WithoutPictures()), empty);
         // Long enough that the damaged sample lies beyond what opening reads ahead.
-        clipSpec.channels = {second};
-        clipSpec.audio = false;
-        clipSpec.frames = Frames * 3;
+        design.channels = {second};
+        design.audio = false;
+        design.frames = Frames * 3;
         const QString damagedPath = path(damagedMp4());
-        ok = ok && MediaGen::writeMp4(damagedPath, clipSpec, error)
+        ok = ok && MediaGen::writeMp4(damagedPath, design, error)
              && writeFile(damagedPath, MediaGen::withHugeSample(readFile(damagedPath), Frames * 3 - 8));
-        clipSpec.audio = true;
-        clipSpec.frames = Frames;
-        clipSpec.channels = {first};
+        design.audio = true;
+        design.frames = Frames;
+        design.channels = {first};
         for (int fps : {10, 30}) {
-            clipSpec.fps = fps;
-            ok = ok && MediaGen::writeMp4(path(mp4AtRate(fps)), clipSpec, error);
+            design.fps = fps;
+            ok = ok && MediaGen::writeMp4(path(mp4AtRate(fps)), design, error);
         }
-        clipSpec.fps = Fps;
+        design.fps = Fps;
     }
     if (m_missingAvi.isEmpty()) {
-        clipSpec.channels = {first};
-        ok = ok && MediaGen::writeAvi(path(aviOne()), clipSpec, error);
-        clipSpec.channels = {first, second};
-        clipSpec.telemetry = true;
-        ok = ok && MediaGen::writeAvi(path(aviTwo()), clipSpec, error);
-        clipSpec.channels = {first};
-        clipSpec.telemetry = false;
+        design.channels = {first};
+        ok = ok && MediaGen::writeAvi(path(aviOne()), design, error);
+        design.channels = {first, second};
+        design.telemetry = true;
+        ok = ok && MediaGen::writeAvi(path(aviTwo()), design, error);
+        design.channels = {first};
+        design.telemetry = false;
         for (int fps : {10, 30}) {
-            clipSpec.fps = fps;
-            ok = ok && MediaGen::writeAvi(path(aviAtRate(fps)), clipSpec, error);
+            design.fps = fps;
+            ok = ok && MediaGen::writeAvi(path(aviAtRate(fps)), design, error);
         }
         const QByteArray hours = withHugeSoundEntry(readFile(path(aviTwo())));
         ok = ok && !hours.isEmpty() && writeFile(path(aviWithHoursOfSound()), hours);
-        clipSpec.fps = Fps;
+        design.fps = Fps;
     }
     return ok;
 }

@@ -210,12 +210,12 @@ void TestPlayer::clipCutInsideItsFirstPictureIsRefused()
     if (!m_clips.missingAvi().isEmpty())
         QSKIP("GStreamer plugins missing for AVI clips");
     QTemporaryDir dir;
-    MediaGen::ClipSpec spec;
-    spec.channels = {QSize(1920, 1080), QSize(640, 360)};
-    spec.frames = 2;
-    spec.textured = true; // a first picture of far more than 50,000 bytes
+    MediaGen::ClipDesign design;
+    design.channels = {QSize(1920, 1080), QSize(640, 360)};
+    design.frames = 2;
+    design.textured = true; // a first picture of far more than 50,000 bytes
     const QString whole = dir.filePath(QStringLiteral("whole.avi"));
-    QVERIFY(MediaGen::writeAvi(whole, spec));
+    QVERIFY(MediaGen::writeAvi(whole, design));
     QFile source(whole);
     QVERIFY(source.open(QIODevice::ReadOnly));
     const QString cutPath = dir.filePath(QStringLiteral("REC_2012_05_14_10_50_00.avi"));

@@ -76,13 +76,13 @@ void TestPlaybackSequence::initTestCase()
     if (!MediaGen::missingForAvi().isEmpty())
         QSKIP("GStreamer plugins missing for the test clips");
     for (int k = 0; k < 3; ++k) {
-        MediaGen::ClipSpec spec;
-        spec.channels = {QSize(320, 180), QSize(160, 90)};
-        spec.fps = kFps;
-        spec.frames = kFrames;
-        spec.firstFrame = k * kFrames;
+        MediaGen::ClipDesign design;
+        design.channels = {QSize(320, 180), QSize(160, 90)};
+        design.fps = kFps;
+        design.frames = kFrames;
+        design.firstFrame = k * kFrames;
         QString error;
-        QVERIFY2(MediaGen::writeAvi(m_dir.filePath(QStringLiteral("part%1.avi").arg(k)), spec, &error), qPrintable(error));
+        QVERIFY2(MediaGen::writeAvi(m_dir.filePath(QStringLiteral("part%1.avi").arg(k)), design, &error), qPrintable(error));
     }
     // A clip cut off while the card was pulled: its header promises pictures that never come.
     QFile whole(m_dir.filePath(QStringLiteral("part1.avi")));

@@ -141,14 +141,14 @@ void TestMainWindow::initTestCase()
     QVERIFY2(writeTelemetryAvi(card() + QStringLiteral("/REC/REC_2012_05_14_10_20_30.avi"), &error), qPrintable(error));
     QVERIFY2(writeTelemetryAvi(card() + QStringLiteral("/EVENT/EVS_2012_05_14_10_22_30_I.avi"), &error),
              qPrintable(error));
-    MediaGen::ClipSpec two;
+    MediaGen::ClipDesign two;
     two.channels = {kFront, kRear};
     two.fps = 15;
     two.frames = 30;
     two.audio = false;
     QVERIFY2(MediaGen::writeMp4(card() + QStringLiteral("/REC/REC_2012_05_14_10_21_30.mp4"), two, &error),
              qPrintable(error));
-    MediaGen::ClipSpec one = two;
+    MediaGen::ClipDesign one = two;
     one.channels = {kFront};
     QVERIFY2(MediaGen::writeMp4(card() + QStringLiteral("/EVENT/EVS_2012_05_14_10_23_30_M.mp4"), one, &error),
              qPrintable(error));
@@ -162,7 +162,7 @@ void TestMainWindow::initTestCase()
     QVERIFY(garbage.open(QIODevice::WriteOnly));
     QVERIFY(garbage.write(QByteArray("not a clip, only a name like one\n").repeated(300)) > 0);
     garbage.close();
-    MediaGen::ClipSpec broken = one;
+    MediaGen::ClipDesign broken = one;
     broken.frames = 90;
     broken.audio = true;
     const QString brokenPath = troubleCard() + QStringLiteral("/REC_2012_05_14_11_02_00.mp4");

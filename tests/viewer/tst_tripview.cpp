@@ -41,17 +41,17 @@ constexpr qint64 kRecorderAheadMs = 9 * 3600 * 1000 + 75 * 1000; // Seoul, 75 s 
 // giving the true time; pictures carry marks counting from `firstFrame`.
 bool writeDriveClip(const QString &path, QTime recorderTime, int firstFrame, QString *error)
 {
-    MediaGen::ClipSpec spec;
-    spec.channels = {QSize(320, 180), QSize(160, 90)};
-    spec.fps = 15;
-    spec.frames = 30;
-    spec.firstFrame = firstFrame;
+    MediaGen::ClipDesign design;
+    design.channels = {QSize(320, 180), QSize(160, 90)};
+    design.fps = 15;
+    design.frames = 30;
+    design.firstFrame = firstFrame;
     ClipWriter::TelemetryRoute route;
     route.positions = {{37.5665, 126.9780}, {37.5670, 126.9790}};
     route.speedKnots = {20.0, 22.0};
     route.startUtc = QDateTime(kDay.date(), recorderTime, Qt::UTC).addMSecs(-kRecorderAheadMs);
-    spec.route = route;
-    return MediaGen::writeAvi(path, spec, error);
+    design.route = route;
+    return MediaGen::writeAvi(path, design, error);
 }
 
 // A clip cut off in its data: the header (and so its length) is whole, the pictures are gone.
@@ -136,14 +136,14 @@ void TestTripView::initTestCase()
     QVERIFY(cutShort(clipPath("REC/REC_2025_07_02_10_00_02.avi")));
     // The third drive: two clips of 31 minutes, one picture a second, without telemetry.
     for (int k = 0; k < 2; ++k) {
-        MediaGen::ClipSpec spec;
-        spec.channels = {QSize(160, 90)};
-        spec.fps = 1;
-        spec.frames = 31 * 60;
-        spec.audio = false;
-        spec.distinctFrames = 2;
+        MediaGen::ClipDesign design;
+        design.channels = {QSize(160, 90)};
+        design.fps = 1;
+        design.frames = 31 * 60;
+        design.audio = false;
+        design.distinctFrames = 2;
         const QString name = QStringLiteral("REC/REC_2025_07_02_11_%1_00.avi").arg(k * 31, 2, 10, QLatin1Char('0'));
-        QVERIFY2(MediaGen::writeAvi(m_card.filePath(name), spec, &error), qPrintable(error));
+        QVERIFY2(MediaGen::writeAvi(m_card.filePath(name), design, &error), qPrintable(error));
     }
     qputenv("QRD7700_CARDS", QFile::encodeName(card()));
 }

@@ -105,22 +105,22 @@ void TestVideoView::initTestCase()
     const QStringList missing = MediaGen::missingForMp4(false);
     if (!missing.isEmpty())
         QSKIP(qPrintable(QStringLiteral("GStreamer elements missing: ") + missing.join(QLatin1String(", "))));
-    MediaGen::ClipSpec clipSpec;
-    clipSpec.channels = {kFront, kRear};
-    clipSpec.fps = 15;
-    clipSpec.frames = 15;
-    clipSpec.audio = false;
+    MediaGen::ClipDesign design;
+    design.channels = {kFront, kRear};
+    design.fps = 15;
+    design.frames = 15;
+    design.audio = false;
     const QString path = m_dir.filePath(QStringLiteral("REC_2012_05_14_10_20_30.mp4"));
     QString error;
-    QVERIFY2(MediaGen::writeMp4(path, clipSpec, &error), qPrintable(error));
+    QVERIFY2(MediaGen::writeMp4(path, design, &error), qPrintable(error));
     m_clip = std::make_unique<Clip>(QFileInfo(path));
-    clipSpec.channels = {kFront};
-    clipSpec.frames = 20;
+    design.channels = {kFront};
+    design.frames = 20;
     const int rates[3] = {10, 15, 30};
     for (int i = 0; i < 3; ++i) {
-        clipSpec.fps = rates[i];
+        design.fps = rates[i];
         const QString ratePath = m_dir.filePath(QStringLiteral("REC_2012_05_14_10_21_%1.mp4").arg(rates[i]));
-        QVERIFY2(MediaGen::writeMp4(ratePath, clipSpec, &error), qPrintable(error));
+        QVERIFY2(MediaGen::writeMp4(ratePath, design, &error), qPrintable(error));
         m_rateClips[i] = std::make_unique<Clip>(QFileInfo(ratePath));
     }
 }

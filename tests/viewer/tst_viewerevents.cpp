@@ -472,7 +472,7 @@ void TestViewerEvents::cardsWithNothingToFind()
     QTemporaryDir hostile;
     QVERIFY(QDir().mkpath(hostile.filePath("REC")));
     QString error;
-    MediaGen::ClipSpec bare;
+    MediaGen::ClipDesign bare;
     bare.frames = 300; // long enough not to end (and move on to the garbage) while the test runs
     bare.audio = false;
     QVERIFY2(MediaGen::writeAvi(hostile.filePath("REC/REC_2013_02_02_10_00_00.avi"), bare, &error),

@@ -56,14 +56,14 @@ void TestViewerMemory::initTestCase()
     if (!missing.isEmpty())
         QSKIP(qPrintable(QStringLiteral("GStreamer elements missing: ") + missing.join(QLatin1String(", "))));
     QVERIFY(QDir(m_card.path()).mkpath(QStringLiteral("REC")));
-    MediaGen::ClipSpec spec;
-    spec.channels = {QSize(1920, 1080), QSize(1280, 720)};
-    spec.fps = 15;
-    spec.frames = 15;
-    spec.telemetry = true;
+    MediaGen::ClipDesign design;
+    design.channels = {QSize(1920, 1080), QSize(1280, 720)};
+    design.fps = 15;
+    design.frames = 15;
+    design.telemetry = true;
     for (const char *name : {"REC_2012_05_14_10_20_30.avi", "REC_2012_05_14_10_21_30.avi", "REC_2012_05_14_10_22_30.avi"}) {
         QString error;
-        QVERIFY2(MediaGen::writeAvi(m_card.filePath(QStringLiteral("REC/") + QLatin1String(name)), spec, &error),
+        QVERIFY2(MediaGen::writeAvi(m_card.filePath(QStringLiteral("REC/") + QLatin1String(name)), design, &error),
                  qPrintable(error));
     }
 }

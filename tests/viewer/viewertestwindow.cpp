@@ -58,7 +58,7 @@ bool Card::create(QString *error)
     }
     QDir(path()).mkpath(QStringLiteral("REC"));
     QDir(path()).mkpath(QStringLiteral("EVENT"));
-    MediaGen::ClipSpec written;
+    MediaGen::ClipDesign written;
     written.fps = Fps;
     written.frames = LongClipMs * Fps / 1000;
     written.audio = true;
