@@ -18,8 +18,6 @@
 #include "base/preferences.h"
 #include "catalogue/clip.h"
 #include "playback/mediaframework.h"
-#include "playback/stillreader.h"
-#include "session/exportsession.h"
 #include "session/playbacksession.h"
 #include "session/cliplibrary.h"
 #include "session/eventfinder.h"
@@ -29,19 +27,17 @@
 #include "viewer/cliplistmenu.h"
 #include "viewer/dashboardgeometry.h"
 #include "viewer/eventslist.h"
-#include "viewer/exportdialog.h"
 #include "viewer/mainwindow.h"
 #include "viewer/mapview.h"
-#include "viewer/savednotice.h"
 #include "viewer/widgetprogressa.h"
+#include "tools/screenshots/exportpictures.h"
+#include "tools/screenshots/shotwindow.h"
 #include "skin/dialogpalette.h"
 
 #include <QApplication>
 #include <QBuffer>
-#include <QCheckBox>
 #include <QDir>
 #include <QEventLoop>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QMenu>
 #include <QPainter>
@@ -50,21 +46,14 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTimer>
-#include <QWebEngineView>
 
 #include <cstdio>
 #include <functional>
 
-namespace {
+using namespace Shots;
 
-void runFor(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
+namespace {
 
 // A blank 256-pixel map tile with a faint grid, as a data address.
 QByteArray blankTileUrl()
@@ -83,67 +72,6 @@ QByteArray blankTileUrl()
     buffer.open(QIODevice::WriteOnly);
     tile.save(&buffer, "PNG");
     return "data:image/png;base64," + png.toBase64();
-}
-
-// A picture of the map pane. The page is drawn in a native window of its own (see MapHost), which a
-// grab of the pane does not see: the web view's own picture goes over the pane's frame.
-QImage grabMap(MapView &map)
-{
-    QImage shot = map.grab().toImage();
-    QPainter painter(&shot);
-    painter.drawPixmap(0, 0, map.webView()->grab());
-    return shot;
-}
-
-// A picture of the window with the map pane's page in it.
-QImage grabWindow(MainWindow &window)
-{
-    QImage shot = window.grab().toImage();
-    if (auto *map = window.findChild<MapView *>(); map && map->isVisible()) {
-        QPainter painter(&shot);
-        painter.drawImage(map->mapTo(&window, QPoint(0, 0)), grabMap(*map));
-    }
-    return shot;
-}
-
-MyListWidget *clipList(const MainWindow &window)
-{
-    return window.findChild<MyListWidget *>();
-}
-
-PlaybackSession *playback(const MainWindow &window)
-{
-    return window.findChild<PlaybackSession *>();
-}
-
-// Shows the window, opens `folder` and waits until its clips are listed; the list's entry named
-// `clipName`, or null.
-QListWidgetItem *showCard(MainWindow &window, const QString &folder, const QString &clipName)
-{
-    window.setWindowTitle(QStringLiteral("Viewer"));
-    window.show();
-    QEventLoop loop;
-    QObject::connect(&window.library(), &ClipLibrary::scanFinished, &loop, &QEventLoop::quit);
-    window.openFolder(folder);
-    loop.exec();
-    const auto found = clipList(window)->findItems(clipName, Qt::MatchExactly);
-    if (found.isEmpty()) {
-        std::fprintf(stderr, "no clip named %s\n", qPrintable(clipName));
-        return nullptr;
-    }
-    return found.first();
-}
-
-// Makes `clip` the list's current entry and waits until it has opened (it plays): a seek asked for
-// before that would find no clip to move in.
-void openClip(MainWindow &window, QListWidgetItem *clip)
-{
-    QEventLoop loop;
-    QObject::connect(playback(window), &PlaybackSession::opened, &loop, &QEventLoop::quit);
-    QObject::connect(playback(window), &PlaybackSession::openFailed, &loop, &QEventLoop::quit);
-    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
-    clipList(window)->setCurrentItem(clip);
-    loop.exec();
 }
 
 // The map pane with the route, the marker one second further on.
@@ -221,70 +149,6 @@ void savePrintedPage(MainWindow &window, const QDir &out)
     if (!pdftoppm.isEmpty())
         QProcess::execute(pdftoppm, {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("80"),
                                      QStringLiteral("-singlefile"), pdf, out.filePath(QStringLiteral("evidence-page"))});
-}
-
-// Calls `act` with the modal dialog of type T once one is up (polling, while that dialog runs).
-template <typename T>
-void whenModal(const std::function<void(T *)> &act)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(100);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, act] {
-        if (auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget())) {
-            timer->deleteLater();
-            timer->stop();
-            act(dialog);
-        }
-    });
-    timer->start();
-}
-
-// The export dialog (with the overlay video asked for), the window with the range marked and the
-// export under way, and a picture of the overlay video that came out.
-void saveExportPictures(MainWindow &window, qint64 atMs, const QDir &out)
-{
-    QTemporaryDir work;
-    const QString folder = work.filePath(QStringLiteral("evidence"));
-    // The notice of the page printed before would stand over the bar.
-    if (auto *notice = window.findChild<SavedNotice *>())
-        notice->hide();
-    window.OnSlotsProgress(int(atMs - 5000));
-    runFor(800);
-    window.OnSlotsmarkIn();
-    window.OnSlotsProgress(int(atMs + 5000));
-    runFor(800);
-    window.OnSlotsmarkOut();
-    window.OnSlotsProgress(int(atMs));
-    runFor(800);
-    whenModal<ExportDialog>([&out, folder](ExportDialog *dialog) {
-        dialog->findChild<QCheckBox *>(QStringLiteral("exportOverlay"))->setChecked(true);
-        runFor(300);
-        dialog->grab().save(out.filePath(QStringLiteral("export-dialog.png")));
-        dialog->findChild<QLineEdit *>(QStringLiteral("exportParent"))->setText(QFileInfo(folder).absolutePath());
-        dialog->findChild<QLineEdit *>(QStringLiteral("exportName"))->setText(QFileInfo(folder).fileName());
-        dialog->findChild<QPushButton *>(QStringLiteral("exportStart"))->click();
-    });
-    ExportSession *exports = window.findChild<ExportSession *>();
-    QEventLoop loop;
-    bool grabbed = false;
-    QObject::connect(exports, &ExportSession::exportProgress, &loop, [&](double fraction) {
-        if (fraction > 0.4 && !grabbed) {
-            grabbed = true;
-            grabWindow(window).save(out.filePath(QStringLiteral("export-window.png")));
-        }
-    });
-    for (auto ended : {&ExportSession::exportFinished, &ExportSession::exportFailed})
-        QObject::connect(exports, ended, &loop, &QEventLoop::quit);
-    QTimer::singleShot(0, &window, &MainWindow::OnSlotsexport);
-    loop.exec();
-    runFor(500); // the notice of the folder
-    StillReader overlay(folder + QStringLiteral("/overlay.mp4"), 4000);
-    QObject::connect(&overlay, &StillReader::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&overlay, &StillReader::failed, &loop, &QEventLoop::quit);
-    if (overlay.start())
-        loop.exec();
-    if (!overlay.pictures().isEmpty())
-        overlay.pictures().first().save(out.filePath(QStringLiteral("overlay-frame.png")));
 }
 
 // The language QRD7700_LANG, the stored one or the desktop's chooses, for our texts and Qt's.
